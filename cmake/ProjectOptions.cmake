@@ -1,0 +1,16 @@
+# Every target links vantix_options: one place for the language level, the
+# warnings and the sanitizer flags.
+add_library(vantix_options INTERFACE)
+target_compile_features(vantix_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(vantix_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+
+if(VANTIX_SANITIZE)
+  target_compile_options(vantix_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(vantix_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()

@@ -1,0 +1,86 @@
+// One INI file in memory, read and changed with the rules of the Win32
+// private-profile API (GetPrivateProfileString and friends), so that files
+// written by Windows programs read the same here and files written here are
+// byte for byte what those calls would have written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/text_codec.h"
+
+namespace vantix {
+
+// The buffer of a string read is 4096 UTF-16 units: at most 4095 come back.
+inline constexpr std::size_t kIniStringUnits = 4095;
+// GetPrivateProfileInt reads into a 30-unit buffer.
+inline constexpr std::size_t kIniIntUnits = 29;
+
+class IniDocument {
+ public:
+  IniDocument();  // an empty file, written as UTF-8 when saved
+
+  // Decodes (byte-order mark, UTF-8 or Windows-1252) and parses. Never fails.
+  static IniDocument Parse(std::string_view file_bytes);
+
+  // The raw value of the first matching key of the first matching section;
+  // nothing when absent or when the line has no '='.
+  std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view default_value) const;
+  std::int32_t ReadInt(std::int32_t default_value, std::string_view section,
+                       std::string_view key) const;
+  // Copies size bytes into target only when the value is well formed and its
+  // checksum matches; returns whether it did.
+  bool ReadStruct(std::size_t size, void* target, std::string_view section,
+                  std::string_view key) const;
+
+  // Each returns whether the document changed; writing the value a key
+  // already has changes nothing.
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+  bool WriteInt(std::string_view section, std::string_view key, std::int32_t value);
+  bool WriteStruct(std::string_view section, std::string_view key, const void* data,
+                   std::size_t size);
+
+  // The whole file in the canonical layout, encoded in Encoding().
+  std::string Serialize();
+  TextEncoding Encoding() const { return encoding_; }
+
+ private:
+  static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
+  struct Line {  // a key, a comment or a line without '='
+    std::uint32_t name_off, name_len, value_off, value_len;
+  };
+  struct Section {
+    std::uint32_t name_off, name_len, first_line, line_count;
+  };
+
+  std::string_view View(std::uint32_t off, std::uint32_t len) const {
+    return std::string_view(text_).substr(off, len);
+  }
+  std::uint32_t Append(std::string_view s);
+  const Section* FindSection(std::string_view trimmed_name) const;
+  const Line* FindLine(const Section& section, std::string_view trimmed_key) const;
+
+  std::string text_;  // decoded file text; changed names and values are appended
+  std::vector<Line> lines_;
+  std::vector<Section> sections_;  // sections_[0]: the lines before any header
+  TextEncoding encoding_ = TextEncoding::Utf8;
+};
+
+// Helpers with the API's exact rules, shared with the tools and tests.
+std::string_view TrimIniWhitespace(std::string_view s);
+// One matching pair of ' or " around a value of at least two characters.
+std::string_view StripIniQuotes(std::string_view s);
+// RtlUnicodeStringToInteger with base 0, wrapping to 32 bits.
+std::int32_t ParseIniInt(std::string_view s);
+std::string EncodeIniStruct(const void* data, std::size_t size);
+// Decodes hexadecimal digits and a checksum byte; false leaves out untouched.
+bool DecodeIniStruct(std::string_view value, void* out, std::size_t size);
+
+}  // namespace vantix

@@ -1,0 +1,114 @@
+// IniFile: one INI file on disk, read and written with the Win32
+// private-profile rules of IniDocument.
+//
+// Each single read parses the file and each single write replaces it, as the
+// API's calls do. Callers with many keys take a snapshot (one parse for all
+// reads) or a batch (many writes, one atomic replacement).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/file_io.h"
+#include "settings/ini_document.h"
+#include "settings/status.h"
+
+namespace vantix {
+
+// A parsed copy of the file. A missing or unreadable file reads as empty,
+// so every read gives its default.
+class IniSnapshot {
+ public:
+  IniSnapshot(IniDocument doc, FileRead::State state) : doc_(std::move(doc)), state_(state) {}
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view default_value = {}) const {
+    return doc_.ReadString(section, key, default_value);
+  }
+  std::int32_t ReadInt(std::int32_t default_value, std::string_view section,
+                       std::string_view key) const {
+    return doc_.ReadInt(default_value, section, key);
+  }
+  bool ReadStruct(std::size_t size, void* target, std::string_view section,
+                  std::string_view key) const {
+    return doc_.ReadStruct(size, target, section, key);
+  }
+  std::optional<std::string_view> Find(std::string_view section, std::string_view key) const {
+    return doc_.Find(section, key);
+  }
+  // Whether the file existed and could be read.
+  bool Readable() const { return state_ == FileRead::State::kOk; }
+  FileRead::State State() const { return state_; }
+
+ private:
+  IniDocument doc_;
+  FileRead::State state_;
+};
+
+// Writes collected in memory and put on disk by Commit as one replacement of
+// the file. A file that exists but cannot be read is never replaced.
+class IniBatch {
+ public:
+  IniBatch(std::string path, FileIo& io);
+
+  void WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    changed_ |= doc_.WriteString(section, key, value);
+  }
+  void WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
+    changed_ |= doc_.WriteInt(section, key, value);
+  }
+  void WriteStruct(std::string_view section, std::string_view key, const void* data,
+                   std::size_t size) {
+    changed_ |= doc_.WriteStruct(section, key, data, size);
+  }
+  bool Changed() const { return changed_; }
+
+  // Writes the file when anything changed; an unchanged file is left as it
+  // is, byte for byte.
+  Status Commit(bool sync_folder = true);
+
+ private:
+  std::string path_;
+  FileIo& io_;
+  IniDocument doc_;
+  Status load_error_;
+  bool changed_ = false;
+};
+
+class IniFile {
+ public:
+  explicit IniFile(std::string path, FileIo& io = SystemFileIo())
+      : path_(std::move(path)), io_(&io) {}
+
+  const std::string& Path() const { return path_; }
+
+  IniSnapshot Load() const;
+  IniBatch Edit() const { return IniBatch(path_, *io_); }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view default_value = {}) const {
+    return Load().ReadString(section, key, default_value);
+  }
+  std::int32_t ReadInt(std::int32_t default_value, std::string_view section,
+                       std::string_view key) const {
+    return Load().ReadInt(default_value, section, key);
+  }
+  bool ReadStruct(std::size_t size, void* target, std::string_view section,
+                  std::string_view key) const {
+    return Load().ReadStruct(size, target, section, key);
+  }
+
+  Status WriteString(std::string_view section, std::string_view key, std::string_view value);
+  Status WriteInt(std::string_view section, std::string_view key, std::int32_t value);
+  Status WriteStruct(std::size_t size, std::string_view section, std::string_view key,
+                     const void* data);
+
+ private:
+  std::string path_;
+  FileIo* io_;
+};
+
+}  // namespace vantix

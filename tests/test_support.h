@@ -1,0 +1,29 @@
+// Shared helpers for the tests: scratch folders and whole-file access.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantix::test {
+
+// A fresh folder under the system temporary folder, removed with its
+// contents when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }  // no trailing slash
+  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, std::string_view bytes);
+bool Exists(const std::string& path);
+
+}  // namespace vantix::test
