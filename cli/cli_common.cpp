@@ -1,0 +1,67 @@
+#include "cli/cli_common.h"
+
+#include <charconv>
+#include <iostream>
+
+#include "settings/folders.h"
+#include "settings/settings_block.h"
+
+namespace vantix::cli {
+
+const std::string_view kUsageText =
+    "usage: vantixctl [--data-dir DIR] COMMAND [ARGS]\n"
+    "\n"
+    "Profile commands (on the five profile files of the data folder):\n"
+    "  show [--raw]            print all profiles as JSON (--raw: as read, unrepaired)\n"
+    "  save                    load, repair and write the five profile files\n"
+    "  export N FILE           write profile N (1-5) to an exported profile file\n"
+    "  import N FILE           read FILE into profile N, then save all profiles\n"
+    "  reset N | reset all     factory values for profile N or all profiles, then save\n"
+    "\n"
+    "INI commands (any INI file, with the rules of the Windows profile API):\n"
+    "  ini read-string FILE SECTION KEY [DEFAULT]\n"
+    "  ini read-int FILE SECTION KEY DEFAULT\n"
+    "  ini read-struct FILE SECTION KEY SIZE\n"
+    "  ini write-string FILE SECTION KEY VALUE\n"
+    "  ini write-int FILE SECTION KEY VALUE\n"
+    "  ini write-struct FILE SECTION KEY HEX\n"
+    "\n"
+    "Without --data-dir the data folder is \"Corvane II Gaming Mouse\" in the\n"
+    "documents folder. Exit status: 0 ok, 1 read failed, 2 usage, 3 write failed.\n";
+
+std::string Context::DataFolder() const {
+  if (data_dir) return WithTrailingSlash(*data_dir);
+  return ResolveFolders().DataFolder;
+}
+
+int Usage(std::string_view problem) {
+  std::cerr << "vantixctl: " << problem << "\n" << kUsageText;
+  return kExitUsage;
+}
+
+int WriteFailed(const Status& status) {
+  std::cerr << "vantixctl: " << status.reason() << "\n";
+  return kExitWriteFailed;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view s) {
+  std::int64_t v = 0;
+  if (s.empty()) return std::nullopt;
+  const auto [end, err] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (err != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+std::optional<std::int32_t> ParseInt32(std::string_view s) {
+  const auto v = ParseDecimal(s);
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(*v);
+}
+
+std::optional<int> ParseProfileNumber(std::string_view s) {
+  const auto v = ParseDecimal(s);
+  if (!v || *v < 1 || *v > kProfileCount) return std::nullopt;
+  return static_cast<int>(*v) - 1;
+}
+
+}  // namespace vantix::cli

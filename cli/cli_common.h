@@ -1,0 +1,44 @@
+// What every vantixctl command shares: exit codes, argument parsing and the
+// data folder of the call.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/status.h"
+
+namespace vantix::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitReadFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitWriteFailed = 3;
+
+using Args = std::vector<std::string_view>;
+
+struct Context {
+  std::optional<std::string> data_dir;  // --data-dir, as given
+  // The data folder with a trailing '/': --data-dir, else the user's own.
+  std::string DataFolder() const;
+};
+
+// Prints the problem and the usage text to stderr; returns kExitUsage.
+int Usage(std::string_view problem);
+// Prints the reason on one line to stderr; returns kExitWriteFailed.
+int WriteFailed(const Status& status);
+
+std::optional<std::int64_t> ParseDecimal(std::string_view s);
+std::optional<std::int32_t> ParseInt32(std::string_view s);
+// "1".."5" -> 0..4.
+std::optional<int> ParseProfileNumber(std::string_view s);
+
+extern const std::string_view kUsageText;
+
+// Command families; args[0] is the command word.
+int RunProfileCommand(const Context& context, const Args& args);
+int RunIniCommand(const Args& args);
+
+}  // namespace vantix::cli
