@@ -1,0 +1,32 @@
+// The messages between the utility's main window and the device agent, and
+// the window titles that name their endpoints.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vantix {
+
+inline constexpr std::string_view kAgentWindowTitle = "Corvane_II_GamingMouse_HID";
+inline constexpr std::string_view kMainWindowTitle = "Corvane II Gaming Mouse";
+
+// To the agent, sent (the sender waits for the agent's handler).
+inline constexpr std::uint32_t WM_AGENT_APPLY = 0x4DE;           // 0, 0
+inline constexpr std::uint32_t WM_AGENT_MACRO_CHANGED = 0x1514;  // slot 0..14 or -1, 0
+inline constexpr std::uint32_t WM_AGENT_MACRO_ASSIGNED = 0x1516; // profile, button
+// To the main window, posted.
+inline constexpr std::uint32_t WM_AGENT_STATUS = 0x4DD;          // connection state changed
+inline constexpr std::uint32_t WM_AGENT_EVENT = 0x1515;          // kind, value
+
+// Kinds of WM_AGENT_EVENT.
+enum AgentEventKind : std::int64_t {
+  kEventReload = 0,
+  kEventDpiStage = 8,
+  kEventProfile = 9,
+  kEventReportRate = 10,
+  kEventLightingMode = 11,
+  kEventPointerSpeed = 12,
+  kEventApplyDone = 15,
+};
+
+}  // namespace vantix
