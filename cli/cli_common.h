@@ -40,5 +40,7 @@ extern const std::string_view kUsageText;
 // Command families; args[0] is the command word.
 int RunProfileCommand(const Context& context, const Args& args);
 int RunIniCommand(const Args& args);
+int RunApplyCommand(const Context& context, const Args& args);
+int RunAgentCommand(const Context& context, const Args& args);
 
 }  // namespace vantix::cli

@@ -24,6 +24,7 @@ constexpr Command kCommands[] = {
     {"show", vantix::cli::RunProfileCommand},   {"save", vantix::cli::RunProfileCommand},
     {"export", vantix::cli::RunProfileCommand}, {"import", vantix::cli::RunProfileCommand},
     {"reset", vantix::cli::RunProfileCommand},  {"ini", Ini},
+    {"apply", vantix::cli::RunApplyCommand},    {"agent", vantix::cli::RunAgentCommand},
 };
 
 }  // namespace

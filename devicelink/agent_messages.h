@@ -29,4 +29,13 @@ enum AgentEventKind : std::int64_t {
   kEventApplyDone = 15,
 };
 
+// Device-side changes driven from the shell (vantixctl agent ...), sent to
+// the agent. Outside the range of the window messages above.
+inline constexpr std::uint32_t kAgentControlConnect = 0x7A01;
+inline constexpr std::uint32_t kAgentControlDisconnect = 0x7A02;
+inline constexpr std::uint32_t kAgentControlEvent = 0x7A03;  // kind, value
+
+// Name of the agent's single-instance lock in the endpoint folder.
+inline constexpr std::string_view kAgentLockName = "Corvane_II_GamingMouse_HID";
+
 }  // namespace vantix

@@ -1,8 +1,13 @@
 #include "devicelink/device_link.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "devicelink/agent_messages.h"
+#include "settings/ini_file.h"
 
 namespace vantix {
 namespace {
@@ -14,7 +19,62 @@ std::u16string_view NameOf(const ButtonRecord& button) {
   return {button.MacroName.data(), static_cast<std::size_t>(end - button.MacroName.begin())};
 }
 
+class PosixLauncher final : public ProcessLauncher {
+ public:
+  bool StartDetached(const std::string& path) override {
+    // Fork twice so that the agent is nobody's child: it is never a zombie
+    // of ours and lives on when we end.
+    const pid_t child = ::fork();
+    if (child < 0) return false;
+    if (child == 0) {
+      ::setsid();
+      const pid_t grandchild = ::fork();
+      if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
+      const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+      if (null >= 0) ::dup2(null, STDIN_FILENO);
+      char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+      ::execv(path.c_str(), argv);
+      ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+};
+
 }  // namespace
+
+ProcessLauncher& SystemProcessLauncher() {
+  static PosixLauncher launcher;
+  return launcher;
+}
+
+void StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
+                        ProcessLauncher& launcher) {
+  if (agent.FindAgent()) return;
+  launcher.StartDetached(program_folder + std::string(kAgentProgram));
+}
+
+SendOutcome NotifyApply(AgentChannel& agent) { return agent.SendToAgent(WM_AGENT_APPLY, 0, 0); }
+
+std::string MacroIndexPath(const std::string& data_folder) {
+  return data_folder + "MacroDB/MacroSet.MSDB";
+}
+
+bool ReadConnectionState(const std::string& data_folder) {
+  return IniFile(MacroIndexPath(data_folder)).ReadInt(0, "Device", "Setting") != 0;
+}
+
+ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent) {
+  ApplyOutcome outcome;
+  const bool found = agent.FindAgent();
+  outcome.saved = store.SaveProfiles();
+  // The agent reads whatever the files hold, so it is told even after a
+  // failed save; the caller reports the failure.
+  if (found) outcome.notified = NotifyApply(agent);
+  return outcome;
+}
 
 void NotifyMacroChanged(AgentChannel& agent, int slot) {
   if (!agent.FindAgent()) return;

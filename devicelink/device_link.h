@@ -1,14 +1,50 @@
-// The program's side of the device agent link: telling the agent to read
-// files again, and the connection state it keeps.
+// The program's side of the device agent link: starting the agent, telling
+// it to read files again, and the connection state it keeps.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "devicelink/agent_channel.h"
+#include "settings/profile_store.h"
 #include "settings/settings_block.h"
+#include "settings/status.h"
 
 namespace vantix {
+
+// The agent's program file in the program folder.
+inline constexpr std::string_view kAgentProgram = "hid";
+
+// Starts programs without waiting for them.
+class ProcessLauncher {
+ public:
+  virtual ~ProcessLauncher() = default;
+  // Starts path with no arguments in a session of its own; the caller never
+  // waits for it and it outlives the caller.
+  virtual bool StartDetached(const std::string& path) = 0;
+};
+ProcessLauncher& SystemProcessLauncher();
+
+// Starts ProgramFolder/hid when the agent's endpoint is absent. Called once,
+// when the main window is created; there is no retry.
+void StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
+                        ProcessLauncher& launcher = SystemProcessLauncher());
+
+// 0x4DE: the profile files were saved.
+SendOutcome NotifyApply(AgentChannel& agent);
+
+// "MacroDB/MacroSet.MSDB" in the data folder.
+std::string MacroIndexPath(const std::string& data_folder);
+// The agent keeps [Device] Setting non-zero while the mouse is connected.
+bool ReadConnectionState(const std::string& data_folder);
+
+// The link's part of Apply: look the agent up, save the five profile files,
+// then notify the agent if it was there.
+struct ApplyOutcome {
+  Status saved;
+  SendOutcome notified;  // kAbsent when there was no agent
+};
+ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent);
 
 // 0x1514 for one macro slot (or -1), when the agent exists.
 void NotifyMacroChanged(AgentChannel& agent, int slot);

@@ -1,0 +1,103 @@
+#include "devicelink/agent_events.h"
+
+#include "devicelink/agent_messages.h"
+
+namespace vantix {
+namespace {
+
+constexpr int kBlinkTicks = 8;
+constexpr std::int32_t kDefaultPollingRate = 2;
+
+}  // namespace
+
+std::optional<int> ReportRateButton(std::int32_t polling_rate) {
+  switch (polling_rate) {
+    case 8: return 0;
+    case 4: return 1;
+    case 2: return 2;
+    case 1: return 3;
+    default: return std::nullopt;
+  }
+}
+
+AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, std::int64_t kind,
+                               std::int64_t value) {
+  AgentEventEffects effects;
+  // The fields are 32-bit; the value arrives as a 64-bit parameter.
+  const auto v32 = static_cast<std::int32_t>(value);
+  switch (kind) {
+    case kEventReload:
+      if (value != 0) return effects;
+      store.ReloadProfiles();
+      effects.reloaded = true;
+      break;
+    case kEventDpiStage:
+      CurrentRecord(live).DPI = v32;
+      effects.stage_label = v32;
+      break;
+    case kEventProfile:
+      if (value < 0 || value >= kProfileCount) return effects;
+      live.CurrentProfile = v32;
+      effects.switch_profile = v32;
+      break;
+    case kEventReportRate: {
+      const std::optional<int> button = ReportRateButton(v32);
+      CurrentRecord(live).PollingRate = button ? v32 : kDefaultPollingRate;
+      effects.report_rate_button = button.value_or(2);
+      break;
+    }
+    case kEventLightingMode:
+      CurrentRecord(live).LedMode1 = v32;
+      if (value <= 5) effects.lighting_mode = v32;
+      break;
+    case kEventPointerSpeed:
+      CurrentRecord(live).MouseSensitivity = v32;
+      effects.pointer_slider = v32;
+      break;
+    case kEventApplyDone:
+      effects.start_apply_done_timer = true;
+      break;
+    default:
+      return effects;
+  }
+  effects.handled = true;
+  return effects;
+}
+
+StatusEffects OnAgentStatus(bool connected) {
+  StatusEffects effects;
+  if (connected) {
+    effects.apply_enabled = true;
+    effects.show_connected = false;
+    effects.show_disconnected = false;
+    effects.restart_blink = true;
+  } else {
+    effects.stop_blink = true;
+    effects.apply_enabled = false;
+    effects.show_connected = false;
+    effects.show_disconnected = true;
+  }
+  return effects;
+}
+
+StatusEffects InitialConnectionEffects(bool connected) {
+  StatusEffects effects;
+  if (connected) {
+    effects.apply_enabled = true;
+  } else {
+    effects.show_disconnected = true;
+  }
+  return effects;
+}
+
+StatusBlink::Tick StatusBlink::OnTick() {
+  Tick tick{counter_ % 2 == 1, false};
+  ++counter_;
+  if (counter_ >= kBlinkTicks) {
+    tick.show_connected = false;
+    tick.stop_timer = true;
+  }
+  return tick;
+}
+
+}  // namespace vantix

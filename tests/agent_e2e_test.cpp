@@ -1,0 +1,245 @@
+// The real agent process, with a test endpoint playing the main window.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
+#include "devicelink/message_bus.h"
+#include "settings/ini_file.h"
+#include "tests/test_support.h"
+
+namespace vantix {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ReadBytes;
+using test::ScratchDir;
+
+// A child process with its own HOME and runtime folder.
+pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+            const std::string& out_path, const std::string& err_path) {
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  for (const auto& [key, value] : env) ::setenv(key.c_str(), value.c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  ::execv(args[0], args.data());
+  ::_exit(127);
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The main window's endpoint, served on a thread; messages queue up.
+class MainWindow {
+ public:
+  explicit MainWindow(const std::string& folder) {
+    Status error;
+    endpoint_ = Endpoint::Open(kMainWindowTitle, folder, error);
+    if (!endpoint_) throw std::runtime_error(error.reason());
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        pollfd p{endpoint_->Fd(), POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        endpoint_->Process([this](const WindowMessage& m) {
+          std::lock_guard lock(mutex_);
+          inbox_.push_back(m);
+          cv_.notify_all();
+          return std::int64_t{0};
+        });
+      }
+    });
+  }
+  ~MainWindow() {
+    stop_ = true;
+    thread_.join();
+  }
+  // The next message with this number, waiting at most five seconds.
+  std::optional<WindowMessage> Next(std::uint32_t message) {
+    std::unique_lock lock(mutex_);
+    std::optional<WindowMessage> found;
+    cv_.wait_for(lock, 5s, [&] {
+      for (auto it = inbox_.begin(); it != inbox_.end(); ++it) {
+        if (it->message == message) {
+          found = *it;
+          inbox_.erase(it);
+          return true;
+        }
+      }
+      return false;
+    });
+    return found;
+  }
+
+ private:
+  std::unique_ptr<Endpoint> endpoint_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  std::deque<WindowMessage> inbox_;
+};
+
+class AgentTest : public ::testing::Test {
+ protected:
+  AgentTest()
+      : runtime(scratch / "run"),
+        folder(runtime + "/corvane-gaming-mouse"),
+        data(scratch / "Documents/Corvane II Gaming Mouse/"),
+        env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}},
+        bus(folder) {
+    ::mkdir(runtime.c_str(), 0700);
+  }
+  ~AgentTest() override { StopAgent(); }
+
+  void StartAgent() {
+    agent = Spawn({HID_PATH}, env, scratch / "hid.out", scratch / "hid.log");
+    for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(bus.FindWindow(kAgentWindowTitle)) << ReadBytes(scratch / "hid.log");
+  }
+  void StopAgent() {
+    if (agent <= 0) return;
+    ::kill(agent, SIGTERM);
+    Wait(agent);
+    agent = -1;
+  }
+  int Setting() { return IniFile(MacroIndexPath(data)).ReadInt(-1, "Device", "Setting"); }
+  std::pair<int, std::string> Ctl(std::vector<std::string> args) {
+    args.insert(args.begin(), VANTIXCTL_PATH);
+    const int status = Wait(Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
+    return {status, ReadBytes(scratch / "ctl.out")};
+  }
+
+  ScratchDir scratch;
+  std::string runtime, folder, data;
+  std::map<std::string, std::string> env;
+  MessageBus bus;
+  pid_t agent = -1;
+};
+
+TEST_F(AgentTest, StartsConnectedMakesItsFoldersAndRunsOnce) {
+  MainWindow window(folder);
+  StartAgent();
+  EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Setting(), 1);
+  EXPECT_TRUE(test::Exists(data + "MacroDB"));
+  const pid_t second = Spawn({HID_PATH}, env, scratch / "hid2.out", scratch / "hid2.log");
+  EXPECT_EQ(Wait(second), 0);
+  EXPECT_TRUE(bus.FindWindow(kAgentWindowTitle));
+}
+
+TEST_F(AgentTest, ApplyRoundTripEndsWithApplyDone) {
+  MainWindow window(folder);
+  StartAgent();
+  SettingsBlock init;
+  InitSettings(init);
+  SettingsBlock live;
+  ValidateSettings(init, live);
+  BusAgentChannel channel(bus);
+  const ApplyOutcome outcome = ApplyProfiles(ProfileStore(data, live), channel);
+  EXPECT_TRUE(outcome.saved.ok());
+  EXPECT_EQ(outcome.notified.state, SendOutcome::State::kAnswered);
+  const auto done = window.Next(WM_AGENT_EVENT);
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->wparam, kEventApplyDone);
+  EXPECT_NE(ReadBytes(scratch / "hid.log").find("0x4DE sent w=0 l=0: applied profiles"), std::string::npos);
+}
+
+TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
+  MainWindow window(folder);
+  StartAgent();
+  ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+
+  EXPECT_EQ(Ctl({"agent", "disconnect"}).first, 0);
+  EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Setting(), 0);
+  EXPECT_EQ(Ctl({"agent", "status"}).second, "agent: running\ndevice: disconnected\n");
+
+  EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
+  EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Setting(), 1);
+
+  EXPECT_EQ(Ctl({"agent", "event", "9", "3"}).first, 0);
+  const auto event = window.Next(WM_AGENT_EVENT);
+  ASSERT_TRUE(event.has_value());
+  EXPECT_EQ(event->wparam, 9);
+  EXPECT_EQ(event->lparam, 3);
+
+  EXPECT_EQ(Ctl({"apply"}), (std::pair<int, std::string>{0, "notified\n"}));
+  EXPECT_TRUE(window.Next(WM_AGENT_EVENT).has_value());
+}
+
+TEST_F(AgentTest, MacroNoticesAreReadAndLogged) {
+  StartAgent();
+  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteString("MACRO_LIST", "0", "Combo").ok());
+  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteString("MACRO_LIST", "1", "../../evil").ok());
+  ASSERT_TRUE(IniFile(data + "MacroDB/Combo.MSMACRO").WriteInt("Setting", "LoopTime", 3).ok());
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_CHANGED, 0, 0).state, SendOutcome::State::kAnswered);
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_CHANGED, 1, 0).state, SendOutcome::State::kAnswered);
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_ASSIGNED, 2, 11).state,
+            SendOutcome::State::kAnswered);
+  const std::string log = ReadBytes(scratch / "hid.log");
+  EXPECT_NE(log.find("0x1514 sent w=0 l=0: macro \"Combo\" applied to slot 0"), std::string::npos) << log;
+  EXPECT_NE(log.find("0x1514 sent w=1 l=0: slot 1 refused"), std::string::npos) << log;
+  EXPECT_NE(log.find("0x1516 sent w=2 l=11: profile 3 button 12 applied"), std::string::npos) << log;
+}
+
+TEST_F(AgentTest, GarbageDoesNotStopTheAgent) {
+  StartAgent();
+  for (int i = 0; i < 50; ++i) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/%s", folder.c_str(), std::string(kAgentWindowTitle).c_str());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string junk(static_cast<std::size_t>(i), static_cast<char>(0xA5 + i));
+    if (!junk.empty()) {
+      ASSERT_GT(::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL), 0);
+    }
+    ::close(fd);
+  }
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_APPLY, 0, 0).state, SendOutcome::State::kAnswered);
+}
+
+TEST_F(AgentTest, AStoppedOrKilledAgentNeverHoldsTheSenderPastItsLimit) {
+  StartAgent();
+  ::kill(agent, SIGSTOP);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_APPLY, 0, 0, 300ms).state,
+            SendOutcome::State::kNoAnswer);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  ::kill(agent, SIGKILL);
+  Wait(agent);
+  agent = -1;
+  EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_APPLY, 0, 0).state, SendOutcome::State::kAbsent);
+  EXPECT_EQ(Ctl({"apply"}), (std::pair<int, std::string>{0, "no agent\n"}));
+  EXPECT_EQ(Ctl({"agent", "status"}).second.substr(0, 14), "agent: absent\n");
+  // A new agent takes over the stale socket.
+  StartAgent();
+}
+
+}  // namespace
+}  // namespace vantix
