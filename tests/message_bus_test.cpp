@@ -223,7 +223,10 @@ TEST_F(MessageBusTest, PeersOfAnotherUserAreDropped) {
     const int fd = RawConnect(folder + "/Target");
     unsigned char frame[kFrameBytes];
     EncodeFrame(WindowMessage{66, false, 0, 0}, frame);
-    ::_exit(fd >= 0 && ::send(fd, frame, sizeof frame, 0) == static_cast<ssize_t>(kFrameBytes) ? 0 : 3);
+    if (fd < 0) ::_exit(3);
+    // The receiver may already have hung up on us: no SIGPIPE, and no verdict from send.
+    [[maybe_unused]] const ssize_t n = ::send(fd, frame, sizeof frame, MSG_NOSIGNAL);
+    ::_exit(0);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
