@@ -4,6 +4,7 @@
 
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
+#include "macro/macro_files.h"
 #include "settings/ini_file.h"
 #include "settings/profile_store.h"
 #include "settings/settings_schema.h"
@@ -21,15 +22,6 @@ std::string Hex(std::uint32_t v) {
 }
 
 }  // namespace
-
-bool IsSafeMacroFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '/' || u < 0x20 || u == 0x7F) return false;
-  }
-  return true;
-}
 
 DeviceAgent::DeviceAgent(std::string data_folder, SimulatedMouse& mouse, Poster post, Logger log)
     : data_folder_(std::move(data_folder)), mouse_(mouse), post_(std::move(post)), log_(std::move(log)) {}
@@ -127,7 +119,7 @@ std::string DeviceAgent::ApplyMacroSlot(int slot) {
   macro.name = index.ReadString("MACRO_LIST", std::to_string(slot), "");
   if (macro.name.empty()) return "slot " + std::to_string(slot) + " empty";
   // The index is only a file: a name in it must not lead outside the folder.
-  if (!IsSafeMacroFileName(macro.name)) return "slot " + std::to_string(slot) + " refused: unsafe name";
+  if (!IsSafeMacroName(macro.name)) return "slot " + std::to_string(slot) + " refused: unsafe name";
   const IniSnapshot file = IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO").Load();
   if (!file.Readable()) return "macro \"" + macro.name + "\" has no file";
   file.ReadStruct(macro.events.size(), macro.events.data(), "Setting", "MacroSetting_0");

@@ -50,8 +50,4 @@ class DeviceAgent {
   std::vector<Pending> outbox_;
 };
 
-// True for a macro name that can be a file name in the macro folder: no
-// path separator, no control character, not "." or "..", not empty.
-bool IsSafeMacroFileName(const std::string& name);
-
 }  // namespace vantix::agent

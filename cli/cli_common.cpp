@@ -32,8 +32,23 @@ const std::string_view kUsageText =
     "  ini write-int FILE SECTION KEY VALUE\n"
     "  ini write-struct FILE SECTION KEY HEX\n"
     "\n"
+    "Key and label commands:\n"
+    "  keys                    every named key code: code, HID usage, English and\n"
+    "                          German name, separated by tabs\n"
+    "  labels N [--program-dir DIR]\n"
+    "                          the twelve button labels of profile N (1-5)\n"
+    "\n"
+    "Macro commands (on the folder MacroDB of the data folder):\n"
+    "  macro list              the macro names in slot order\n"
+    "  macro show NAME [--program-dir DIR]\n"
+    "                          the events of a macro as the macro editor lists them\n"
+    "  macro new NAME          create an empty macro\n"
+    "  macro delete NAME       delete a macro; later macros move up one slot\n"
+    "\n"
     "Without --data-dir the data folder is \"Corvane II Gaming Mouse\" in the\n"
-    "documents folder. Exit status: 0 ok, 1 read failed, 2 usage, 3 write failed.\n";
+    "documents folder. Texts of labels and events come from the skin strings in\n"
+    "images/0409/strings/ of --program-dir DIR, by default of the folder of\n"
+    "vantixctl. Exit status: 0 ok, 1 read failed or refused, 2 usage, 3 write failed.\n";
 
 std::string Context::DataFolder() const {
   if (data_dir) return WithTrailingSlash(*data_dir);
@@ -62,6 +77,38 @@ std::optional<std::int32_t> ParseInt32(std::string_view s) {
   const auto v = ParseDecimal(s);
   if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
   return static_cast<std::int32_t>(*v);
+}
+
+std::optional<std::string> TakeProgramFolder(Args& args) {
+  constexpr std::string_view kOption = "--program-dir";
+  std::optional<std::string> folder;
+  for (std::size_t i = 0; i < args.size();) {
+    const std::string_view a = args[i];
+    if (a == kOption) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        Usage("--program-dir needs a folder");
+        return std::nullopt;
+      }
+      folder = std::string(args[i + 1]);
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                 args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    } else if (a.substr(0, kOption.size() + 1) == "--program-dir=") {
+      if (a.size() == kOption.size() + 1) {
+        Usage("--program-dir needs a folder");
+        return std::nullopt;
+      }
+      folder = std::string(a.substr(kOption.size() + 1));
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+  if (folder) return WithTrailingSlash(*folder);
+  // The program folder without ResolveFolders, which would also create the
+  // data folder in the documents folder.
+  const std::string executable = SystemFolderEnvironment().executable;
+  const std::size_t slash = executable.find_last_of('/');
+  return slash == std::string::npos ? std::string("./") : executable.substr(0, slash + 1);
 }
 
 std::optional<int> ParseProfileNumber(std::string_view s) {

@@ -35,11 +35,18 @@ std::optional<std::int32_t> ParseInt32(std::string_view s);
 // "1".."5" -> 0..4.
 std::optional<int> ParseProfileNumber(std::string_view s);
 
+// Takes "--program-dir DIR" or "--program-dir=DIR" out of args and returns the
+// program folder whose skin strings a command reads: DIR, else the folder of
+// vantixctl itself. Nothing (and a usage message printed) when DIR is missing.
+std::optional<std::string> TakeProgramFolder(Args& args);
+
 extern const std::string_view kUsageText;
 
 // Command families; args[0] is the command word.
 int RunProfileCommand(const Context& context, const Args& args);
 int RunIniCommand(const Args& args);
+int RunKeysCommand(const Context& context, const Args& args);   // keys, labels
+int RunMacroCommand(const Context& context, const Args& args);  // macro ...
 int RunApplyCommand(const Context& context, const Args& args);
 int RunAgentCommand(const Context& context, const Args& args);
 

@@ -25,6 +25,8 @@ constexpr Command kCommands[] = {
     {"export", vantix::cli::RunProfileCommand}, {"import", vantix::cli::RunProfileCommand},
     {"reset", vantix::cli::RunProfileCommand},  {"ini", Ini},
     {"apply", vantix::cli::RunApplyCommand},    {"agent", vantix::cli::RunAgentCommand},
+    {"keys", vantix::cli::RunKeysCommand},      {"labels", vantix::cli::RunKeysCommand},
+    {"macro", vantix::cli::RunMacroCommand},
 };
 
 }  // namespace

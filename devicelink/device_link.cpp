@@ -6,13 +6,12 @@
 
 #include <algorithm>
 
+#include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
 #include "settings/ini_file.h"
 
 namespace vantix {
 namespace {
-
-constexpr std::uint8_t kMacroFunction = 11;
 
 std::u16string_view NameOf(const ButtonRecord& button) {
   const auto end = std::find(button.MacroName.begin(), button.MacroName.end(), u'\0');

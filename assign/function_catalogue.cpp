@@ -1,0 +1,164 @@
+#include "assign/function_catalogue.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "assign/key_names.h"
+#include "settings/text_codec.h"
+
+namespace vantix {
+namespace {
+
+// Each label section covers a run of codes; its keys count from 1.
+struct LabelRange {
+  int first_code;
+  std::string_view section;
+};
+constexpr LabelRange kLabelRanges[] = {
+    {1, "FUNCTION_STRING"}, {17, "BASIC"}, {25, "ADVANCED"}, {39, "MEDIA"},
+    {47, "DPI"},            {50, "RATE"},  {52, "SCROLL"},
+};
+
+// Two codes per modifier slot: the left key and the right key.
+struct ModifierSlot {
+  KeyCode left;
+  KeyCode right;
+};
+constexpr ModifierSlot kModifierSlots[] = {
+    {kKeyLeftShift, kKeyRightShift},
+    {kKeyLeftCtrl, kKeyRightCtrl},
+    {kKeyLeftWin, kKeyRightWin},
+    {kKeyLeftAlt, kKeyRightAlt},
+};
+constexpr int kCombinationEventBytes = 3;
+// The presses come first, so five events cover every key of a combination.
+constexpr int kCombinationEventsRead = 5;
+
+void SetMacroName(ButtonRecord& record, std::string_view name) {
+  std::u16string units = Utf8ToUtf16(name);
+  const std::size_t room = kMacroNameUnits - 1;
+  if (units.size() > room) {
+    units.resize(room);
+    // Never end on the first half of a surrogate pair.
+    if (units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
+  }
+  record.MacroName.fill(u'\0');
+  std::copy(units.begin(), units.end(), record.MacroName.begin());
+}
+
+std::string SingleKeyLabel(const ButtonRecord& record, const SkinStrings& strings) {
+  const std::optional<KeyCode> code = UsageToKeyCode(record.KeyEvents[0]);
+  if (!code) return "key";
+  return std::string(KeyName(*code, strings));
+}
+
+std::string MacroLabel(ButtonRecord& record, const SkinStrings& strings, const MacroSlots& slots) {
+  const bool any = std::any_of(slots.begin(), slots.end(),
+                               [](const std::string& v) { return !v.empty(); });
+  // Without any macro (or without an index yet) the assignment is kept.
+  if (!any) return {};
+  // The slot is the macro's identity. A free slot means the macro is gone;
+  // with the gap-free index this program keeps, that is exactly a slot at
+  // or past the number of macros.
+  const int slot = record.KeyNumber;
+  if (slot >= kMacroSlotCount || slots[static_cast<std::size_t>(slot)].empty()) {
+    record.ButtonFunc = kMacroGoneFunction;
+    return FunctionLabel(kMacroGoneFunction, strings);
+  }
+  const std::string& name = slots[static_cast<std::size_t>(slot)];
+  SetMacroName(record, name);
+  return name;
+}
+
+}  // namespace
+
+std::optional<FunctionLabelKey> LabelKeyOf(int code) {
+  if (code < 1) return std::nullopt;
+  const LabelRange* range = &kLabelRanges[0];
+  for (const LabelRange& r : kLabelRanges) {
+    if (code >= r.first_code) range = &r;
+  }
+  return FunctionLabelKey{range->section, code - range->first_code + 1};
+}
+
+std::string FunctionLabel(int code, const SkinStrings& strings) {
+  const std::optional<FunctionLabelKey> key = LabelKeyOf(code);
+  if (!key) return {};
+  return strings.GeneralText(key->section, key->number);
+}
+
+bool IsGroupHead(int code) {
+  return code == 8 || code == 9 || code == 10 || code == 13 || code == 15;
+}
+
+std::string CombinationText(const ButtonRecord& record, const SkinStrings& strings) {
+  // Shift, Ctrl, Win, Alt hold the left or right key code; 0 is empty.
+  std::array<KeyCode, std::size(kModifierSlots)> modifiers{};
+  KeyCode key = 0;
+  for (int e = 0; e < kCombinationEventsRead; ++e) {
+    const std::uint8_t usage = record.KeyEvents[static_cast<std::size_t>(e * kCombinationEventBytes)];
+    if (usage == 0) continue;
+    const KeyCode code = UsageToKeyCode(usage).value_or(0);
+    bool modifier = false;
+    for (std::size_t m = 0; m < std::size(kModifierSlots); ++m) {
+      if (code == kModifierSlots[m].left || code == kModifierSlots[m].right) {
+        modifiers[m] = code;
+        modifier = true;
+      }
+    }
+    if (!modifier) key = code;
+  }
+
+  std::string text;
+  const auto append = [&](KeyCode code) {
+    if (code == 0) return;
+    if (!text.empty()) text += " + ";
+    text += KeyName(code, strings);
+  };
+  for (const KeyCode code : modifiers) append(code);
+  append(key);
+  return text;
+}
+
+std::string ButtonLabel(ButtonRecord& record, const SkinStrings& strings, const MacroSlots& slots) {
+  const int code = record.ButtonFunc;
+  switch (code) {
+    case kSingleKeyFunction:
+      return SingleKeyLabel(record, strings);
+    case kKeyCombinationFunction:
+      return CombinationText(record, strings);
+    case kMacroFunction:
+      return MacroLabel(record, strings, slots);
+    default:
+      break;
+  }
+  if (code < 1 || code > kLastFunction || IsGroupHead(code)) return {};
+  return FunctionLabel(code, strings);
+}
+
+std::array<std::string, kButtonCount> ButtonLabels(ProfileRecord& profile,
+                                                   const SkinStrings& strings,
+                                                   const MacroSlots& slots) {
+  std::array<std::string, kButtonCount> labels;
+  for (int b = 0; b < kButtonCount; ++b) {
+    labels[static_cast<std::size_t>(b)] =
+        ButtonLabel(profile.Buttons[static_cast<std::size_t>(b)], strings, slots);
+  }
+  return labels;
+}
+
+bool CanLeave(const ProfileRecord& profile, int button) {
+  for (int b = 0; b < kButtonCount; ++b) {
+    if (b != button && profile.Buttons[static_cast<std::size_t>(b)].ButtonFunc == kPrimaryClickFunction) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::uint8_t FallbackFunction(int button) {
+  if (button < 0 || button >= kButtonCount) return 0;
+  return kFallbackFunction[static_cast<std::size_t>(button)];
+}
+
+}  // namespace vantix

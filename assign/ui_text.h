@@ -1,0 +1,47 @@
+// The two string files of the skin: interface texts ("skins.ini") and
+// function names ("general.ini"), both in "images/0409/strings/" of the
+// program folder. A text is addressed by a section and a positive number.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "settings/file_io.h"
+
+namespace vantix {
+
+inline constexpr std::string_view kSkinStringsFolder = "images/0409/strings/";
+inline constexpr std::string_view kSkinTextsFile = "skins.ini";
+inline constexpr std::string_view kFunctionNamesFile = "general.ini";
+
+// Where texts come from. The windows read the files; tests may stand in.
+class SkinStrings {
+ public:
+  virtual ~SkinStrings() = default;
+  // Key `number` (decimal) of `section` in "skins.ini"; empty when the file,
+  // section or key is missing.
+  virtual std::string UiText(std::string_view section, int number) const = 0;
+  // The same from "general.ini".
+  virtual std::string GeneralText(std::string_view section, int number) const = 0;
+};
+
+// The string files on disk, read afresh on every call: the skin may be
+// swapped while the program runs, and nothing is cached.
+class SkinStringFiles final : public SkinStrings {
+ public:
+  // strings_folder holds "skins.ini" and "general.ini".
+  explicit SkinStringFiles(std::string strings_folder, FileIo& io = SystemFileIo());
+  // The skin of a program folder (ending with '/').
+  static SkinStringFiles InProgramFolder(const std::string& program_folder,
+                                         FileIo& io = SystemFileIo());
+
+  std::string UiText(std::string_view section, int number) const override;
+  std::string GeneralText(std::string_view section, int number) const override;
+
+ private:
+  std::string skins_path_;
+  std::string general_path_;
+  FileIo* io_;
+};
+
+}  // namespace vantix

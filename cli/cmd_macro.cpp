@@ -1,0 +1,108 @@
+// vantixctl macro ...: the macro index and macro files of the data folder.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "assign/ui_text.h"
+#include "cli/cli_common.h"
+#include "macro/event_rows.h"
+#include "macro/macro_files.h"
+#include "settings/text_codec.h"
+
+namespace vantix::cli {
+namespace {
+
+// A name from the command line or a file, fit for a one-line message.
+std::string Printable(std::string_view name) {
+  std::string text = ToStrictUtf8(name);
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) c = '?';
+  }
+  return "\"" + text + "\"";
+}
+
+int Refused(const std::string& reason) {
+  std::cerr << "vantixctl: " << reason << "\n";
+  return kExitReadFailed;
+}
+
+int Report(const MacroOutcome& outcome, std::string_view name) {
+  switch (outcome.result) {
+    case MacroResult::kOk:
+      return kExitOk;
+    case MacroResult::kExists:
+      return Refused("a macro named " + Printable(name) + " exists");
+    case MacroResult::kFull:
+      return Refused("the macro list is full (" + std::to_string(kMacroSlotCount) + " macros)");
+    case MacroResult::kInvalidName:
+      return Refused(Printable(name) + " cannot be a macro name");
+    case MacroResult::kWriteFailed:
+      return WriteFailed(outcome.status);
+  }
+  return kExitReadFailed;
+}
+
+std::string_view RowKind(const EventRow& row) {
+  switch (row.item_data) {
+    case kRowPress:
+      return "press";
+    case kRowRelease:
+      return "release";
+    default:
+      return "delay";
+  }
+}
+
+int Show(const MacroFiles& files, std::string_view name, const std::string& program_folder) {
+  // Only what the editor can select: a name of the list.
+  if (files.FindMacroSlot(name) < 0) return Refused("no macro named " + Printable(name));
+  MacroData macro;
+  if (const MacroOutcome loaded = files.LoadMacro(name, macro); !loaded.ok()) {
+    return Report(loaded, name);
+  }
+  const SkinStringFiles strings = SkinStringFiles::InProgramFolder(program_folder);
+  for (const EventRow& row : EventRows(macro.events, strings)) {
+    std::cout << RowKind(row) << '\t' << ToStrictUtf8(row.text) << '\n';
+  }
+  return kExitOk;
+}
+
+int Delete(MacroFiles& files, std::string_view name) {
+  std::vector<std::string> names = files.ReadMacroList();
+  const auto found = std::find(names.begin(), names.end(), name);
+  if (found == names.end()) return Refused("no macro named " + Printable(name));
+  names.erase(found);
+  return Report(files.DeleteMacro(name, names), name);
+}
+
+}  // namespace
+
+int RunMacroCommand(const Context& context, const Args& all) {
+  Args args(all.begin() + 1, all.end());
+  if (args.empty()) return Usage("macro list | show NAME | new NAME | delete NAME");
+  const std::string_view op = args[0];
+  MacroFiles files(context.DataFolder());
+
+  if (op == "list") {
+    if (args.size() != 1) return Usage("macro list takes no arguments");
+    for (const std::string& name : files.ReadMacroList()) std::cout << ToStrictUtf8(name) << '\n';
+    return kExitOk;
+  }
+  if (op == "show") {
+    const std::optional<std::string> program_folder = TakeProgramFolder(args);
+    if (!program_folder) return kExitUsage;
+    if (args.size() != 2) return Usage("macro show NAME [--program-dir DIR]");
+    return Show(files, args[1], *program_folder);
+  }
+  if (op == "new" || op == "delete") {
+    if (args.size() != 2) return Usage("macro " + std::string(op) + " NAME");
+    if (op == "delete") return Delete(files, args[1]);
+    MacroData macro;
+    return Report(files.CreateMacro(args[1], macro), args[1]);
+  }
+  return Usage("macro: unknown operation " + std::string(op));
+}
+
+}  // namespace vantix::cli

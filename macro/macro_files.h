@@ -1,0 +1,104 @@
+// The macro files: one INI file per macro ("<name>.MSMACRO") and the macro
+// index ("MacroSet.MSDB") in the macro folder "MacroDB/" of the data folder.
+// The device agent reads both after a notice, and writes the index's
+// "Device" section itself: the key order and encodings are a file format.
+//
+// A macro name is also a file name. A name that could leave the macro folder
+// or is not a plain file name never reaches the file system, whatever the
+// index holds.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "devicelink/agent_channel.h"
+#include "macro/macro_model.h"
+#include "settings/file_io.h"
+#include "settings/settings_block.h"
+#include "settings/status.h"
+
+namespace vantix {
+
+inline constexpr std::string_view kMacroFolderName = "MacroDB/";
+inline constexpr std::string_view kMacroIndexFile = "MacroSet.MSDB";
+inline constexpr std::string_view kMacroFileSuffix = ".MSMACRO";
+inline constexpr std::string_view kMacroListSection = "MACRO_LIST";
+inline constexpr std::string_view kMacroSettingSection = "Setting";
+
+enum class MacroResult {
+  kOk,           // done (CreateMacro: created)
+  kExists,       // CreateMacro: a file or an index entry of that name exists
+  kFull,         // fifteen macros already, or no free slot
+  kInvalidName,  // the name cannot be a macro's name; nothing was touched
+  kWriteFailed,  // a file could not be written or removed; status says why
+};
+
+struct MacroOutcome {
+  MacroResult result = MacroResult::kOk;
+  int slot = -1;  // CreateMacro, AddMacroName: the slot that holds the name
+  Status status;  // the reason of kWriteFailed
+  bool ok() const { return result == MacroResult::kOk; }
+};
+
+// Whether a name may become a file name in the macro folder: not empty, not
+// "." or "..", no '/', no NUL and no other control character.
+bool IsSafeMacroName(std::string_view name);
+// Whether a new macro may take the name: safe, well-formed UTF-8, at most 20
+// UTF-16 units, and read back from the index as it was written (no
+// surrounding spaces or quotes, which the INI rules strip).
+bool IsValidNewMacroName(std::string_view name);
+
+class MacroFiles {
+ public:
+  // data_folder is the DataFolder (a trailing '/' is added when missing).
+  explicit MacroFiles(const std::string& data_folder, FileIo& io = SystemFileIo());
+
+  const std::string& Folder() const { return folder_; }  // ends with '/'
+  std::string IndexPath() const;
+  // Nothing for a name that is not safe.
+  std::optional<std::string> MacroFilePath(std::string_view name) const;
+
+  // The fifteen slot values, read in one go.
+  MacroSlots ReadSlots() const;
+  // The non-empty slot values in slot order.
+  std::vector<std::string> ReadMacroList() const;
+  int CountMacros() const;
+  // The first slot whose value equals name exactly, or -1 (also for an
+  // empty name, which only free slots hold).
+  int FindMacroSlot(std::string_view name) const;
+  // Writes name into the first free slot; kFull when there is none.
+  MacroOutcome AddMacroName(std::string_view name);
+  // Slots 0..n-1 take the names in order, the rest are emptied; one
+  // replacement of the index. At most fifteen names, none empty or holding
+  // a line break.
+  MacroOutcome RewriteMacroList(const std::vector<std::string>& names);
+
+  // Writes the macro file of macro.name in one replacement.
+  MacroOutcome SaveMacro(const MacroData& macro);
+  // Reads the macro file of name into macro. A missing file, or a missing
+  // or malformed event block, gives no events rather than keeping those of
+  // the macro shown before; the other values take their defaults.
+  MacroOutcome LoadMacro(std::string_view name, MacroData& macro) const;
+  // Writes a new, empty macro file and adds the name to the index. On
+  // success macro is that new macro and slot its slot.
+  MacroOutcome CreateMacro(std::string_view name, MacroData& macro);
+  // Removes the macro file of name, then makes the index hold remaining (the
+  // list without the deleted name). A file that cannot be removed leaves the
+  // index as it was.
+  MacroOutcome DeleteMacro(std::string_view name, const std::vector<std::string>& remaining);
+
+ private:
+  std::string folder_;
+  FileIo* io_;
+};
+
+// Tells the agent that the events of a macro changed (its slot, or -1 when
+// the name is not in the index). Nothing is sent when the agent is absent.
+void AnnounceMacroSaved(AgentChannel& agent, const MacroFiles& files, std::string_view name);
+// Tells the agent about every button assignment of the settings that uses the
+// macro, after its repeat setting may have changed.
+void AnnounceMacroLoop(AgentChannel& agent, const SettingsBlock& settings, std::string_view name);
+
+}  // namespace vantix
