@@ -12,7 +12,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What gets built and run. The command-line tool stands in until the window
 # program exists.
 target=vantixctl
-program="$root/build/cli/vantixctl"
+program="$root/build/bin/vantixctl"
 default_args=(show)
 
 (
