@@ -11,6 +11,15 @@ if(VANTIX_SANITIZE)
   target_link_options(vantix_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Fuzz builds instrument every target for libFuzzer's coverage; only the fuzz
+# targets themselves link the fuzzer's main.
+if(VANTIX_FUZZ)
+  target_compile_options(vantix_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer)
+  target_link_options(vantix_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()

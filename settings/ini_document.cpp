@@ -201,12 +201,23 @@ IniDocument IniDocument::Parse(std::string_view file_bytes) {
     prev_in_section = true;
     prev_name_empty = entry.name_len == 0;
   }
+  doc.parsed_size_ = static_cast<std::uint32_t>(doc.text_.size());
   return doc;
+}
+
+// A name or value that a write brought in keeps its trailing whitespace
+// until the next rewrite; it is compared as that rewrite will read it back,
+// or a batch would add the same section or key twice. Text from the file is
+// compared as it is.
+std::string_view IniDocument::Stored(std::uint32_t off, std::uint32_t len) const {
+  const std::string_view s = View(off, len);
+  return off >= parsed_size_ ? TrimIniWhitespace(s) : s;
 }
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view trimmed_name) const {
   for (const Section& s : sections_) {
-    if (EqualsNoCase(View(s.name_off, s.name_len), trimmed_name)) return &s;
+    if (s.name_len < trimmed_name.size()) continue;
+    if (EqualsNoCase(Stored(s.name_off, s.name_len), trimmed_name)) return &s;
   }
   return nullptr;
 }
@@ -216,8 +227,8 @@ const IniDocument::Line* IniDocument::FindLine(const Section& section,
   const Line* begin = lines_.data() + section.first_line;
   const Line* end = begin + section.line_count;
   for (const Line* l = begin; l != end; ++l) {
-    if (l->name_len == trimmed_key.size() &&
-        EqualsNoCase(View(l->name_off, l->name_len), trimmed_key)) {
+    if (l->name_len >= trimmed_key.size() &&
+        EqualsNoCase(Stored(l->name_off, l->name_len), trimmed_key)) {
       return l;
     }
   }
@@ -286,7 +297,7 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key,
   }
   if (const Line* existing = FindLine(*found_section, key_name)) {
     Line& line = lines_[static_cast<std::size_t>(existing - lines_.data())];
-    if (line.value_off != kNoValue && View(line.value_off, line.value_len) == value_arg) {
+    if (line.value_off != kNoValue && Stored(line.value_off, line.value_len) == value_arg) {
       return false;
     }
     line.value_len = static_cast<std::uint32_t>(value_arg.size());

@@ -64,10 +64,12 @@ class IniDocument {
     return std::string_view(text_).substr(off, len);
   }
   std::uint32_t Append(std::string_view s);
+  std::string_view Stored(std::uint32_t off, std::uint32_t len) const;
   const Section* FindSection(std::string_view trimmed_name) const;
   const Line* FindLine(const Section& section, std::string_view trimmed_key) const;
 
   std::string text_;  // decoded file text; changed names and values are appended
+  std::uint32_t parsed_size_ = 0;  // text_ before this came from the file
   std::vector<Line> lines_;
   std::vector<Section> sections_;  // sections_[0]: the lines before any header
   TextEncoding encoding_ = TextEncoding::Utf8;
