@@ -96,18 +96,27 @@ class PosixFileIo final : public FileIo {
     std::size_t got = 0;
     for (;;) {
       if (got == result.bytes.size()) {
-        // The file may have grown since fstat; read on in bounded steps.
-        if (result.bytes.size() >= max_bytes) {
-          char probe;
-          if (::read(fd, &probe, 1) > 0) {
-            result.state = FileRead::State::kFailed;
-            result.reason = "file too large: " + path;
-            result.bytes.clear();
-            return result;
-          }
-          break;
+        // Usually the end of the file; it may have grown since fstat, so
+        // probe with a small buffer before growing ours.
+        char probe[4096];
+        const ssize_t n = ::read(fd, probe, sizeof probe);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+          result.state = FileRead::State::kFailed;
+          result.reason = Reason("cannot read", path, errno);
+          result.bytes.clear();
+          return result;
         }
-        result.bytes.resize(std::min(max_bytes, result.bytes.size() + 65536));
+        if (n == 0) break;
+        if (result.bytes.size() + static_cast<std::size_t>(n) > max_bytes) {
+          result.state = FileRead::State::kFailed;
+          result.reason = "file too large: " + path;
+          result.bytes.clear();
+          return result;
+        }
+        result.bytes.append(probe, static_cast<std::size_t>(n));
+        got = result.bytes.size();
+        continue;
       }
       const ssize_t n = ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
       if (n < 0) {

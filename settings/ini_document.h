@@ -26,9 +26,11 @@ class IniDocument {
 
   // Decodes (byte-order mark, UTF-8 or Windows-1252) and parses. Never fails.
   static IniDocument Parse(std::string_view file_bytes);
+  // The same, taking over the buffer (no copy for a UTF-8 file).
+  static IniDocument ParseOwned(std::string&& file_bytes);
 
   // The raw value of the first matching key of the first matching section;
-  // nothing when absent or when the line has no '='.
+  // nothing when absent or when the line has no '='. A comment is never a key.
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
   std::string ReadString(std::string_view section, std::string_view key,
@@ -53,11 +55,13 @@ class IniDocument {
 
  private:
   static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
+  // name_hash: of the name as lookups compare it (ASCII-folded), checked
+  // before the names themselves.
   struct Line {  // a key, a comment or a line without '='
-    std::uint32_t name_off, name_len, value_off, value_len;
+    std::uint32_t name_off, name_len, value_off, value_len, name_hash;
   };
   struct Section {
-    std::uint32_t name_off, name_len, first_line, line_count;
+    std::uint32_t name_off, name_len, first_line, line_count, name_hash;
   };
 
   std::string_view View(std::uint32_t off, std::uint32_t len) const {
@@ -72,6 +76,10 @@ class IniDocument {
   std::uint32_t parsed_size_ = 0;  // text_ before this came from the file
   std::vector<Line> lines_;
   std::vector<Section> sections_;  // sections_[0]: the lines before any header
+  // The section found last: readers ask for many keys of one section in a
+  // row. Sections are only ever added at the end, so the index stays right;
+  // being first of its name, it is the right answer whenever its name matches.
+  mutable std::size_t last_section_ = static_cast<std::size_t>(-1);
   TextEncoding encoding_ = TextEncoding::Utf8;
 };
 

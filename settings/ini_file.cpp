@@ -5,14 +5,14 @@ namespace vantix {
 IniSnapshot IniFile::Load() const {
   FileRead read = io_->Read(path_, kMaxIniFileBytes);
   if (read.state != FileRead::State::kOk) return IniSnapshot(IniDocument(), read.state);
-  return IniSnapshot(IniDocument::Parse(read.bytes), read.state);
+  return IniSnapshot(IniDocument::ParseOwned(std::move(read.bytes)), read.state);
 }
 
 IniBatch::IniBatch(std::string path, FileIo& io) : path_(std::move(path)), io_(io) {
   FileRead read = io_.Read(path_, kMaxIniFileBytes);
   switch (read.state) {
     case FileRead::State::kOk:
-      doc_ = IniDocument::Parse(read.bytes);
+      doc_ = IniDocument::ParseOwned(std::move(read.bytes));
       break;
     case FileRead::State::kMissing:
       break;

@@ -9,6 +9,16 @@
 
 namespace vantix {
 namespace {
+// The twelve names, made once: loading asks for each of them many times.
+const std::array<std::string, kButtonCount>& ButtonKeys() {
+  static const std::array<std::string, kButtonCount> keys = [] {
+    std::array<std::string, kButtonCount> k;
+    for (int b = 0; b < kButtonCount; ++b) k[b] = ButtonKey(b);
+    return k;
+  }();
+  return keys;
+}
+
 
 // What differs between reading a profile file and importing an exported one.
 struct ReadRules {
@@ -34,7 +44,7 @@ void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules
 
   for (int b = 0; b < kButtonCount; ++b) {
     ButtonRecord& button = record.Buttons[b];
-    const std::string section = ButtonKey(b);
+    const std::string& section = ButtonKeys()[b];
     button.ButtonID = LowByte(file.ReadInt(kUnset, section, kButtonIdKey));
     button.ButtonFunc = LowByte(file.ReadInt(kUnset, section, kButtonFuncKey));
     if (rules.read_loop_number) {

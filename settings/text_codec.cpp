@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace vantix {
 namespace {
@@ -148,6 +149,14 @@ bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
   while (i < n) {
+    // Eight ASCII bytes at a time: the common case of an INI file.
+    while (n - i >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      if ((word & 0x8080808080808080ull) != 0) break;
+      i += 8;
+    }
+    if (i >= n) break;
     const auto b0 = static_cast<unsigned char>(bytes[i]);
     if (b0 < 0x80) {
       ++i;
@@ -177,6 +186,14 @@ bool IsValidUtf8(std::string_view bytes) {
     i += len;
   }
   return true;
+}
+
+DecodedText DecodeFileText(std::string&& bytes) {
+  const bool marked = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+                                           bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+                                           bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+  if (!marked && IsValidUtf8(bytes)) return DecodedText{std::move(bytes), TextEncoding::Utf8};
+  return DecodeFileText(std::string_view(bytes));
 }
 
 DecodedText DecodeFileText(std::string_view bytes) {
@@ -263,6 +280,8 @@ std::size_t Utf16Length(std::string_view text) {
 }
 
 std::string_view CutToUtf16Units(std::string_view text, std::size_t max_units) {
+  // Every character takes at least one byte and at most as many units as bytes.
+  if (text.size() <= max_units) return text;
   std::size_t units = 0;
   std::size_t i = 0;
   while (i < text.size()) {

@@ -27,6 +27,8 @@ struct DecodedText {
 // Detects the encoding from the byte-order mark, then by UTF-8 validity, and
 // decodes. Never fails: every byte sequence decodes to something.
 DecodedText DecodeFileText(std::string_view bytes);
+// The same, reusing the buffer when the bytes are UTF-8 already.
+DecodedText DecodeFileText(std::string&& bytes);
 
 // Encodes for writing, with the mark of the encoding. A Windows-1252 text with
 // a character that code page cannot hold is written as UTF-8 instead (the
