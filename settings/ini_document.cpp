@@ -34,7 +34,7 @@ std::uint32_t HashName(std::string_view name) {
   const std::size_t n = name.size();
   std::uint64_t head = 0;
   std::uint64_t tail = 0;
-  std::memcpy(&head, name.data(), std::min<std::size_t>(n, 8));
+  if (n != 0) std::memcpy(&head, name.data(), std::min<std::size_t>(n, 8));
   if (n > 8) {
     const std::size_t k = std::min<std::size_t>(n - 8, 8);
     std::memcpy(&tail, name.data() + n - k, k);
