@@ -1,0 +1,242 @@
+#include "ui/bitmap_btn.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/skin.h"
+#include "ui/window_message.h"
+
+namespace vantix {
+
+FaceChoice ChooseFace(const ButtonState& s) {
+  if (s.check_mode) {
+    if (!s.checked) {
+      return {s.disabled ? ButtonFace::kDisabled : ButtonFace::kNormal, CaptionColor::kNormal};
+    }
+    if (!s.disabled) return {ButtonFace::kPressed, CaptionColor::kHover};
+    return {s.keep_checked_face_when_disabled ? ButtonFace::kPressed : ButtonFace::kDisabled,
+            CaptionColor::kNormal};
+  }
+  // Push mode: a latched (checked) button wins over everything else.
+  if (s.checked) return {ButtonFace::kPressed, CaptionColor::kNormal};
+  if (s.held) return {ButtonFace::kPressed, CaptionColor::kPressed};
+  if (s.hovering) return {ButtonFace::kHover, CaptionColor::kHover};
+  if (s.disabled) return {ButtonFace::kDisabled, CaptionColor::kNormal};
+  return {ButtonFace::kNormal, CaptionColor::kNormal};
+}
+
+QPoint CaptionOrigin(int orientation, const QRect& client, QSize extent) {
+  // Halves truncate toward zero, each on its own.
+  const int w = client.width();
+  const int h = client.height();
+  const int cx = extent.width();
+  const int cy = extent.height();
+  switch (orientation) {
+    case kCaptionRotated90:
+      return {w / 2 - cy / 2, h / 2 + cx / 2};
+    case kCaptionRotated270:
+      return {w / 2 + cy / 2, h / 2 - cx / 2};
+    case kCaptionLeft:
+      return {client.left(), h / 2 - cy / 2};
+    default:
+      return {w / 2 - cx / 2, h / 2 - cy / 2};
+  }
+}
+
+CBitmapBtn::CBitmapBtn(QWidget* parent, const QRect& rect) : QWidget(parent) {
+  // Buttons never take the keyboard focus; they are found by the pointer only.
+  setFocusPolicy(Qt::NoFocus);
+  setMouseTracking(true);
+  setGeometry(rect);
+  show();
+}
+
+void CBitmapBtn::SetImages(const QImage& normal, const QImage& hover, const QImage& pressed,
+                           const QImage& disabled) {
+  normal_image_ = normal;
+  hover_image_ = hover;
+  pressed_image_ = pressed;
+  disabled_image_ = disabled;
+}
+
+void CBitmapBtn::SetCaption(const QString& text, int text_offset_x, int orientation) {
+  caption_ = text;
+  text_offset_x_ = text_offset_x;
+  orientation_ = orientation;
+  update();
+}
+
+void CBitmapBtn::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  update();
+}
+
+void CBitmapBtn::SetTextOffsetX(int offset) { text_offset_x_ = offset; update(); }
+void CBitmapBtn::SetFontHeight(int height) { font_height_ = height; update(); }
+void CBitmapBtn::SetFontWeight(int weight) { font_weight_ = weight; update(); }
+void CBitmapBtn::SetTextColors(std::uint32_t normal, std::uint32_t hover, std::uint32_t pressed) {
+  normal_text_color_ = normal;
+  hover_text_color_ = hover;
+  pressed_text_color_ = pressed;
+  update();
+}
+void CBitmapBtn::SetBackColor(std::uint32_t color) { back_color_ = color; update(); }
+void CBitmapBtn::SetFillBackground(bool fill) { fill_background_ = fill; update(); }
+void CBitmapBtn::SetDrawCaption(bool draw) { draw_caption_ = draw; update(); }
+void CBitmapBtn::SetUseTextRect(bool use) { use_text_rect_ = use; update(); }
+void CBitmapBtn::SetTextRect(const QRect& rect) { text_rect_ = rect; update(); }
+void CBitmapBtn::SetSquareImage(bool square) { square_image_ = square; update(); }
+void CBitmapBtn::SetCheckMode(bool check_mode) { check_mode_ = check_mode; update(); }
+void CBitmapBtn::SetKeepCheckedFaceWhenDisabled(bool keep) {
+  keep_checked_face_when_disabled_ = keep;
+  update();
+}
+
+const QImage& CBitmapBtn::FaceImage(ButtonFace face) const {
+  switch (face) {
+    case ButtonFace::kHover: return hover_image_;
+    case ButtonFace::kPressed: return pressed_image_;
+    case ButtonFace::kDisabled: return disabled_image_;
+    case ButtonFace::kNormal: break;
+  }
+  return normal_image_;
+}
+
+std::uint32_t CBitmapBtn::CaptionColorRef(CaptionColor color) const {
+  switch (color) {
+    case CaptionColor::kHover: return hover_text_color_;
+    case CaptionColor::kPressed: return pressed_text_color_;
+    case CaptionColor::kNormal: break;
+  }
+  return normal_text_color_;
+}
+
+void CBitmapBtn::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const QRect client = rect();
+  const QRect image_rect = square_image_ ? QRect(0, 0, client.height(), client.height()) : client;
+  if (fill_background_) painter.fillRect(client, FromColorRef(back_color_));
+
+  ButtonState state;
+  state.check_mode = check_mode_;
+  state.checked = checked_;
+  state.held = Held();
+  state.hovering = hovering_;
+  state.disabled = !isEnabled();
+  state.keep_checked_face_when_disabled = keep_checked_face_when_disabled_;
+  const FaceChoice choice = ChooseFace(state);
+
+  const QImage& image = FaceImage(choice.face);
+  if (!image.isNull()) painter.drawImage(image_rect, image);
+  if (!caption_.isEmpty()) DrawCaptionText(painter, CaptionColorRef(choice.color));
+}
+
+void CBitmapBtn::DrawCaptionText(QPainter& painter, std::uint32_t color) {
+  if (!draw_caption_) return;
+  const QFont font = SkinFont(font_height_, font_weight_);
+  painter.setFont(font);
+  painter.setPen(FromColorRef(color));
+  const QFontMetrics metrics(font);
+  if (use_text_rect_) {
+    // One line, centred both ways, cut with an ellipsis when too wide, and
+    // not clipped to the rectangle.
+    const QString text = metrics.elidedText(caption_, Qt::ElideRight, text_rect_.width());
+    painter.drawText(text_rect_, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+    return;
+  }
+  const QSize extent(metrics.horizontalAdvance(caption_), metrics.height());
+  const QPoint origin = CaptionOrigin(orientation_, rect(), extent);
+  painter.save();
+  painter.translate(origin.x() + text_offset_x_, origin.y());
+  if (orientation_ == kCaptionRotated90) painter.rotate(-90);
+  if (orientation_ == kCaptionRotated270) painter.rotate(90);
+  painter.drawText(0, metrics.ascent(), caption_);
+  painter.restore();
+}
+
+void CBitmapBtn::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  held_ = true;
+  press_inside_ = true;
+  update();
+}
+
+void CBitmapBtn::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  const bool inside = rect().contains(event->position().toPoint());
+  if (held_ && inside != press_inside_) {
+    press_inside_ = inside;
+    update();
+  }
+  // Entering with the left button already down is not hovering; the pointer
+  // must first be released over the button and move again.
+  if ((event->buttons() & Qt::LeftButton) && !hovering_) return;
+  if (!hovering_) {
+    if (inside && QApplication::activeWindow() != nullptr && parentWidget() != nullptr) {
+      hovering_ = true;
+      update();
+    }
+  } else if (!inside) {
+    hovering_ = false;
+    update();
+  }
+  PostWindowMessage(parentWidget(), WM_BUTTON_HOVER, HandleOf(this), 0);
+}
+
+void CBitmapBtn::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  const bool click = held_ && rect().contains(event->position().toPoint());
+  held_ = false;
+  press_inside_ = false;
+  update();
+  if (check_mode_) {
+    // A check box toggles on every release it receives, also one that ends a
+    // press dragged off the button.
+    checked_ = !checked_;
+    emit clicked();
+    return;
+  }
+  if (click) emit clicked();
+}
+
+void CBitmapBtn::leaveEvent(QEvent* event) {
+  // The pointer's last move, now over another window: the parent hears of it
+  // like of any other move while hovering.
+  if (hovering_) {
+    hovering_ = false;
+    update();
+    PostWindowMessage(parentWidget(), WM_BUTTON_HOVER, HandleOf(this), 0);
+  }
+  QWidget::leaveEvent(event);
+}
+
+void CBitmapBtn::StopHovering() {
+  if (!hovering_) return;
+  hovering_ = false;
+  update();
+}
+
+void CBitmapBtn::hideEvent(QHideEvent* event) {
+  StopHovering();
+  held_ = false;
+  QWidget::hideEvent(event);
+}
+
+void CBitmapBtn::changeEvent(QEvent* event) {
+  // A disabled or deactivated button gets no more pointer moves, so it would
+  // never learn that the pointer left: it stops hovering now.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) StopHovering();
+  if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+    StopHovering();
+    held_ = false;
+  }
+  QWidget::changeEvent(event);
+}
+
+}  // namespace vantix

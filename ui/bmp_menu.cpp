@@ -1,0 +1,228 @@
+#include "ui/bmp_menu.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+
+#include "ui/bitmap_btn.h"
+#include "ui/skin.h"
+
+namespace vantix {
+namespace {
+
+// Rows drawn with the second pair of item images: the items that head a
+// sub-menu in the function menu.
+constexpr std::array<int, 6> kGroupRows = {7, 8, 9, 10, 12, 14};
+
+// Sub-menus of these rows open higher, so that their long lists stay near
+// the middle of the menu.
+constexpr int kRowUp120 = 8;
+constexpr int kRowUp20 = 9;
+constexpr int kRowUpPerItem = 10;
+constexpr int kItemsBeforeShift = 6;
+
+// A borderless top-level window that the window manager leaves alone, so it
+// opens exactly where it is put and never takes the focus.
+constexpr Qt::WindowFlags kPopupFlags = Qt::Tool | Qt::FramelessWindowHint |
+                                        Qt::WindowDoesNotAcceptFocus |
+                                        Qt::X11BypassWindowManagerHint;
+
+QString CutText(const QString& text) {
+  if (text.size() <= kMenuMaxTextUnits) return text;
+  qsizetype n = kMenuMaxTextUnits;
+  if (text.at(n - 1).isHighSurrogate()) --n;
+  return text.left(n);
+}
+
+void StyleRow(CBitmapBtn* row, const QString& text) {
+  row->SetCaption(text, 0, kCaptionCentred);
+  row->SetTextColors(0xFFFFFF, 0xC8C8C8, 0xFFFFFF);
+  row->SetDrawCaption(true);
+  row->SetBackColor(0x1E1E1E);
+  row->SetFillBackground(true);
+}
+
+void PaintFace(QWidget* window, const QImage& face) {
+  if (face.isNull()) return;
+  QPainter painter(window);
+  painter.drawImage(window->rect(), face);
+}
+
+}  // namespace
+
+std::int64_t MenuPickWord(std::int32_t high, std::int32_t low) {
+  const std::uint32_t word = static_cast<std::uint32_t>(high) << 16 |
+                             (static_cast<std::uint32_t>(low) & 0xFFFFu);
+  return static_cast<std::int32_t>(word);
+}
+
+CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpMenuItem>& items,
+                         const std::array<QImage, 4>& images, QPoint position)
+    : QWidget(menu, kPopupFlags), parent_index_(parent_index), items_(items), images_(images) {
+  const int w = images_[0].width();
+  const int h = images_[0].height();
+  const int n = static_cast<int>(items_.size());
+  int y = position.y();
+  if (parent_index == kRowUp120) y -= 120;
+  if (parent_index == kRowUp20) y -= 20;
+  if (parent_index == kRowUpPerItem && n > kItemsBeforeShift) y += 20 * (kItemsBeforeShift - n);
+  setGeometry(position.x(), y, w + 20, n * h + 1);
+
+  // Rows are one pixel shorter than the image, with a one-pixel gap above.
+  for (int j = 0; j < n; ++j) {
+    auto* row = new CBitmapBtn(this, QRect(0, 1 + j * h, w + 20, std::max(0, h - 1)));
+    row->SetImages(images_[0], images_[1], images_[2], images_[3]);
+    StyleRow(row, items_[static_cast<std::size_t>(j)].text);
+    connect(row, &CBitmapBtn::clicked, this, [this, j] { OnRowClicked(j); });
+    rows_.push_back(row);
+  }
+  show();
+}
+
+CBitmapBtn* CSubBmpMenu::Row(int j) const {
+  return j >= 0 && j < RowCount() ? rows_[static_cast<std::size_t>(j)] : nullptr;
+}
+
+void CSubBmpMenu::OnRowClicked(int j) {
+  PostWindowMessage(parentWidget(), WM_SUBMENU_PICK, MenuPickWord(parent_index_, j),
+                    MenuPickWord(0, items_[static_cast<std::size_t>(j)].id));
+}
+
+void CSubBmpMenu::paintEvent(QPaintEvent*) { PaintFace(this, images_[0]); }
+
+CBmpMenu::CBmpMenu(QWidget* owner) : MessageWindow<QWidget>(owner, kPopupFlags) {}
+
+CBmpMenu::~CBmpMenu() { CloseSubMenu(); }
+
+void CBmpMenu::SetItemImages(const QString& path0, const QString& path1, const QString& path2,
+                             const QString& path3) {
+  item_images_ = {LoadSkinImage(path0), LoadSkinImage(path1), LoadSkinImage(path2),
+                  LoadSkinImage(path3)};
+}
+
+void CBmpMenu::SetSubImages(const QString& path0, const QString& path1, const QString& path2,
+                            const QString& path3) {
+  sub_images_ = {LoadSkinImage(path0), LoadSkinImage(path1), LoadSkinImage(path2),
+                 LoadSkinImage(path3)};
+}
+
+bool CBmpMenu::AddItem(const QString& text, std::int32_t id) {
+  if (ItemCount() >= kMenuMaxRows) return false;
+  items_.push_back({CutText(text), false, false, id, {}});
+  return true;
+}
+
+bool CBmpMenu::AddSubItem(int item_index, const QString& text, std::int32_t id) {
+  if (item_index < 0 || item_index >= ItemCount()) return false;
+  BmpMenuItem& item = items_[static_cast<std::size_t>(item_index)];
+  if (static_cast<int>(item.sub_items.size()) >= kMenuMaxRows) return false;
+  item.sub_items.push_back({CutText(text), false, false, id, {}});
+  item.has_sub_menu = true;
+  return true;
+}
+
+void CBmpMenu::Create() {
+  if (!rows_.empty()) return;  // created once
+  const int w = item_images_[0].width();
+  const int h = item_images_[0].height();
+  const int n = ItemCount();
+  setGeometry(position_.x(), position_.y(), w + 20, n * h);
+  for (int i = 0; i < n; ++i) {
+    const bool group = std::find(kGroupRows.begin(), kGroupRows.end(), i) != kGroupRows.end();
+    const QImage& normal = item_images_[group ? 3 : 0];
+    const QImage& over = item_images_[group ? 2 : 1];
+    auto* row = new CBitmapBtn(this, RectLtrb(0, h * i, w + 20, h * (i + 1)));
+    row->SetImages(normal, over, over, normal);
+    StyleRow(row, items_[static_cast<std::size_t>(i)].text);
+    connect(row, &CBitmapBtn::clicked, this, [this, i] { OnRowClicked(i); });
+    rows_.push_back(row);
+  }
+  show();
+}
+
+CBitmapBtn* CBmpMenu::Row(int i) const {
+  return i >= 0 && i < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(i)] : nullptr;
+}
+
+void CBmpMenu::OnRowClicked(int i) {
+  const BmpMenuItem& item = items_[static_cast<std::size_t>(i)];
+  // Items with sub-items only open their sub-menu.
+  if (item.has_sub_menu) return;
+  PostWindowMessage(parentWidget(), WM_MENU_PICK, MenuPickWord(i, 0), MenuPickWord(item.id, 0));
+}
+
+std::int64_t CBmpMenu::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                                       std::int64_t lparam) {
+  if (message == WM_BUTTON_HOVER) {
+    OnButtonHover(wparam);
+  } else if (message == WM_SUBMENU_PICK) {
+    // Relay the sub-menu's choice with the value of its item added.
+    const int i = static_cast<std::int32_t>(static_cast<std::uint32_t>(wparam)) >> 16;
+    if (i >= 0 && i < ItemCount()) {
+      PostWindowMessage(parentWidget(), WM_MENU_PICK, wparam,
+                        MenuPickWord(items_[static_cast<std::size_t>(i)].id,
+                                     static_cast<std::int32_t>(lparam & 0xFFFF)));
+    }
+  }
+  return 0;
+}
+
+void CBmpMenu::OnButtonHover(WindowHandle row) {
+  last_hover_window_ = row;
+  const QPoint cursor = cursor_ ? cursor_() : QCursor::pos();
+  for (int i = 0; i < ItemCount(); ++i) {
+    BmpMenuItem& item = items_[static_cast<std::size_t>(i)];
+    if (i < static_cast<int>(rows_.size()) && HandleOf(rows_[static_cast<std::size_t>(i)]) == row) {
+      if (sub_menu_ != nullptr) {
+        if (sub_menu_->ParentIndex() == i) return;
+        items_[static_cast<std::size_t>(sub_menu_->ParentIndex())].sub_menu_open = false;
+        CloseSubMenu();
+      }
+      if (item.has_sub_menu && !item.sub_menu_open) {
+        item.sub_menu_open = true;
+        OpenSubMenuOf(i);
+      }
+    } else if (item.has_sub_menu && item.sub_menu_open && sub_menu_ != nullptr) {
+      // Moving into the open sub-menu keeps it; anywhere else closes it.
+      if (!sub_menu_->geometry().contains(cursor)) {
+        CloseSubMenu();
+        item.sub_menu_open = false;
+      }
+    }
+  }
+}
+
+void CBmpMenu::OpenSubMenuOf(int i) {
+  const int w = item_images_[0].width();
+  const int h = item_images_[0].height();
+  const QSize sub_size = sub_images_[0].size();
+  std::array<QImage, 4> faces;
+  for (std::size_t k = 0; k < faces.size(); ++k) {
+    faces[k] = sub_images_[k].copy(0, 0, sub_size.width(), sub_size.height());
+  }
+  int x = position_.x() + w + 20;
+  const int y = position_.y() + i * h;
+  if (x + sub_size.width() > ScreenRight()) x -= w + sub_size.width();
+  sub_menu_ = new CSubBmpMenu(this, i, items_[static_cast<std::size_t>(i)].sub_items, faces,
+                              QPoint(x, y));
+}
+
+void CBmpMenu::CloseSubMenu() {
+  delete sub_menu_;
+  sub_menu_ = nullptr;
+}
+
+int CBmpMenu::ScreenRight() const {
+  if (screen_right_ >= 0) return screen_right_;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return 0;
+  const QRect area = screen->availableGeometry();
+  return area.x() + area.width();
+}
+
+void CBmpMenu::paintEvent(QPaintEvent*) { PaintFace(this, item_images_[0]); }
+
+}  // namespace vantix

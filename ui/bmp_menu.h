@@ -1,0 +1,119 @@
+// Skinned popup menus: CBmpMenu, one column of CBitmapBtn rows, and one level
+// of sub-menus (CSubBmpMenu) that open to the right of an item as soon as the
+// pointer moves onto it. The menu runs no loop of its own and never closes
+// itself: the owner creates it, receives the choice as WM_MENU_PICK and
+// deletes it.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "ui/window_message.h"
+
+namespace vantix {
+
+class CBitmapBtn;
+
+inline constexpr int kMenuMaxRows = 20;
+inline constexpr int kMenuMaxTextUnits = 259;
+
+struct BmpMenuItem {
+  QString text;
+  bool has_sub_menu = false;
+  bool sub_menu_open = false;
+  std::int32_t id = 0;
+  std::vector<BmpMenuItem> sub_items;
+};
+
+// WM_MENU_PICK / WM_SUBMENU_PICK parameters: index or value of the item in
+// the high 16 bits, of the sub-item in the low 16 bits, computed in 32 bits.
+std::int64_t MenuPickWord(std::int32_t high, std::int32_t low);
+
+class CSubBmpMenu final : public QWidget {
+ public:
+  // images: normal, pointer-over, pressed, disabled.
+  CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpMenuItem>& items,
+              const std::array<QImage, 4>& images, QPoint position);
+  int ParentIndex() const { return parent_index_; }
+  CBitmapBtn* Row(int j) const;
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void OnRowClicked(int j);
+
+  int parent_index_;
+  std::vector<BmpMenuItem> items_;
+  std::array<QImage, 4> images_;
+  std::vector<CBitmapBtn*> rows_;
+};
+
+class CBmpMenu final : public MessageWindow<QWidget> {
+ public:
+  // The owner receives the menu's messages.
+  explicit CBmpMenu(QWidget* owner);
+  ~CBmpMenu() override;
+
+  // Each loads four files: normal and pointer-over of the ordinary rows, then
+  // pointer-over and normal of the group rows (those at kGroupRows).
+  void SetItemImages(const QString& path0, const QString& path1, const QString& path2,
+                     const QString& path3);
+  // Sub-menu faces: normal, pointer-over, pressed, disabled.
+  void SetSubImages(const QString& path0, const QString& path1, const QString& path2,
+                    const QString& path3);
+  // Screen position of the top-left corner, before Create.
+  void SetPosition(QPoint position) { position_ = position; }
+  QPoint Position() const { return position_; }
+
+  // False (and nothing added) past kMenuMaxRows items; texts are cut to
+  // kMenuMaxTextUnits units.
+  bool AddItem(const QString& text, std::int32_t id);
+  // False for an index that names no item or a full sub-menu.
+  bool AddSubItem(int item_index, const QString& text, std::int32_t id);
+  // Builds the rows and shows the menu.
+  void Create();
+
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+  const BmpMenuItem& Item(int i) const { return items_[static_cast<std::size_t>(i)]; }
+  CBitmapBtn* Row(int i) const;
+  CSubBmpMenu* OpenSubMenu() const { return sub_menu_; }
+
+  // Where the pointer is, in screen coordinates; tests stand in for it.
+  void SetCursorSource(std::function<QPoint()> source) { cursor_ = std::move(source); }
+  // The right edge of the screen that a sub-menu must not cross.
+  void SetScreenRight(int right) { screen_right_ = right; }
+
+  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                               std::int64_t lparam) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void OnRowClicked(int i);
+  void OnButtonHover(WindowHandle row);
+  void OpenSubMenuOf(int i);
+  void CloseSubMenu();
+  int ScreenRight() const;
+
+  std::array<QImage, 4> item_images_;
+  std::array<QImage, 4> sub_images_;
+  QPoint position_;
+  std::vector<BmpMenuItem> items_;
+  std::vector<CBitmapBtn*> rows_;
+  CSubBmpMenu* sub_menu_ = nullptr;
+  WindowHandle last_hover_window_ = kNoWindow;
+  std::function<QPoint()> cursor_;
+  int screen_right_ = -1;
+};
+
+}  // namespace vantix

@@ -1,0 +1,136 @@
+// Image sliders: a track that paints a skin image and maps clicks, and a
+// thumb (a child window of the track) that is dragged. Every value the user
+// picks goes to the track's parent as WM_SLIDER_POS (value, control id).
+// CPngHSliderBar / CPngHSlider are horizontal (min at the left),
+// CPngSliderBar / CPngSlider vertical (min at the top).
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include "ui/window_message.h"
+
+namespace vantix {
+
+enum class SliderAxis { kHorizontal, kVertical };
+
+// The vertical thumb is drawn this far right of the track's left edge when
+// the track asks for it (the Y slider of a stage pair).
+inline constexpr int kShiftedThumbX = 14;
+
+class PngSliderThumb : public QWidget {
+ public:
+  int Tag() const { return tag_; }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Value() const { return value_; }
+  bool Dragging() const { return dragging_; }
+  void SetDraggable(bool draggable) { draggable_ = draggable; }
+  void SetRange(int min, int max);
+  // Places the thumb at the value (min for a value outside the range);
+  // notifies nobody.
+  void SetPos(int value);
+
+ protected:
+  PngSliderThumb(SliderAxis axis, QWidget* track, int tag, const QString& image_path,
+                 const QString& disabled_image_path, bool shift);
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  friend class PngSliderTrack;
+  int CrossPosition() const;  // the fixed coordinate across the axis
+
+  SliderAxis axis_;
+  int tag_;
+  QImage image_;
+  QImage disabled_image_;
+  int width_;
+  int height_;
+  int x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0;  // movement limits in track coordinates
+  int min_ = 0;
+  int max_ = 10;
+  int value_ = 0;
+  bool draggable_ = true;
+  bool dragging_ = false;
+  QPoint drag_start_;
+  bool shift_;
+};
+
+class CPngHSlider final : public PngSliderThumb {
+ public:
+  CPngHSlider(QWidget* track, int tag, const QString& image_path, const QString& disabled_image_path)
+      : PngSliderThumb(SliderAxis::kHorizontal, track, tag, image_path, disabled_image_path, false) {}
+};
+
+class CPngSlider final : public PngSliderThumb {
+ public:
+  CPngSlider(QWidget* track, int tag, const QString& image_path, const QString& disabled_image_path,
+             bool shift)
+      : PngSliderThumb(SliderAxis::kVertical, track, tag, image_path, disabled_image_path, shift) {}
+};
+
+class PngSliderTrack : public MessageWindow<QWidget> {
+ public:
+  int ControlId() const { return control_id_; }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  // Track and thumb; ignored unless max > min (the mapping divides by it).
+  void SetRange(int min, int max);
+  // The track face; a shared image value owned by whoever loaded it.
+  void SetBackground(const QImage& image);
+  PngSliderThumb* Thumb() const { return thumb_; }
+  const QRect& Bounds() const { return bounds_; }
+
+  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                               std::int64_t lparam) override;
+
+ protected:
+  PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb, const QString& thumb_path,
+                 const QString& thumb_disabled_path, const QRect& bounds, QWidget* parent,
+                 int control_id);
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void MapClick(QPoint point);
+
+  SliderAxis axis_;
+  int control_id_;
+  QRect bounds_;
+  int min_ = 0;
+  int max_ = 10;
+  QImage background_;
+  PngSliderThumb* thumb_ = nullptr;
+};
+
+class CPngHSliderBar final : public PngSliderTrack {
+ public:
+  // bounds in the parent's client coordinates; "" for thumb_disabled_path
+  // means the thumb has one face.
+  CPngHSliderBar(const QString& thumb_path, const QString& thumb_disabled_path, const QRect& bounds,
+                 QWidget* parent, int control_id)
+      : PngSliderTrack(SliderAxis::kHorizontal, false, false, thumb_path, thumb_disabled_path,
+                       bounds, parent, control_id) {}
+};
+
+class CPngSliderBar final : public PngSliderTrack {
+ public:
+  // cut_thumb_region: black (and transparent) pixels of the thumb image are
+  // cut out of the thumb window. shift_thumb: see kShiftedThumbX.
+  CPngSliderBar(bool cut_thumb_region, const QString& thumb_path, const QString& thumb_disabled_path,
+                const QRect& bounds, QWidget* parent, int control_id, bool shift_thumb = false)
+      : PngSliderTrack(SliderAxis::kVertical, cut_thumb_region, shift_thumb, thumb_path,
+                       thumb_disabled_path, bounds, parent, control_id) {}
+};
+
+}  // namespace vantix

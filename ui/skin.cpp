@@ -1,0 +1,110 @@
+#include "ui/skin.h"
+
+#include <QColorSpace>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "settings/text_codec.h"
+#include "ui/region_from_bitmap.h"
+
+namespace vantix {
+
+QString UiText(const SkinStrings& strings, std::string_view section, int number) {
+  const std::string text = strings.UiText(section, number);
+  // The strings are WTF-8: going through UTF-16 keeps a lone surrogate as it
+  // is instead of turning it into U+FFFD.
+  const std::u16string units = Utf8ToUtf16(CutToUtf16Units(text, kUiTextMaxUnits));
+  return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
+}
+
+Skin::Skin(std::string program_folder)
+    : program_folder_(std::move(program_folder)),
+      strings_(SkinStringFiles::InProgramFolder(program_folder_)) {}
+
+QString Skin::Path(std::string_view folder, std::string_view file) const {
+  std::string path = program_folder_;
+  path.append(folder);
+  path.append(file);
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+QString Skin::BackgroundPath(std::string_view file) const { return Path(kSkinBackgroundFolder, file); }
+QString Skin::ButtonsPath(std::string_view file) const { return Path(kSkinButtonsFolder, file); }
+QString Skin::ControlsPath(std::string_view file) const { return Path(kSkinControlsFolder, file); }
+QString Skin::UiText(std::string_view section, int number) const {
+  return vantix::UiText(strings_, section, number);
+}
+
+QImage LoadSkinImage(const QString& path) {
+  if (path.isEmpty()) return QImage();
+  QImageReader reader(path);
+  QImage image = reader.read();
+  // Drawn as stored: no colour management.
+  if (!image.isNull()) image.setColorSpace(QColorSpace());
+  return image;
+}
+
+QSize LoadPictureFile(const QString& path, QImage& picture) {
+  picture = path.isEmpty() ? QImage() : QImageReader(path).read();
+  return picture.size();
+}
+
+std::optional<QRegion> RegionFromBitmap(const QImage& bitmap, std::uint32_t key_rgb) {
+  if (bitmap.isNull()) return std::nullopt;
+  QImage pixels = bitmap;
+  if (pixels.format() != QImage::Format_RGB32 && pixels.format() != QImage::Format_ARGB32) {
+    pixels = pixels.convertToFormat(QImage::Format_ARGB32);
+  }
+  const BitmapView view{reinterpret_cast<const std::uint32_t*>(pixels.constBits()), pixels.width(),
+                        pixels.height(), static_cast<std::ptrdiff_t>(pixels.bytesPerLine() / 4)};
+  const std::optional<PixelRegion> region = vantix::RegionFromBitmap(view, key_rgb);
+  if (!region) return std::nullopt;
+  return ToQRegion(*region);
+}
+
+QRegion ToQRegion(const PixelRegion& region) {
+  const std::vector<PixelRect> rects = region.Rects();
+  QList<QRect> qrects;
+  qrects.reserve(static_cast<qsizetype>(rects.size()));
+  for (const PixelRect& r : rects) qrects.append(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+  QRegion result;
+  // The rectangles are y-x banded and disjoint, which is what setRects takes.
+  if (!qrects.isEmpty()) result.setRects(qrects.constData(), static_cast<int>(qrects.size()));
+  return result;
+}
+
+void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t key_rgb) {
+  if (window == nullptr) return;
+  const std::optional<QRegion> region = RegionFromBitmap(outline, key_rgb);
+  if (!region) return;
+  // An empty mask means "no mask" to Qt; an outline without a single opaque
+  // pixel must hide the whole window, so it becomes a pixel off the window.
+  window->setMask(region->isEmpty() ? QRegion(-1, -1, 1, 1) : *region);
+  window->update();
+}
+
+QFont SkinFont(int height, int weight, bool italic) {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setWeight(static_cast<QFont::Weight>(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));
+  font.setItalic(italic);
+  if (height < 0) {
+    font.setPixelSize(-height);
+  } else if (height > 0) {
+    // A positive height is the cell (ascent plus descent); Qt sizes fonts by
+    // the em. Scale by the cell-to-em ratio of the font actually found.
+    QFont probe = font;
+    probe.setPixelSize(100);
+    const double cell = QFontMetricsF(probe).height();
+    const double ratio = cell > 0 ? cell / 100.0 : 1.0;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(height / ratio))));
+  }
+  return font;
+}
+
+}  // namespace vantix

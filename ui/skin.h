@@ -1,0 +1,95 @@
+// The skin tree beside the program: image folders, the interface texts, image
+// and outline loading, fonts and colours of the skinned controls.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "assign/ui_text.h"
+
+class QWidget;
+
+namespace vantix {
+
+class PixelRegion;
+
+inline constexpr std::string_view kSkinBackgroundFolder = "images/0409/background/";
+inline constexpr std::string_view kSkinButtonsFolder = "images/0409/buttons/";
+inline constexpr std::string_view kSkinControlsFolder = "images/0409/controls/";
+
+// Texts longer than this many UTF-16 units are cut (a whole character is kept
+// or dropped, never half of a surrogate pair).
+inline constexpr int kUiTextMaxUnits = 4095;
+
+// The interface text `number` of `section` in "skins.ini", read afresh;
+// empty when the file, section or key is missing.
+QString UiText(const SkinStrings& strings, std::string_view section, int number);
+
+// Paths and texts of the skin of one program folder.
+class Skin {
+ public:
+  // program_folder ends with '/'; paths are joined by plain concatenation.
+  explicit Skin(std::string program_folder);
+
+  const std::string& ProgramFolder() const { return program_folder_; }
+  QString BackgroundPath(std::string_view file) const;
+  QString ButtonsPath(std::string_view file) const;
+  QString ControlsPath(std::string_view file) const;
+  QString UiText(std::string_view section, int number) const;
+  const SkinStrings& Strings() const { return strings_; }
+
+ private:
+  QString Path(std::string_view folder, std::string_view file) const;
+
+  std::string program_folder_;
+  SkinStringFiles strings_;
+};
+
+// A skin image. A file that is missing or cannot be decoded gives a null
+// image (size 0 x 0): the control that shows it works with an invisible face.
+QImage LoadSkinImage(const QString& path);
+
+// Replaces picture with the bitmap decoded from path (a window outline) and
+// returns its size. A missing or unreadable file leaves picture null and
+// returns 0 x 0; the window then stays rectangular.
+QSize LoadPictureFile(const QString& path, QImage& picture);
+
+// The region of every pixel of bitmap that is not pure white; nothing for a
+// null bitmap. key_rgb (0xRRGGBB) chooses another cut-out colour.
+std::optional<QRegion> RegionFromBitmap(const QImage& bitmap, std::uint32_t key_rgb = 0xFFFFFF);
+QRegion ToQRegion(const PixelRegion& region);
+
+// Gives window the outline of bitmap (every pixel but the key colour); a
+// null bitmap leaves it rectangular.
+void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t key_rgb = 0xFFFFFF);
+
+// The toolkit's font: "Arial" with height as the Windows font height (a
+// positive value is the whole cell, ascent plus descent; negative the
+// character height), weight 100..900.
+QFont SkinFont(int height, int weight, bool italic = false);
+
+// Colours are written as COLORREF values 0x00BBGGRR, as in the settings files.
+inline QColor FromColorRef(std::uint32_t colorref) {
+  return QColor(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
+                static_cast<int>((colorref >> 16) & 0xFF));
+}
+inline std::uint32_t ToColorRef(const QColor& c) {
+  return static_cast<std::uint32_t>(c.red()) | static_cast<std::uint32_t>(c.green()) << 8 |
+         static_cast<std::uint32_t>(c.blue()) << 16;
+}
+
+// A rectangle written (left, top, right, bottom), right and bottom excluded.
+inline QRect RectLtrb(int left, int top, int right, int bottom) {
+  return QRect(left, top, right - left, bottom - top);
+}
+
+}  // namespace vantix

@@ -1,0 +1,66 @@
+// CStaticTrans: a label drawn transparently over the skin in its own font, or
+// on a solid colour in the window's font. Labels with SS_NOTIFY double as
+// clickable tabs.
+#pragma once
+
+#include <QLabel>
+
+#include <cstdint>
+#include <optional>
+
+namespace vantix {
+
+// Window style bits of a label: the type in the low five bits, then flags.
+inline constexpr std::uint32_t SS_LEFT = 0x0;
+inline constexpr std::uint32_t SS_CENTER = 0x1;
+inline constexpr std::uint32_t SS_RIGHT = 0x2;
+inline constexpr std::uint32_t SS_SIMPLE = 0xB;
+inline constexpr std::uint32_t SS_LEFTNOWORDWRAP = 0xC;
+inline constexpr std::uint32_t SS_TYPEMASK = 0x1F;
+inline constexpr std::uint32_t SS_NOTIFY = 0x100;
+inline constexpr std::uint32_t SS_CENTERIMAGE = 0x200;
+inline constexpr std::uint32_t kLabelStyle = 0x50000000;  // a visible child
+
+class CStaticTrans final : public QLabel {
+  Q_OBJECT
+
+ public:
+  CStaticTrans(QWidget* parent, const QString& text, std::uint32_t style, const QRect& rect);
+
+  std::uint32_t Style() const { return style_; }
+  // Removes, then adds style bits; alignment and wrapping follow.
+  void ModifyStyle(std::uint32_t remove, std::uint32_t add);
+
+  // COLORREF colours (0x00BBGGRR). No back colour: transparent over the
+  // parent's face.
+  void SetTextColor(std::uint32_t color);
+  void SetBackColor(std::optional<std::uint32_t> color);
+  // The font of the transparent mode.
+  void SetFontHeight(int height);
+  void SetFontWeight(int weight);
+  void SetItalic(bool italic);
+  std::uint32_t TextColor() const { return text_color_; }
+  std::optional<std::uint32_t> BackColor() const { return back_color_; }
+
+  // Repaints the parent under the label, for owners that hide or show it.
+  void RefreshBehind();
+
+ signals:
+  // A press on a label with SS_NOTIFY.
+  void clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void Apply();
+
+  std::uint32_t style_;
+  std::uint32_t text_color_ = 0xFFFFFF;
+  std::optional<std::uint32_t> back_color_;
+  int font_height_ = 15;
+  int font_weight_ = 700;
+  bool italic_ = false;
+};
+
+}  // namespace vantix

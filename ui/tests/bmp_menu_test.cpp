@@ -1,0 +1,230 @@
+#include "ui/bmp_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ui/bitmap_btn.h"
+#include "ui/skin.h"
+#include "ui/tests/ui_test_support.h"
+
+namespace vantix {
+namespace {
+
+using test::Received;
+
+constexpr int kItemW = 130;
+constexpr int kItemH = 20;
+constexpr int kSubW = 100;
+constexpr int kSubH = 18;
+const QPoint kAt(300, 200);
+
+const QColor kItemNormal(30, 30, 30);
+const QColor kItemOver(60, 60, 60);
+const QColor kGroupOver(0, 90, 0);
+const QColor kGroupNormal(0, 40, 0);
+
+// The function menu's shape: 16 items; items 7..10, 12 and 14 have
+// sub-menus, item 10's with `macro_entries` entries.
+class MenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    skin_.AddImage("background", "menuitem-n.png", test::Solid({kItemW, kItemH}, kItemNormal));
+    skin_.AddImage("background", "menuitem-d.png", test::Solid({kItemW, kItemH}, kItemOver));
+    skin_.AddImage("background", "menuitem-d2.png", test::Solid({kItemW, kItemH}, kGroupOver));
+    skin_.AddImage("background", "menuitem-n2.png", test::Solid({kItemW, kItemH}, kGroupNormal));
+    skin_.AddImage("background", "sub-n.png", test::Solid({kSubW, kSubH}, Qt::darkBlue));
+    skin_.AddImage("background", "sub-d.png", test::Solid({kSubW + 50, kSubH + 10}, Qt::blue));
+    owner_.resize(800, 600);
+  }
+
+  std::unique_ptr<CBmpMenu> Build(int macro_entries = 3, int screen_right = 4000) {
+    const Skin skin(skin_.ProgramFolder());
+    auto menu = std::make_unique<CBmpMenu>(&owner_);
+    menu->SetItemImages(skin.BackgroundPath("menuitem-n.png"), skin.BackgroundPath("menuitem-d.png"),
+                        skin.BackgroundPath("menuitem-d2.png"), skin.BackgroundPath("menuitem-n2.png"));
+    menu->SetSubImages(skin.BackgroundPath("sub-n.png"), skin.BackgroundPath("sub-d.png"),
+                       skin.BackgroundPath("sub-d.png"), skin.BackgroundPath("sub-n.png"));
+    menu->SetPosition(kAt);
+    menu->SetScreenRight(screen_right);
+    menu->SetCursorSource([this] { return cursor_; });
+    for (int i = 0; i < 16; ++i) EXPECT_TRUE(menu->AddItem(QString("Item %1").arg(i), i + 1));
+    for (int i : {7, 8, 9, 12, 14}) {
+      for (int j = 0; j < 3; ++j) EXPECT_TRUE(menu->AddSubItem(i, QString("Sub %1").arg(j), 17 + j));
+    }
+    for (int j = 0; j < macro_entries; ++j) EXPECT_TRUE(menu->AddSubItem(10, "Macro", j == 0 ? 11 : j - 1));
+    menu->Create();
+    return menu;
+  }
+
+  void HoverRow(CBmpMenu& menu, int i) {
+    cursor_ = menu.Row(i)->mapToGlobal(QPoint(5, 5));
+    test::Move(menu.Row(i), {5, 5});
+    test::Pump();
+  }
+
+  test::SkinFolder skin_;
+  test::MessageLog owner_;
+  QPoint cursor_;
+};
+
+TEST_F(MenuTest, ColumnOfRowsAtItsPosition) {
+  auto menu = Build();
+  EXPECT_EQ(menu->geometry(), QRect(kAt, QSize(kItemW + 20, 16 * kItemH)));
+  EXPECT_TRUE(menu->isVisible());
+  EXPECT_EQ(menu->Row(3)->geometry(), QRect(0, 3 * kItemH, kItemW + 20, kItemH));
+  EXPECT_EQ(menu->Row(3)->Caption(), "Item 3");
+  // Group rows take the second pair of images.
+  EXPECT_EQ(test::PixelOf(menu->Row(3), {2, 2}), kItemNormal);
+  EXPECT_EQ(test::PixelOf(menu->Row(12), {2, 2}), kGroupNormal);
+}
+
+TEST_F(MenuTest, ItemsPostTheirIndexAndValueItemsWithSubItemsPostNothing) {
+  auto menu = Build();
+  test::Press(menu->Row(5), {5, 5});
+  test::Release(menu->Row(5), {5, 5});
+  test::Press(menu->Row(7), {5, 5});
+  test::Release(menu->Row(7), {5, 5});
+  EXPECT_TRUE(owner_.received.empty()) << "posted, not sent";
+  test::Pump();
+  EXPECT_EQ(owner_.Of(WM_MENU_PICK), (std::vector<Received>{{WM_MENU_PICK, 5 << 16, 6 << 16}}));
+}
+
+struct SubMenuCase {
+  int item;
+  int entries;
+  int y_shift;
+};
+
+void PrintTo(const SubMenuCase& c, std::ostream* out) {
+  *out << "item " << c.item << " with " << c.entries << " entries";
+}
+
+class SubMenuPlacement : public MenuTest, public ::testing::WithParamInterface<SubMenuCase> {};
+
+TEST_P(SubMenuPlacement, OpensBesideItsRow) {
+  const SubMenuCase& c = GetParam();
+  auto menu = Build(c.entries);
+  test::ShowActive(&owner_);
+  HoverRow(*menu, c.item);
+  CSubBmpMenu* sub = menu->OpenSubMenu();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->ParentIndex(), c.item);
+  const int n = c.item == 10 ? c.entries : 3;
+  EXPECT_EQ(sub->geometry(),
+            QRect(kAt.x() + kItemW + 20, kAt.y() + c.item * kItemH + c.y_shift, kSubW + 20, n * kSubH + 1));
+  // Rows one pixel short, one pixel apart.
+  EXPECT_EQ(sub->Row(1)->geometry(), QRect(0, 1 + kSubH, kSubW + 20, kSubH - 1));
+  EXPECT_TRUE(menu->Item(c.item).sub_menu_open);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SubMenuPlacement,
+                         ::testing::Values(SubMenuCase{7, 3, 0}, SubMenuCase{8, 3, -120},
+                                           SubMenuCase{9, 3, -20}, SubMenuCase{10, 6, 0},
+                                           SubMenuCase{10, 9, -60}, SubMenuCase{12, 3, 0}));
+
+TEST_F(MenuTest, SubMenuThatWouldCrossTheScreenEdgeOpensToTheLeft) {
+  auto menu = Build(3, kAt.x() + kItemW + 20 + kSubW - 1);
+  test::ShowActive(&owner_);
+  HoverRow(*menu, 7);
+  ASSERT_NE(menu->OpenSubMenu(), nullptr);
+  EXPECT_EQ(menu->OpenSubMenu()->pos(), QPoint(kAt.x() + 20 - kSubW, kAt.y() + 7 * kItemH));
+}
+
+TEST_F(MenuTest, SubItemChoiceReachesTheOwnerWithBothIndexesAndValues) {
+  auto menu = Build(5);
+  test::ShowActive(&owner_);
+  HoverRow(*menu, 10);
+  CSubBmpMenu* sub = menu->OpenSubMenu();
+  ASSERT_NE(sub, nullptr);
+  test::Press(sub->Row(3), {5, 5});
+  test::Release(sub->Row(3), {5, 5});
+  test::Pump();
+  EXPECT_EQ(owner_.Of(WM_MENU_PICK),
+            (std::vector<Received>{{WM_MENU_PICK, (10 << 16) | 3, (11 << 16) | 2}}));
+}
+
+TEST_F(MenuTest, PointerDecidesWhichSubMenuIsOpen) {
+  auto menu = Build();
+  test::ShowActive(&owner_);
+  HoverRow(*menu, 8);
+  CSubBmpMenu* first = menu->OpenSubMenu();
+  ASSERT_NE(first, nullptr);
+
+  // The same row again: nothing changes.
+  HoverRow(*menu, 8);
+  EXPECT_EQ(menu->OpenSubMenu(), first);
+
+  // Leaving the row for the sub-menu keeps it open.
+  cursor_ = first->geometry().center();
+  test::Leave(menu->Row(8));
+  test::Pump();
+  EXPECT_EQ(menu->OpenSubMenu(), first);
+
+  // A row without sub-items closes it.
+  HoverRow(*menu, 3);
+  EXPECT_EQ(menu->OpenSubMenu(), nullptr);
+  EXPECT_FALSE(menu->Item(8).sub_menu_open);
+
+  // Another group row opens its own.
+  HoverRow(*menu, 12);
+  ASSERT_NE(menu->OpenSubMenu(), nullptr);
+  HoverRow(*menu, 14);
+  ASSERT_NE(menu->OpenSubMenu(), nullptr);
+  EXPECT_EQ(menu->OpenSubMenu()->ParentIndex(), 14);
+  EXPECT_FALSE(menu->Item(12).sub_menu_open);
+}
+
+TEST_F(MenuTest, OwnerMayDeleteTheMenuOnItsChoice) {
+  auto menu = Build();
+  test::ShowActive(&owner_);
+  HoverRow(*menu, 9);
+  CSubBmpMenu* sub = menu->OpenSubMenu();
+  ASSERT_NE(sub, nullptr);
+  test::Press(sub->Row(0), {5, 5});
+  test::Release(sub->Row(0), {5, 5});
+  menu.reset();  // before the relayed message arrives
+  test::Pump();
+  EXPECT_TRUE(owner_.Of(WM_MENU_PICK).empty());
+}
+
+TEST_F(MenuTest, LimitsAreRefusedNotOverrun) {
+  CBmpMenu menu(&owner_);
+  for (int i = 0; i < kMenuMaxRows; ++i) EXPECT_TRUE(menu.AddItem("x", i));
+  EXPECT_FALSE(menu.AddItem("one too many", 99));
+  EXPECT_FALSE(menu.AddSubItem(-1, "x", 1));
+  EXPECT_FALSE(menu.AddSubItem(kMenuMaxRows, "x", 1));
+  for (int j = 0; j < kMenuMaxRows; ++j) EXPECT_TRUE(menu.AddSubItem(0, "x", j));
+  EXPECT_FALSE(menu.AddSubItem(0, "x", 99));
+
+  CBmpMenu texts(&owner_);
+  texts.AddItem(QString(300, 'a'), 1);
+  texts.AddItem(QString(258, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80"), 2);
+  EXPECT_EQ(texts.Item(0).text.size(), kMenuMaxTextUnits);
+  EXPECT_EQ(texts.Item(1).text, QString(258, 'a')) << "no half of a surrogate pair";
+}
+
+TEST_F(MenuTest, MissingImagesGiveAFlatMenuWithoutHarm) {
+  CBmpMenu menu(&owner_);
+  menu.SetItemImages("/nonexistent/a.png", "", "", "");
+  menu.SetPosition(kAt);
+  menu.AddItem("Only", 4);
+  menu.AddSubItem(0, "Sub", 5);
+  menu.AddItem("Second", 6);
+  menu.Create();
+  EXPECT_EQ(menu.size(), QSize(20, 0));
+  test::Move(menu.Row(0), {0, 0});
+  test::Pump();
+  ASSERT_NE(menu.OpenSubMenu(), nullptr);
+  EXPECT_EQ(menu.OpenSubMenu()->size(), QSize(20, 1));
+}
+
+TEST(MenuPickWord, PacksInThirtyTwoBits) {
+  EXPECT_EQ(MenuPickWord(10, 3), (10 << 16) | 3);
+  EXPECT_EQ(MenuPickWord(16, 0), 16 << 16);
+  EXPECT_EQ(MenuPickWord(0, 0x12345), 0x2345);
+  EXPECT_EQ(MenuPickWord(0x8000, 0), -0x80000000LL) << "as a 32-bit word";
+}
+
+}  // namespace
+}  // namespace vantix

@@ -1,0 +1,227 @@
+#include "ui/png_slider.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ui/skin.h"
+#include "ui/slider_math.h"
+#include "ui/tests/ui_test_support.h"
+
+namespace vantix {
+namespace {
+
+using test::Received;
+
+struct ClickCase {
+  std::int32_t min, max, length, offset, value;
+};
+
+void PrintTo(const ClickCase& c, std::ostream* out) {
+  *out << c.min << ".." << c.max << " over " << c.length << ", offset " << c.offset;
+}
+
+class SliderClick : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(SliderClick, MapsTheOffsetWithTheRoundingOfItsStep) {
+  const ClickCase& c = GetParam();
+  EXPECT_EQ(slider::ClickValue(c.offset, c.length, c.min, c.max), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SliderClick,
+    ::testing::Values(
+        // Step of 81 pixels: more than 40 past a step's start rounds up.
+        ClickCase{1, 4, 244, 0, 1}, ClickCase{1, 4, 244, 40, 1}, ClickCase{1, 4, 244, 41, 2},
+        ClickCase{1, 4, 244, 121, 2}, ClickCase{1, 4, 244, 122, 3}, ClickCase{1, 4, 244, 243, 4},
+        // The step truncates to 1 pixel: any remainder rounds up.
+        ClickCase{1, 135, 215, 0, 1}, ClickCase{1, 135, 215, 1, 2}, ClickCase{1, 135, 215, 2, 3},
+        ClickCase{1, 135, 215, 214, 135}, ClickCase{1, 135, 215, 215, 135},
+        // At or past the ends: clamped.
+        ClickCase{1, 20, 244, 244, 20}, ClickCase{1, 20, 244, 500, 20},
+        ClickCase{1, 20, 244, -30, 1},
+        // Ranges longer than the track: the step is 0, every offset rounds up.
+        ClickCase{1, 400, 100, 0, 1}, ClickCase{1, 400, 100, 50, 201},
+        // A range that does not start at 1 still rounds against value - 1.
+        ClickCase{5, 9, 100, 40, 6},
+        // No length or no range: the minimum, never a division by zero.
+        ClickCase{1, 10, 0, 0, 1}, ClickCase{5, 5, 100, 50, 5}));
+
+TEST(SliderClick, FullColourRangeIsOneValuePerPixel) {
+  for (std::int32_t k = 0; k <= 255; ++k) {
+    ASSERT_EQ(slider::ClickValue(k, 255, 1, 256), 1 + k) << k;
+  }
+}
+
+struct DropCase {
+  std::int32_t min, max, length, thumb, offset, value;
+};
+
+void PrintTo(const DropCase& c, std::ostream* out) {
+  *out << c.min << ".." << c.max << " over " << c.length << ", thumb " << c.thumb << ", offset "
+       << c.offset;
+}
+
+class SliderDrop : public ::testing::TestWithParam<DropCase> {};
+
+TEST_P(SliderDrop, MapsOverTheFreeLengthButStepsOverTheWholeTrack) {
+  const DropCase& c = GetParam();
+  EXPECT_EQ(slider::DropValue(c.offset, c.length, c.thumb, c.min, c.max), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SliderDrop,
+    ::testing::Values(
+        // 244-pixel track, 12-pixel thumb: 232 free, step 81.
+        DropCase{1, 4, 244, 12, 0, 1}, DropCase{1, 4, 244, 12, 116, 2},
+        DropCase{1, 4, 244, 12, 122, 3}, DropCase{1, 4, 244, 12, 232, 4},
+        // 215-pixel track, 10-pixel thumb: step 1, rounds up past the value.
+        DropCase{1, 135, 215, 10, 0, 1}, DropCase{1, 135, 215, 10, 100, 67},
+        DropCase{1, 135, 215, 10, 205, 135},
+        // A thumb as long as its track, or longer: the minimum.
+        DropCase{1, 10, 50, 50, 0, 1}, DropCase{1, 10, 50, 80, 0, 1}));
+
+TEST(SliderPosition, OutOfRangeMeansMinimumAndThumbsStayOnTheirTrack) {
+  EXPECT_EQ(slider::ValidPos(0, 1, 10), 1);
+  EXPECT_EQ(slider::ValidPos(11, 1, 10), 1);
+  EXPECT_EQ(slider::ValidPos(-5, 1, 10), 1);
+  EXPECT_EQ(slider::ValidPos(10, 1, 10), 10);
+  EXPECT_EQ(slider::ThumbOffset(10, 1, 10, 232), 232);
+  EXPECT_EQ(slider::ThumbOffset(5, 1, 10, 232), 103);  // 232 * 4 / 9 truncated
+  EXPECT_EQ(slider::ThumbOffset(5, 1, 10, -20), 0);
+}
+
+// A window with one horizontal slider laid out like the pointer sliders.
+class HorizontalSlider : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    skin_.AddImage("controls", "y.png", test::Solid({12, 18}, Qt::red));
+    skin_.AddImage("controls", "y-off.png", test::Solid({12, 18}, Qt::blue));
+    window_.resize(1024, 720);
+    const Skin skin(skin_.ProgramFolder());
+    track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), skin.ControlsPath("y-off.png"),
+                                RectLtrb(725, 219, 969, 237), &window_, 10004);
+    track_->SetRange(1, 4);
+  }
+
+  test::SkinFolder skin_;
+  test::MessageLog window_;
+  CPngHSliderBar* track_ = nullptr;
+};
+
+TEST_F(HorizontalSlider, ClickPostsTwiceEachWithItsOwnPoint) {
+  test::Press(track_, {40, 5});
+  test::Release(track_, {41, 5});
+  EXPECT_TRUE(window_.received.empty()) << "notifications are posted";
+  test::Pump();
+  EXPECT_EQ(window_.Of(WM_SLIDER_POS),
+            (std::vector<Received>{{WM_SLIDER_POS, 1, 10004}, {WM_SLIDER_POS, 2, 10004}}));
+  // The thumb sits at the value: (244 - 12) * (2 - 1) / 3.
+  EXPECT_EQ(track_->Thumb()->pos(), QPoint(77, 0));
+  EXPECT_EQ(track_->Thumb()->Value(), 2);
+
+  // A release that does not land on the track is not the track's.
+  window_.received.clear();
+  test::Press(track_, {243, 5});
+  test::Release(track_, {300, 5});
+  test::Pump();
+  EXPECT_EQ(window_.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 4, 10004}}));
+}
+
+TEST_F(HorizontalSlider, SetPosPlacesWithoutNotifying) {
+  PngSliderThumb* thumb = track_->Thumb();
+  EXPECT_EQ(thumb->size(), QSize(12, 18));
+  thumb->SetPos(4);
+  EXPECT_EQ(thumb->pos(), QPoint(232, 0));
+  thumb->SetPos(9);
+  EXPECT_EQ(thumb->pos(), QPoint(0, 0));
+  EXPECT_EQ(thumb->Value(), 1);
+  test::Pump();
+  EXPECT_TRUE(window_.received.empty());
+
+  track_->SetRange(7, 7);  // refused: the mapping divides by the range
+  EXPECT_EQ(track_->Min(), 1);
+  EXPECT_EQ(thumb->Max(), 4);
+}
+
+TEST_F(HorizontalSlider, DraggedThumbStopsAtTheEndsAndStaysWhereDropped) {
+  PngSliderThumb* thumb = track_->Thumb();
+  test::Press(thumb, {6, 9});
+  test::Move(thumb, {6 + 500, 9}, Qt::LeftButton);
+  EXPECT_EQ(thumb->pos(), QPoint(232, 0));
+  test::Move(thumb, {6 - 1000, 9}, Qt::LeftButton);
+  EXPECT_EQ(thumb->pos(), QPoint(0, 0));
+  test::Move(thumb, {6 + 122, 9}, Qt::LeftButton);
+  EXPECT_EQ(thumb->pos(), QPoint(122, 0));
+  test::Release(thumb, {6, 9});
+  test::Pump();
+  // Posted to the track, which passes it on under its own id.
+  EXPECT_EQ(window_.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 3, 10004}}));
+  EXPECT_EQ(thumb->pos(), QPoint(122, 0)) << "not snapped to the value";
+  EXPECT_EQ(thumb->Value(), 3);
+}
+
+TEST_F(HorizontalSlider, DisabledTrackShowsTheDisabledThumb) {
+  EXPECT_EQ(test::PixelOf(track_->Thumb(), {5, 5}), QColor(Qt::red));
+  track_->setEnabled(false);
+  EXPECT_EQ(test::PixelOf(track_->Thumb(), {5, 5}), QColor(Qt::blue));
+}
+
+TEST(VerticalSlider, ShiftedThumbAndCutRegionAndASendThroughTheTrack) {
+  test::SkinFolder skin;
+  // Left half black, right half transparent-free colour, bottom row transparent.
+  QImage thumb_image(24, 10, QImage::Format_ARGB32);
+  thumb_image.fill(QColor(0, 200, 0));
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      if (x < 12) thumb_image.setPixelColor(x, y, Qt::black);
+      if (y == 9) thumb_image.setPixelColor(x, y, Qt::transparent);
+    }
+  }
+  skin.AddImage("controls", "x3.png", thumb_image);
+  const Skin paths(skin.ProgramFolder());
+
+  test::MessageLog window;
+  window.resize(600, 500);
+  auto* track = new CPngSliderBar(true, paths.ControlsPath("x3.png"), paths.ControlsPath("x3.png"),
+                                  RectLtrb(276, 235, 300, 450), &window, 10014, true);
+  track->SetRange(1, 135);
+  PngSliderThumb* thumb = track->Thumb();
+  thumb->SetPos(135);
+  EXPECT_EQ(thumb->geometry(), QRect(kShiftedThumbX, 215 - 10, 24, 10));
+  EXPECT_EQ(thumb->mask(), QRegion(12, 0, 12, 9));
+
+  // Click: vertical mapping uses the point's y.
+  test::Press(track, {5, 2});
+  test::Release(track, {5, 2});
+  test::Pump();
+  EXPECT_EQ(window.Of(WM_SLIDER_POS),
+            (std::vector<Received>{{WM_SLIDER_POS, 3, 10014}, {WM_SLIDER_POS, 3, 10014}}));
+
+  // Drop: sent to the track, which posts it on.
+  window.received.clear();
+  test::Press(thumb, {15, 5});
+  test::Move(thumb, {15, 5 + 300}, Qt::LeftButton);
+  EXPECT_EQ(thumb->geometry(), QRect(kShiftedThumbX, 205, 24, 10));
+  test::Release(thumb, {15, 5});
+  EXPECT_TRUE(window.received.empty());
+  test::Pump();
+  EXPECT_EQ(window.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 135, 10014}}));
+}
+
+TEST(VerticalSlider, MissingThumbImageLeavesClicksWorking) {
+  test::MessageLog window;
+  window.resize(600, 500);
+  auto* track = new CPngSliderBar(false, "/nonexistent/x2.png", "", RectLtrb(252, 235, 276, 450),
+                                  &window, 10008);
+  track->SetRange(1, 135);
+  EXPECT_EQ(track->Thumb()->size(), QSize(0, 0));
+  track->Thumb()->SetPos(135);
+  test::Press(track, {5, 214});
+  test::Pump();
+  EXPECT_EQ(window.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 135, 10008}}));
+  EXPECT_EQ(test::PixelOf(track, {5, 100}), QColor(50, 50, 50)) << "the vertical track's fill";
+}
+
+}  // namespace
+}  // namespace vantix

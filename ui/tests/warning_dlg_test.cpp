@@ -1,0 +1,104 @@
+#include "ui/warning_dlg.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "ui/bitmap_btn.h"
+#include "ui/skin.h"
+#include "ui/static_trans.h"
+#include "ui/tests/ui_test_support.h"
+
+namespace vantix {
+namespace {
+
+class WarningDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    skin_.SetSkinsIni("[General]\r\n46=OK\r\n47=Cancel\r\n");
+    skin_.AddImage("buttons", "ok-1.png", test::Solid({93, 26}, QColor(80, 0, 0)));
+    skin_.AddImage("buttons", "ok-3.png", test::Solid({93, 26}, QColor(0, 80, 0)));
+    skin_.AddImage("buttons", "ok-2.png", test::Solid({93, 26}, QColor(0, 0, 80)));
+    // No dlg.png and no warn.png: the dialog still works.
+  }
+
+  // Opens the dialog without a nested loop, so keys can be sent to it.
+  std::unique_ptr<CWarningDlg> Open() {
+    auto dialog = std::make_unique<CWarningDlg>(&parent_, Skin(skin_.ProgramFolder()), "Title",
+                                                "Message", "");
+    dialog->open();
+    return dialog;
+  }
+
+  test::SkinFolder skin_;
+  QWidget parent_;
+};
+
+TEST_F(WarningDialog, LayoutAndTexts) {
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "Reset", "All profiles", "");
+  EXPECT_EQ(dialog.size(), QSize(478, 292));
+  auto* ok = dialog.findChild<CBitmapBtn*>("okButton");
+  auto* cancel = dialog.findChild<CBitmapBtn*>("cancelButton");
+  ASSERT_NE(ok, nullptr);
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(ok->geometry(), RectLtrb(135, 219, 228, 245));
+  EXPECT_EQ(cancel->geometry(), RectLtrb(234, 219, 327, 245));
+  EXPECT_EQ(ok->Caption(), "OK");
+  EXPECT_EQ(cancel->Caption(), "Cancel");
+  EXPECT_EQ(test::PixelOf(ok, {1, 1}), QColor(80, 0, 0));
+
+  auto* title = dialog.findChild<CStaticTrans*>("titleLabel");
+  auto* detail = dialog.findChild<CStaticTrans*>("detailLabel");
+  ASSERT_NE(title, nullptr);
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(title->text(), "Reset");
+  EXPECT_EQ(title->geometry(), RectLtrb(103, 32, 376, 78));
+  EXPECT_EQ(dialog.findChild<CStaticTrans*>("messageLabel")->text(), "All profiles");
+  // An empty third line keeps its place.
+  EXPECT_EQ(detail->text(), "");
+  EXPECT_EQ(detail->geometry(), RectLtrb(127, 157, 405, 187));
+}
+
+TEST_F(WarningDialog, EnterAnswersOkEscapeCancel) {
+  struct Case {
+    int key;
+    int answer;
+  };
+  for (const Case c : {Case{Qt::Key_Return, IDOK}, Case{Qt::Key_Enter, IDOK},
+                       Case{Qt::Key_Escape, IDCANCEL}}) {
+    auto dialog = Open();
+    QTest::keyClick(dialog.get(), static_cast<Qt::Key>(c.key));
+    EXPECT_FALSE(dialog->isVisible()) << c.key;
+    EXPECT_EQ(dialog->result(), c.answer) << c.key;
+  }
+}
+
+TEST_F(WarningDialog, EnterIsOkEvenOverTheCancelButton) {
+  test::ShowActive(&parent_);
+  auto dialog = Open();
+  test::Move(dialog->CancelButton(), {5, 5});
+  QTest::keyClick(dialog->CancelButton(), Qt::Key_Return);
+  EXPECT_EQ(dialog->result(), IDOK);
+}
+
+TEST_F(WarningDialog, ButtonsAnswer) {
+  auto dialog = Open();
+  test::Press(dialog->CancelButton(), {5, 5});
+  test::Release(dialog->CancelButton(), {5, 5});
+  EXPECT_EQ(dialog->result(), IDCANCEL);
+
+  dialog = Open();
+  test::Press(dialog->OkButton(), {5, 5});
+  test::Release(dialog->OkButton(), {5, 5});
+  EXPECT_EQ(dialog->result(), IDOK);
+}
+
+TEST_F(WarningDialog, NextAnswerStandsInForTheUser) {
+  CWarningDlg::SetNextAnswer(IDCANCEL);
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "T", "M", "D");
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_FALSE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace vantix

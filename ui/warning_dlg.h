@@ -1,0 +1,55 @@
+// CWarningDlg: the program's skinned message box. A fixed-size modal dialog
+// with a warning picture, a bold title, two lines of text and OK / Cancel.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include <optional>
+
+namespace vantix {
+
+class CBitmapBtn;
+class CStaticTrans;
+class Skin;
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+class CWarningDlg final : public QDialog {
+ public:
+  static constexpr int kWidth = 478;
+  static constexpr int kHeight = 292;
+
+  CWarningDlg(QWidget* parent, const Skin& skin, const QString& title, const QString& message,
+              const QString& detail);
+
+  // Runs the dialog; IDOK or IDCANCEL.
+  int DoModal();
+
+  // Tests of the dialog's callers answer it without a window: the next
+  // DoModal returns this at once. Cleared by use.
+  static void SetNextAnswer(std::optional<int> answer);
+
+  CBitmapBtn* OkButton() const { return ok_button_; }
+  CBitmapBtn* CancelButton() const { return cancel_button_; }
+
+  void accept() override { done(IDOK); }
+  void reject() override { done(IDCANCEL); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QImage face_;
+  QImage icon_;
+  CBitmapBtn* ok_button_ = nullptr;
+  CBitmapBtn* cancel_button_ = nullptr;
+  CStaticTrans* title_label_ = nullptr;
+  CStaticTrans* message_label_ = nullptr;
+  CStaticTrans* detail_label_ = nullptr;
+};
+
+}  // namespace vantix
