@@ -255,16 +255,16 @@ struct Endpoint::Impl {
   }
 
   void ArmTimer() {
-    itimerspec spec{};
+    itimerspec timer_spec{};
     if (!peers.empty()) {
       auto earliest = Clock::time_point::max();
       for (const auto& [fd, peer] : peers) earliest = std::min(earliest, peer.deadline);
       const auto left = std::max<Clock::duration>(earliest - Clock::now(), std::chrono::milliseconds(1));
       const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-      spec.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
-      spec.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+      timer_spec.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+      timer_spec.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
     }
-    ::timerfd_settime(timer.get(), 0, &spec, nullptr);
+    ::timerfd_settime(timer.get(), 0, &timer_spec, nullptr);
   }
 
   void Accept() {
