@@ -1,0 +1,99 @@
+// The main window's side of the device agent: its endpoint, the connection
+// labels with their blink, and the agent's events. The decisions are made by
+// devicelink/agent_events; this file only carries out their effects.
+#include <QSocketNotifier>
+
+#include <cstdio>
+
+#include "app/vantix_dlg.h"
+#include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
+#include "ui/bitmap_btn.h"
+#include "ui/png_slider.h"
+#include "ui/static_trans.h"
+
+namespace vantix {
+namespace {
+
+void SetLabelShown(CStaticTrans* label, bool shown) {
+  if (label->isHidden() != shown) return;
+  label->setVisible(shown);
+  label->RefreshBehind();
+}
+
+}  // namespace
+
+void CVantixDlg::OpenEndpoint() {
+  Status error;
+  endpoint_ = Endpoint::Open(kMainWindowTitle, bus_.Folder(), error);
+  if (!endpoint_) {
+    // The window works without it; the agent's reports just do not arrive.
+    std::fprintf(stderr, "vantix: %s\n", error.reason().c_str());
+    return;
+  }
+  notifier_ = new QSocketNotifier(endpoint_->Fd(), QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] {
+    endpoint_->Process([this](const WindowMessage& m) { return DeliverWindowMessage(this, m); });
+  });
+}
+
+std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
+  const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
+  if (!e.handled) return 0;
+  if (e.reloaded) {
+    RefreshControls();
+    LabelRefresh();
+  }
+  if (e.stage_label) {
+    controls_.stage_label->setText(
+        QStringLiteral("%1 : %2").arg(Text(101)).arg(static_cast<qint64>(*e.stage_label) + 1));
+  }
+  if (e.switch_profile) SwitchProfile(*e.switch_profile);
+  if (e.report_rate_button) {
+    for (int i = 0; i < 4; ++i) controls_.report_rate[i]->SetChecked(i == *e.report_rate_button);
+  }
+  if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
+  if (e.pointer_slider) {
+    controls_.pointer_sliders[1]->Thumb()->SetPos(*e.pointer_slider);
+    controls_.pointer_sliders[1]->update();
+  }
+  if (e.start_apply_done_timer) apply_done_timer_.start();
+  return 0;
+}
+
+std::int64_t CVantixDlg::OnAgentStatus() {
+  ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
+  return 0;
+}
+
+void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
+  if (effects.stop_blink) blink_timer_.stop();
+  if (effects.apply_enabled) controls_.apply->setEnabled(*effects.apply_enabled);
+  if (effects.show_connected) SetLabelShown(controls_.status_connected, *effects.show_connected);
+  if (effects.show_disconnected) {
+    SetLabelShown(controls_.status_disconnected, *effects.show_disconnected);
+  }
+  if (effects.restart_blink) {
+    blink_.Restart();
+    blink_timer_.start();
+  }
+}
+
+void CVantixDlg::OnTimer(int id) {
+  if (id == kTimerApplyDone) {
+    apply_done_timer_.stop();
+    SetBottomRowEnabled(true);
+  } else if (id == kTimerStatusBlink) {
+    const StatusBlink::Tick tick = blink_.OnTick();
+    SetLabelShown(controls_.status_connected, tick.show_connected);
+    if (tick.stop_timer) blink_timer_.stop();
+  }
+}
+
+bool CVantixDlg::TimerActive(int id) const {
+  if (id == kTimerApplyDone) return apply_done_timer_.isActive();
+  if (id == kTimerStatusBlink) return blink_timer_.isActive();
+  return false;
+}
+
+}  // namespace vantix

@@ -1,0 +1,18 @@
+// vantix: the configuration utility of the Corvane II Gaming Mouse.
+#include <QApplication>
+
+#include "app/vantix_app.h"
+
+int main(int argc, char** argv) {
+  // Placement, outline and dragging need X11; under Wayland that is XWayland.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  }
+  vantix::CVantixApp app;
+  // A second copy ends silently, before any window exists.
+  if (!app.InitInstance()) return 0;
+  QApplication qt(argc, argv);
+  const int status = app.Run();
+  app.ExitInstance();
+  return status;
+}

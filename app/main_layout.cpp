@@ -1,0 +1,393 @@
+#include "app/main_layout.h"
+
+#include "ui/bitmap_btn.h"
+#include "ui/clr_edit.h"
+#include "ui/png_slider.h"
+#include "ui/skin.h"
+#include "ui/static_trans.h"
+
+namespace vantix {
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kAccent = 0xCCFF00;
+constexpr std::uint32_t kTabStyle = kLabelStyle | SS_NOTIFY | SS_CENTER;
+constexpr std::uint32_t kProfileStyle = kLabelStyle | SS_NOTIFY | SS_SIMPLE;
+constexpr std::uint32_t kSimpleStyle = kLabelStyle | SS_SIMPLE;
+
+struct Builder {
+  QWidget* window;
+  const Skin& skin;
+  const MainImages& images;
+
+  QString Text(int number) const { return skin.UiText("General", number); }
+
+  CBitmapBtn* Button(const QRect& rect, const QImage& normal, const QImage& hover,
+                     const QImage& pressed, const QImage& disabled) const {
+    auto* b = new CBitmapBtn(window, rect);
+    b->SetImages(normal, hover, pressed, disabled);
+    b->SetCaption(QString(), 0, kCaptionCentred);
+    return b;
+  }
+
+  static void TextButtonSettings(CBitmapBtn* b) {
+    b->SetDrawCaption(true);
+    b->SetUseTextRect(true);
+    b->SetTextRect(QRect(QPoint(0, 0), b->size()));
+  }
+
+  CBitmapBtn* TextButton(const QRect& rect, const QImage& normal, const QImage& hover,
+                         const QImage& pressed, const QImage& disabled,
+                         const QString& caption) const {
+    auto* b = Button(rect, normal, hover, pressed, disabled);
+    b->SetCaption(caption, 0, kCaptionCentred);
+    TextButtonSettings(b);
+    return b;
+  }
+
+  CBitmapBtn* BottomButton(const QRect& rect, int text) const {
+    const QImage& f = images.apply_face;
+    auto* b = TextButton(rect, f, f, f, f, Text(text));
+    b->SetTextColors(kWhite, kWhite, kAccent);
+    b->update();
+    return b;
+  }
+
+  CBitmapBtn* CheckButton(const QRect& rect, const QString& caption, int font_height) const {
+    const QImage& off = images.check_faces[0];
+    auto* b = Button(rect, off, off, images.check_faces[1], off);
+    b->SetCaption(caption, 9, kCaptionCentred);
+    b->SetCheckMode(true);
+    b->SetSquareImage(true);
+    b->SetDrawCaption(true);
+    b->SetTextColors(kWhite, kWhite, kWhite);
+    b->SetFontHeight(font_height);
+    b->update();
+    return b;
+  }
+
+  CBitmapBtn* Badge(const QRect& rect, int number) const {
+    const QImage& c = images.circle;
+    auto* b = TextButton(rect, c, c, c, c, QString::number(number));
+    b->SetFontWeight(700);
+    b->SetTextColors(kWhite, kAccent, kWhite);
+    b->setEnabled(false);
+    b->update();
+    return b;
+  }
+
+  CStaticTrans* Label(const QRect& rect, const QString& text,
+                      std::uint32_t style = kLabelStyle) const {
+    return new CStaticTrans(window, text, style, rect);
+  }
+
+  CStaticTrans* Tab(const QRect& rect, const QString& text) const {
+    auto* l = Label(rect, text, kTabStyle);
+    l->SetFontHeight(17);
+    return l;
+  }
+
+  CPngHSliderBar* HSlider(const QRect& rect, int id, const QImage& track, int max) const {
+    auto* s = new CPngHSliderBar(skin.ControlsPath("y.png"), QString(), rect, window, id);
+    s->SetBackground(track);
+    s->SetRange(1, max);
+    return s;
+  }
+
+  CPngSliderBar* VSlider(const QRect& rect, int id, const char* thumb, const QImage& track,
+                         bool cut_and_shift) const {
+    auto* s = new CPngSliderBar(cut_and_shift, skin.ControlsPath(thumb), QString(), rect, window,
+                                id, cut_and_shift);
+    s->SetBackground(track);
+    s->SetRange(1, kStageSliderMax);
+    return s;
+  }
+};
+
+struct BadgePlace {
+  int number;
+  QRect rect;
+};
+
+// Picture badges, in the order they are created.
+const std::array<BadgePlace, 12> kPictureBadges = {{
+    {1, RectLtrb(194, 197, 212, 215)},
+    {2, RectLtrb(317, 197, 335, 215)},
+    {3, RectLtrb(258, 235, 276, 253)},
+    {4, RectLtrb(278, 281, 296, 299)},
+    {5, RectLtrb(288, 316, 306, 334)},
+    {6, RectLtrb(293, 356, 311, 374)},
+    {7, RectLtrb(258, 316, 276, 334)},
+    {8, RectLtrb(263, 352, 281, 370)},
+    {9, RectLtrb(290, 396, 308, 414)},
+    {12, RectLtrb(258, 296, 276, 314)},
+    {10, RectLtrb(258, 330, 276, 348)},
+    {11, RectLtrb(258, 360, 276, 378)},
+}};
+
+struct SectionPlace {
+  int text;
+  QRect rect;
+};
+
+// Section labels of the lighting page, in the order they are created.
+const std::array<SectionPlace, 9> kSectionPlaces = {{
+    {23, RectLtrb(208, 260, 344, 280)},
+    {64, RectLtrb(208, 260, 324, 280)},
+    {63, RectLtrb(208, 260, 424, 280)},
+    {22, RectLtrb(208, 260, 424, 280)},
+    {24, RectLtrb(408, 260, 561, 280)},
+    {25, RectLtrb(608, 260, 750, 280)},
+    {29, RectLtrb(608, 381, 740, 400)},
+    {33, RectLtrb(608, 381, 740, 400)},
+    {58, QRect()},
+}};
+
+}  // namespace
+
+MainImages LoadMainImages(const Skin& skin) {
+  MainImages m;
+  LoadPictureFile(skin.BackgroundPath("cfgMainback.bmp"), m.outline);
+  m.background = LoadSkinImage(skin.BackgroundPath("cfgMainback.png"));
+  m.front_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-front.png"));
+  m.side_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-side.png"));
+  m.colour_wheel = LoadSkinImage(skin.ControlsPath("RGB.png"));
+  m.circle = LoadSkinImage(skin.ControlsPath("circle.png"));
+  m.track = LoadSkinImage(skin.BackgroundPath("trackbar-back-b.png"));
+  m.double_click_track = LoadSkinImage(skin.BackgroundPath("dbclick-back.png"));
+  m.stage_x_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-x.png"));
+  m.stage_y_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-y.png"));
+  m.stage_xy_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-xy.png"));
+  m.apply_face = LoadSkinImage(skin.ButtonsPath("apply1.png"));
+  for (int i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i + 1);
+    m.assign_faces[i] = LoadSkinImage(skin.ButtonsPath("ButtonAssign-" + n + ".png"));
+    m.mode_faces[i] = LoadSkinImage(skin.ButtonsPath("RedButton-" + n + ".png"));
+    m.minimise_faces[i] = LoadSkinImage(skin.ButtonsPath("min-" + n + ".png"));
+    m.close_faces[i] = LoadSkinImage(skin.ButtonsPath("close-" + n + ".png"));
+  }
+  for (int i = 0; i < 2; ++i) {
+    const std::string n = std::to_string(i + 1);
+    m.check_faces[i] = LoadSkinImage(skin.ControlsPath("checkbox1-" + n + ".png"));
+    m.link_faces[i] = LoadSkinImage(skin.ControlsPath("link-" + n + ".png"));
+  }
+  return m;
+}
+
+MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images) {
+  const Builder b{window, skin, images};
+  MainControls c;
+
+  // Window buttons: -1 normal, -3 pointer over, -2 pressed.
+  const auto& mf = images.minimise_faces;
+  c.minimise = b.Button(RectLtrb(953, 14, 981, 40), mf[0], mf[2], mf[1], mf[0]);
+  const auto& cf = images.close_faces;
+  c.close = b.Button(RectLtrb(984, 14, 1012, 40), cf[0], cf[2], cf[1], cf[0]);
+
+  c.export_button = b.BottomButton(RectLtrb(59, 673, 169, 695), 42);
+  c.import_button = b.BottomButton(RectLtrb(199, 673, 309, 695), 43);
+  c.reset_profile = b.BottomButton(RectLtrb(332, 673, 442, 695), 44);
+  c.reset_all = b.BottomButton(RectLtrb(471, 673, 581, 695), 45);
+  c.apply = b.BottomButton(RectLtrb(611, 673, 720, 695), 48);
+
+  const QRect status_rect = RectLtrb(16, 162, 129, 187);
+  c.status_connected = b.Label(status_rect, b.Text(62));
+  c.status_connected->SetTextColor(0x00FF00);
+  c.status_connected->ModifyStyle(SS_RIGHT, SS_CENTER);
+  c.status_connected->RefreshBehind();
+  c.status_connected->hide();
+  c.status_disconnected = b.Label(status_rect, b.Text(61));
+  c.status_disconnected->SetTextColor(0x0000FF);
+  c.status_disconnected->ModifyStyle(SS_RIGHT, SS_CENTER);
+  c.status_disconnected->RefreshBehind();
+  c.status_disconnected->hide();
+
+  const std::array<int, 3> tab_lefts = {370, 535, 700};
+  for (int i = 0; i < 3; ++i) {
+    c.page_tabs[i] = b.Tab(RectLtrb(tab_lefts[i], 98, tab_lefts[i] + 155, 128), b.Text(49 + i));
+  }
+  c.macro_tab = b.Tab(RectLtrb(865, 98, 1015, 128), skin.UiText("MACRO", 1));
+
+  c.view_switches[0] = b.Tab(RectLtrb(173, 558, 256, 577), b.Text(93));
+  c.view_switches[1] = b.Tab(RectLtrb(271, 558, 375, 577), b.Text(94));
+
+  for (int i = 0; i < 5; ++i) {
+    const int left = 375 + 115 * i;
+    c.profile_labels[i] = b.Label(RectLtrb(left, 12, left + 95, 50), b.Text(53 + i), kProfileStyle);
+    c.profile_labels[i]->SetFontHeight(20);
+  }
+
+  const auto& af = images.assign_faces;
+  for (int k = 0; k < 12; ++k) {
+    auto* a = b.TextButton(RectLtrb(520, 200 + 28 * k, 668, 220 + 28 * k), af[0], af[2], af[1],
+                           af[0], QString());
+    a->SetFontWeight(700);
+    a->SetTextColors(kWhite, kAccent, kWhite);
+    a->SetFillBackground(true);
+    a->SetBackColor(0x1E1E1E);
+    a->update();
+    c.assign_buttons[k] = a;
+    c.list_badges[k] = b.Badge(RectLtrb(499, 200 + 28 * k, 518, 219 + 28 * k), k + 1);
+  }
+  for (const BadgePlace& p : kPictureBadges) {
+    c.picture_badges[p.number - 1] = b.Badge(p.rect, p.number);
+  }
+
+  for (int i = 0; i < 3; ++i) {
+    c.colour_sliders[i] = b.HSlider(RectLtrb(210, 440 + 28 * i, 465, 458 + 28 * i), kSliderRed + i,
+                                    images.track, kColourSliderMax);
+  }
+
+  const std::array<int, 4> slider_tops = {219, 268, 314, 374};
+  const std::array<int, 4> slider_max = {4, 20, 63, 10};
+  for (int i = 0; i < 4; ++i) {
+    const int y = slider_tops[i];
+    const QImage& track = i == 3 ? images.double_click_track : images.track;
+    c.pointer_sliders[i] =
+        b.HSlider(RectLtrb(725, y, 969, y + 18), kSliderAcceleration + i, track, slider_max[i]);
+    c.range_labels.push_back(b.Label(RectLtrb(710, y, 723, y + 18), "1", kSimpleStyle));
+    c.range_labels.push_back(
+        b.Label(RectLtrb(971, y, 984, y + 18), QString::number(slider_max[i]), kSimpleStyle));
+  }
+  const std::array<int, 5> title_tops = {200, 247, 296, 349, 418};
+  for (int i = 0; i < 5; ++i) {
+    c.slider_titles[i] =
+        b.Label(RectLtrb(725, title_tops[i], 969, title_tops[i] + 16), b.Text(1 + i), kSimpleStyle);
+  }
+
+  for (int i = 0; i < 4; ++i) {
+    const int left = 725 + 55 * i;
+    auto* r = b.CheckButton(RectLtrb(left, 441, left + 53, 457), b.Text(6 + i), 14);
+    r->SetFillBackground(true);
+    r->SetBackColor(0);
+    c.report_rate[i] = r;
+  }
+
+  const std::array<int, 3> first_tops = {290, 314, 338};
+  const std::array<int, 3> lower_tops = {410, 434, 458};
+  for (int i = 0; i < 3; ++i) {
+    c.light_groups[0][i] =
+        b.CheckButton(RectLtrb(627, first_tops[i], 716, first_tops[i] + 16), b.Text(26 + i), 14);
+  }
+  for (int g = 1; g < 3; ++g) {
+    for (int i = 0; i < 3; ++i) {
+      c.light_groups[g][i] = b.CheckButton(RectLtrb(627, lower_tops[i], 716, lower_tops[i] + 16),
+                                           b.Text((g == 1 ? 30 : 34) + i), 14);
+    }
+  }
+  c.direction[0] = b.CheckButton(QRect(), b.Text(59), 14);
+  c.direction[1] = b.CheckButton(QRect(), b.Text(60), 14);
+
+  const std::array<const char*, 3> letters = {"R:", "G:", "B:"};
+  for (int i = 0; i < 3; ++i) {
+    const int y = 440 + 28 * i;
+    auto* l = b.Label(RectLtrb(470, y, 501, y + 18), letters[i], kSimpleStyle);
+    l->ModifyStyle(0, SS_RIGHT);
+    l->SetFontHeight(13);
+    c.colour_letters[i] = l;
+    auto* e = new CClrEdit(window, RectLtrb(501, y, 531, y + 18), 0x5001);
+    e->setMaxLength(3);
+    e->SetTextColor(0xFFFFFF);
+    e->SetBackColor(0x5E5E5E);
+    e->SetNotifyKeyUp(true);
+    e->SetTag(kEditRed + i);
+    e->setObjectName(QStringLiteral("colourEdit%1").arg(i));
+    c.colour_edits[i] = e;
+  }
+
+  c.stage_label = b.Label(RectLtrb(246, 185, 548, 202), "X", kSimpleStyle);
+  for (int s = 0; s < 6; ++s) {
+    const int dx = 100 * s;
+    StageControls& st = c.stages[s];
+    st.x_letter = b.Label(RectLtrb(253 + dx, 447, 265 + dx, 460), "X", kSimpleStyle);
+    st.y_letter = b.Label(RectLtrb(288 + dx, 447, 300 + dx, 460), "Y", kSimpleStyle);
+    st.x_value = b.Label(RectLtrb(243 + dx, 462, 276 + dx, 475), QString(), kSimpleStyle);
+    st.x_value->SetFontHeight(13);
+    st.y_value = b.Label(RectLtrb(279 + dx, 462, 311 + dx, 475), QString(), kSimpleStyle);
+    st.y_value->SetFontHeight(13);
+  }
+  const auto& lf = images.link_faces;
+  for (int s = 0; s < 6; ++s) {
+    auto* l = b.Button(RectLtrb(266 + 100 * s, 225, 286 + 100 * s, 234), lf[0], lf[1], lf[1], lf[0]);
+    l->SetCheckMode(true);
+    l->SetFillBackground(true);
+    l->SetBackColor(0x666564);
+    c.stages[s].link = l;
+  }
+  for (int s = 0; s < 6; ++s) {
+    const int dx = 100 * s;
+    StageControls& st = c.stages[s];
+    st.x_slider = b.VSlider(RectLtrb(252 + dx, 235, 276 + dx, 450), kSliderStageX + s, "x2.png",
+                            images.stage_x_track, false);
+    st.y_slider = b.VSlider(RectLtrb(276 + dx, 235, 300 + dx, 450), kSliderStageY + s, "x3.png",
+                            images.stage_y_track, true);
+    st.xy_slider = b.VSlider(RectLtrb(252 + dx, 235, 300 + dx, 450), kSliderStageXY + s, "x1.png",
+                             images.stage_xy_track, false);
+  }
+  for (int s = 0; s < 6; ++s) {
+    auto* e = b.CheckButton(RectLtrb(246 + 100 * s, 205, 308 + 100 * s, 221), b.Text(95 + s), 17);
+    e->SetTextOffsetX(0);
+    c.stages[s].enable = e;
+  }
+
+  const std::array<QRect, 6> mode_rects = {
+      RectLtrb(200, 210, 400, 236), RectLtrb(401, 210, 601, 236), RectLtrb(602, 210, 802, 236),
+      RectLtrb(200, 180, 400, 206), RectLtrb(401, 180, 601, 206), QRect()};
+  const std::array<int, 5> mode_texts = {20, 21, 22, 63, 64};
+  const auto& rf = images.mode_faces;
+  for (int i = 0; i < 6; ++i) {
+    const QString caption = i < 5 ? b.Text(mode_texts[i]) : QStringLiteral("Running");
+    auto* m = b.TextButton(mode_rects[i], rf[0], rf[1], rf[2], rf[0], caption);
+    m->SetFontWeight(700);
+    m->SetTextColors(kWhite, kAccent, kWhite);
+    if (i < 5) {
+      m->SetCheckMode(true);
+      m->SetFontHeight(17);
+      m->SetFillBackground(true);
+      m->SetBackColor(0);
+    }
+    m->update();
+    c.mode_buttons[i] = m;
+  }
+
+  for (const SectionPlace& p : kSectionPlaces) {
+    auto* l = b.Label(p.rect, b.Text(p.text));
+    for (std::size_t i = 0; i < kSectionLabelTexts.size(); ++i) {
+      if (kSectionLabelTexts[i] == p.text) c.section_labels[i] = l;
+    }
+  }
+  return c;
+}
+
+std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {
+  std::vector<QWidget*> w;
+  switch (page) {
+    case 1:
+      w.insert(w.end(), c.view_switches.begin(), c.view_switches.end());
+      w.insert(w.end(), c.assign_buttons.begin(), c.assign_buttons.end());
+      w.insert(w.end(), c.list_badges.begin(), c.list_badges.end());
+      w.insert(w.end(), c.pointer_sliders.begin(), c.pointer_sliders.end());
+      w.insert(w.end(), c.range_labels.begin(), c.range_labels.end());
+      w.insert(w.end(), c.slider_titles.begin(), c.slider_titles.end());
+      w.insert(w.end(), c.report_rate.begin(), c.report_rate.end());
+      break;
+    case 2:
+      w.push_back(c.stage_label);
+      for (const StageControls& s : c.stages) {
+        w.insert(w.end(), {s.enable, s.link, s.x_slider, s.y_slider, s.xy_slider, s.x_letter,
+                           s.y_letter, s.x_value, s.y_value});
+      }
+      break;
+    case 3:
+      w.insert(w.end(), c.mode_buttons.begin(), c.mode_buttons.end());
+      w.insert(w.end(), c.colour_sliders.begin(), c.colour_sliders.end());
+      w.insert(w.end(), c.colour_letters.begin(), c.colour_letters.end());
+      w.insert(w.end(), c.colour_edits.begin(), c.colour_edits.end());
+      break;
+    default:
+      break;
+  }
+  return w;
+}
+
+}  // namespace vantix

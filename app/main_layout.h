@@ -1,0 +1,133 @@
+// The main window's controls and pictures: one build routine creates every
+// control at its rectangle with its images, texts and settings, and groups
+// them by page so that the window can show one page at a time.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace vantix {
+
+class CBitmapBtn;
+class CClrEdit;
+class CStaticTrans;
+class PngSliderTrack;
+class Skin;
+
+// Slider identifiers, sent with every slider move.
+inline constexpr int kSliderAcceleration = 10004;
+inline constexpr int kSliderPointerSpeed = 10005;
+inline constexpr int kSliderWheelLines = 10006;
+inline constexpr int kSliderDoubleClick = 10007;
+inline constexpr int kSliderStageX = 10008;   // + stage
+inline constexpr int kSliderStageY = 10014;   // + stage
+inline constexpr int kSliderStageXY = 10020;  // + stage
+inline constexpr int kSliderRed = 10026;      // green 10027, blue 10028
+// Tags of the three colour edits (red, green, blue).
+inline constexpr int kEditRed = 255;
+
+inline constexpr int kStageSliderMax = 135;
+inline constexpr int kColourSliderMax = 256;
+
+// Text numbers of the lighting page's section labels ("General" n), in the
+// order the lighting-mode table names them.
+inline constexpr std::array<int, 9> kSectionLabelTexts = {23, 24, 25, 29, 33, 58, 64, 63, 22};
+
+// The pictures the window holds; the controls share the button images.
+struct MainImages {
+  QImage outline;     // cfgMainback.bmp: the window's shape only
+  QImage background;  // cfgMainback.png: the face, and the window's size
+  QImage front_view;
+  QImage side_view;
+  QImage colour_wheel;
+  QImage circle;
+  QImage track;
+  QImage double_click_track;
+  QImage stage_x_track;
+  QImage stage_y_track;
+  QImage stage_xy_track;
+  QImage apply_face;
+  std::array<QImage, 3> assign_faces;  // normal, pressed, pointer-over (-1, -2, -3)
+  std::array<QImage, 3> mode_faces;
+  std::array<QImage, 3> minimise_faces;
+  std::array<QImage, 3> close_faces;
+  std::array<QImage, 2> check_faces;
+  std::array<QImage, 2> link_faces;
+};
+
+struct StageControls {
+  CBitmapBtn* enable = nullptr;
+  CBitmapBtn* link = nullptr;
+  PngSliderTrack* x_slider = nullptr;
+  PngSliderTrack* y_slider = nullptr;
+  PngSliderTrack* xy_slider = nullptr;
+  CStaticTrans* x_letter = nullptr;
+  CStaticTrans* y_letter = nullptr;
+  CStaticTrans* x_value = nullptr;
+  CStaticTrans* y_value = nullptr;
+};
+
+struct MainControls {
+  // Every page.
+  CBitmapBtn* minimise = nullptr;
+  CBitmapBtn* close = nullptr;
+  CBitmapBtn* export_button = nullptr;
+  CBitmapBtn* import_button = nullptr;
+  CBitmapBtn* reset_profile = nullptr;
+  CBitmapBtn* reset_all = nullptr;
+  CBitmapBtn* apply = nullptr;
+  CStaticTrans* status_connected = nullptr;
+  CStaticTrans* status_disconnected = nullptr;
+  std::array<CStaticTrans*, 3> page_tabs{};
+  CStaticTrans* macro_tab = nullptr;
+  std::array<CStaticTrans*, 5> profile_labels{};
+
+  // Page 1.
+  std::array<CStaticTrans*, 2> view_switches{};
+  std::array<CBitmapBtn*, 12> assign_buttons{};
+  std::array<CBitmapBtn*, 12> list_badges{};
+  std::array<CBitmapBtn*, 12> picture_badges{};  // by mouse button number - 1
+  std::array<PngSliderTrack*, 4> pointer_sliders{};  // acceleration .. double-click
+  std::vector<CStaticTrans*> range_labels;
+  std::array<CStaticTrans*, 5> slider_titles{};
+  std::array<CBitmapBtn*, 4> report_rate{};
+
+  // Page 2.
+  CStaticTrans* stage_label = nullptr;
+  std::array<StageControls, 6> stages{};
+
+  // Page 3.
+  std::array<CBitmapBtn*, 6> mode_buttons{};  // the sixth is never seen
+  std::array<CStaticTrans*, 9> section_labels{};  // in kSectionLabelTexts order
+  std::array<std::array<CBitmapBtn*, 3>, 3> light_groups{};
+  std::array<CBitmapBtn*, 2> direction{};
+  std::array<PngSliderTrack*, 3> colour_sliders{};
+  std::array<CStaticTrans*, 3> colour_letters{};
+  std::array<CClrEdit*, 3> colour_edits{};
+
+  // The bottom row, in its order on screen.
+  std::array<CBitmapBtn*, 5> BottomRow() const {
+    return {export_button, import_button, reset_profile, reset_all, apply};
+  }
+};
+
+// Loads every picture of the main window from the skin. Missing files give
+// null images.
+MainImages LoadMainImages(const Skin& skin);
+
+// Creates every control on window, in the build order, visible.
+MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images);
+
+// The controls a page shows unconditionally (page 1: without the picture
+// badges, which follow the view; page 3: without the groups and section
+// labels, which follow the lighting mode).
+std::vector<QWidget*> PageWidgets(const MainControls& controls, int page);
+
+// Picture badges shown in a view (0 front, 1 side), as mouse button numbers.
+inline constexpr std::array<int, 6> kFrontBadges = {1, 2, 3, 10, 11, 12};
+inline constexpr std::array<int, 6> kSideBadges = {4, 5, 6, 7, 8, 9};
+
+}  // namespace vantix

@@ -1,0 +1,63 @@
+// Export, import and the two resets of the bottom row. Import and the resets
+// change the live block and end in Apply; export changes nothing.
+#include "app/profile_file_dialog.h"
+#include "app/vantix_dlg.h"
+#include "ui/warning_dlg.h"
+
+namespace vantix {
+namespace {
+
+bool Confirm(QWidget* parent, const Skin& skin, int message, int detail) {
+  CWarningDlg dlg(parent, skin, skin.UiText("WARNING", 1), skin.UiText("WARNING", message),
+                  skin.UiText("WARNING", detail));
+  return dlg.DoModal() == IDOK;
+}
+
+// Tells the user that a file was not used: silence would look like success.
+void Warn(QWidget* parent, const Skin& skin, const QString& path, const std::string& reason) {
+  CWarningDlg dlg(parent, skin, skin.UiText("WARNING", 1), path, QString::fromStdString(reason));
+  dlg.DoModal();
+}
+
+}  // namespace
+
+void CVantixDlg::ExportCurrentProfile() {
+  const std::optional<QString> path =
+      AskProfileFile(ProfileFileMode::kSave, QString::fromStdString(folders_.DataFolder));
+  if (!path) return;
+  const Status saved = ExportProfile(path->toStdString(), Current());
+  if (!saved.ok()) Warn(this, skin_, *path, saved.reason());
+}
+
+void CVantixDlg::ImportIntoCurrentProfile() {
+  const std::optional<QString> path =
+      AskProfileFile(ProfileFileMode::kOpen, QString::fromStdString(folders_.DataFolder));
+  if (!path) return;
+  const Status read = ImportProfile(path->toStdString(), Current());
+  if (!read.ok()) {
+    Warn(this, skin_, *path, read.reason());
+    return;
+  }
+  ApplySettings();
+  RefreshControls();
+  LabelRefresh();
+}
+
+void CVantixDlg::ResetCurrentProfile() {
+  if (!Confirm(this, skin_, 4, 5)) return;
+  ResetProfile(live_, live_.CurrentProfile);
+  RefreshControls();
+  LabelRefresh();
+  ApplySettings();
+}
+
+void CVantixDlg::ResetAll() {
+  if (!Confirm(this, skin_, 7, 8)) return;
+  for (int i = 0; i < kProfileCount; ++i) ResetProfile(live_, i);
+  live_.CurrentProfile = 0;
+  RefreshControls();
+  LabelRefresh();
+  ApplySettings();
+}
+
+}  // namespace vantix

@@ -1,0 +1,637 @@
+// The main window on the offscreen platform: its start-up, pages, profiles,
+// value editors, Apply and the agent's messages, with a scratch data folder,
+// a private endpoint folder and an agent starter that only records.
+#include <QCoreApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+#include "app/profile_file_dialog.h"
+#include "app/vantix_dlg.h"
+#include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
+#include "settings/ini_file.h"
+#include "tests/test_support.h"
+#include "ui/bitmap_btn.h"
+#include "ui/clr_edit.h"
+#include "ui/png_slider.h"
+#include "ui/static_trans.h"
+#include "ui/warning_dlg.h"
+
+namespace vantix {
+namespace {
+
+using test::Exists;
+using test::ScratchDir;
+
+class RecordingLauncher final : public ProcessLauncher {
+ public:
+  bool StartDetached(const std::string& path) override {
+    started.push_back(path);
+    return true;
+  }
+  std::vector<std::string> started;
+};
+
+class DlgTest : public ::testing::Test {
+ protected:
+  DlgTest() : data(scratch / "data/"), endpoints(scratch / "run"), bus(endpoints) {
+    ::mkdir(data.c_str(), 0700);
+  }
+
+  CVantixDlg& Open(std::string program_folder = VANTIX_PROGRAM_DIR "/") {
+    const DlgContext context{Folders{program_folder, data}, live, bus, launcher};
+    dlg = std::make_unique<CVantixDlg>(context);
+    dlg->show();
+    return *dlg;
+  }
+  const MainControls& C() const { return dlg->Controls(); }
+  ProfileRecord& Profile() { return CurrentRecord(live); }
+
+  void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+  void Slide(int id, int position) {
+    SendWindowMessage(dlg.get(), WM_SLIDER_POS, position, id);
+  }
+  // Posted, as the endpoint delivers the agent's messages.
+  void Agent(std::uint32_t message, std::int64_t w, std::int64_t l) {
+    PostWindowMessage(dlg.get(), message, w, l);
+    QCoreApplication::sendPostedEvents(dlg.get());
+  }
+  void SetConnected(int setting) {
+    ::mkdir((data + "MacroDB").c_str(), 0700);
+    ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", setting).ok());
+  }
+  bool AnyProfileFile() const {
+    for (int i = 0; i < kProfileCount; ++i) {
+      if (Exists(ProfilePath(data, i))) return true;
+    }
+    return false;
+  }
+  bool AllProfileFiles() const {
+    for (int i = 0; i < kProfileCount; ++i) {
+      if (!Exists(ProfilePath(data, i))) return false;
+    }
+    return true;
+  }
+  static bool Shown(const QWidget* w) { return !w->isHidden(); }
+  bool RowEnabled() const {
+    for (CBitmapBtn* b : C().BottomRow()) {
+      if (!b->isEnabled()) return false;
+    }
+    return true;
+  }
+  bool RowDisabled() const {
+    for (CBitmapBtn* b : C().BottomRow()) {
+      if (b->isEnabled()) return false;
+    }
+    return true;
+  }
+
+  ScratchDir scratch;
+  std::string data;
+  std::string endpoints;
+  MessageBus bus;
+  SettingsBlock live;
+  RecordingLauncher launcher;
+  std::unique_ptr<CVantixDlg> dlg;
+};
+
+TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
+  CVantixDlg& d = Open();
+  EXPECT_EQ(d.windowTitle(), "Corvane II Gaming Mouse");
+  EXPECT_EQ(d.pos(), QPoint(0, 0));
+  EXPECT_EQ(d.size(), QSize(1028, 712));
+  EXPECT_EQ(d.Page(), 1);
+  EXPECT_EQ(d.View(), 0);
+  EXPECT_TRUE(d.OwnsEndpoint());
+  EXPECT_TRUE(bus.FindWindow(kMainWindowTitle));
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0], VANTIX_PROGRAM_DIR "/hid");
+
+  // No macro index: not connected. Apply stays enabled, the red label shows.
+  EXPECT_TRUE(Shown(C().status_disconnected));
+  EXPECT_FALSE(Shown(C().status_connected));
+  EXPECT_TRUE(C().apply->isEnabled());
+
+  // Defaults loaded and shown, nothing written at start.
+  EXPECT_EQ(live.CurrentProfile, 0);
+  EXPECT_EQ(C().profile_labels[0]->TextColor(), kHighlightColor);
+  EXPECT_EQ(C().page_tabs[0]->TextColor(), kHighlightColor);
+  EXPECT_FALSE(AnyProfileFile());
+  for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
+  for (int n : kFrontBadges) EXPECT_TRUE(Shown(C().picture_badges[n - 1]));
+  for (int n : kSideBadges) EXPECT_FALSE(Shown(C().picture_badges[n - 1]));
+  for (CBitmapBtn* b : C().list_badges) EXPECT_FALSE(b->isEnabled());
+  EXPECT_FALSE(Shown(C().stages[0].enable));
+  EXPECT_FALSE(Shown(C().mode_buttons[0]));
+}
+
+TEST_F(DlgTest, ASecondWindowFindsTheEndpointTakenAndStillOpens) {
+  Open();
+  SettingsBlock other_live;
+  const DlgContext context{Folders{VANTIX_PROGRAM_DIR "/", data}, other_live, bus, launcher};
+  CVantixDlg second(context);
+  EXPECT_FALSE(second.OwnsEndpoint());
+  EXPECT_TRUE(dlg->OwnsEndpoint());
+}
+
+TEST_F(DlgTest, MissingSkinStillOpensARectangularWindowWithEveryControl) {
+  CVantixDlg& d = Open(scratch.path() + "/");
+  EXPECT_EQ(d.size(), QSize(1028, 712));
+  EXPECT_TRUE(d.mask().isEmpty());
+  EXPECT_EQ(C().apply->geometry(), QRect(611, 673, 109, 22));
+  Click(C().page_tabs[2]);
+  EXPECT_EQ(d.Page(), 3);
+  EXPECT_FALSE(d.PickColour(QPoint(300, 350)));  // no wheel image to read
+}
+
+TEST_F(DlgTest, TabsShowOnePageAtATime) {
+  CVantixDlg& d = Open();
+  struct Case {
+    int tab;
+    std::vector<QWidget*> shown;
+    std::vector<QWidget*> hidden;
+  };
+  const std::vector<Case> cases = {
+      {1, {C().stage_label, C().stages[5].enable, C().stages[0].x_value},
+       {C().assign_buttons[0], C().report_rate[0], C().pointer_sliders[0], C().mode_buttons[0]}},
+      {2, {C().mode_buttons[0], C().colour_sliders[0], C().colour_edits[0]},
+       {C().stage_label, C().stages[5].enable, C().assign_buttons[0]}},
+      {0, {C().assign_buttons[11], C().list_badges[11], C().view_switches[1], C().slider_titles[4],
+           C().report_rate[3], C().pointer_sliders[3]},
+       {C().mode_buttons[0], C().colour_edits[2], C().stage_label, C().light_groups[0][0]}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tab);
+    Click(C().page_tabs[c.tab]);
+    EXPECT_EQ(d.Page(), c.tab + 1);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(C().page_tabs[i]->TextColor(), i == c.tab ? kHighlightColor : kPlainColor);
+    }
+    for (QWidget* w : c.shown) EXPECT_TRUE(Shown(w)) << w->metaObject()->className();
+    for (QWidget* w : c.hidden) EXPECT_FALSE(Shown(w)) << w->metaObject()->className();
+    // Controls of every page stay.
+    EXPECT_TRUE(Shown(C().apply));
+    EXPECT_TRUE(Shown(C().profile_labels[4]));
+  }
+  // The macro tab does nothing yet.
+  Click(C().macro_tab);
+  EXPECT_EQ(d.Page(), 1);
+}
+
+TEST_F(DlgTest, ViewSwitchesShowTheBadgesOfTheirView) {
+  CVantixDlg& d = Open();
+  Click(C().view_switches[1]);
+  EXPECT_EQ(d.View(), 1);
+  EXPECT_EQ(C().view_switches[1]->TextColor(), kHighlightColor);
+  EXPECT_EQ(C().view_switches[0]->TextColor(), kPlainColor);
+  for (int n : kFrontBadges) EXPECT_FALSE(Shown(C().picture_badges[n - 1]));
+  for (int n : kSideBadges) EXPECT_TRUE(Shown(C().picture_badges[n - 1]));
+  Click(C().view_switches[1]);
+  EXPECT_EQ(d.View(), 1);
+  // The view survives a trip to another page.
+  Click(C().page_tabs[1]);
+  for (int n : kSideBadges) EXPECT_FALSE(Shown(C().picture_badges[n - 1]));
+  Click(C().page_tabs[0]);
+  for (int n : kSideBadges) EXPECT_TRUE(Shown(C().picture_badges[n - 1]));
+  for (int n : kFrontBadges) EXPECT_FALSE(Shown(C().picture_badges[n - 1]));
+}
+
+TEST_F(DlgTest, SwitchingProfileOnThePerformancePageShowsItsStagesAtOnce) {
+  Open();
+  live.Profiles[2].Stages[0] = DpiStage{1, 40, 90, 0};
+  live.Profiles[2].DPI = 3;
+  Click(C().page_tabs[1]);
+  Click(C().profile_labels[2]);
+  EXPECT_EQ(live.CurrentProfile, 2);
+  EXPECT_EQ(dlg->ProfileShown(), 2);
+  EXPECT_EQ(C().profile_labels[2]->TextColor(), kHighlightColor);
+  EXPECT_EQ(C().profile_labels[0]->TextColor(), kPlainColor);
+  EXPECT_EQ(C().stages[0].x_value->text(), "4000");
+  EXPECT_EQ(C().stages[0].y_value->text(), "9000");
+  EXPECT_TRUE(Shown(C().stages[0].x_slider));
+  EXPECT_FALSE(Shown(C().stages[0].xy_slider));
+  EXPECT_EQ(C().stages[0].x_slider->Thumb()->Value(), 96);
+  EXPECT_EQ(C().stages[0].y_slider->Thumb()->Value(), 46);
+  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 4");
+}
+
+TEST_F(DlgTest, AtLeastTwoStagesStayEnabled) {
+  Open();
+  Click(C().page_tabs[1]);
+  for (int k = 0; k < kStageCount; ++k) Profile().Stages[k].Enabled = k % 2;  // 2, 4, 6
+  dlg->ShowStages();
+  Click(C().stages[3].enable);
+  EXPECT_EQ(Profile().Stages[3].Enabled, 0);
+  EXPECT_FALSE(C().stages[3].enable->Checked());
+  Click(C().stages[5].enable);
+  EXPECT_EQ(Profile().Stages[5].Enabled, 1);
+  EXPECT_TRUE(C().stages[5].enable->Checked());
+  // Enabling is never refused.
+  Click(C().stages[0].enable);
+  EXPECT_EQ(Profile().Stages[0].Enabled, 1);
+}
+
+TEST_F(DlgTest, LinkingAStageCopiesXAndShowsOneSlider) {
+  Open();
+  Click(C().page_tabs[1]);
+  Profile().Stages[2] = DpiStage{1, 40, 90, 0};
+  dlg->ShowStage(2);
+  Click(C().stages[2].link);
+  EXPECT_EQ(Profile().Stages[2], (DpiStage{1, 40, 40, 1}));
+  EXPECT_FALSE(Shown(C().stages[2].x_slider));
+  EXPECT_FALSE(Shown(C().stages[2].y_slider));
+  EXPECT_TRUE(Shown(C().stages[2].xy_slider));
+  EXPECT_EQ(C().stages[2].xy_slider->Thumb()->Value(), 96);
+  Click(C().stages[2].link);
+  EXPECT_EQ(Profile().Stages[2].Linked, 0);
+  EXPECT_TRUE(Shown(C().stages[2].x_slider));
+  EXPECT_FALSE(Shown(C().stages[2].xy_slider));
+}
+
+TEST_F(DlgTest, StageSlidersStore136MinusThePosition) {
+  Open();
+  struct Case {
+    int id;
+    int position;
+    std::int32_t x, y;
+    const char* x_text;
+    const char* y_text;
+  };
+  const Case cases[] = {
+      {kSliderStageXY + 0, 16, 120, 120, "12000", "12000"},
+      {kSliderStageXY + 0, 15, 121, 121, "12200", "12200"},
+      {kSliderStageX + 0, 135, 1, 121, "100", "12200"},
+      {kSliderStageY + 0, 1, 1, 135, "100", "15000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.position);
+    Slide(c.id, c.position);
+    EXPECT_EQ(Profile().Stages[0].X, c.x);
+    EXPECT_EQ(Profile().Stages[0].Y, c.y);
+    EXPECT_EQ(C().stages[0].x_value->text(), c.x_text);
+    EXPECT_EQ(C().stages[0].y_value->text(), c.y_text);
+  }
+}
+
+TEST_F(DlgTest, PointerSlidersStoreThePositionAndRewriteTheirTitle) {
+  Open();
+  Slide(kSliderPointerSpeed, 7);
+  EXPECT_EQ(Profile().MouseSensitivity, 7);
+  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 7");
+  EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 7);
+  Slide(kSliderDoubleClick, 10);
+  EXPECT_EQ(Profile().DoubleClickSpeed, 10);
+  EXPECT_EQ(C().slider_titles[3]->text(), "Double-Click Speed : 10");
+}
+
+TEST_F(DlgTest, ReportRateButtonsMapToIntervals) {
+  Open();
+  const std::int32_t expected[] = {8, 4, 2, 1};
+  for (int i = 0; i < 4; ++i) {
+    Click(C().report_rate[i]);
+    EXPECT_EQ(Profile().PollingRate, expected[i]);
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(C().report_rate[j]->Checked(), i == j);
+  }
+  // Clicking the selected one keeps it selected.
+  Click(C().report_rate[3]);
+  EXPECT_TRUE(C().report_rate[3]->Checked());
+  // A stored value no button stands for shows the second, unchanged.
+  Profile().PollingRate = 3;
+  dlg->RefreshControls();
+  EXPECT_TRUE(C().report_rate[1]->Checked());
+  EXPECT_EQ(Profile().PollingRate, 3);
+}
+
+TEST_F(DlgTest, LightingModesShowTheirControls) {
+  Open();
+  Click(C().page_tabs[2]);
+  const auto section = [&](int text) {
+    for (std::size_t i = 0; i < kSectionLabelTexts.size(); ++i) {
+      if (kSectionLabelTexts[i] == text) return Shown(C().section_labels[i]);
+    }
+    return false;
+  };
+  struct Case {
+    int mode;
+    std::vector<int> sections;
+    bool colour;
+    std::array<bool, 3> groups;
+    bool direction;
+  };
+  const Case cases[] = {
+      {0, {23, 24, 25}, true, {true, false, false}, false},
+      {1, {23, 24, 25, 29}, true, {true, true, false}, false},
+      {2, {25, 33, 58, 22}, false, {true, false, true}, true},
+      {3, {25, 29, 63}, false, {true, true, false}, false},
+      {4, {64}, false, {false, false, false}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Click(C().mode_buttons[c.mode]);
+    EXPECT_EQ(Profile().LedMode1, c.mode);
+    EXPECT_EQ(dlg->LightingModeShown(), c.mode);
+    for (int m = 0; m < 5; ++m) EXPECT_EQ(C().mode_buttons[m]->Checked(), m == c.mode);
+    for (int text : kSectionLabelTexts) {
+      const bool want = std::find(c.sections.begin(), c.sections.end(), text) != c.sections.end();
+      EXPECT_EQ(section(text), want) << text;
+    }
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Shown(C().colour_edits[i]), c.colour);
+      EXPECT_EQ(Shown(C().colour_sliders[i]), c.colour);
+      EXPECT_EQ(Shown(C().colour_letters[i]), c.colour);
+    }
+    for (int g = 0; g < 3; ++g) EXPECT_EQ(Shown(C().light_groups[g][0]), c.groups[g]);
+    EXPECT_EQ(Shown(C().direction[0]), c.direction);
+  }
+}
+
+TEST_F(DlgTest, AnOutOfRangeModeSelectsNothingAndKeepsTheControls) {
+  Open();
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[1]);
+  Agent(WM_AGENT_EVENT, kEventLightingMode, 5);
+  EXPECT_EQ(Profile().LedMode1, 5);
+  for (CBitmapBtn* b : C().mode_buttons) EXPECT_FALSE(b->Checked());
+  EXPECT_TRUE(Shown(C().light_groups[1][0]));  // left as mode 1 had them
+  EXPECT_FALSE(dlg->PickColour(QPoint(300, 350)));  // no wheel drawn
+  Click(C().page_tabs[0]);
+  Click(C().page_tabs[2]);
+  for (CBitmapBtn* b : C().mode_buttons) EXPECT_FALSE(b->Checked());
+
+  // Larger than 5: stored, nothing shown changes.
+  Click(C().mode_buttons[0]);
+  Agent(WM_AGENT_EVENT, kEventLightingMode, 7);
+  EXPECT_EQ(Profile().LedMode1, 7);
+  EXPECT_TRUE(C().mode_buttons[0]->Checked());
+}
+
+TEST_F(DlgTest, LightingGroupsStoreTheirValues) {
+  Open();
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[1]);
+  Click(C().light_groups[0][2]);
+  EXPECT_EQ(Profile().LedState1, 3);
+  Click(C().light_groups[1][1]);
+  EXPECT_EQ(Profile().BreathState1, 5);
+  Click(C().mode_buttons[2]);
+  Click(C().light_groups[2][2]);
+  EXPECT_EQ(Profile().FlashState1, 1);
+  // Stored values outside the buttons show the first; direction 1 the second.
+  Profile().LedState1 = 9;
+  Profile().LedDirect1 = 1;
+  dlg->RefreshControls();
+  EXPECT_TRUE(C().light_groups[0][0]->Checked());
+  EXPECT_TRUE(C().direction[1]->Checked());
+  EXPECT_EQ(Profile().LedState1, 9);
+}
+
+TEST_F(DlgTest, TypedColoursAreCutTo255AndMoveTheirSlider) {
+  Open();
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[0]);
+  struct Case {
+    int component;
+    const char* typed;
+    const char* shown;
+    int slider;
+  };
+  const Case cases[] = {
+      {0, "300", "255", 256},
+      {1, "16", "16", 17},
+      {2, "abc", "abc", 1},  // not a number reads as 0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    C().colour_edits[c.component]->setText(c.typed);
+    SendWindowMessage(dlg.get(), WM_EDIT_KEYUP, 0x30, kEditRed + c.component);
+    EXPECT_EQ(C().colour_edits[c.component]->text(), c.shown);
+    EXPECT_EQ(C().colour_sliders[c.component]->Thumb()->Value(), c.slider);
+  }
+  EXPECT_EQ(Profile().LedColor1, 0x0010FF);
+  // Another edit's tag is ignored.
+  SendWindowMessage(dlg.get(), WM_EDIT_KEYUP, 0x30, 258);
+  EXPECT_EQ(Profile().LedColor1, 0x0010FF);
+}
+
+TEST_F(DlgTest, ColourSlidersStoreTheComponentBelowTheirPosition) {
+  Open();
+  Click(C().page_tabs[2]);
+  Slide(kSliderRed + 1, 256);
+  Slide(kSliderRed + 2, 1);
+  Slide(kSliderRed, 129);
+  EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{128, 255, 0}));
+  EXPECT_EQ(Profile().LedColor1, 0x00FF80);
+  EXPECT_EQ(C().colour_edits[0]->text(), "128");
+  EXPECT_EQ(C().colour_edits[1]->text(), "255");
+}
+
+TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {
+  Open();
+  const QImage wheel = LoadSkinImage(dlg->SkinFiles().ControlsPath("RGB.png"));
+  ASSERT_FALSE(wheel.isNull());
+  QPoint green(-1, -1);
+  for (int y = 0; y < wheel.height() && green.x() < 0; ++y) {
+    for (int x = 0; x < wheel.width(); ++x) {
+      if ((wheel.pixel(x, y) & 0xFFFFFF) == 0x00FF00) {
+        green = QPoint(x, y);
+        break;
+      }
+    }
+  }
+  ASSERT_GE(green.x(), 0) << "no pure green pixel in the wheel";
+  const QPoint at = green + QPoint(210, 282);
+
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[2]);
+  EXPECT_FALSE(dlg->PickColour(at));  // wheel not drawn in mode 2
+  Click(C().mode_buttons[0]);
+  QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(Profile().LedColor1, 0x0000FF00);
+  EXPECT_EQ(C().colour_edits[0]->text(), "0");
+  EXPECT_EQ(C().colour_edits[1]->text(), "255");
+  EXPECT_EQ(C().colour_edits[2]->text(), "0");
+  EXPECT_EQ(C().colour_sliders[1]->Thumb()->Value(), 256);
+
+  // Just outside the drawn wheel: nothing changes.
+  for (QPoint off : {QPoint(209, 300), QPoint(418, 300), QPoint(300, 281), QPoint(300, 431)}) {
+    EXPECT_FALSE(dlg->PickColour(off)) << off.x() << "," << off.y();
+  }
+  EXPECT_EQ(Profile().LedColor1, 0x0000FF00);
+}
+
+TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndKeepsTheRowDisabled) {
+  Open();
+  Slide(kSliderAcceleration, 3);
+  Click(C().apply);
+  EXPECT_TRUE(AllProfileFiles());
+  EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(-5, "GROUP", "Acceleration"), 3);
+  EXPECT_TRUE(RowDisabled());
+  EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+}
+
+TEST_F(DlgTest, TheApplyDoneEventReenablesTheRowOnTheTimer) {
+  Open();
+  Click(C().apply);
+  ASSERT_TRUE(RowDisabled());
+  // Through the real endpoint, as the agent posts it.
+  ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->TimerActive(kTimerApplyDone); }, 5000));
+  EXPECT_TRUE(RowDisabled());
+  dlg->OnTimer(kTimerApplyDone);
+  EXPECT_TRUE(RowEnabled());
+  EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+}
+
+TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
+  Open();
+  Click(C().page_tabs[1]);
+  Agent(WM_AGENT_EVENT, kEventDpiStage, 4);
+  EXPECT_EQ(Profile().DPI, 4);
+  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 5");
+
+  Agent(WM_AGENT_EVENT, kEventReportRate, 3);
+  EXPECT_EQ(Profile().PollingRate, 2);
+  EXPECT_TRUE(C().report_rate[2]->Checked());
+  Agent(WM_AGENT_EVENT, kEventReportRate, 8);
+  EXPECT_TRUE(C().report_rate[0]->Checked());
+  EXPECT_FALSE(C().report_rate[2]->Checked());
+
+  Agent(WM_AGENT_EVENT, kEventPointerSpeed, 15);
+  EXPECT_EQ(Profile().MouseSensitivity, 15);
+  EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 15);
+
+  Agent(WM_AGENT_EVENT, kEventProfile, 3);
+  EXPECT_EQ(live.CurrentProfile, 3);
+  EXPECT_EQ(C().profile_labels[3]->TextColor(), kHighlightColor);
+  Agent(WM_AGENT_EVENT, kEventProfile, 5);
+  EXPECT_EQ(live.CurrentProfile, 3);
+
+  // Unknown kinds and a reload with a value change nothing.
+  const SettingsBlock before = live;
+  Agent(WM_AGENT_EVENT, 4, 1);
+  Agent(WM_AGENT_EVENT, kEventReload, 1);
+  EXPECT_EQ(live, before);
+}
+
+TEST_F(DlgTest, TheReloadEventReadsTheFilesAgain) {
+  Open();
+  Slide(kSliderWheelLines, 9);
+  Click(C().apply);
+  Slide(kSliderWheelLines, 20);
+  Agent(WM_AGENT_EVENT, kEventReload, 0);
+  EXPECT_EQ(Profile().WheelScrollLines, 9);
+  EXPECT_EQ(C().pointer_sliders[2]->Thumb()->Value(), 9);
+  EXPECT_EQ(C().slider_titles[2]->text(), "Scroll Lines : 9");
+}
+
+TEST_F(DlgTest, StatusMessagesFollowTheStateFileAndBlinkThreeTimes) {
+  Open();
+  SetConnected(1);
+  Agent(WM_AGENT_STATUS, 0, 0);
+  EXPECT_TRUE(C().apply->isEnabled());
+  EXPECT_FALSE(Shown(C().status_disconnected));
+  EXPECT_TRUE(dlg->TimerActive(kTimerStatusBlink));
+  std::vector<bool> shown;
+  while (dlg->TimerActive(kTimerStatusBlink) && shown.size() < 20) {
+    dlg->OnTimer(kTimerStatusBlink);
+    shown.push_back(Shown(C().status_connected));
+  }
+  EXPECT_EQ(shown, (std::vector<bool>{false, true, false, true, false, true, false, false}));
+
+  SetConnected(0);
+  Agent(WM_AGENT_STATUS, 0, 0);
+  EXPECT_FALSE(C().apply->isEnabled());
+  EXPECT_TRUE(Shown(C().status_disconnected));
+  EXPECT_FALSE(Shown(C().status_connected));
+  EXPECT_FALSE(dlg->TimerActive(kTimerStatusBlink));
+}
+
+TEST_F(DlgTest, ExportThenImportCopiesAProfileAndSaves) {
+  Open();
+  Click(C().profile_labels[2]);
+  Slide(kSliderPointerSpeed, 17);
+  Slide(kSliderRed + 2, 100);
+  const std::string file = scratch / "three.pfd";
+  SetNextProfileFileName(QString::fromStdString(file));
+  Click(C().export_button);
+  ASSERT_TRUE(Exists(file));
+  EXPECT_FALSE(AnyProfileFile());  // export saves nothing
+  EXPECT_TRUE(RowEnabled());
+
+  Click(C().profile_labels[0]);
+  SetNextProfileFileName(QString::fromStdString(file));
+  Click(C().import_button);
+  ProfileRecord expected = live.Profiles[2];
+  for (int b = 0; b < kButtonCount; ++b) {
+    expected.Buttons[b].LoopNumber = live.Profiles[0].Buttons[b].LoopNumber;
+  }
+  EXPECT_EQ(live.Profiles[0], expected);
+  EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 17);
+  EXPECT_TRUE(AllProfileFiles());
+  EXPECT_TRUE(RowDisabled());
+}
+
+TEST_F(DlgTest, CancelledOrUnreadableChoicesChangeNothing) {
+  Open();
+  const SettingsBlock before = live;
+  SetNextProfileFileName(QString());
+  Click(C().import_button);
+  SetNextProfileFileName(QString());
+  Click(C().export_button);
+  // A file that cannot be read is refused with a warning the user sees.
+  SetNextProfileFileName(QString::fromStdString(scratch / "missing.pfd"));
+  CWarningDlg::SetNextAnswer(IDOK);
+  Click(C().import_button);
+  CWarningDlg::SetNextAnswer(IDCANCEL);
+  Click(C().reset_profile);
+  CWarningDlg::SetNextAnswer(IDCANCEL);
+  Click(C().reset_all);
+  EXPECT_EQ(live, before);
+  EXPECT_FALSE(AnyProfileFile());
+  EXPECT_TRUE(RowEnabled());
+}
+
+TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
+  Open();
+  Click(C().profile_labels[3]);
+  Slide(kSliderAcceleration, 4);
+  CWarningDlg::SetNextAnswer(IDOK);
+  Click(C().reset_profile);
+  SettingsBlock factory = live;
+  ResetProfile(factory, 3);
+  EXPECT_EQ(live.Profiles[3], factory.Profiles[3]);
+  EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), live.Profiles[3].Acceleration);
+  EXPECT_TRUE(AllProfileFiles());
+  EXPECT_TRUE(RowDisabled());
+
+  dlg->OnTimer(kTimerApplyDone);
+  live.Profiles[1].PollingRate = 1;
+  CWarningDlg::SetNextAnswer(IDOK);
+  Click(C().reset_all);
+  EXPECT_EQ(live.CurrentProfile, 0);
+  EXPECT_EQ(C().profile_labels[0]->TextColor(), kHighlightColor);
+  EXPECT_EQ(C().profile_labels[3]->TextColor(), kPlainColor);
+  SettingsBlock all = live;
+  ResetAllProfiles(all);
+  EXPECT_EQ(live, all);
+}
+
+TEST_F(DlgTest, CloseEndsWithoutSavingAndKeysDoNothing) {
+  CVantixDlg& d = Open();
+  for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_F1}) {
+    QTest::keyClick(&d, key);
+    QTest::keyClick(C().colour_edits[0], key);
+  }
+  EXPECT_TRUE(d.isVisible());
+  Slide(kSliderAcceleration, 2);
+  Click(C().close);
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(d.result(), IDCANCEL);
+  EXPECT_FALSE(AnyProfileFile());
+}
+
+}  // namespace
+}  // namespace vantix

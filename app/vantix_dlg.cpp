@@ -1,0 +1,315 @@
+#include "app/vantix_dlg.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "assign/function_catalogue.h"
+#include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
+#include "macro/macro_files.h"
+#include "ui/bitmap_btn.h"
+#include "ui/png_slider.h"
+#include "ui/static_trans.h"
+#include "ui/warning_dlg.h"
+
+namespace vantix {
+namespace {
+
+// Areas repainted when the page, the view or the lighting mode changes.
+const QRect kPageArea = RectLtrb(132, 123, 981, 631);
+const QRect kViewArea = RectLtrb(139, 124, 397, 537);
+
+const QSize kMainWindowSize(1028, 712);
+const QRect kFrontViewRect(152, 133, 231, 410);
+const QRect kSideViewRect(182, 133, 164, 410);
+
+void SetTextColor(CStaticTrans* label, std::uint32_t color) {
+  if (label->TextColor() == color) return;
+  label->SetTextColor(color);
+  label->update();
+}
+
+}  // namespace
+
+CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
+    : MessageWindow<QDialog>(parent, Qt::Window | Qt::FramelessWindowHint),
+      folders_(context.folders),
+      live_(context.live),
+      bus_(context.bus),
+      launcher_(context.launcher),
+      skin_(context.folders.ProgramFolder),
+      store_(context.folders.DataFolder, context.live),
+      agent_(context.bus) {
+  setObjectName(QStringLiteral("mainWindow"));
+  blink_timer_.setInterval(kBlinkIntervalMs);
+  apply_done_timer_.setInterval(kApplyDoneDelayMs);
+  connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
+  connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
+  Create();
+  InitDialog();
+}
+
+CVantixDlg::~CVantixDlg() { qApp->removeEventFilter(this); }
+
+void CVantixDlg::Create() {
+  // The endpoint first, so that nothing the agent posts once started is lost.
+  OpenEndpoint();
+
+  images_ = LoadMainImages(skin_);
+  move(0, 0);
+  // Without its face the window keeps the face's nominal size, so that every
+  // control stays reachable.
+  setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
+  controls_ = BuildMainControls(this, skin_, images_);
+  ConnectControls();
+  ApplyWindowOutline(this, images_.outline);
+
+  StartAgentIfAbsent(agent_, folders_.ProgramFolder, launcher_);
+  ApplyStatusEffects(InitialConnectionEffects(ReadConnectionState(folders_.DataFolder)));
+}
+
+void CVantixDlg::InitDialog() {
+  // Enter, Escape, Space and F1 do nothing anywhere in the window.
+  qApp->installEventFilter(this);
+
+  page_ = 0;
+  SwitchPage(1);
+  store_.ReloadProfiles();
+  profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
+  RefreshControls();
+  LabelRefresh();
+  setWindowTitle(QString::fromUtf8(kMainWindowTitle.data(),
+                                   static_cast<qsizetype>(kMainWindowTitle.size())));
+}
+
+void CVantixDlg::ConnectControls() {
+  const auto wire = [this](auto* control) {
+    connect(control, &std::remove_pointer_t<decltype(control)>::clicked, this,
+            [this, control] { OnCommand(control); });
+  };
+  const MainControls& c = controls_;
+  for (CBitmapBtn* b : {c.minimise, c.close}) wire(b);
+  for (CBitmapBtn* b : c.BottomRow()) wire(b);
+  for (CStaticTrans* l : c.page_tabs) wire(l);
+  wire(c.macro_tab);
+  for (CStaticTrans* l : c.view_switches) wire(l);
+  for (CStaticTrans* l : c.profile_labels) wire(l);
+  for (CBitmapBtn* b : c.assign_buttons) wire(b);
+  for (CBitmapBtn* b : c.report_rate) wire(b);
+  for (const auto& group : c.light_groups) {
+    for (CBitmapBtn* b : group) wire(b);
+  }
+  for (const StageControls& s : c.stages) {
+    wire(s.enable);
+    wire(s.link);
+  }
+  for (CBitmapBtn* b : c.mode_buttons) wire(b);
+}
+
+ProfileRecord& CVantixDlg::Current() { return CurrentRecord(live_); }
+
+void CVantixDlg::OnCommand(QObject* control) {
+  CloseAssignmentMenu();
+  const MainControls& c = controls_;
+  if (control == c.apply) {
+    ApplySettings();
+  } else if (control == c.export_button) {
+    ExportCurrentProfile();
+  } else if (control == c.import_button) {
+    ImportIntoCurrentProfile();
+  } else if (control == c.reset_profile) {
+    ResetCurrentProfile();
+  } else if (control == c.reset_all) {
+    ResetAll();
+  } else if (control == c.view_switches[0] || control == c.view_switches[1]) {
+    SetView(control == c.view_switches[0] ? 0 : 1);
+  } else if (control == c.macro_tab) {
+    // The macro editor comes with its own window; until then the tab is inert.
+  } else if (control == c.minimise) {
+    showMinimized();
+  } else if (control == c.close) {
+    done(IDCANCEL);
+  } else {
+    for (int i = 0; i < 3; ++i) {
+      if (control == c.page_tabs[i]) SwitchPage(i + 1);
+    }
+    for (int i = 0; i < kProfileCount; ++i) {
+      if (control == c.profile_labels[i]) {
+        SwitchProfile(i);
+        RefreshControls();
+        LabelRefresh();
+      }
+    }
+    for (int i = 0; i < 5; ++i) {
+      if (control == c.mode_buttons[i]) OnLightingModeButton(i);
+    }
+  }
+
+  // These groups are tested whatever matched above.
+  for (int k = 0; k < kStageCount; ++k) {
+    if (control == c.stages[k].enable) OnStageEnable(k);
+    if (control == c.stages[k].link) OnStageLink(k);
+  }
+  for (int i = 0; i < 4; ++i) {
+    if (control == c.report_rate[i]) OnReportRate(i);
+  }
+  // The assignment buttons open their menu with the assignment feature.
+  for (int g = 0; g < 3; ++g) {
+    for (int i = 0; i < 3; ++i) {
+      if (control == c.light_groups[g][i]) OnLightingGroup(g, i);
+    }
+  }
+}
+
+void CVantixDlg::CloseAssignmentMenu() {
+  // No assignment menu exists before the assignment feature; nothing to close.
+}
+
+void CVantixDlg::SwitchPage(int page) {
+  if (page == page_ || page < 1 || page > 3) return;
+  page_ = page;
+  update(kPageArea);
+  for (int i = 0; i < 3; ++i) {
+    SetTextColor(controls_.page_tabs[i], i + 1 == page ? kHighlightColor : kPlainColor);
+  }
+  SetTextColor(controls_.macro_tab, kPlainColor);
+
+  // Hide the other pages first: controls of two pages never show together.
+  const MainControls& c = controls_;
+  for (int other = 1; other <= 3; ++other) {
+    if (other == page) continue;
+    for (QWidget* w : PageWidgets(c, other)) w->hide();
+  }
+  if (page != 1) {
+    for (CBitmapBtn* b : c.picture_badges) b->hide();
+  }
+  if (page != 3) {
+    for (CStaticTrans* l : c.section_labels) l->hide();
+    for (const auto& group : c.light_groups) {
+      for (CBitmapBtn* b : group) b->hide();
+    }
+    for (CBitmapBtn* b : c.direction) b->hide();
+  }
+  for (QWidget* w : PageWidgets(c, page)) w->show();
+
+  if (page == 1) {
+    for (int n : kFrontBadges) c.picture_badges[n - 1]->setVisible(view_ == 0);
+    for (int n : kSideBadges) c.picture_badges[n - 1]->setVisible(view_ == 1);
+  } else if (page == 2) {
+    ShowStages();
+    ShowStageLabel();
+  } else {
+    ShowLightingMode(Current().LedMode1 & 0xFF);
+    for (int i = 0; i < 3; ++i) SetColourEdit(i);
+  }
+}
+
+void CVantixDlg::SwitchProfile(int index) {
+  if (index < 0 || index >= kProfileCount) return;
+  for (int i = 0; i < kProfileCount; ++i) {
+    SetTextColor(controls_.profile_labels[i], i == index ? kHighlightColor : kPlainColor);
+  }
+  profile_ = static_cast<std::uint8_t>(index);
+  live_.CurrentProfile = index;
+}
+
+void CVantixDlg::SetView(int view) {
+  if (view == view_) return;
+  SetTextColor(controls_.view_switches[view], kHighlightColor);
+  SetTextColor(controls_.view_switches[1 - view], kPlainColor);
+  view_ = view;
+  update(kViewArea);
+  for (int n : kFrontBadges) controls_.picture_badges[n - 1]->setVisible(view == 0);
+  for (int n : kSideBadges) controls_.picture_badges[n - 1]->setVisible(view == 1);
+}
+
+void CVantixDlg::LabelRefresh() {
+  const MacroSlots macro_slots = MacroFiles(folders_.DataFolder).ReadSlots();
+  const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
+  for (int k = 0; k < kButtonCount; ++k) {
+    controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
+  }
+}
+
+void CVantixDlg::ApplySettings() {
+  SetBottomRowEnabled(false);
+  // Failures are silent here: the files keep their last good contents and
+  // the window goes on working.
+  std::ignore = ApplyProfiles(store_, agent_);
+}
+
+void CVantixDlg::SetBottomRowEnabled(bool enabled) {
+  for (CBitmapBtn* b : controls_.BottomRow()) b->setEnabled(enabled);
+}
+
+std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                                         std::int64_t lparam) {
+  switch (message) {
+    case WM_SLIDER_POS:
+      return OnSliderPos(wparam, lparam);
+    case WM_EDIT_KEYUP:
+      return OnEditKeyUp(lparam);
+    case WM_AGENT_EVENT:
+      return OnAgentEvent(wparam, lparam);
+    case WM_AGENT_STATUS:
+      return OnAgentStatus();
+    default:
+      return 0;
+  }
+}
+
+void CVantixDlg::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(rect(), images_.background);
+  if (page_ == 1) {
+    if (view_ == 1) {
+      p.drawImage(kSideViewRect, images_.side_view);
+    } else {
+      p.drawImage(kFrontViewRect, images_.front_view);
+    }
+  }
+  if (page_ == 3 && lighting_mode_shown_ <= 1) {
+    p.drawImage(QRect(210, 282, 208, 149), images_.colour_wheel);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(518, 299, 64, 64));
+    p.fillRect(QRect(519, 300, 63, 63), QColor(colour_[0], colour_[1], colour_[2]));
+  }
+}
+
+void CVantixDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QDialog::mousePressEvent(event);
+    return;
+  }
+  CloseAssignmentMenu();
+  if (page_ == 3) PickColour(event->position().toPoint());
+  // A press on the skin itself moves the borderless window.
+  if (QWindow* w = windowHandle()) w->startSystemMove();
+  event->accept();
+}
+
+bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+    return QDialog::eventFilter(watched, event);
+  }
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
+    return QDialog::eventFilter(watched, event);
+  }
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+    case Qt::Key_F1:
+      event->accept();
+      return true;
+    default:
+      return QDialog::eventFilter(watched, event);
+  }
+}
+
+}  // namespace vantix

@@ -1,0 +1,146 @@
+// CVantixDlg: the main window. Three pages (buttons, performance, lighting),
+// five profiles, the bottom row of actions, and the link to the device agent.
+// Every edit goes straight into the live settings block; only Apply (and the
+// import and resets, which end in Apply) writes the profile files.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/main_layout.h"
+#include "devicelink/agent_events.h"
+#include "devicelink/message_bus.h"
+#include "settings/folders.h"
+#include "settings/profile_store.h"
+#include "settings/settings_block.h"
+#include "ui/skin.h"
+#include "ui/window_message.h"
+
+class QSocketNotifier;
+
+namespace vantix {
+
+class ProcessLauncher;
+
+// What the window works on, handed in by its owner.
+struct DlgContext {
+  Folders folders;
+  SettingsBlock& live;
+  const MessageBus& bus;  // also where the window's own endpoint lives
+  ProcessLauncher& launcher;
+};
+
+inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
+inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
+
+class CVantixDlg final : public MessageWindow<QDialog> {
+ public:
+  explicit CVantixDlg(const DlgContext& context, QWidget* parent = nullptr);
+  ~CVantixDlg() override;
+
+  // Commands: the control that was clicked.
+  void OnCommand(QObject* control);
+  void SwitchPage(int page);
+  void SwitchProfile(int index);
+  void SetView(int view);
+  void RefreshControls();
+  void LabelRefresh();
+  void ApplySettings();
+
+  // Value editing.
+  void ShowStages();
+  void ShowStage(int stage);
+  void ShowLightingMode(int mode);
+  void ShowLightingGroups();
+  void ShowStageLabel();
+  void ShowColour();
+  // Picks the wheel's colour under a client point; false when nothing was
+  // picked (wheel not shown, or the point is off the wheel).
+  bool PickColour(QPoint point);
+
+  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                               std::int64_t lparam) override;
+  void OnTimer(int id);
+  bool TimerActive(int id) const;
+
+  // State, for the window's owner and its tests.
+  const MainControls& Controls() const { return controls_; }
+  int Page() const { return page_; }
+  int View() const { return view_; }
+  int ProfileShown() const { return profile_; }
+  int LightingModeShown() const { return lighting_mode_shown_; }
+  std::array<std::uint8_t, 3> Colour() const { return colour_; }
+  bool OwnsEndpoint() const { return endpoint_ != nullptr; }
+  const Skin& SkinFiles() const { return skin_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Window creation and initialisation, in this order.
+  void Create();
+  void InitDialog();
+  void OpenEndpoint();
+  void ConnectControls();
+
+  // Command actions of the bottom row.
+  void ExportCurrentProfile();
+  void ImportIntoCurrentProfile();
+  void ResetCurrentProfile();
+  void ResetAll();
+  void CloseAssignmentMenu();
+
+  // Value editors.
+  void OnReportRate(int button);
+  void OnLightingModeButton(int button);
+  void OnLightingGroup(int group, int button);
+  void OnStageEnable(int stage);
+  void OnStageLink(int stage);
+  std::int64_t OnSliderPos(std::int64_t value, std::int64_t id);
+  std::int64_t OnEditKeyUp(std::int64_t tag);
+  void ShowPointerSlider(int index, std::int32_t value);
+  void SetColourSlider(int component);
+  void SetColourEdit(int component);
+  void InvalidateSwatch();
+
+  // The agent.
+  std::int64_t OnAgentEvent(std::int64_t kind, std::int64_t value);
+  std::int64_t OnAgentStatus();
+  void ApplyStatusEffects(const StatusEffects& effects);
+  void SetBottomRowEnabled(bool enabled);
+
+  ProfileRecord& Current();
+  QString Text(int number) const { return skin_.UiText("General", number); }
+
+  Folders folders_;
+  SettingsBlock& live_;
+  const MessageBus& bus_;
+  ProcessLauncher& launcher_;
+  Skin skin_;
+  ProfileStore store_;
+  BusAgentChannel agent_;
+
+  MainImages images_;
+  MainControls controls_;
+  std::unique_ptr<Endpoint> endpoint_;
+  QSocketNotifier* notifier_ = nullptr;
+
+  QTimer blink_timer_;
+  QTimer apply_done_timer_;
+  StatusBlink blink_;
+
+  int page_ = 0;
+  int view_ = 0;
+  std::uint8_t profile_ = 0;
+  std::uint8_t lighting_mode_shown_ = 0;
+  std::array<std::uint8_t, 3> colour_ = {255, 0, 0};
+};
+
+}  // namespace vantix
