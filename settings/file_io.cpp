@@ -1,6 +1,7 @@
 #include "settings/file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +70,37 @@ std::string TempNameFor(const std::string& target) {
 
 class PosixFileIo final : public FileIo {
  public:
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    FileIdentity id;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return id;  // absent: exists = false
+    id.exists = true;
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.size = static_cast<std::uint64_t>(st.st_size);
+    id.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return id;
+  }
+
+  int LockFolder(const std::string& folder) override {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // Writers hold the lock for one read-modify-replace of a small file; a
+    // holder that does not let go within two seconds is stuck, and waiting
+    // longer would freeze the window.
+    for (int attempt = 0; attempt < 400; ++attempt) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      ::usleep(5000);
+    }
+    ::close(fd);
+    return -1;
+  }
+
+  void UnlockFolder(int token) override {
+    if (token >= 0) ::close(token);  // closing releases the lock
+  }
+
   FileRead Read(const std::string& path, std::size_t max_bytes) override {
     FileRead result;
     // O_NONBLOCK: opening a FIFO must not wait for a writer.

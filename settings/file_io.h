@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +24,26 @@ struct FileRead {
   std::string reason;  // for kFailed
 };
 
+// What tells one version of a file from the next without reading it.
+struct FileIdentity {
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t mtime_ns = 0;
+  bool exists = false;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class FileIo {
  public:
   virtual ~FileIo() = default;
+  // The file's identity now; nothing where the layer cannot tell (then
+  // writers cannot notice a change made by someone else meanwhile).
+  virtual std::optional<FileIdentity> Identity(const std::string& /*path*/) { return std::nullopt; }
+  // Serialises writers of one folder across processes (the utility and the
+  // device agent both write the macro index and the profile files). Returns
+  // a token for UnlockFolder, or -1 when no lock could be had in time, in
+  // which case the writer goes on without it.
+  virtual int LockFolder(const std::string& /*folder*/) { return -1; }
+  virtual void UnlockFolder(int /*token*/) {}
   // Reads a whole regular file of at most max_bytes.
   virtual FileRead Read(const std::string& path, std::size_t max_bytes) = 0;
   // Replaces the file's content in one step: readers see the old bytes or the

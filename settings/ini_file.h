@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/file_io.h"
 #include "settings/ini_document.h"
@@ -49,20 +50,21 @@ class IniSnapshot {
 };
 
 // Writes collected in memory and put on disk by Commit as one replacement of
-// the file. A file that exists but cannot be read is never replaced.
+// the file. A file that exists but cannot be read is never replaced. Another
+// process may write the same file meanwhile (the device agent writes the
+// macro index, for one): Commit then applies the writes again to what is on
+// disk now, so neither side's values are lost.
 class IniBatch {
  public:
   IniBatch(std::string path, FileIo& io);
 
-  void WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    changed_ |= doc_.WriteString(section, key, value);
-  }
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
-    changed_ |= doc_.WriteInt(section, key, value);
+    WriteString(section, key, std::to_string(value));
   }
   void WriteStruct(std::string_view section, std::string_view key, const void* data,
                    std::size_t size) {
-    changed_ |= doc_.WriteStruct(section, key, data, size);
+    WriteString(section, key, EncodeIniStruct(data, size));
   }
   bool Changed() const { return changed_; }
 
@@ -71,9 +73,17 @@ class IniBatch {
   Status Commit(bool sync_folder = true);
 
  private:
+  struct Write {
+    std::string section, key, value;
+  };
+  // Reads the file as it is now into doc_; false when it cannot be read.
+  bool Load();
+
   std::string path_;
   FileIo& io_;
   IniDocument doc_;
+  std::optional<FileIdentity> loaded_;  // what doc_ was read from
+  std::vector<Write> writes_;           // since the last successful Commit
   Status load_error_;
   bool changed_ = false;
 };

@@ -168,6 +168,28 @@ TEST_F(IniFileTest, BatchOfManyWritesIsOneReplacement) {
   EXPECT_EQ(io_.replaces, 1);
 }
 
+TEST(IniBatchConcurrencyTest, AWriteByAnotherWriterMeanwhileIsNotLost) {
+  // The device agent writes [Device] of the macro index while the utility
+  // holds a batch for [MACRO_LIST] of the same file.
+  ScratchDir dir;
+  const std::string path = dir / "MacroSet.MSDB";
+  WriteBytes(path, "[MACRO_LIST]\r\n0=Old\r\n");
+  IniBatch ours = IniFile(path).Edit();
+  ours.WriteString("MACRO_LIST", "0", "Combo");
+  ours.WriteString("MACRO_LIST", "1", "Burst");
+  ASSERT_TRUE(IniFile(path).WriteInt("Device", "Setting", 1).ok());  // someone else
+  ASSERT_TRUE(ours.Commit().ok());
+  EXPECT_EQ(ReadBytes(path), "[MACRO_LIST]\r\n0=Combo\r\n1=Burst\r\n[Device]\r\nSetting=1\r\n");
+
+  // Their write may also make ours unnecessary: then nothing is rewritten.
+  IniBatch same = IniFile(path).Edit();
+  same.WriteString("Device", "Setting", "0");
+  ASSERT_TRUE(IniFile(path).WriteInt("Device", "Setting", 0).ok());
+  const ino_t inode = StatOf(path).st_ino;
+  ASSERT_TRUE(same.Commit().ok());
+  EXPECT_EQ(StatOf(path).st_ino, inode);
+}
+
 TEST_F(IniFileTest, BatchThatChangesNothingTouchesNothing) {
   const std::string bytes = "[S]\nk=v\n[T]\nn = 5\n";
   WriteBytes(path_, bytes);
