@@ -38,6 +38,7 @@ stage "build (sanitize preset)"
 if cmake --preset sanitize && cmake --build --preset sanitize --parallel "$jobs"; then
   stage "unit tests under ASan + UBSan (build-sanitize/)"
   ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1" \
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS="print_stacktrace=1" \
     ctest --preset sanitize "${ctest_args[@]}" || failed+=("unit tests in build-sanitize/")
 else
