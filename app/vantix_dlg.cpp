@@ -34,6 +34,13 @@ void SetTextColor(CStaticTrans* label, std::uint32_t color) {
 
 }  // namespace
 
+bool DlgAgentChannel::FindAgent() { return bus_.FindWindow(kAgentWindowTitle); }
+
+SendOutcome DlgAgentChannel::SendToAgent(std::uint32_t message, std::int64_t wparam,
+                                         std::int64_t lparam) {
+  return bus_.SendMessage(kAgentWindowTitle, message, wparam, lparam, send_limit_);
+}
+
 CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
     : MessageWindow<QDialog>(parent, Qt::Window | Qt::FramelessWindowHint),
       folders_(context.folders),
@@ -42,7 +49,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       launcher_(context.launcher),
       skin_(context.folders.ProgramFolder),
       store_(context.folders.DataFolder, context.live),
-      agent_(context.bus) {
+      agent_(context.bus, context.agent_send_limit) {
   setObjectName(QStringLiteral("mainWindow"));
   blink_timer_.setInterval(kBlinkIntervalMs);
   apply_done_timer_.setInterval(kApplyDoneDelayMs);

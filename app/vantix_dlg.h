@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -33,6 +34,21 @@ struct DlgContext {
   SettingsBlock& live;
   const MessageBus& bus;  // also where the window's own endpoint lives
   ProcessLauncher& launcher;
+  // How long a message to the agent may wait for its answer; tests shorten it.
+  std::chrono::milliseconds agent_send_limit = kSendTimeout;
+};
+
+// The agent over the bus, with the window's limit on every sent message.
+class DlgAgentChannel final : public AgentChannel {
+ public:
+  DlgAgentChannel(const MessageBus& bus, std::chrono::milliseconds send_limit)
+      : bus_(bus), send_limit_(send_limit) {}
+  bool FindAgent() override;
+  SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override;
+
+ private:
+  const MessageBus& bus_;
+  std::chrono::milliseconds send_limit_;
 };
 
 inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
@@ -125,7 +141,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   ProcessLauncher& launcher_;
   Skin skin_;
   ProfileStore store_;
-  BusAgentChannel agent_;
+  DlgAgentChannel agent_;
 
   MainImages images_;
   MainControls controls_;

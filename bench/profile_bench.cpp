@@ -10,6 +10,8 @@
 // fsync figures to mean anything.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_report.h"
+
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/vfs.h>
@@ -275,92 +277,21 @@ BENCHMARK(BM_SaveFloorWithFolderSync)->UseRealTime()->Unit(benchmark::kMicroseco
 BENCHMARK(BM_LoadProfiles)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFloor)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// The console output as usual, plus each benchmark's real time per
-// iteration: the median when there are repetitions, else the single run.
-class CapturingReporter : public benchmark::ConsoleReporter {
- public:
-  explicit CapturingReporter(bool color)
-      : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& reports) override {
-    ConsoleReporter::ReportRuns(reports);
-    for (const Run& run : reports) {
-      if (run.error_occurred) continue;
-      const std::string& name = run.run_name.function_name;
-      if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime();
-      } else {
-        singles_[name] = run.GetAdjustedRealTime();
-      }
-    }
-  }
-
-  // Every benchmark reports in microseconds.
-  const double* RealTime(const std::string& name) const {
-    if (const auto it = medians_.find(name); it != medians_.end()) return &it->second;
-    if (const auto it = singles_.find(name); it != singles_.end()) return &it->second;
-    return nullptr;
-  }
-
- private:
-  std::map<std::string, double> medians_;
-  std::map<std::string, double> singles_;
-};
-
-void PrintRatio(const CapturingReporter& reporter, const char* label, const char* measured,
-                const char* floor, double goal) {
-  const double* m = reporter.RealTime(measured);
-  const double* f = reporter.RealTime(floor);
-  if (m == nullptr || f == nullptr || *f <= 0) return;  // filtered out or failed
-  const double ratio = *m / *f;
-  std::printf("%s ratio: %.2f (goal <= %g)%s   [%s %.1f us / %s %.1f us]\n", label, ratio, goal,
-              ratio <= goal ? "" : " MISSED", measured, *m, floor, *f);
-}
-
-// The library applies --benchmark_color only to a reporter it makes itself.
-bool UseColor(int argc, char** argv) {
-  bool color = ::isatty(STDOUT_FILENO) != 0;
-  constexpr std::string_view kFlag = "--benchmark_color=";
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg.substr(0, kFlag.size()) != kFlag) continue;
-    const std::string_view value = arg.substr(kFlag.size());
-    if (value == "false" || value == "no" || value == "0") color = false;
-    if (value == "true" || value == "yes" || value == "1") color = true;
-  }
-  return color;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Defaults that the command line can override (a later flag wins): five
-  // interleaved repetitions, so that a disk or a neighbour slowing down for a
-  // moment falls on both sides of a ratio instead of on one.
-  std::vector<char*> args = {argv[0]};
-  std::string repetitions = "--benchmark_repetitions=5";
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  std::string aggregates = "--benchmark_report_aggregates_only=true";
-  args.insert(args.end(), {repetitions.data(), interleave.data(), aggregates.data()});
-  args.insert(args.end(), argv + 1, argv + argc);
-  int count = static_cast<int>(args.size());
-  args.push_back(nullptr);
-
-  const bool color = UseColor(count, args.data());  // before Initialize eats the flags
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  CapturingReporter reporter(color);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::fflush(stdout);
+  vantix::bench::CapturingReporter* reporter_ptr = nullptr;
+  if (!vantix::bench::RunBenchmarks(argc, argv, reporter_ptr)) return 1;
+  const vantix::bench::CapturingReporter& reporter = *reporter_ptr;
 
   std::printf("\nprofile files of %zu bytes\n", Files().images[0][0].size());
-  PrintRatio(reporter, "save", "BM_SaveProfiles", "BM_SaveFloor", kSaveGoal);
-  PrintRatio(reporter, "load", "BM_LoadProfiles", "BM_LoadFloor", kLoadGoal);
-  if (const double* synced = reporter.RealTime("BM_SaveFloorWithFolderSync")) {
-    if (const double* saved = reporter.RealTime("BM_SaveProfiles")) {
-      std::printf("(for reference: against the floor with one folder flush, save ratio %.2f)\n",
-                  *saved / *synced);
-    }
+  vantix::bench::PrintRatio(reporter, "save", "BM_SaveProfiles", "BM_SaveFloor", kSaveGoal, "us");
+  vantix::bench::PrintRatio(reporter, "load", "BM_LoadProfiles", "BM_LoadFloor", kLoadGoal, "us");
+  const auto* synced = reporter.Get("BM_SaveFloorWithFolderSync");
+  const auto* saved = reporter.Get("BM_SaveProfiles");
+  if (synced != nullptr && saved != nullptr && synced->real_time > 0) {
+    std::printf("(for reference: against the floor with one folder flush, save ratio %.2f)\n",
+                saved->real_time / synced->real_time);
   }
   benchmark::Shutdown();
   return 0;

@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
+#include <utility>
 #include <cmath>
 
 #include "settings/text_codec.h"
@@ -98,10 +100,17 @@ QFont SkinFont(int height, int weight, bool italic) {
   } else if (height > 0) {
     // A positive height is the cell (ascent plus descent); Qt sizes fonts by
     // the em. Scale by the cell-to-em ratio of the font actually found.
-    QFont probe = font;
-    probe.setPixelSize(100);
-    const double cell = QFontMetricsF(probe).height();
-    const double ratio = cell > 0 ? cell / 100.0 : 1.0;
+    // Measured once per weight and slant: windows set many fonts at start.
+    static std::map<std::pair<int, bool>, double> ratios;
+    const auto key = std::pair{static_cast<int>(font.weight()), italic};
+    auto found = ratios.find(key);
+    if (found == ratios.end()) {
+      QFont probe = font;
+      probe.setPixelSize(100);
+      const double cell = QFontMetricsF(probe).height();
+      found = ratios.emplace(key, cell > 0 ? cell / 100.0 : 1.0).first;
+    }
+    const double ratio = found->second;
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(height / ratio))));
   }
   return font;

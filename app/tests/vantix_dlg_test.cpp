@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/profile_file_dialog.h"
+#include "app/tests/dlg_test_fixture.h"
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -17,86 +21,12 @@
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/png_slider.h"
+#include "ui/skin.h"
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
 namespace {
-
-using test::Exists;
-using test::ScratchDir;
-
-class RecordingLauncher final : public ProcessLauncher {
- public:
-  bool StartDetached(const std::string& path) override {
-    started.push_back(path);
-    return true;
-  }
-  std::vector<std::string> started;
-};
-
-class DlgTest : public ::testing::Test {
- protected:
-  DlgTest() : data(scratch / "data/"), endpoints(scratch / "run"), bus(endpoints) {
-    ::mkdir(data.c_str(), 0700);
-  }
-
-  CVantixDlg& Open(std::string program_folder = VANTIX_PROGRAM_DIR "/") {
-    const DlgContext context{Folders{program_folder, data}, live, bus, launcher};
-    dlg = std::make_unique<CVantixDlg>(context);
-    dlg->show();
-    return *dlg;
-  }
-  const MainControls& C() const { return dlg->Controls(); }
-  ProfileRecord& Profile() { return CurrentRecord(live); }
-
-  void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
-  void Slide(int id, int position) {
-    SendWindowMessage(dlg.get(), WM_SLIDER_POS, position, id);
-  }
-  // Posted, as the endpoint delivers the agent's messages.
-  void Agent(std::uint32_t message, std::int64_t w, std::int64_t l) {
-    PostWindowMessage(dlg.get(), message, w, l);
-    QCoreApplication::sendPostedEvents(dlg.get());
-  }
-  void SetConnected(int setting) {
-    ::mkdir((data + "MacroDB").c_str(), 0700);
-    ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", setting).ok());
-  }
-  bool AnyProfileFile() const {
-    for (int i = 0; i < kProfileCount; ++i) {
-      if (Exists(ProfilePath(data, i))) return true;
-    }
-    return false;
-  }
-  bool AllProfileFiles() const {
-    for (int i = 0; i < kProfileCount; ++i) {
-      if (!Exists(ProfilePath(data, i))) return false;
-    }
-    return true;
-  }
-  static bool Shown(const QWidget* w) { return !w->isHidden(); }
-  bool RowEnabled() const {
-    for (CBitmapBtn* b : C().BottomRow()) {
-      if (!b->isEnabled()) return false;
-    }
-    return true;
-  }
-  bool RowDisabled() const {
-    for (CBitmapBtn* b : C().BottomRow()) {
-      if (b->isEnabled()) return false;
-    }
-    return true;
-  }
-
-  ScratchDir scratch;
-  std::string data;
-  std::string endpoints;
-  MessageBus bus;
-  SettingsBlock live;
-  RecordingLauncher launcher;
-  std::unique_ptr<CVantixDlg> dlg;
-};
 
 TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
   CVantixDlg& d = Open();
@@ -137,14 +67,77 @@ TEST_F(DlgTest, ASecondWindowFindsTheEndpointTakenAndStillOpens) {
   EXPECT_TRUE(dlg->OwnsEndpoint());
 }
 
-TEST_F(DlgTest, MissingSkinStillOpensARectangularWindowWithEveryControl) {
-  CVantixDlg& d = Open(scratch.path() + "/");
-  EXPECT_EQ(d.size(), QSize(1028, 712));
-  EXPECT_TRUE(d.mask().isEmpty());
-  EXPECT_EQ(C().apply->geometry(), QRect(611, 673, 109, 22));
-  Click(C().page_tabs[2]);
-  EXPECT_EQ(d.Page(), 3);
-  EXPECT_FALSE(d.PickColour(QPoint(300, 350)));  // no wheel image to read
+TEST_F(DlgTest, MissingOrDamagedSkinStillOpensARectangularWindowWithEveryControl) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    // Damages the copy of the skin in the program folder given.
+    std::function<void(const Skin&)> damage;
+    bool wheel_gone;
+  };
+  const auto path = [](const QString& p) { return p.toStdString(); };
+  const Case cases[] = {
+      {"missing", nullptr, true},
+      {"truncated face, garbage outline",
+       [&](const Skin& s) {
+         const std::string face = path(s.BackgroundPath("cfgMainback.png"));
+         fs::resize_file(face, fs::file_size(face) / 2);
+         test::WriteBytes(path(s.BackgroundPath("cfgMainback.bmp")), "BM" + Garbage(4000, 1));
+       },
+       false},
+      {"cut inside the header, empty outline",
+       [&](const Skin& s) {
+         fs::resize_file(path(s.BackgroundPath("cfgMainback.png")), 20);
+         fs::resize_file(path(s.ControlsPath("RGB.png")), 20);
+         fs::resize_file(path(s.BackgroundPath("cfgMainback.bmp")), 0);
+       },
+       true},
+      {"folders in place of the files",
+       [&](const Skin& s) {
+         for (const QString& p : {s.BackgroundPath("cfgMainback.png"),
+                                  s.BackgroundPath("cfgMainback.bmp"), s.ControlsPath("RGB.png"),
+                                  s.ButtonsPath("apply1.png")}) {
+           fs::remove(path(p));
+           fs::create_directory(path(p));
+         }
+       },
+       true},
+      {"every file garbage, texts too",
+       [&](const Skin& s) {
+         unsigned seed = 2;
+         for (const auto& f : fs::recursive_directory_iterator(s.ProgramFolder() + "images")) {
+           if (f.is_regular_file()) {
+             test::WriteBytes(f.path().string(), Garbage(f.file_size(), seed++));
+           }
+         }
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlg.reset();
+    const std::string program = scratch / c.name + "/";
+    fs::create_directory(program);
+    if (c.damage) {
+      fs::copy(VANTIX_PROGRAM_DIR "/images", program + "images", fs::copy_options::recursive);
+      c.damage(Skin(program));
+    }
+    CVantixDlg& d = Open(program);
+    EXPECT_EQ(d.size(), QSize(1028, 712));
+    EXPECT_TRUE(d.mask().isEmpty());
+    EXPECT_EQ(C().apply->geometry(), QRect(611, 673, 109, 22));
+    EXPECT_FALSE(d.grab().isNull());  // painting with what is left
+    Click(C().page_tabs[2]);
+    EXPECT_EQ(d.Page(), 3);
+    Click(C().mode_buttons[0]);
+    EXPECT_EQ(Profile().LedMode1, 0);
+    if (c.wheel_gone) {
+      EXPECT_FALSE(d.PickColour(QPoint(300, 350)));  // no wheel image to read
+    }
+    Slide(kSliderRed, 11);
+    EXPECT_EQ(C().colour_edits[0]->text(), "10");
+    EXPECT_FALSE(d.grab().isNull());
+  }
 }
 
 TEST_F(DlgTest, TabsShowOnePageAtATime) {

@@ -1,0 +1,112 @@
+// The main window's test fixture: a scratch data folder, a private endpoint
+// folder, an agent starter that only records, and short ways to drive the
+// window as the user and the agent do.
+#pragma once
+
+#include <QCoreApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/vantix_dlg.h"
+#include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
+#include "settings/ini_file.h"
+#include "tests/test_support.h"
+#include "ui/bitmap_btn.h"
+
+namespace vantix {
+namespace {
+
+using test::Exists;
+using test::ScratchDir;
+
+// Garbage of a fixed seed, so that a failure can be repeated.
+std::string Garbage(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+class RecordingLauncher final : public ProcessLauncher {
+ public:
+  bool StartDetached(const std::string& path) override {
+    started.push_back(path);
+    return true;
+  }
+  std::vector<std::string> started;
+};
+
+class DlgTest : public ::testing::Test {
+ protected:
+  DlgTest() : data(scratch / "data/"), endpoints(scratch / "run"), bus(endpoints) {
+    ::mkdir(data.c_str(), 0700);
+  }
+
+  CVantixDlg& Open(std::string program_folder = VANTIX_PROGRAM_DIR "/") {
+    const DlgContext context{Folders{program_folder, data}, live, bus, launcher, send_limit};
+    dlg = std::make_unique<CVantixDlg>(context);
+    dlg->show();
+    return *dlg;
+  }
+  const MainControls& C() const { return dlg->Controls(); }
+  ProfileRecord& Profile() { return CurrentRecord(live); }
+
+  void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+  void Slide(int id, int position) {
+    SendWindowMessage(dlg.get(), WM_SLIDER_POS, position, id);
+  }
+  // Posted, as the endpoint delivers the agent's messages.
+  void Agent(std::uint32_t message, std::int64_t w, std::int64_t l) {
+    PostWindowMessage(dlg.get(), message, w, l);
+    QCoreApplication::sendPostedEvents(dlg.get());
+  }
+  void SetConnected(int setting) {
+    ::mkdir((data + "MacroDB").c_str(), 0700);
+    ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", setting).ok());
+  }
+  bool AnyProfileFile() const {
+    for (int i = 0; i < kProfileCount; ++i) {
+      if (Exists(ProfilePath(data, i))) return true;
+    }
+    return false;
+  }
+  bool AllProfileFiles() const {
+    for (int i = 0; i < kProfileCount; ++i) {
+      if (!Exists(ProfilePath(data, i))) return false;
+    }
+    return true;
+  }
+  static bool Shown(const QWidget* w) { return !w->isHidden(); }
+  bool RowEnabled() const {
+    for (CBitmapBtn* b : C().BottomRow()) {
+      if (!b->isEnabled()) return false;
+    }
+    return true;
+  }
+  bool RowDisabled() const {
+    for (CBitmapBtn* b : C().BottomRow()) {
+      if (b->isEnabled()) return false;
+    }
+    return true;
+  }
+
+  ScratchDir scratch;
+  std::string data;
+  std::string endpoints;
+  MessageBus bus;
+  SettingsBlock live;
+  RecordingLauncher launcher;
+  std::chrono::milliseconds send_limit = kSendTimeout;
+  std::unique_ptr<CVantixDlg> dlg;
+};
+
+}  // namespace
+}  // namespace vantix
