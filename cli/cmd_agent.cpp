@@ -13,12 +13,9 @@ namespace vantix::cli {
 int RunApplyCommand(const Context& context, const Args& args) {
   if (args.size() != 1) return Usage("apply takes no arguments");
   const std::string data_folder = context.DataFolder();
-  SettingsBlock loaded;
-  InitSettings(loaded);
   SettingsBlock live;
   const ProfileStore store(data_folder, live);
-  store.LoadProfiles(loaded);
-  ValidateSettings(loaded, live);
+  store.ReloadProfiles();
 
   const MessageBus bus;
   BusAgentChannel agent(bus);

@@ -42,12 +42,9 @@ int Labels(const Context& context, Args args) {
   if (!index) return Usage("profile number must be 1 to 5");
 
   const std::string data_folder = context.DataFolder();
-  SettingsBlock loaded;
-  InitSettings(loaded);
   SettingsBlock live;
   const ProfileStore store(data_folder, live);
-  store.LoadProfiles(loaded);
-  ValidateSettings(loaded, live);
+  store.ReloadProfiles();
 
   // Stale macro assignments change in memory only, as on screen; nothing is
   // saved.

@@ -68,9 +68,7 @@ void AppendButton(std::string& out, const ButtonRecord& button) {
     out += kHex[b & 0xF];
   }
   out += "\", \"MacroName\": ";
-  const auto end = std::find(button.MacroName.begin(), button.MacroName.end(), u'\0');
-  AppendJsonString(out, std::u16string_view(button.MacroName.data(),
-                                            static_cast<std::size_t>(end - button.MacroName.begin())));
+  AppendJsonString(out, MacroNameView(button));
   out += '}';
 }
 

@@ -13,11 +13,6 @@
 namespace vantix {
 namespace {
 
-std::u16string_view NameOf(const ButtonRecord& button) {
-  const auto end = std::find(button.MacroName.begin(), button.MacroName.end(), u'\0');
-  return {button.MacroName.data(), static_cast<std::size_t>(end - button.MacroName.begin())};
-}
-
 class PosixLauncher final : public ProcessLauncher {
  public:
   bool StartDetached(const std::string& path) override {
@@ -85,7 +80,7 @@ void NotifyMacroAssignment(AgentChannel& agent, const SettingsBlock& settings,
   for (int p = 0; p < kProfileCount; ++p) {
     for (int b = 0; b < kButtonCount; ++b) {
       const ButtonRecord& button = settings.Profiles[p].Buttons[b];
-      if (button.ButtonFunc != kMacroFunction || NameOf(button) != name) continue;
+      if (button.ButtonFunc != kMacroFunction || MacroNameView(button) != name) continue;
       if (!agent.FindAgent()) continue;
       agent.SendToAgent(WM_AGENT_MACRO_ASSIGNED, p, b);
     }

@@ -63,12 +63,6 @@ void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules
   }
 }
 
-std::string NameText(const ButtonRecord& button) {
-  const auto end = std::find(button.MacroName.begin(), button.MacroName.end(), u'\0');
-  return Utf16ToUtf8(std::u16string_view(button.MacroName.data(),
-                                         static_cast<std::size_t>(end - button.MacroName.begin())));
-}
-
 // The key order of a freshly written file is what the device agent expects.
 void WriteProfile(IniBatch& file, const ProfileRecord& record, const std::int32_t* group_id) {
   if (group_id != nullptr) file.WriteInt(kGroupSection, kGroupIdKey, *group_id);
@@ -86,7 +80,7 @@ void WriteProfile(IniBatch& file, const ProfileRecord& record, const std::int32_
     file.WriteInt(section, kButtonFuncKey, button.ButtonFunc);
     if (group_id != nullptr) file.WriteInt(section, kLoopNumberKey, button.LoopNumber);
     file.WriteInt(section, kKeyNumberKey, button.KeyNumber);
-    file.WriteString(section, kMacroNameKey, NameText(button));
+    file.WriteString(section, kMacroNameKey, Utf16ToUtf8(MacroNameView(button)));
     file.WriteStruct(kGroupSection, section, button.KeyEvents.data(), button.KeyEvents.size());
   }
 }

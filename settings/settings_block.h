@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace vantix {
 
@@ -70,6 +71,12 @@ struct SettingsBlock {
   std::array<ProfileRecord, kProfileCount> Profiles{};
   bool operator==(const SettingsBlock&) const = default;
 };
+
+// The macro name or text of a button, up to its NUL.
+inline std::u16string_view MacroNameView(const ButtonRecord& button) {
+  const std::u16string_view all(button.MacroName.data(), button.MacroName.size());
+  return all.substr(0, all.find(u'\0'));
+}
 
 // Factory tables.
 inline constexpr std::array<std::int32_t, kStageCount> kDefaultStageValue = {10, 20, 30, 50, 100, 135};

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantix::test {
 
@@ -21,6 +22,16 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// A finished program: exit status (-1 when killed by a signal) and output.
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+// Runs program with args, its output captured through files in scratch.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const ScratchDir& scratch);
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);

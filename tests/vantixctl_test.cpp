@@ -19,36 +19,10 @@ using test::ReadBytes;
 using test::ScratchDir;
 using test::WriteBytes;
 
-struct CtlResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using CtlResult = test::ProgramRun;
 
-CtlResult Ctl(const ScratchDir& scratch, std::vector<std::string> args) {
-  const std::string out_path = scratch / ".stdout";
-  const std::string err_path = scratch / ".stderr";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    std::string exe = VANTIXCTL_PATH;
-    argv.push_back(exe.data());
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(exe.c_str(), argv.data());
-    ::_exit(127);
-  }
-  CtlResult run;
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  run.out = ReadBytes(out_path);
-  run.err = ReadBytes(err_path);
-  return run;
+CtlResult Ctl(const ScratchDir& scratch, const std::vector<std::string>& args) {
+  return test::RunProgram(VANTIXCTL_PATH, args, scratch);
 }
 
 // The value printed after "Key": in a JSON line, e.g. Field(json, "DPI", 2)
