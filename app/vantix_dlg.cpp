@@ -134,7 +134,7 @@ void CVantixDlg::OnCommand(QObject* control) {
   } else if (control == c.view_switches[0] || control == c.view_switches[1]) {
     SetView(control == c.view_switches[0] ? 0 : 1);
   } else if (control == c.macro_tab) {
-    // The macro editor comes with its own window; until then the tab is inert.
+    RunMacroEditor();
   } else if (control == c.minimise) {
     showMinimized();
   } else if (control == c.close) {
@@ -169,10 +169,6 @@ void CVantixDlg::OnCommand(QObject* control) {
       if (control == c.light_groups[g][i]) OnLightingGroup(g, i);
     }
   }
-}
-
-void CVantixDlg::CloseAssignmentMenu() {
-  // No assignment menu exists before the assignment feature; nothing to close.
 }
 
 void CVantixDlg::SwitchPage(int page) {

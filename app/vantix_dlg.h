@@ -113,6 +113,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void ResetAll();
   void CloseAssignmentMenu();
 
+  // The macro editor, modal over the main window (the macro tab and the
+  // assignment menu's editor entry).
+  void RunMacroEditor();
+
   // Value editors.
   void OnReportRate(int button);
   void OnLightingModeButton(int button);

@@ -1,0 +1,1 @@
+// End-to-end tests of the assign feature; filled in with it.

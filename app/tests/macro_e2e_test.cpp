@@ -1,0 +1,1 @@
+// End-to-end tests of the macro feature; filled in with it.
