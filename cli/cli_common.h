@@ -42,6 +42,11 @@ std::optional<std::string> TakeProgramFolder(Args& args);
 
 extern const std::string_view kUsageText;
 
+// The help text that args (args[0] the command word) ask for: "COMMAND
+// --help" or "-h", and for agent, ini and macro also "COMMAND OPERATION
+// --help". Nothing when args ask for something else.
+std::optional<std::string_view> HelpFor(const Args& args);
+
 // Command families; args[0] is the command word.
 int RunProfileCommand(const Context& context, const Args& args);
 int RunIniCommand(const Args& args);

@@ -56,6 +56,10 @@ int main(int argc, char** argv) {
   }
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i));
   if (args.empty()) return vantix::cli::Usage("missing command");
+  if (const auto help = vantix::cli::HelpFor(args)) {
+    std::cout << *help;
+    return vantix::cli::kExitOk;
+  }
   for (const Command& command : kCommands) {
     if (args[0] == command.word) return command.run(context, args);
   }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Sets the machine up, then builds and runs every test:
 #   1. the release build (build/) and its unit tests,
-#   2. the same tests under AddressSanitizer + UndefinedBehaviorSanitizer
+#   2. the Debian package built from build/, unpacked and run; as root on a
+#      machine without the package (CI) also installed, run and removed
+#      (tests/package/package_test.sh),
+#   3. the same unit tests under AddressSanitizer + UndefinedBehaviorSanitizer
 #      (build-sanitize/),
-#   3. a bounded libFuzzer run of the INI parser (build-fuzz/).
+#   4. a bounded libFuzzer run of the INI parser (build-fuzz/).
 # Once build/ is built, a failing stage does not stop the later ones, so one
 # run shows every problem; the exit status is non-zero if anything failed.
 # The last line is ctest's summary of the unit tests in build/.
@@ -33,6 +36,9 @@ cmake --build --preset default --parallel "$jobs"
 stage "unit tests (build/)"
 ctest --preset default "${ctest_args[@]}" 2>&1 | tee "$work/ctest-main.log" ||
   failed+=("unit tests in build/")
+
+stage "Debian package (build/)"
+bash tests/package/package_test.sh build || failed+=("Debian package")
 
 stage "build (sanitize preset)"
 if cmake --preset sanitize && cmake --build --preset sanitize --parallel "$jobs"; then

@@ -5,6 +5,10 @@
 // writes every image of the skin manifest below PROGRAM_FOLDER/images/0409/
 // and removes images there that the manifest no longer names. The string
 // files are copied by the build, not written here.
+//
+//   vantix_skingen --icons THEME_FOLDER NAME
+//
+// writes the application icon in every size as THEME_FOLDER/<n>x<n>/apps/NAME.png.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -13,6 +17,7 @@
 #include <set>
 #include <string>
 
+#include "skin/generator/app_icon.h"
 #include "skin/generator/bmp_writer.h"
 #include "skin/generator/painters.h"
 #include "skin/skin_manifest.h"
@@ -84,8 +89,15 @@ int main(int argc, char** argv) {
   // Painting text needs a platform plugin, never a screen.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (argc == 4 && std::string(argv[1]) == "--icons") {
+    return vantix::skin::WriteAppIcons(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]))
+               ? 0
+               : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: vantix_skingen PROGRAM_FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: vantix_skingen PROGRAM_FOLDER\n"
+                 "       vantix_skingen --icons THEME_FOLDER NAME\n");
     return 2;
   }
   return vantix::skin::Generate(QString::fromLocal8Bit(argv[1])) ? 0 : 1;

@@ -1,0 +1,113 @@
+# Launcher entry, AppStream metadata, manual pages and bash completion, and
+# the Debian package (cpack -G DEB in the build folder). The programs, the
+# hook library, the skin and the icon are installed by their own folders
+# (cmake/InstallLayout.cmake names the places).
+
+set(VANTIX_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
+set(packaging_out "${PROJECT_BINARY_DIR}/packaging")
+file(MAKE_DIRECTORY "${packaging_out}/man")
+
+# ---- launcher entry and AppStream metadata --------------------------------
+
+install(FILES "${VANTIX_PACKAGING_DIR}/${VANTIX_APP_ID}.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+
+# AppStream wants screenshots as http(s) addresses. Where the project
+# publishes docs/screenshots/ is for whoever publishes it to say; until then
+# the metadata lists none rather than an address that serves nothing.
+set(VANTIX_SCREENSHOT_BASE_URL "" CACHE STRING
+    "http(s) address under which docs/screenshots/ is published, for the AppStream metadata")
+function(vantix_write_metainfo output)
+  # The script's inputs, local to this function.
+  set(TEMPLATE "${VANTIX_PACKAGING_DIR}/${VANTIX_APP_ID}.metainfo.xml.in")
+  set(OUTPUT "${output}")
+  set(APP_ID "${VANTIX_APP_ID}")
+  set(SKIN_LANGUAGE "${VANTIX_SKIN_LANGUAGE}")
+  set(SCREENSHOT_BASE_URL "${VANTIX_SCREENSHOT_BASE_URL}")
+  include("${VANTIX_PACKAGING_DIR}/metainfo.cmake")
+  set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               "${TEMPLATE}" "${VANTIX_PACKAGING_DIR}/metainfo.cmake")
+endfunction()
+vantix_write_metainfo("${packaging_out}/${VANTIX_APP_ID}.metainfo.xml")
+install(FILES "${packaging_out}/${VANTIX_APP_ID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# ---- manual pages ----------------------------------------------------------
+
+# Compressed as Debian installs them: gzip -9, without name and time stamp,
+# so that the same page gives the same bytes.
+find_program(VANTIX_GZIP gzip REQUIRED)
+set(man_pages "")
+foreach(page IN ITEMS vantix.1 vantixctl.1 hid.1)
+  set(source "${VANTIX_PACKAGING_DIR}/man/${page}")
+  set(compressed "${packaging_out}/man/${page}.gz")
+  add_custom_command(
+    OUTPUT "${compressed}"
+    COMMAND sh -c "\"$1\" -9n -c \"$2\" > \"$3\"" sh "${VANTIX_GZIP}" "${source}" "${compressed}"
+    DEPENDS "${source}"
+    COMMENT "Compressing the manual page ${page}"
+    VERBATIM)
+  list(APPEND man_pages "${compressed}")
+endforeach()
+add_custom_target(vantix_manuals ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# ---- shell completion ------------------------------------------------------
+
+install(FILES "${VANTIX_PACKAGING_DIR}/bash-completion/vantixctl"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+
+# ---- Debian package --------------------------------------------------------
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_SOURCE_GENERATOR "")
+set(CPACK_PACKAGE_NAME "vantix")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_VENDOR "Vantix developers")
+set(CPACK_PACKAGE_CONTACT "Vantix developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vantix developers")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
+set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+# Dependencies come from the binaries (dpkg-shlibdeps, from dpkg-dev). The
+# Qt platform plugins are loaded at run time, so no binary names them: the
+# window cannot open without them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The build keeps its debug information; the package does not.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration utility of the Corvane II Gaming Mouse")
+# The long description, below the summary line. No quotation marks: CPack
+# passes the text through list commands, which turn them into separators.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Vantix sets up the five profiles of the Corvane II Gaming Mouse: what its
+twelve buttons do (mouse functions, keys, key combinations, fire keys,
+macros), six resolution stages, the report rate, the pointer settings and
+the lighting. Profiles can be exported, imported and reset.
+.
+The package holds the window program vantix, the command-line tool
+vantixctl, which works on the same profile and macro files, and the device
+agent hid. The profiles live in the folder Corvane II Gaming Mouse in the
+user's documents folder; installing and removing the package never touches
+it.")
+# No maintainer scripts of our own: the launcher menu, icon cache and manual
+# index are brought up to date by the triggers of the packages that own
+# them. (CPack adds an ldconfig call of its own because KBHook.so lies below
+# /usr/lib; it does nothing else.)
+include(CPack)
+
+# ---- tests -----------------------------------------------------------------
+
+if(VANTIX_BUILD_TESTS)
+  # vantixctl's help against its manual page, the manual pages rendered, the
+  # launcher entry and the metadata through their validators, the bash
+  # completion. The package itself is tested by scripts/test.sh
+  # (tests/package/package_test.sh), which builds and installs it.
+  add_test(NAME package_texts
+           COMMAND bash "${PROJECT_SOURCE_DIR}/tests/package/texts_test.sh"
+                   "$<TARGET_FILE:vantixctl>" "${PROJECT_SOURCE_DIR}" "${VANTIX_APP_ID}"
+                   "${VANTIX_SKIN_LANGUAGE}")
+  set_tests_properties(package_texts PROPERTIES TIMEOUT 120)
+endif()
