@@ -1,10 +1,214 @@
 // The assignment menu of the main window and the handling of its choice.
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QScreen>
+
+#include <memory>
+#include <optional>
+
 #include "app/vantix_dlg.h"
+#include "assign/dialogs/fire_key.h"
+#include "assign/dialogs/single_key.h"
+#include "assign/function_catalogue.h"
+#include "hook/hook_link.h"
+#include "macro/macro_files.h"
+#include "settings/ini_file.h"
+#include "ui/bitmap_btn.h"
+#include "ui/bmp_menu.h"
+#include "ui/warning_dlg.h"
 
 namespace vantix {
+namespace {
+
+constexpr int kTopLevelItems = 16;
+constexpr int kMacroItemIndex = 10;
+// The first entry of the macro sub-menu opens the editor; it is known by its
+// place, so that every macro (the twelfth's value is 11 too) can be chosen.
+constexpr int kMacroEditorEntry = 0;
+
+struct SubMenuRange {
+  int item;   // top-level index
+  int first;  // codes first..last
+  int last;
+};
+constexpr SubMenuRange kSubMenus[] = {
+    {7, 17, 24}, {8, 25, 38}, {9, 39, 46}, {12, 47, 49}, {14, 50, 51},
+};
+
+// The capturing dialogs' keyboard hook: the one handed in, or the program
+// folder's library, loaded for this dialog.
+class DialogHook {
+ public:
+  DialogHook(KeyHook* given, const std::string& program_folder) : given_(given) {
+    if (given_ == nullptr) LoadHookLink(link_, program_folder);
+  }
+  KeyHook& Get() { return given_ != nullptr ? *given_ : link_; }
+
+ private:
+  KeyHook* given_;
+  HookLink link_;
+};
+
+}  // namespace
 
 void CVantixDlg::CloseAssignmentMenu() {
-  // No assignment menu exists yet; nothing to close.
+  // Deleted at once: the menu only posts its choice, so none of its code is
+  // running when the window gets here.
+  delete std::exchange(assignment_menu_, nullptr);
+}
+
+void CVantixDlg::OpenAssignmentMenu(int button) {
+  if (button < 0 || button >= kButtonCount) return;
+  const CBitmapBtn* anchor_button = controls_.assign_buttons[static_cast<std::size_t>(button)];
+  QPoint anchor = anchor_button->mapToGlobal(QPoint(0, anchor_button->height()));
+
+  CloseAssignmentMenu();
+  selected_button_ = button;
+
+  const QString images[4] = {
+      skin_.BackgroundPath("menuitem-n.png"), skin_.BackgroundPath("menuitem-d.png"),
+      skin_.BackgroundPath("menuitem-d2.png"), skin_.BackgroundPath("menuitem-n2.png")};
+  auto* menu = new CBmpMenu(this);
+  menu->setObjectName(QStringLiteral("assignmentMenu"));
+  menu->SetItemImages(images[0], images[1], images[2], images[3]);
+  menu->SetSubImages(images[0], images[1], images[2], images[3]);
+
+  // Keep the whole menu on the screen: left of the button at the right edge,
+  // above it at the bottom.
+  const QSize item = QImageReader(images[0]).size().expandedTo(QSize(0, 0));
+  const QScreen* screen = anchor_button->screen() != nullptr ? anchor_button->screen()
+                                                             : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect area = screen->availableGeometry();
+    if (anchor.x() + item.width() > area.right() + 1) anchor.rx() -= 2 * item.width();
+    if (anchor.y() + kTopLevelItems * item.height() > area.bottom() + 1) {
+      anchor.ry() -= kTopLevelItems * item.height();
+    }
+  }
+  menu->SetPosition(anchor);
+
+  const SkinStrings& strings = skin_.Strings();
+  for (int code = 1; code <= kTopLevelItems; ++code) {
+    menu->AddItem(QString::fromStdString(FunctionLabel(code, strings)), code);
+  }
+  for (const SubMenuRange& sub : kSubMenus) {
+    for (int code = sub.first; code <= sub.last; ++code) {
+      menu->AddSubItem(sub.item, QString::fromStdString(FunctionLabel(code, strings)), code);
+    }
+  }
+  menu->AddSubItem(kMacroItemIndex, QString::fromStdString(strings.GeneralText("MACRO", 1)),
+                   kMacroFunction);
+  // Each macro's value is its key in the index, the number the assignment
+  // and the button label look the name up by, gaps or not.
+  const MacroSlots slots_in_index = MacroFiles(folders_.DataFolder).ReadSlots();
+  for (std::size_t i = 0; i < slots_in_index.size(); ++i) {
+    if (slots_in_index[i].empty()) continue;
+    menu->AddSubItem(kMacroItemIndex, QString::fromStdString(slots_in_index[i]),
+                     static_cast<std::int32_t>(i));
+  }
+
+  assignment_menu_ = menu;
+  menu->Create();
+}
+
+void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
+  if (page_ != 1) return;
+  CloseAssignmentMenu();
+  const int b = std::exchange(selected_button_, -1);
+  if (b < 0 || b >= kButtonCount) return;
+
+  const int hi = static_cast<int>((lparam >> 16) & 0xFFFF);
+  const int lo = static_cast<int>(lparam & 0xFFFF);
+  const int sub_index = static_cast<int>(wparam & 0xFFFF);
+
+  // One button must keep the primary click.
+  if (!CanLeave(Current(), b)) {
+    if (hi == kPrimaryClickFunction) return;
+    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 2),
+                        QString());
+    warning.DoModal();
+    return;
+  }
+
+  // The dialogs run modally; the record is looked up again after they close.
+  const auto record = [this, b]() -> ButtonRecord& {
+    return Current().Buttons[static_cast<std::size_t>(b)];
+  };
+  switch (hi) {
+    case kFireKeyFunction: {
+      DialogHook hook(key_hook_, folders_.ProgramFolder);
+      const QString text = skin_.UiText("SINGLEKEY", 7);
+      CFireKey dialog(this, skin_, hook.Get(), text, text, 1);
+      dialog.SetValues(FireKeyPreload(record()));
+      if (dialog.DoModal() == IDOK) StoreFireKey(dialog.Values(), b, record());
+      break;
+    }
+    case kSingleKeyFunction: {
+      DialogHook hook(key_hook_, folders_.ProgramFolder);
+      CSingleKey dialog(this, skin_, hook.Get(), skin_.UiText("SINGLEKEY", 1),
+                        skin_.UiText("SINGLEKEY", 2), CSingleKey::kSingleMode);
+      dialog.SetEventBlock(record().KeyEvents);
+      dialog.SetKey(record().KeyEvents[0]);
+      if (dialog.DoModal() == IDOK && dialog.KeyCount() == 1) {
+        if (dialog.Key() == kNoKey) {
+          record().ButtonFunc = FallbackFunction(b);
+        } else {
+          record().ButtonFunc = kSingleKeyFunction;
+          record().KeyEvents[0] = dialog.Key();
+        }
+      }
+      break;
+    }
+    case kKeyCombinationFunction: {
+      DialogHook hook(key_hook_, folders_.ProgramFolder);
+      CSingleKey dialog(this, skin_, hook.Get(), skin_.UiText("SINGLEKEY", 3),
+                        skin_.UiText("SINGLEKEY", 4), CSingleKey::kCombinationMode);
+      dialog.SetEventBlock(record().KeyEvents);
+      dialog.SetKey(record().KeyEvents[0]);
+      dialog.SetKeyCount(record().KeyNumber / 2);
+      if (dialog.DoModal() != IDOK) break;
+      const int n = dialog.KeyCount();
+      if (n == 1) {
+        if (dialog.Key() != kNoKey) {
+          record().ButtonFunc = kSingleKeyFunction;
+          record().KeyEvents[0] = dialog.Key();
+        }
+      } else if (n >= 2 && n <= 5) {
+        record().ButtonFunc = kKeyCombinationFunction;
+        record().ButtonID = 1;  // the value 1 whatever the button, as the agent expects
+        record().KeyNumber = static_cast<std::uint8_t>(2 * n);
+        record().KeyEvents = dialog.EventBlock();
+      } else {
+        record().ButtonFunc = FallbackFunction(b);
+      }
+      break;
+    }
+    case kMacroFunction: {
+      if (sub_index == kMacroEditorEntry) {
+        RunMacroEditor();
+        break;
+      }
+      const MacroFiles files(folders_.DataFolder);
+      const MacroSlots in_index = files.ReadSlots();
+      record().ButtonFunc = kMacroFunction;
+      record().KeyNumber = static_cast<std::uint8_t>(lo);
+      // A missing macro file, or one without a repeat count, runs once.
+      std::int32_t loop = 1;
+      if (static_cast<std::size_t>(lo) < in_index.size()) {
+        if (const std::optional<std::string> path = files.MacroFilePath(in_index[lo])) {
+          loop = IniFile(*path).ReadInt(1, kMacroSettingSection, "LoopTime");
+        }
+      }
+      record().LoopNumber = static_cast<std::uint8_t>(loop & 0xFF);
+      // MacroName follows from the index at the label refresh below.
+      break;
+    }
+    default:
+      // A group's choice is its sub-item's code; the head is never stored.
+      record().ButtonFunc = static_cast<std::uint8_t>(IsGroupHead(hi) ? lo : hi);
+      break;
+  }
+  LabelRefresh();
 }
 
 }  // namespace vantix

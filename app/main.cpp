@@ -1,5 +1,6 @@
 // vantix: the configuration utility of the Corvane II Gaming Mouse.
 #include <QApplication>
+#include <QIcon>
 
 #include "app/vantix_app.h"
 
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
   // A second copy ends silently, before any window exists.
   if (!app.InitInstance()) return 0;
   QApplication qt(argc, argv);
+  // Desktops match the window to its launcher entry and icon by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
   const int status = app.Run();
   app.ExitInstance();
   return status;

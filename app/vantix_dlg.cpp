@@ -49,7 +49,8 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       launcher_(context.launcher),
       skin_(context.folders.ProgramFolder),
       store_(context.folders.DataFolder, context.live),
-      agent_(context.bus, context.agent_send_limit) {
+      agent_(context.bus, context.agent_send_limit),
+      key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
   blink_timer_.setInterval(kBlinkIntervalMs);
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
@@ -163,7 +164,9 @@ void CVantixDlg::OnCommand(QObject* control) {
   for (int i = 0; i < 4; ++i) {
     if (control == c.report_rate[i]) OnReportRate(i);
   }
-  // The assignment buttons open their menu with the assignment feature.
+  for (int k = 0; k < kButtonCount; ++k) {
+    if (control == c.assign_buttons[k]) OpenAssignmentMenu(k);
+  }
   for (int g = 0; g < 3; ++g) {
     for (int i = 0; i < 3; ++i) {
       if (control == c.light_groups[g][i]) OnLightingGroup(g, i);
@@ -259,6 +262,9 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
       return OnAgentEvent(wparam, lparam);
     case WM_AGENT_STATUS:
       return OnAgentStatus();
+    case WM_MENU_PICK:
+      OnMenuPick(wparam, lparam);
+      return 0;
     default:
       return 0;
   }
@@ -296,6 +302,12 @@ void CVantixDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
+  // Any click in the window closes an open assignment menu (a click on a
+  // control too, before the control acts on it).
+  if (event->type() == QEvent::MouseButtonPress && assignment_menu_ != nullptr &&
+      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+    CloseAssignmentMenu();
+  }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
     return QDialog::eventFilter(watched, event);
   }

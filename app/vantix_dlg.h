@@ -26,6 +26,8 @@ class QSocketNotifier;
 
 namespace vantix {
 
+class CBmpMenu;
+class KeyHook;
 class ProcessLauncher;
 
 // What the window works on, handed in by its owner.
@@ -36,6 +38,9 @@ struct DlgContext {
   ProcessLauncher& launcher;
   // How long a message to the agent may wait for its answer; tests shorten it.
   std::chrono::milliseconds agent_send_limit = kSendTimeout;
+  // The keyboard hook of the capturing dialogs; null: the program folder's
+  // KBHook.so, loaded afresh by each dialog. Tests stand in for it.
+  KeyHook* key_hook = nullptr;
 };
 
 // The agent over the bus, with the window's limit on every sent message.
@@ -67,6 +72,12 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void RefreshControls();
   void LabelRefresh();
   void ApplySettings();
+
+  // The assignment menu of button k (0..11), and the handling of its choice.
+  void OpenAssignmentMenu(int button);
+  void OnMenuPick(std::int64_t wparam, std::int64_t lparam);
+  CBmpMenu* AssignmentMenu() const { return assignment_menu_; }
+  int SelectedButton() const { return selected_button_; }
 
   // Value editing.
   void ShowStages();
@@ -161,6 +172,11 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   std::uint8_t profile_ = 0;
   std::uint8_t lighting_mode_shown_ = 0;
   std::array<std::uint8_t, 3> colour_ = {255, 0, 0};
+
+  // The assignment menu: at most one is open, for selected_button_.
+  CBmpMenu* assignment_menu_ = nullptr;
+  int selected_button_ = -1;
+  KeyHook* key_hook_ = nullptr;
 };
 
 }  // namespace vantix

@@ -1,0 +1,52 @@
+#include "assign/dialogs/dialog_parts.h"
+
+#include <QPalette>
+#include <QWidget>
+
+#include "ui/bitmap_btn.h"
+#include "ui/skin.h"
+#include "ui/static_trans.h"
+
+namespace vantix {
+
+OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin) {
+  const QImage normal = LoadSkinImage(skin.ButtonsPath("ok-1.png"));
+  const QImage over = LoadSkinImage(skin.ButtonsPath("ok-3.png"));
+  const QImage pressed = LoadSkinImage(skin.ButtonsPath("ok-2.png"));
+  const auto make = [&](const char* name, const QRect& rect, int text) {
+    auto* button = new CBitmapBtn(dialog, rect);
+    button->setObjectName(QLatin1String(name));
+    button->SetImages(normal, over, pressed, normal);
+    button->SetCaption(skin.UiText("General", text), 0, kCaptionCentred);
+    button->SetDrawCaption(true);
+    button->SetUseTextRect(true);
+    button->SetTextRect(QRect(0, 0, rect.width(), rect.height()));
+    button->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+    button->SetFontWeight(700);
+    return button;
+  };
+  return {make("okButton", RectLtrb(135, 219, 228, 245), 46),
+          make("cancelButton", RectLtrb(234, 219, 327, 245), 47)};
+}
+
+CStaticTrans* MakeDialogLabel(QWidget* dialog, const char* name, const QString& text,
+                              const QRect& rect, std::uint32_t style, int height, int weight) {
+  auto* label = new CStaticTrans(dialog, text, kLabelStyle | style, rect);
+  label->setObjectName(QLatin1String(name));
+  label->SetFontHeight(height);
+  label->SetFontWeight(weight);
+  return label;
+}
+
+void PrepareSmallDialog(QWidget* dialog, const QImage& outline) {
+  dialog->setFixedSize(kSmallDialogWidth, kSmallDialogHeight);
+  QPalette back = dialog->palette();
+  back.setColor(QPalette::Window, Qt::black);
+  dialog->setPalette(back);
+  dialog->setAutoFillBackground(true);
+  ApplyWindowOutline(dialog, outline);
+}
+
+bool IsEnterKey(int qt_key) { return qt_key == Qt::Key_Return || qt_key == Qt::Key_Enter; }
+
+}  // namespace vantix

@@ -1,0 +1,116 @@
+// CSingleKey: the modal dialog that captures the key (single mode) or the key
+// combination (combination mode) of a mouse button. Keys come only from the
+// keyboard hook, as WM_HOOK_KEY; the dialog's own keyboard input is ignored,
+// so Enter and Escape are keys to capture, not answers.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "settings/settings_block.h"
+#include "ui/skin.h"
+#include "ui/window_message.h"
+
+namespace vantix {
+
+class CBitmapBtn;
+class CStaticTrans;
+class KeyHook;
+
+using KeyEventBlock = std::array<std::uint8_t, kKeyEventBytes>;
+
+inline constexpr std::uint8_t kNoKey = 0xFF;
+// Byte 1 of every combination event; byte 2 tells press from release.
+inline constexpr std::uint8_t kCombinationEventKind = 5;
+inline constexpr std::uint8_t kCombinationPress = 0x80;
+inline constexpr std::uint8_t kCombinationRelease = 0x00;
+
+// The four modifier slots and the key slot, as the hook reports them.
+struct KeySlots {
+  // Shift, Ctrl, Win, Alt: 0 not held, 1 the left key, 2 the right key.
+  std::array<std::uint8_t, 4> modifiers{};
+  bool key_held = false;
+  std::uint8_t key_code = 0;
+  bool operator==(const KeySlots&) const = default;
+};
+
+class CSingleKey final : public MessageWindow<QDialog> {
+ public:
+  static constexpr int kCombinationMode = 0;
+  static constexpr int kSingleMode = 1;
+
+  // hook must outlive the dialog; the dialog installs it on its own window
+  // when it opens and removes it when it is destroyed.
+  CSingleKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
+             const QString& prompt, int mode);
+  ~CSingleKey() override;
+
+  // What the caller presets before DoModal and reads after IDOK.
+  void SetKey(std::uint8_t usage) { key_ = usage; }
+  void SetKeyCount(int count) { key_count_ = count; }
+  void SetEventBlock(const KeyEventBlock& block) { events_ = block; }
+  std::uint8_t Key() const { return key_; }
+  int KeyCount() const { return key_count_; }
+  const KeyEventBlock& EventBlock() const { return events_; }
+
+  // Runs the dialog; IDOK or IDCANCEL.
+  int DoModal();
+
+  // Tests of the dialog's callers play the user: the next DoModal opens the
+  // dialog (hook installed, preloaded value shown), calls run instead of
+  // waiting, and returns the answer the run gave (IDCANCEL if none). Cleared
+  // by use.
+  static void SetNextRun(std::function<void(CSingleKey&)> run);
+
+  int Mode() const { return mode_; }
+  bool Untouched() const { return untouched_; }
+  QString KeyText() const;
+  const KeySlots& LiveSlots() const { return live_; }
+  const KeySlots& CommittedSlots() const { return committed_; }
+  CBitmapBtn* KeyDisplay() const { return key_display_; }
+  CBitmapBtn* OkButton() const { return ok_button_; }
+  CBitmapBtn* CancelButton() const { return cancel_button_; }
+
+  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                               std::int64_t lparam) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void InitDialog();
+  void OnHookKey(std::uint8_t code, std::int64_t flags);
+  void OnCombinationPress(std::uint8_t code);
+  void OnCombinationRelease(std::uint8_t code);
+  void OnOk();
+  void ShowText(const QString& text);
+
+  Skin skin_;
+  KeyHook& hook_;
+  int mode_;
+  std::uint8_t key_ = kNoKey;
+  int key_count_ = 0;
+  KeyEventBlock events_{};
+  bool untouched_ = true;
+  bool initialised_ = false;
+  KeySlots live_;
+  KeySlots committed_;
+
+  QImage face_;
+  QImage outline_;
+  CStaticTrans* title_label_ = nullptr;
+  CStaticTrans* prompt_label_ = nullptr;
+  CBitmapBtn* key_display_ = nullptr;
+  CBitmapBtn* ok_button_ = nullptr;
+  CBitmapBtn* cancel_button_ = nullptr;
+};
+
+}  // namespace vantix

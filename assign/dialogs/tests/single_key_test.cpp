@@ -1,0 +1,249 @@
+#include "assign/dialogs/single_key.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "assign/dialogs/tests/hook_recorder.h"
+#include "assign/key_names.h"
+#include "hook/repeat_filter.h"
+#include "ui/bitmap_btn.h"
+#include "ui/skin.h"
+#include "ui/static_trans.h"
+#include "ui/warning_dlg.h"
+
+namespace vantix {
+namespace {
+
+using test::Down;
+using test::Key;
+using test::Up;
+
+constexpr std::uint8_t A = 30, B = 48, Del = 83, LShift = 42, RShift = 54, LCtrl = 29,
+                       RCtrl = 238, LWin = 91, LAlt = 56, RAlt = 239, Enter = 28;
+
+KeyEventBlock Events(std::initializer_list<std::array<std::uint8_t, 3>> events) {
+  KeyEventBlock block{};
+  std::size_t at = 0;
+  for (const auto& e : events) {
+    for (std::uint8_t byte : e) block[at++] = byte;
+  }
+  return block;
+}
+
+class KeyDialog : public ::testing::Test {
+ protected:
+  // Every test starts with nothing remembered by the class's repeat filter.
+  void SetUp() override { SharedRepeatFilter<CSingleKey>().Remember(-1, -1); }
+
+  std::unique_ptr<CSingleKey> Open(int mode, std::uint8_t key = kNoKey, int count = 0,
+                                   const KeyEventBlock& block = {}) {
+    auto dialog = std::make_unique<CSingleKey>(&parent_, skin_, hook_, "Title", "Prompt", mode);
+    dialog->SetKey(key);
+    dialog->SetKeyCount(count);
+    dialog->SetEventBlock(block);
+    dialog->open();
+    return dialog;
+  }
+
+  Skin skin_{VANTIX_PROGRAM_DIR "/"};
+  test::HookRecorder hook_;
+  QWidget parent_;
+};
+
+TEST_F(KeyDialog, InstallsTheHookOnItsWindowAndRemovesItWhenDestroyed) {
+  auto dialog = Open(CSingleKey::kSingleMode);
+  EXPECT_EQ(hook_.calls, (std::vector<std::string>{"install", "enable 1"}));
+  EXPECT_EQ(hook_.installed_window, static_cast<std::uint32_t>(dialog->winId()));
+  dialog.reset();
+  EXPECT_EQ(hook_.calls,
+            (std::vector<std::string>{"install", "enable 1", "enable 0", "remove"}));
+}
+
+TEST_F(KeyDialog, LayoutFromTheSkin) {
+  auto dialog = Open(CSingleKey::kCombinationMode);
+  EXPECT_EQ(dialog->size(), QSize(478, 292));
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>("titleLabel")->geometry(), RectLtrb(99, 22, 382, 68));
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>("promptLabel")->text(), "Prompt");
+  EXPECT_EQ(dialog->KeyDisplay()->geometry(), RectLtrb(81, 145, 382, 171));
+  EXPECT_EQ(dialog->OkButton()->Caption(), skin_.UiText("General", 46));
+  EXPECT_EQ(dialog->CancelButton()->Caption(), skin_.UiText("General", 47));
+  EXPECT_FALSE(dialog->mask().contains(QPoint(0, 0)));  // the outline cuts the corners
+}
+
+TEST_F(KeyDialog, ShowsThePreloadedValue) {
+  struct Case {
+    const char* name;
+    int mode;
+    std::uint8_t key;
+    int count;
+    KeyEventBlock block;
+    QString shown;
+  };
+  const KeyEventBlock shift_a = Events({{0xE1, 5, 0x80}, {0x04, 5, 0x80}, {0x04, 5, 0}, {0xE1, 5, 0}});
+  const Case cases[] = {
+      {"single key A", CSingleKey::kSingleMode, 0x04, 0, {}, "A"},
+      {"nothing stored", CSingleKey::kSingleMode, kNoKey, 0, {}, ""},
+      {"usage without key code", CSingleKey::kSingleMode, 0x32, 0, {}, ""},
+      {"stored combination", CSingleKey::kCombinationMode, 0xE1, 2, shift_a, "LShift + A"},
+      {"one key in combination mode", CSingleKey::kCombinationMode, 0x05, 1, {}, "B"},
+  };
+  for (const Case& c : cases) {
+    auto dialog = Open(c.mode, c.key, c.count, c.block);
+    EXPECT_EQ(dialog->KeyText(), c.shown) << c.name;
+    EXPECT_TRUE(dialog->Untouched()) << c.name;
+  }
+}
+
+TEST_F(KeyDialog, OkWithoutAKeyIsCancelInBothModes) {
+  for (int mode : {CSingleKey::kSingleMode, CSingleKey::kCombinationMode}) {
+    auto dialog = Open(mode, 0x04, 1);
+    dialog->OkButton()->clicked();
+    EXPECT_EQ(dialog->result(), IDCANCEL) << mode;
+    EXPECT_EQ(dialog->Key(), 0x04) << mode;
+  }
+}
+
+TEST_F(KeyDialog, SingleModeKeepsTheLastReportedKey) {
+  auto dialog = Open(CSingleKey::kSingleMode, 0x04);
+  test::SendKeys(dialog.get(), {Down(LShift), Down(A), Up(A), Up(LShift)});
+  EXPECT_EQ(dialog->KeyText(), "LShift");
+  EXPECT_EQ(dialog->Key(), 0xE1);
+  EXPECT_EQ(dialog->KeyCount(), 1);
+  dialog->OkButton()->clicked();
+  EXPECT_EQ(dialog->result(), IDOK);
+  EXPECT_EQ(dialog->Key(), 0xE1);
+}
+
+// What the combination mode makes of a sequence of key reports.
+struct ComboCase {
+  const char* name;
+  std::vector<Key> keys;
+  QString shown;
+  int count;
+  std::uint8_t key;  // what a one-key result stores
+  KeyEventBlock events;
+};
+
+void PrintTo(const ComboCase& c, std::ostream* os) { *os << c.name; }
+
+class KeyCombination : public KeyDialog, public ::testing::WithParamInterface<ComboCase> {};
+
+TEST_P(KeyCombination, ShowsAndStoresTheKeysHeldAtTheLastPress) {
+  const ComboCase& c = GetParam();
+  auto dialog = Open(CSingleKey::kCombinationMode, 0x2B /* Tab, stored before */);
+  test::SendKeys(dialog.get(), c.keys);
+  EXPECT_EQ(dialog->KeyText(), c.shown);
+  EXPECT_EQ(dialog->KeyCount(), c.count);
+  dialog->OkButton()->clicked();
+  ASSERT_EQ(dialog->result(), IDOK);
+  if (c.count == 1) {
+    EXPECT_EQ(dialog->Key(), c.key);
+  } else {
+    EXPECT_EQ(dialog->EventBlock(), c.events);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, KeyCombination,
+    ::testing::Values(
+        ComboCase{"CtrlShiftA",
+                  {Down(LCtrl), Down(LShift), Down(A), Up(A), Up(LShift), Up(LCtrl)},
+                  "LShift + LCtrl + A",
+                  3,
+                  0,
+                  Events({{0xE1, 5, 0x80}, {0xE0, 5, 0x80}, {0x04, 5, 0x80},
+                          {0x04, 5, 0x00}, {0xE0, 5, 0x00}, {0xE1, 5, 0x00}})},
+        ComboCase{"AThenBAlone", {Down(A), Up(A), Down(B)}, "B", 1, 0x05, {}},
+        ComboCase{"RightKeys",
+                  {Down(RCtrl), Down(RAlt), Down(Del), Up(Del)},
+                  "RCtrl + RAlt + Delete",
+                  3,
+                  0,
+                  Events({{0xE4, 5, 0x80}, {0xE6, 5, 0x80}, {0x4C, 5, 0x80},
+                          {0x4C, 5, 0x00}, {0xE6, 5, 0x00}, {0xE4, 5, 0x00}})},
+        ComboCase{"FiveKeys",
+                  {Down(LShift), Down(LCtrl), Down(LWin), Down(LAlt), Down(A)},
+                  "LShift + LCtrl + LWindows + LAlt + A",
+                  5,
+                  0,
+                  Events({{0xE1, 5, 0x80}, {0xE0, 5, 0x80}, {0xE3, 5, 0x80}, {0xE2, 5, 0x80},
+                          {0x04, 5, 0x80}, {0x04, 5, 0x00}, {0xE2, 5, 0x00}, {0xE3, 5, 0x00},
+                          {0xE0, 5, 0x00}, {0xE1, 5, 0x00}})},
+        // Shift was down before the dialog opened: its release must not turn
+        // into a right Shift that was never pressed.
+        ComboCase{"ReleaseOfAKeyHeldBeforeOpening", {Up(LShift), Down(A)}, "A", 1, 0x04, {}},
+        ComboCase{"ReleaseOfARightKeyWhileTheLeftIsHeld",
+                  {Down(LShift), Up(RShift), Down(B)},
+                  "B",
+                  1,
+                  0x05,
+                  {}},
+        // Enter and Escape are keys like any other here.
+        ComboCase{"CtrlEnter",
+                  {Down(LCtrl), Down(Enter)},
+                  "LCtrl + Enter",
+                  2,
+                  0,
+                  Events({{0xE0, 5, 0x80}, {0x28, 5, 0x80}, {0x28, 5, 0x00}, {0xE0, 5, 0x00}})},
+        // A modifier alone is shown and stored as itself, not as the key
+        // stored before.
+        ComboCase{"ModifierAlone", {Down(LShift), Up(LShift)}, "LShift", 1, 0xE1, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeyDialog, TheLastPressDecidesAfterPartialReleases) {
+  auto dialog = Open(CSingleKey::kCombinationMode);
+  test::SendKeys(dialog.get(), {Down(LCtrl), Down(A), Up(A), Down(B), Up(LCtrl)});
+  EXPECT_EQ(dialog->KeyText(), "LCtrl + B");
+  // The release of Ctrl after the last press leaves the committed slots.
+  EXPECT_EQ(dialog->LiveSlots().modifiers[1], 0);
+  EXPECT_EQ(dialog->CommittedSlots().modifiers[1], 1);
+  dialog->OkButton()->clicked();
+  EXPECT_EQ(dialog->EventBlock(),
+            Events({{0xE0, 5, 0x80}, {0x05, 5, 0x80}, {0x05, 5, 0x00}, {0xE0, 5, 0x00}}));
+}
+
+TEST_F(KeyDialog, ARepeatedReportIsDroppedEvenAcrossDialogs) {
+  {
+    auto first = Open(CSingleKey::kSingleMode);
+    test::SendKeys(first.get(), {Down(A), Down(A)});
+    EXPECT_EQ(first->KeyText(), "A");
+  }
+  // The class remembers the last report: the same report opening the next
+  // dialog is taken for the held key's repeat.
+  auto second = Open(CSingleKey::kSingleMode);
+  test::SendKeys(second.get(), {Down(A)});
+  EXPECT_TRUE(second->Untouched());
+  test::SendKeys(second.get(), {Up(A)});
+  EXPECT_FALSE(second->Untouched());
+}
+
+TEST_F(KeyDialog, ItsOwnKeysNeverAnswerIt) {
+  auto dialog = Open(CSingleKey::kSingleMode);
+  for (Qt::Key k : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Space}) {
+    QTest::keyClick(dialog.get(), k);
+    EXPECT_TRUE(dialog->isVisible()) << k;
+  }
+  EXPECT_EQ(dialog->KeyText(), "");  // and none of them is captured
+  dialog->CancelButton()->clicked();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), IDCANCEL);
+}
+
+TEST_F(KeyDialog, NextRunPlaysTheUserInsideDoModal) {
+  CSingleKey::SetNextRun([](CSingleKey& dialog) {
+    test::SendKeys(&dialog, {Down(B), Up(B)});
+    dialog.OkButton()->clicked();
+  });
+  CSingleKey dialog(&parent_, skin_, hook_, "", "", CSingleKey::kSingleMode);
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.Key(), 0x05);
+  EXPECT_EQ(hook_.calls, (std::vector<std::string>{"install", "enable 1"}));
+}
+
+}  // namespace
+}  // namespace vantix
