@@ -1,10 +1,16 @@
 // Opening the macro editor from the main window.
 #include "app/vantix_dlg.h"
+#include "macro/editor/macro_dlg.h"
 
 namespace vantix {
 
 void CVantixDlg::RunMacroEditor() {
-  // The editor window is not built yet.
+  const MacroEditorContext context{skin_, folders_.DataFolder, agent_, live_, nullptr, {}, nullptr};
+  CMacroDlg editor(this, context);
+  editor.DoModal();
+  // A macro deleted or renamed in the editor changes the labels of the
+  // buttons that use it.
+  LabelRefresh();
 }
 
 }  // namespace vantix

@@ -74,6 +74,7 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("WARNING", 7, 8, "reset all profiles: question, detail"),
     detail::Ui("WARNING", 10, "delete the selected macro?"),
     detail::Ui("WARNING", 12, 14, "macro list full; unreleased keys; no macro yet"),
+    detail::Ui("WARNING", 15, 16, "macro name refused; macro file cannot be written"),
     // Macro editor (1 is also the main window's macro tab).
     detail::Ui("MACRO", 1, 27, "macro editor titles, labels and buttons"),
     // Key dialogs.

@@ -1,8 +1,10 @@
 // The main window on the offscreen platform: its start-up, pages, profiles,
 // value editors, Apply and the agent's messages, with a scratch data folder,
 // a private endpoint folder and an agent starter that only records.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -169,8 +171,19 @@ TEST_F(DlgTest, TabsShowOnePageAtATime) {
     EXPECT_TRUE(Shown(C().apply));
     EXPECT_TRUE(Shown(C().profile_labels[4]));
   }
-  // The macro tab does nothing yet.
+  // The macro tab runs the macro editor modally over the window; the page stays.
+  QString editor;
+  QWidget* editor_parent = nullptr;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      editor = modal->objectName();
+      editor_parent = modal->parentWidget();
+      static_cast<QDialog*>(modal)->done(0);
+    }
+  });
   Click(C().macro_tab);
+  EXPECT_EQ(editor, QStringLiteral("macroEditor"));
+  EXPECT_EQ(editor_parent, &d);
   EXPECT_EQ(d.Page(), 1);
 }
 

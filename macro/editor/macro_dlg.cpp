@@ -1,1 +1,310 @@
-// Filled in by the feature that builds it.
+#include "macro/editor/macro_dlg.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "hook/hook_protocol.h"
+#include "macro/editor/list_box_ex.h"
+#include "macro/event_rows.h"
+#include "ui/bitmap_btn.h"
+#include "ui/bmp_menu.h"
+#include "ui/clr_edit.h"
+#include "ui/skin.h"
+#include "ui/static_trans.h"
+#include "ui/warning_dlg.h"
+
+namespace vantix {
+
+CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
+    : MessageWindow<QDialog>(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      skin_(context.skin),
+      agent_(context.agent),
+      settings_(context.settings),
+      files_(context.data_folder, context.io != nullptr ? *context.io : SystemFileIo()),
+      hook_(context.hook != nullptr ? context.hook : &hook_link_),
+      recorder_(context.clock) {
+  setObjectName(QStringLiteral("macroEditor"));
+  setWindowTitle(skin_.UiText("MACRO", 1));
+  setModal(true);
+
+  face_ = LoadSkinImage(skin_.BackgroundPath("dlg2.png"));
+  LoadPictureFile(skin_.BackgroundPath("cfgMainback.bmp"), outline_);
+  move(0, 0);
+  setFixedSize(kWidth, kHeight);
+  BuildControls();
+
+  FillNameList(files_.ReadMacroList());
+  controls_.names->SetCurSel(0);
+  LoadSelected();
+  ApplyWindowOutline(this, outline_);
+  // Typing goes nowhere until the user picks a field.
+  controls_.names->setFocus(Qt::OtherFocusReason);
+  // The delay type stays as the first macro has it, as its boxes show: a
+  // first recording then records the delays the user sees chosen.
+  RefreshEnabled();
+
+  if (context.hook == nullptr) LoadHookLink(hook_link_, skin_.ProgramFolder());
+  // Enter, Escape and Space never close or trigger anything here, and keys
+  // typed during a recording are recorded, not obeyed.
+  qApp->installEventFilter(this);
+}
+
+CMacroDlg::~CMacroDlg() {
+  qApp->removeEventFilter(this);
+  CloseMenu();
+  hook_->EnableHook(false);
+  hook_->RemoveHook();
+}
+
+void CMacroDlg::FillNameList(const std::vector<std::string>& names) {
+  controls_.names->ResetContent();
+  for (const std::string& name : names) {
+    controls_.names->SetItemData(controls_.names->AddString(QString::fromStdString(name)), 0);
+  }
+}
+
+QString CMacroDlg::SelectedName() const {
+  return controls_.names->GetText(controls_.names->GetCurSel());
+}
+
+bool CMacroDlg::HasSelectedMacro() const {
+  return controls_.names->GetCurSel() != -1 && !macro_.name.empty();
+}
+
+int CMacroDlg::Warn(int text, const QString& detail) {
+  last_warning_ = text;
+  last_warning_detail_ = detail;
+  CWarningDlg dlg(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", text), detail);
+  return dlg.DoModal();
+}
+
+void CMacroDlg::WarnWriteFailed(const MacroOutcome& outcome) {
+  Warn(kWarnWriteFailed, QString::fromStdString(outcome.status.reason()));
+}
+
+bool CMacroDlg::RequireMacro() {
+  if (controls_.names->GetCount() > 0) return true;
+  Warn(kWarnNoMacro);
+  return false;
+}
+
+bool CMacroDlg::SaveSelected() {
+  if (!HasSelectedMacro()) return false;
+  macro_.LoopTime = LeadingDecimal(controls_.loop_box->text().toStdString());
+  macro_.LoopType = controls_.loop_held->Checked()    ? kLoopSecondMode
+                    : controls_.loop_times->Checked() ? kLoopTimes
+                                                      : kLoopNone;
+  const MacroOutcome saved = files_.SaveMacro(macro_);
+  // A failing disk is told once, not at every key typed into a box.
+  if (!saved.ok() && !last_save_failed_) WarnWriteFailed(saved);
+  last_save_failed_ = !saved.ok();
+  return saved.ok();
+}
+
+void CMacroDlg::AnnounceSaved() { AnnounceMacroSaved(agent_, files_, macro_.name); }
+
+void CMacroDlg::RefreshTotals() {
+  controls_.total_delay->setText(QString::number(TotalDelayMs(macro_.events)));
+  controls_.event_count->setText(QString::number(controls_.events->GetCount()));
+  controls_.total_delay->RefreshBehind();
+  controls_.event_count->RefreshBehind();
+}
+
+void CMacroDlg::RefreshEnabled() {
+  const bool any = controls_.names->GetCount() > 0;
+  for (CBitmapBtn* b : {controls_.delay_measured, controls_.delay_fixed, controls_.loop_times,
+                        controls_.loop_held}) {
+    b->setEnabled(any);
+  }
+  for (CBitmapBtn* b : controls_.editing) b->setEnabled(any);
+  controls_.delay_box->setEnabled(any);
+  controls_.loop_box->setEnabled(any);
+}
+
+void CMacroDlg::SetRecordingControls(bool recording) {
+  MacroControls& c = controls_;
+  c.record->setEnabled(!recording);
+  c.stop->setEnabled(recording);
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           c.ok, c.close, c.names, c.delay_measured, c.delay_fixed, c.loop_times, c.loop_held,
+           c.delay_box, c.loop_box}) {
+    w->setEnabled(!recording);
+  }
+  for (CBitmapBtn* b : c.editing) b->setEnabled(!recording);
+}
+
+void CMacroDlg::InsertRow(int row, const MacroEvent& event, std::optional<KeyCode> key_code) {
+  EventRow text;
+  if (key_code) {
+    text = EventRow{KeyRowText(*key_code, skin_.Strings()), event.IsPress() ? kRowPress : kRowRelease};
+  } else if (std::optional<EventRow> made = MakeEventRow(event, skin_.Strings())) {
+    text = *made;
+  }
+  const int index = controls_.events->InsertString(row, QString::fromStdString(text.text));
+  controls_.events->SetItemData(index, text.item_data);
+}
+
+void CMacroDlg::ShowEventRows() {
+  controls_.events->ResetContent();
+  for (const EventRow& row : EventRows(macro_.events, skin_.Strings())) {
+    controls_.events->SetItemData(controls_.events->AddString(QString::fromStdString(row.text)), row.item_data);
+  }
+}
+
+void CMacroDlg::LoadSelected() {
+  MacroControls& c = controls_;
+  if (c.names->GetCount() == 0) return;
+  MacroData loaded;
+  if (!files_.LoadMacro(SelectedName().toStdString(), loaded).ok()) {
+    // A name no file can have (written into the index by hand): nothing to
+    // show, and nothing is ever saved under it.
+    loaded = MacroData{};
+  }
+  PackListedEvents(loaded.events);
+  macro_ = std::move(loaded);
+  ShowEventRows();
+  c.events->SetCurSel(0);
+
+  switch (macro_.LoopType) {
+    case kLoopTimes:
+      c.loop_times->SetChecked(true);
+      c.loop_held->SetChecked(false);
+      c.loop_box->setText(QString::number(macro_.LoopTime == 0 ? 1 : macro_.LoopTime));
+      break;
+    case kLoopSecondMode:
+      c.loop_times->SetChecked(false);
+      c.loop_held->SetChecked(true);
+      c.loop_box->setText(QStringLiteral("1"));
+      break;
+    case kLoopNone:
+      c.loop_times->SetChecked(false);
+      c.loop_held->SetChecked(false);
+      c.loop_box->setText(QStringLiteral("1"));
+      break;
+    default:
+      break;
+  }
+  switch (macro_.DelayType) {
+    case kDelayMeasured:
+      c.delay_measured->SetChecked(true);
+      c.delay_fixed->SetChecked(false);
+      break;
+    case kDelayFixed:
+      c.delay_measured->SetChecked(false);
+      c.delay_fixed->SetChecked(true);
+      break;
+    case kDelayNone:
+      c.delay_measured->SetChecked(false);
+      c.delay_fixed->SetChecked(false);
+      break;
+    default:
+      break;
+  }
+  RefreshTotals();
+}
+
+void CMacroDlg::CloseMenu() {
+  if (menu_ == nullptr) return;
+  menu_->hide();
+  menu_->deleteLater();
+  menu_ = nullptr;
+}
+
+void CMacroDlg::CommitNumberBox() {
+  // Applied at once rather than posted: the command that follows may move
+  // the rows, and the value belongs to the row it was typed on.
+  if (std::optional<EditedValue> edited = controls_.events->CommitNumberBox(false)) {
+    ApplyEditedDelay(edited->value, edited->row);
+  }
+}
+
+std::int64_t CMacroDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
+                                        std::int64_t lparam) {
+  switch (message) {
+    case WM_HOOK_KEY:
+      return OnHookKey(wparam, lparam);
+    case WM_LIST_CLICK:
+      CommitNumberBox();
+      LoadSelected();
+      return 0;
+    case WM_LIST_CONTEXT:
+      // A right click moves the name list's selection: the macro shown must
+      // be the one selected, or the next save would write it under the
+      // other name.
+      if (controls_.names->GetCount() > 0 && SelectedName().toStdString() != macro_.name) {
+        CommitNumberBox();
+        LoadSelected();
+      }
+      return 0;
+    case WM_LIST_VALUE_EDITED:
+      ApplyEditedDelay(wparam, lparam);
+      return 0;
+    case WM_MENU_PICK:
+      return OnMenuPick(lparam);
+    case WM_EDIT_KEYUP:
+      return OnEditKeyUp();
+    default:
+      return 0;
+  }
+}
+
+void CMacroDlg::done(int result) {
+  // Closing loses nothing: a value still in the number box is kept, and a
+  // recording still running is stopped and saved.
+  CloseMenu();
+  CommitNumberBox();
+  if (recorder_.Recording()) StopRecording();
+  QDialog::done(result);
+}
+
+void CMacroDlg::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(rect(), face_);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(0x01, 0x3C, 0x64), 2));
+  p.drawRect(QRect(QPoint(27, 78), QPoint(236, 507)));
+  p.drawRect(QRect(QPoint(253, 80), QPoint(572, 509)));
+  p.drawRect(QRect(QPoint(572, 80), QPoint(727, 509)));
+  p.setPen(QPen(QColor(0x73, 0x73, 0x73), 1));
+  p.drawLine(246, 88, 246, 503);
+}
+
+void CMacroDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QDialog::mousePressEvent(event);
+    return;
+  }
+  CloseMenu();
+  // Any free spot of the face moves the borderless window.
+  if (QWindow* w = windowHandle()) w->startSystemMove();
+  event->accept();
+}
+
+bool CMacroDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+    return QDialog::eventFilter(watched, event);
+  }
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
+    return QDialog::eventFilter(watched, event);
+  }
+  if (recorder_.Recording()) {
+    event->accept();
+    return true;
+  }
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+      event->accept();
+      return true;
+    default:
+      return QDialog::eventFilter(watched, event);
+  }
+}
+
+}  // namespace vantix

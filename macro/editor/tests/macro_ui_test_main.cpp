@@ -1,0 +1,25 @@
+// The macro editor's tests need a QApplication and no screen: Qt's offscreen
+// platform draws into memory.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QtMessageHandler default_handler = nullptr;
+
+// The offscreen platform cannot raise windows and says so on every show.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+  default_handler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  default_handler = qInstallMessageHandler(QuietHandler);
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
