@@ -1,5 +1,5 @@
-// The dialog tests need a QApplication, and no screen: Qt's offscreen
-// platform draws into memory.
+// The widget tests need a QApplication and no screen: Qt's offscreen
+// platform draws into memory. One main for every widget test program.
 #include <QApplication>
 
 #include <gtest/gtest.h>
