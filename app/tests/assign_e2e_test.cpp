@@ -1,34 +1,26 @@
 // The assignment of a key combination, end to end: the real vantix, hid and
 // KBHook.so on an X server of the test's own; the menu is clicked and the
 // keys are pressed on the server's keyboard with xdotool, as a user would.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <optional>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "app/tests/e2e_session.h"
 #include "settings/profile_store.h"
-#include "tests/hook/x_display.h"
 #include "tests/test_support.h"
 
 namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Eventually;
+using test::kProgramDir;
 using test::ReadBytes;
-using test::ScratchDir;
-
-constexpr const char* kProgramDir = VANTIX_PROGRAM_DIR;
+using test::Spawn;
 
 // Assignment button k of the main window, and the menu's rows below it.
 constexpr int kButton = 3;
@@ -41,111 +33,14 @@ constexpr int kCombinationRow = 6;  // code 7
 constexpr int kOkX = 181;
 constexpr int kOkY = 232;
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-            const std::string& log) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::unsetenv("QT_QPA_PLATFORM");
-  for (const auto& [key, value] : env) ::setenv(key.c_str(), value.c_str(), 1);
-  const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-  ::dup2(out, 1);
-  ::dup2(out, 2);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
-  ::_exit(127);
-}
-
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return done();
-}
-
-class AssignE2eTest : public ::testing::Test {
+class AssignE2eTest : public test::E2eSession {
  protected:
-  AssignE2eTest()
-      : runtime(scratch / "run"),
-        data(scratch / "Documents/Corvane II Gaming Mouse/"),
-        log(scratch / "vantix.log") {
-    ::mkdir(runtime.c_str(), 0700);
-    env = {{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", x.display()}};
-  }
-  ~AssignE2eTest() override {
-    const pid_t agent = AgentPid();
-    if (app > 0) {
-      ::kill(app, SIGTERM);
-      int status = 0;
-      ::waitpid(app, &status, 0);
-    }
-    if (agent > 0) ::kill(agent, SIGTERM);
-  }
-
-  // The agent that vantix started in a session of its own: the hid whose
-  // runtime folder is this test's, so other tests' agents are left alone.
-  pid_t AgentPid() const {
-    const std::string hid = std::string(kProgramDir) + "/hid";
-    const std::string mine = "XDG_RUNTIME_DIR=" + runtime;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-      const std::string name = entry.path().filename().string();
-      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-      if (std::filesystem::read_symlink(entry.path() / "exe", ec).string() != hid) continue;
-      const std::string environ = ReadBytes((entry.path() / "environ").string());
-      std::size_t at = 0;
-      while (at < environ.size()) {
-        const std::size_t end = environ.find('\0', at);
-        if (environ.compare(at, end - at, mine) == 0) return static_cast<pid_t>(std::stol(name));
-        if (end == std::string::npos) break;
-        at = end + 1;
-      }
-    }
-    return -1;
-  }
-
-  std::string Run(const std::string& command) const {
-    const std::string prefix = "export DISPLAY=" + x.display() + " HOME='" + scratch.path() +
-                               "' XDG_RUNTIME_DIR='" + runtime + "'; unset XDG_CONFIG_HOME; ";
-    std::string out;
-    if (FILE* p = ::popen((prefix + command).c_str(), "r")) {
-      char buf[256];
-      while (std::fgets(buf, sizeof buf, p)) out += buf;
-      ::pclose(p);
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-  }
-
-  void ClickAt(int x_pos, int y_pos) {
-    Run("xdotool mousemove " + std::to_string(x_pos) + " " + std::to_string(y_pos) +
-        " click 1");
-    std::this_thread::sleep_for(150ms);
-  }
-
-  // The visible top-level window of that exact title, or empty.
-  std::string FindWindow(const std::string& title) const {
-    return Run("xdotool search --onlyvisible --name '^" + title + "$' | head -1");
-  }
-
   // A digest of what the screen shows in a rectangle.
   std::string Crop(int left, int top, int width, int height) const {
     return Run("import -window root -crop " + std::to_string(width) + "x" +
                std::to_string(height) + "+" + std::to_string(left) + "+" + std::to_string(top) +
                " rgb:- 2>/dev/null | md5sum");
   }
-
-  test::Xvfb x;
-  ScratchDir scratch;
-  std::string runtime;
-  std::string data;
-  std::string log;
-  std::map<std::string, std::string> env;
-  pid_t app = -1;
 };
 
 TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) {
@@ -198,10 +93,7 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
   // the releases in reverse.
   ClickAt(665, 684);
   ASSERT_TRUE(Eventually([&] { return test::Exists(ProfilePath(data, 0)); })) << ReadBytes(log);
-  SettingsBlock unused;
-  SettingsBlock saved;
-  InitSettings(saved);
-  ProfileStore(data, unused).LoadProfiles(saved);
+  const SettingsBlock saved = test::LoadSavedProfiles(data);
   const ButtonRecord& record = saved.Profiles[0].Buttons[kButton];
   EXPECT_EQ(record.ButtonFunc, 7);
   EXPECT_EQ(record.ButtonID, 1);

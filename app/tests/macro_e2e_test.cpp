@@ -3,36 +3,29 @@
 // created, recorded from keys the X server types, given a middle click and
 // an edited delay, assigned to a button through the assignment menu, and
 // applied; the files and the agent's log show what arrived.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <functional>
-#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "app/tests/e2e_session.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/message_bus.h"
 #include "macro/macro_files.h"
 #include "settings/profile_store.h"
 #include "settings/text_codec.h"
-#include "tests/hook/x_display.h"
 #include "tests/test_support.h"
 
 namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Eventually;
+using test::kProgramDir;
 using test::ReadBytes;
-using test::ScratchDir;
-
-constexpr const char* kProgramDir = VANTIX_PROGRAM_DIR;
+using test::Spawn;
 
 // Places on the screen: the main window and the editor both sit at (0, 0).
 constexpr int kMacroTabX = 940, kMacroTabY = 113;
@@ -53,94 +46,13 @@ constexpr int kEventRowX = 400;
 constexpr int kAssignX = 594, kAssignY = 238, kAssignBottom = 248, kAssignLeft = 520;
 constexpr int kMacroItem = 10;
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-            const std::string& log) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::unsetenv("QT_QPA_PLATFORM");
-  for (const auto& [key, value] : env) ::setenv(key.c_str(), value.c_str(), 1);
-  const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-  ::dup2(out, 1);
-  ::dup2(out, 2);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
-  ::_exit(127);
-}
-
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return done();
-}
-
-class MacroE2eTest : public ::testing::Test {
+class MacroE2eTest : public test::E2eSession {
  protected:
-  MacroE2eTest()
-      : runtime(scratch / "run"),
-        endpoints(runtime + "/corvane-gaming-mouse"),
-        data(scratch / "Documents/Corvane II Gaming Mouse/"),
-        log(scratch / "vantix.log"),
-        bus(endpoints),
-        files(data) {
-    ::mkdir(runtime.c_str(), 0700);
-    env = {{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", x.display()}};
-  }
-  ~MacroE2eTest() override {
-    if (app > 0) {
-      ::kill(app, SIGTERM);
-      ::waitpid(app, nullptr, 0);
-    }
-    if (const pid_t agent = AgentPid(); agent > 0) ::kill(agent, SIGTERM);
+  MacroE2eTest() : bus(endpoints), files(data) {
+    // The editor saves and announces every edit: give each click longer to land.
+    click_settle = 300ms;
   }
 
-  // The agent runs in a session of its own and its pid is in no file: it is
-  // the hid whose runtime folder is this test's own.
-  pid_t AgentPid() const {
-    const std::string hid = std::string(kProgramDir) + "/hid";
-    const std::string mine = "XDG_RUNTIME_DIR=" + runtime + '\0';
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-      const std::string name = entry.path().filename().string();
-      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-      if (std::filesystem::read_symlink(entry.path() / "exe", ec).string() != hid) continue;
-      if (ReadBytes((entry.path() / "environ").string()).find(mine) != std::string::npos) {
-        return static_cast<pid_t>(std::stol(name));
-      }
-    }
-    return -1;
-  }
-
-  std::string Run(const std::string& command) const {
-    const std::string prefix = "export DISPLAY=" + x.display() + " HOME='" + scratch.path() +
-                               "' XDG_RUNTIME_DIR='" + runtime + "'; unset XDG_CONFIG_HOME; ";
-    std::string out;
-    if (FILE* p = ::popen((prefix + command).c_str(), "r")) {
-      char buf[256];
-      while (std::fgets(buf, sizeof buf, p)) out += buf;
-      ::pclose(p);
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-  }
-
-  void MoveTo(int x_pos, int y_pos) {
-    Run("xdotool mousemove " + std::to_string(x_pos) + " " + std::to_string(y_pos));
-    std::this_thread::sleep_for(150ms);
-  }
-  void ClickAt(int x_pos, int y_pos, int clicks = 1) {
-    Run("xdotool mousemove " + std::to_string(x_pos) + " " + std::to_string(y_pos) +
-        " click --repeat " + std::to_string(clicks) + " --delay 80 1");
-    std::this_thread::sleep_for(300ms);
-  }
-  bool WindowShown(const std::string& title) const {
-    return !Run("xdotool search --onlyvisible --name '^" + title + "$' | head -1").empty();
-  }
   MacroData Stored(const std::string& name) const {
     MacroData macro;
     files.LoadMacro(name, macro);
@@ -157,16 +69,8 @@ class MacroE2eTest : public ::testing::Test {
     return n;
   }
 
-  test::Xvfb x;
-  ScratchDir scratch;
-  std::string runtime;
-  std::string endpoints;
-  std::string data;
-  std::string log;
   MessageBus bus;
   MacroFiles files;
-  std::map<std::string, std::string> env;
-  pid_t app = -1;
 };
 
 TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
@@ -237,10 +141,7 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   SettingsBlock saved;
   ASSERT_TRUE(Eventually([&] {
     if (!test::Exists(ProfilePath(data, 0))) return false;
-    SettingsBlock unused;
-    ProfileStore store(data, unused);
-    InitSettings(saved);
-    store.LoadProfiles(saved);
+    saved = test::LoadSavedProfiles(data);
     return saved.Profiles[0].Buttons[1].ButtonFunc == 11;
   })) << ReadBytes(log);
   const ButtonRecord& button = saved.Profiles[0].Buttons[1];
