@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "ui/skin.h"
 #include "ui/window_message.h"
@@ -156,6 +158,26 @@ void CBitmapBtn::DrawCaptionText(QPainter& painter, std::uint32_t color) {
   if (orientation_ == kCaptionRotated270) painter.rotate(90);
   painter.drawText(0, metrics.ascent(), caption_);
   painter.restore();
+}
+
+QString CBitmapBtn::CutCaption() const {
+  if (!draw_caption_ || !use_text_rect_ || caption_.isEmpty()) return {};
+  const QFontMetrics metrics(SkinFont(font_height_, font_weight_));
+  const bool cut = metrics.elidedText(caption_, Qt::ElideRight, text_rect_.width()) != caption_;
+  return cut ? caption_ : QString();
+}
+
+bool CBitmapBtn::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  // A long key combination or macro name is cut on the face: show it whole.
+  const QString whole = CutCaption();
+  if (whole.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), whole, this);
+  }
+  return true;
 }
 
 void CBitmapBtn::mousePressEvent(QMouseEvent* event) {

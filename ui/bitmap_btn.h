@@ -79,6 +79,9 @@ class CBitmapBtn : public QWidget {
   bool Hovering() const { return hovering_; }
   bool Held() const { return held_ && press_inside_; }
   const QString& Caption() const { return caption_; }
+  // The whole caption when the face shows it cut with an ellipsis (the
+  // button's tooltip then shows it), else empty.
+  QString CutCaption() const;
   int Orientation() const { return orientation_; }
 
  signals:
@@ -87,6 +90,7 @@ class CBitmapBtn : public QWidget {
   void clicked();
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

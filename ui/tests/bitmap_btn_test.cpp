@@ -1,5 +1,8 @@
 #include "ui/bitmap_btn.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -137,6 +140,30 @@ TEST_F(ButtonTest, CaptionIsDrawnOnlyWhenAskedFor) {
   EXPECT_FALSE(test::HasPixel(Grab(), TextColor(CaptionColor::kNormal)));
   button_->SetDrawCaption(true);
   EXPECT_TRUE(test::HasPixel(Grab(), TextColor(CaptionColor::kNormal)));
+}
+
+TEST_F(ButtonTest, ACaptionCutOnTheFaceShowsWholeInItsTooltip) {
+  button_->SetFontHeight(14);
+  button_->SetUseTextRect(true);
+  button_->SetTextRect(QRect(0, 0, 140, 50));
+  const QString long_text = QStringLiteral("LShift + LCtrl + LWindows + LAlt + A");
+  const QPoint inside = button_->mapToGlobal(QPoint(10, 10));
+  // Whether the button took the pointer's tooltip request.
+  const auto hover = [&] {
+    QHelpEvent help(QEvent::ToolTip, QPoint(10, 10), inside);
+    QApplication::sendEvent(button_, &help);
+    return help.isAccepted();
+  };
+
+  button_->SetCaption(long_text, 0, kCaptionCentred);
+  EXPECT_EQ(button_->CutCaption(), long_text);
+  EXPECT_TRUE(hover());
+  EXPECT_EQ(QToolTip::text(), long_text);
+
+  // A caption that fits has no tooltip.
+  button_->SetCaption(QStringLiteral("A"), 0, kCaptionCentred);
+  EXPECT_TRUE(button_->CutCaption().isEmpty());
+  EXPECT_FALSE(hover());
 }
 
 TEST_F(ButtonTest, CaptionsAreCentredOrTurned) {
