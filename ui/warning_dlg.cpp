@@ -5,6 +5,7 @@
 
 #include "ui/bitmap_btn.h"
 #include "ui/skin.h"
+#include "ui/small_dialog.h"
 #include "ui/static_trans.h"
 
 namespace vantix {
@@ -13,15 +14,6 @@ namespace {
 std::optional<int>& NextAnswer() {
   static std::optional<int> answer;
   return answer;
-}
-
-CStaticTrans* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect,
-                        int height, int weight) {
-  auto* label = new CStaticTrans(parent, text, kLabelStyle | SS_CENTER, rect);
-  label->setObjectName(QLatin1String(name));
-  label->SetFontHeight(height);
-  label->SetFontWeight(weight);
-  return label;
 }
 
 }  // namespace
@@ -42,29 +34,18 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
   setPalette(back);
   setAutoFillBackground(true);
 
-  const QImage normal = LoadSkinImage(skin.ButtonsPath("ok-1.png"));
-  const QImage over = LoadSkinImage(skin.ButtonsPath("ok-3.png"));
-  const QImage pressed = LoadSkinImage(skin.ButtonsPath("ok-2.png"));
-  auto make_button = [&](const char* name, const QRect& rect, int text) {
-    auto* button = new CBitmapBtn(this, rect);
-    button->setObjectName(QLatin1String(name));
-    button->SetImages(normal, over, pressed, normal);
-    button->SetCaption(skin.UiText("General", text), 0, kCaptionCentred);
-    button->SetDrawCaption(true);
-    button->SetUseTextRect(true);
-    button->SetTextRect(QRect(0, 0, rect.width(), rect.height()));
-    button->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
-    button->SetFontWeight(700);
-    return button;
-  };
-  ok_button_ = make_button("okButton", RectLtrb(135, 219, 228, 245), 46);
-  cancel_button_ = make_button("cancelButton", RectLtrb(234, 219, 327, 245), 47);
+  const OkCancelButtons buttons = MakeOkCancel(this, skin);
+  ok_button_ = buttons.ok;
+  cancel_button_ = buttons.cancel;
   connect(ok_button_, &CBitmapBtn::clicked, this, [this] { done(IDOK); });
   connect(cancel_button_, &CBitmapBtn::clicked, this, [this] { done(IDCANCEL); });
 
-  title_label_ = MakeLabel(this, "titleLabel", title, RectLtrb(103, 32, 376, 78), 18, 700);
-  message_label_ = MakeLabel(this, "messageLabel", message, RectLtrb(90, 88, 405, 141), 16, 400);
-  detail_label_ = MakeLabel(this, "detailLabel", detail, RectLtrb(127, 157, 405, 187), 15, 400);
+  title_label_ = MakeDialogLabel(this, "titleLabel", title, RectLtrb(103, 32, 376, 78), SS_CENTER,
+                                 18, 700);
+  message_label_ = MakeDialogLabel(this, "messageLabel", message, RectLtrb(90, 88, 405, 141),
+                                   SS_CENTER, 16, 400);
+  detail_label_ = MakeDialogLabel(this, "detailLabel", detail, RectLtrb(127, 157, 405, 187),
+                                  SS_CENTER, 15, 400);
 
   // Enter answers OK whatever holds the focus inside the dialog.
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -83,7 +64,7 @@ void CWarningDlg::paintEvent(QPaintEvent*) {
 }
 
 void CWarningDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+  if (IsEnterKey(event->key())) {
     done(IDOK);
     return;
   }
@@ -93,7 +74,7 @@ void CWarningDlg::keyPressEvent(QKeyEvent* event) {
 bool CWarningDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    if (IsEnterKey(key->key())) {
       done(IDOK);
       return true;
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "assign/dialogs/dialog_parts.h"
+#include "ui/small_dialog.h"
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
 #include "hook/hook_link.h"
@@ -191,14 +191,8 @@ CFireKey::~CFireKey() {
 }
 
 int CFireKey::DoModal() {
-  if (std::function<void(CFireKey&)> run = std::exchange(NextRun(), nullptr)) {
-    InitDialog();
-    setResult(0);
-    run(*this);
-    return result() == IDOK ? IDOK : IDCANCEL;
-  }
   InitDialog();
-  return exec() == IDOK ? IDOK : IDCANCEL;
+  return RunModalOrStandIn(*this, NextRun());
 }
 
 void CFireKey::showEvent(QShowEvent* event) {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "assign/dialogs/dialog_parts.h"
+#include "ui/small_dialog.h"
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
 #include "hook/hook_link.h"
@@ -102,14 +102,8 @@ CSingleKey::~CSingleKey() {
 }
 
 int CSingleKey::DoModal() {
-  if (std::function<void(CSingleKey&)> run = std::exchange(NextRun(), nullptr)) {
-    InitDialog();
-    setResult(0);
-    run(*this);
-    return result() == IDOK ? IDOK : IDCANCEL;
-  }
   InitDialog();
-  return exec() == IDOK ? IDOK : IDCANCEL;
+  return RunModalOrStandIn(*this, NextRun());
 }
 
 void CSingleKey::InitDialog() {

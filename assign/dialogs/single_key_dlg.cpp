@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "assign/dialogs/dialog_parts.h"
+#include "ui/small_dialog.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/skin.h"

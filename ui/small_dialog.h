@@ -1,5 +1,6 @@
-// Pieces the assignment dialogs share: the skinned OK and Cancel buttons of
-// the small dialogs, their transparent labels, their size and outline.
+// Pieces the small skinned dialogs share (the message dialog, the key,
+// fire-key and text-entry dialogs): the OK and Cancel buttons, transparent
+// labels, size and outline, Enter, and the stand-in for the user in tests.
 #pragma once
 
 #include <QImage>
@@ -7,6 +8,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "ui/warning_dlg.h"
 
 class QWidget;
 
@@ -40,5 +45,17 @@ void PrepareSmallDialog(QWidget* dialog, const QImage& outline);
 
 // Tells whether a key event is Enter (either key).
 bool IsEnterKey(int qt_key);
+
+// Runs an initialised dialog modally; IDOK or IDCANCEL. When a test has set
+// next_run (cleared by use), that acts as the user instead of the modal loop.
+template <typename Dialog>
+int RunModalOrStandIn(Dialog& dialog, std::function<void(Dialog&)>& next_run) {
+  if (std::function<void(Dialog&)> run = std::exchange(next_run, nullptr)) {
+    dialog.setResult(0);
+    run(dialog);
+    return dialog.result() == IDOK ? IDOK : IDCANCEL;
+  }
+  return dialog.exec() == IDOK ? IDOK : IDCANCEL;
+}
 
 }  // namespace vantix

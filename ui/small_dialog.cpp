@@ -1,4 +1,4 @@
-#include "assign/dialogs/dialog_parts.h"
+#include "ui/small_dialog.h"
 
 #include <QPalette>
 #include <QWidget>
