@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -62,6 +63,7 @@ std::string ReadWhole(const std::string& path) {
 }
 
 struct Workspace {
+  std::optional<vantix::bench::TempFolder> folder;
   std::string root;
   std::string save_dir, floor_dir, load_dir;  // each ends with '/'
   std::array<vantix::MacroData, 2> macros;
@@ -75,17 +77,11 @@ struct Workspace {
       problem = e.what();
     }
   }
-  ~Workspace() {
-    if (root.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-  }
 
  private:
   void Make() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantix-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root = pattern;
+    folder.emplace();
+    root = folder->Path();
     save_dir = root + "/save/";
     floor_dir = root + "/floor/";
     load_dir = root + "/load/";

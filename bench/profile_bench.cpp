@@ -13,8 +13,6 @@
 #include "bench/ratio_report.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <array>
@@ -22,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <string>
@@ -84,6 +83,7 @@ std::string ReadWhole(const std::string& path) {
 
 // The folders and file images shared by the benchmarks, made once.
 struct Workspace {
+  std::optional<vantix::bench::TempFolder> folder;
   std::string root;
   std::string save_dir;   // SaveProfiles writes here
   std::string floor_dir;  // the floor writes here
@@ -100,22 +100,10 @@ struct Workspace {
     }
   }
 
-  ~Workspace() {
-    if (root.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-  }
-
  private:
   void Make() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantix-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root = pattern;
-    struct statfs fs {};
-    if (::statfs(root.c_str(), &fs) == 0 && fs.f_type == TMPFS_MAGIC) {
-      std::fprintf(stderr, "warning: %s is in memory (tmpfs): fsync costs nothing there; "
-                   "set TMPDIR to a folder on disk\n", root.c_str());
-    }
+    folder.emplace();
+    root = folder->Path();
     save_dir = root + "/save/";
     floor_dir = root + "/floor/";
     load_dir = root + "/load/";

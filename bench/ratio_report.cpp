@@ -1,8 +1,14 @@
 #include "bench/ratio_report.h"
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
 #include <string_view>
 
 namespace vantix::bench {
@@ -66,6 +72,22 @@ bool RunBenchmarks(int argc, char** argv, CapturingReporter*& reporter) {
   benchmark::RunSpecifiedBenchmarks(reporter);
   std::fflush(stdout);
   return true;
+}
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vantix-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  struct statfs fs {};
+  if (::statfs(path_.c_str(), &fs) == 0 && fs.f_type == TMPFS_MAGIC) {
+    std::fprintf(stderr, "warning: %s is in memory (tmpfs): fsync costs nothing there; "
+                 "set TMPDIR to a folder on disk\n", path_.c_str());
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 void PrintRatio(const CapturingReporter& reporter, const char* label, const char* measured,

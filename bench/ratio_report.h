@@ -35,6 +35,21 @@ class CapturingReporter : public benchmark::ConsoleReporter {
 bool RunBenchmarks(int argc, char** argv, CapturingReporter*& reporter);
 
 // "label ratio: R (goal <= G)[ MISSED]   [measured T unit / floor T unit]"
+// A fresh folder under TMPDIR (or /tmp) for a benchmark's files, removed
+// with them at the end. Warns when it is in memory, where fsync costs
+// nothing. Throws std::runtime_error when it cannot be made.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }  // without a trailing '/'
+
+ private:
+  std::string path_;
+};
+
 void PrintRatio(const CapturingReporter& reporter, const char* label, const char* measured,
                 const char* floor, double goal, const char* unit);
 

@@ -9,12 +9,11 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
+#include "bench/ratio_report.h"
 #include "devicelink/agent_channel.h"
 #include "macro/editor/list_box_ex.h"
 #include "macro/editor/macro_dlg.h"
@@ -35,15 +34,12 @@ class NoAgent final : public vantix::AgentChannel {
 };
 
 struct Workspace {
-  std::string root;
+  vantix::bench::TempFolder folder;
   std::string data;  // ends with '/'
   vantix::SettingsBlock settings;
 
   Workspace() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantix-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root = pattern;
-    data = root + "/";
+    data = folder.Path() + "/";
     std::filesystem::create_directories(data + "MacroDB");
     vantix::InitSettings(settings);
     vantix::ResetAllProfiles(settings);
@@ -62,10 +58,6 @@ struct Workspace {
       macro.DelayType = 0;
       if (!files.SaveMacro(macro).ok()) throw std::runtime_error("cannot save the macros");
     }
-  }
-  ~Workspace() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
   }
 };
 
