@@ -9,6 +9,31 @@ file(MAKE_DIRECTORY "${packaging_out}/man")
 
 # ---- launcher entry and AppStream metadata --------------------------------
 
+# The release's date: SOURCE_DATE_EPOCH when the builder sets one (a
+# reproducible build), else the date of the last commit, else today. The
+# same sources then give the same package.
+set(release_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(release_epoch STREQUAL "")
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND "${GIT_EXECUTABLE}" log -1 --format=%ct
+                    WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+                    OUTPUT_VARIABLE release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+                    ERROR_QUIET RESULT_VARIABLE git_result)
+    if(NOT git_result EQUAL 0)
+      set(release_epoch "")
+    endif()
+  endif()
+endif()
+set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT release_epoch STREQUAL "")
+  set(ENV{SOURCE_DATE_EPOCH} "${release_epoch}")
+endif()
+string(TIMESTAMP VANTIX_RELEASE_DATE "%Y-%m-%d" UTC)
+string(TIMESTAMP VANTIX_RELEASE_DATE_RFC2822 "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+
+
 install(FILES "${VANTIX_PACKAGING_DIR}/${VANTIX_APP_ID}.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 
@@ -24,6 +49,8 @@ function(vantix_write_metainfo output)
   set(APP_ID "${VANTIX_APP_ID}")
   set(SKIN_LANGUAGE "${VANTIX_SKIN_LANGUAGE}")
   set(SCREENSHOT_BASE_URL "${VANTIX_SCREENSHOT_BASE_URL}")
+  set(VERSION "${PROJECT_VERSION}")
+  set(RELEASE_DATE "${VANTIX_RELEASE_DATE}")
   include("${VANTIX_PACKAGING_DIR}/metainfo.cmake")
   set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
                "${TEMPLATE}" "${VANTIX_PACKAGING_DIR}/metainfo.cmake")
@@ -56,6 +83,24 @@ install(FILES ${man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 install(FILES "${VANTIX_PACKAGING_DIR}/bash-completion/vantixctl"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+
+# ---- release date, copyright and changelog ---------------------------------
+
+set(VANTIX_VERSION "${PROJECT_VERSION}")
+set(VANTIX_PROGRAM_DIR_IN_PACKAGE "usr/${VANTIX_INSTALL_PROGRAM_DIR}")
+set(doc_dir "${CMAKE_INSTALL_DATADIR}/doc/vantix")
+configure_file("${VANTIX_PACKAGING_DIR}/debian/copyright.in" "${packaging_out}/copyright" @ONLY)
+configure_file("${VANTIX_PACKAGING_DIR}/debian/changelog.in" "${packaging_out}/changelog.Debian" @ONLY)
+add_custom_command(
+  OUTPUT "${packaging_out}/changelog.Debian.gz"
+  COMMAND sh -c "\"$1\" -9n -c \"$2\" > \"$3\"" sh "${VANTIX_GZIP}"
+          "${packaging_out}/changelog.Debian" "${packaging_out}/changelog.Debian.gz"
+  DEPENDS "${packaging_out}/changelog.Debian"
+  COMMENT "Compressing the Debian changelog"
+  VERBATIM)
+add_custom_target(vantix_changelog ALL DEPENDS "${packaging_out}/changelog.Debian.gz")
+install(FILES "${packaging_out}/copyright" "${packaging_out}/changelog.Debian.gz"
+        DESTINATION "${doc_dir}")
 
 # ---- Debian package --------------------------------------------------------
 

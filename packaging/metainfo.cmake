@@ -1,7 +1,8 @@
 # Writes the AppStream metadata from its template.
 #
 #   cmake -DTEMPLATE=... -DOUTPUT=... -DAPP_ID=... -DSKIN_LANGUAGE=en|de
-#         [-DSCREENSHOT_BASE_URL=https://.../] -P metainfo.cmake
+#         [-DSCREENSHOT_BASE_URL=https://.../]
+#         [-DVERSION=x.y.z -DRELEASE_DATE=YYYY-MM-DD] -P metainfo.cmake
 #
 # or include()d with the same variables set. AppStream takes screenshots
 # only as http(s) addresses, and the project has no address of its own yet:
@@ -47,5 +48,14 @@ if(NOT "${SCREENSHOT_BASE_URL}" STREQUAL "")
   endforeach()
   string(APPEND block "  </screenshots>")
   set(VANTIX_METAINFO_SCREENSHOTS "${block}")
+endif()
+# The release this metadata ships with; software centres show it.
+set(VANTIX_METAINFO_RELEASES "")
+if(NOT "${VERSION}" STREQUAL "")
+  if(NOT RELEASE_DATE MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$")
+    message(FATAL_ERROR "metainfo.cmake: RELEASE_DATE must be YYYY-MM-DD, not '${RELEASE_DATE}'")
+  endif()
+  set(VANTIX_METAINFO_RELEASES
+      "  <releases>\n    <release version=\"${VERSION}\" date=\"${RELEASE_DATE}\"/>\n  </releases>")
 endif()
 configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)

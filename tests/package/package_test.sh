@@ -146,6 +146,8 @@ for size in "${icon_sizes[@]}"; do
 done
 for page in vantix vantixctl hid; do expect_entry -rw-r--r-- "/usr/share/man/man1/$page.1.gz"; done
 expect_entry -rw-r--r-- /usr/share/bash-completion/completions/vantixctl
+expect_entry -rw-r--r-- /usr/share/doc/vantix/copyright
+expect_entry -rw-r--r-- /usr/share/doc/vantix/changelog.Debian.gz
 # Only /usr, and nothing of the build's own: tests, benchmarks, tools.
 while read -r line; do fail "outside /usr: $line"; done < <(awk '$3 !~ /^\/usr\// && $3 != "/"' "$work/contents")
 while read -r line; do fail "not for the package: $line"; done < <(
@@ -160,6 +162,17 @@ while read -r line; do fail "ownership or mode: $line"; done < <(
 root="$work/root"
 step "unpacked into $root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
+
+step "copyright and changelog"
+copyright="$root/usr/share/doc/vantix/copyright"
+head -n 1 "$copyright" | grep -q '^Format: .*/copyright-format/1.0/$' ||
+    fail "the copyright file is not in the machine-readable format"
+grep -q '^Files: \*$' "$copyright" || fail "the copyright file names no files"
+changelog="$work/changelog"
+gzip -dc "$root/usr/share/doc/vantix/changelog.Debian.gz" >"$changelog" || fail "changelog.Debian.gz is no gzip file"
+[[ "$(dpkg-parsechangelog -l "$changelog" -S Version 2>"$work/changelog.err")" == "$version" ]] ||
+    fail "the changelog's version is not $version"
+[[ -s $work/changelog.err ]] && fail "dpkg-parsechangelog warns: $(cat "$work/changelog.err")"
 
 # A home of its own for every run of the programs: nothing reaches the
 # user's documents folder, and the agent link does not meet another copy.
@@ -206,7 +219,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >
 for page in vantix vantixctl hid; do
     gz="$root/usr/share/man/man1/$page.1.gz"
     gzip -t "$gz" || fail "$page.1.gz is no gzip file"
-    warnings=$(LC_ALL=C MANWIDTH=80 man --warnings=all -l "$gz" 2>&1 >/dev/null)
+    warnings=$(LC_ALL=C MANWIDTH=80 man --warnings=w -l "$gz" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "man -l $page.1.gz warns: $warnings"
     LC_ALL=C MANWIDTH=80 man -l "$gz" 2>/dev/null | head -n 1 | grep -qi "^$page(1) " ||
         fail "man -l $page.1.gz does not render as $page(1)"

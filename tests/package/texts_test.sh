@@ -104,7 +104,7 @@ EOF
 for page in vantix.1 vantixctl.1 hid.1; do
     source="$packaging/man/$page"
     name=${page%.1}
-    warnings=$(LC_ALL=C MANWIDTH=80 man --warnings=all -l "$source" 2>&1 >/dev/null)
+    warnings=$(LC_ALL=C MANWIDTH=80 man --warnings=w -l "$source" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "man -l $page warns: $warnings"
     text=$(LC_ALL=C MANWIDTH=80 man -l "$source" 2>/dev/null)
     head -n 1 <<<"$text" | grep -qi "^${name}(1) " || fail "$page does not render as ${name}(1)"
@@ -131,10 +131,13 @@ for url in "" "https://example.org/vantix/screenshots"; do
     metainfo="$work/metainfo${url:+-url}.xml"
     cmake -DTEMPLATE="$packaging/$app_id.metainfo.xml.in" -DOUTPUT="$metainfo" -DAPP_ID="$app_id" \
           -DSKIN_LANGUAGE="$skin_language" -DSCREENSHOT_BASE_URL="$url" \
+          -DVERSION=1.2.3 -DRELEASE_DATE=2026-01-31 \
           -P "$packaging/metainfo.cmake" || fail "metainfo.cmake fails (address '$url')"
     appstreamcli validate --no-net "$metainfo" >"$work/validate" 2>&1 ||
         fail "appstreamcli rejects the metadata (address '$url'): $(cat "$work/validate")"
     grep -q "<id>$app_id</id>" "$metainfo" || fail "the metadata's id is not $app_id"
+    grep -q '<release version="1.2.3" date="2026-01-31"/>' "$metainfo" ||
+        fail "the metadata does not list the release"
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
         fail "the metadata does not launch $app_id.desktop"
     grep -q '@' "$metainfo" && fail "the metadata keeps a placeholder: $(grep '@' "$metainfo")"
