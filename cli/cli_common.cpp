@@ -9,7 +9,8 @@
 namespace vantix::cli {
 
 const std::string_view kUsageText =
-    "usage: vantixctl [--data-dir DIR] COMMAND [ARGS]\n"
+    "usage: vantixctl [--data-dir DIR] [--json] COMMAND [ARGS]\n"
+    "       vantixctl --version\n"
     "\n"
     "Profile commands (on the five profile files of the data folder):\n"
     "  show [--raw]            print all profiles as JSON (--raw: as read, unrepaired)\n"
@@ -48,15 +49,30 @@ const std::string_view kUsageText =
     "Without --data-dir the data folder is \"Corvane II Gaming Mouse\" in the\n"
     "documents folder. Texts of labels and events come from the skin strings in\n"
     "images/0409/strings/ of --program-dir DIR, by default of the folder of\n"
-    "vantixctl. Exit status: 0 ok, 1 read failed or refused, 2 usage, 3 write failed.\n";
+    "vantixctl. --json (or --format json) prints macro list, macro show, labels,\n"
+    "keys and agent status as one JSON document.\n"
+    "Exit status: 0 ok, 1 read failed or refused, 2 usage, 3 write failed.\n";
 
 std::string Context::DataFolder() const {
   if (data_dir) return WithTrailingSlash(*data_dir);
-  return ResolveFolders().DataFolder;
+  return ResolveFolders(SystemFolderEnvironment(),
+                        create_data_folder ? FolderCreation::kCreate : FolderCreation::kLookOnly)
+      .DataFolder;
 }
 
+namespace {
+std::string& UsageCommand() {
+  static std::string word;
+  return word;
+}
+}  // namespace
+
+void SetUsageCommand(std::string_view word) { UsageCommand() = std::string(word); }
+
 int Usage(std::string_view problem) {
-  std::cerr << "vantixctl: " << problem << "\n" << kUsageText;
+  const std::string& word = UsageCommand();
+  std::cerr << "vantixctl: " << problem << "; see vantixctl " << (word.empty() ? "" : word + " ")
+            << "--help\n";
   return kExitUsage;
 }
 

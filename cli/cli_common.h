@@ -21,11 +21,17 @@ using Args = std::vector<std::string_view>;
 
 struct Context {
   std::optional<std::string> data_dir;  // --data-dir, as given
+  bool json = false;                    // --json or --format json
+  // Only commands that write may create the data folder.
+  bool create_data_folder = false;
   // The data folder with a trailing '/': --data-dir, else the user's own.
   std::string DataFolder() const;
 };
 
-// Prints the problem and the usage text to stderr; returns kExitUsage.
+// The command a usage error points at: "see vantixctl WORD --help".
+void SetUsageCommand(std::string_view word);
+// Prints the problem and where to read more, on one line to stderr; returns
+// kExitUsage.
 int Usage(std::string_view problem);
 // Prints the reason on one line to stderr; returns kExitWriteFailed.
 int WriteFailed(const Status& status);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
+#include "cli/json_out.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
 #include "devicelink/message_bus.h"
@@ -36,9 +37,18 @@ int RunAgentCommand(const Context& context, const Args& args) {
 
   if (what == "status") {
     if (args.size() != 2) return Usage("agent status");
-    std::cout << "agent: " << (bus.FindWindow(kAgentWindowTitle) ? "running" : "absent") << "\n"
-              << "device: " << (ReadConnectionState(context.DataFolder()) ? "connected" : "disconnected")
-              << "\n";
+    const bool running = bus.FindWindow(kAgentWindowTitle);
+    const bool connected = ReadConnectionState(context.DataFolder());
+    if (context.json) {
+      std::cout << JsonObject()
+                       .String("agent", running ? "running" : "absent")
+                       .String("device", connected ? "connected" : "disconnected")
+                       .Done()
+                << '\n';
+      return kExitOk;
+    }
+    std::cout << "agent: " << (running ? "running" : "absent") << "\n"
+              << "device: " << (connected ? "connected" : "disconnected") << "\n";
     return kExitOk;
   }
 

@@ -7,6 +7,7 @@
 #include "assign/key_names.h"
 #include "assign/ui_text.h"
 #include "cli/cli_common.h"
+#include "cli/json_out.h"
 #include "macro/macro_files.h"
 #include "settings/profile_store.h"
 #include "settings/text_codec.h"
@@ -22,15 +23,28 @@ std::string UsageText(KeyCode code) {
   return hex;
 }
 
-int Keys(const Args& args) {
+int Keys(const Context& context, const Args& args) {
   if (args.size() != 1) return Usage("keys takes no arguments");
+  std::string json = "[";
   for (int c = 0; c <= 0xFF; ++c) {
     const auto code = static_cast<KeyCode>(c);
     const std::string_view english = KeyName(code, KeyLanguage::kEnglish);
     if (english.empty()) continue;
-    std::cout << c << '\t' << UsageText(code) << '\t' << english << '\t'
-              << KeyName(code, KeyLanguage::kGerman) << '\n';
+    const std::string_view german = KeyName(code, KeyLanguage::kGerman);
+    if (!context.json) {
+      std::cout << c << '\t' << UsageText(code) << '\t' << english << '\t' << german << '\n';
+      continue;
+    }
+    const std::optional<std::uint8_t> usage = KeyCodeToUsage(code);
+    if (json.size() > 1) json += ",\n ";
+    json += JsonObject()
+                .Int("code", c)
+                .Raw("usage", usage ? std::to_string(*usage) : "null")
+                .String("english", english)
+                .String("german", german)
+                .Done();
   }
+  if (context.json) std::cout << json << "]\n";
   return kExitOk;
 }
 
@@ -50,17 +64,21 @@ int Labels(const Context& context, Args args) {
   // saved.
   const SkinStringFiles strings = SkinStringFiles::InProgramFolder(*program_folder);
   const MacroSlots slots = MacroFiles(data_folder).ReadSlots();
-  for (const std::string& label :
-       ButtonLabels(live.Profiles[static_cast<std::size_t>(*index)], strings, slots)) {
-    std::cout << ToStrictUtf8(label) << '\n';
+  const auto labels = ButtonLabels(live.Profiles[static_cast<std::size_t>(*index)], strings, slots);
+  if (context.json) {
+    const std::vector<std::string> all(labels.begin(), labels.end());
+    std::cout << JsonObject().Int("profile", *index + 1).Raw("labels", JsonStringArray(all)).Done()
+              << '\n';
+    return kExitOk;
   }
+  for (const std::string& label : labels) std::cout << ToStrictUtf8(label) << '\n';
   return kExitOk;
 }
 
 }  // namespace
 
 int RunKeysCommand(const Context& context, const Args& args) {
-  if (args[0] == "keys") return Keys(args);
+  if (args[0] == "keys") return Keys(context, args);
   return Labels(context, args);
 }
 

@@ -6,6 +6,7 @@
 
 #include "assign/ui_text.h"
 #include "cli/cli_common.h"
+#include "cli/json_out.h"
 #include "macro/event_rows.h"
 #include "macro/macro_files.h"
 #include "settings/text_codec.h"
@@ -55,7 +56,8 @@ std::string_view RowKind(const EventRow& row) {
   }
 }
 
-int Show(const MacroFiles& files, std::string_view name, const std::string& program_folder) {
+int Show(const MacroFiles& files, std::string_view name, const std::string& program_folder,
+         bool json) {
   // Only what the editor can select: a name of the list.
   if (files.FindMacroSlot(name) < 0) return Refused("no macro named " + Printable(name));
   MacroData macro;
@@ -63,7 +65,25 @@ int Show(const MacroFiles& files, std::string_view name, const std::string& prog
     return Report(loaded, name);
   }
   const SkinStringFiles strings = SkinStringFiles::InProgramFolder(program_folder);
-  for (const EventRow& row : EventRows(macro.events, strings)) {
+  const std::vector<EventRow> rows = EventRows(macro.events, strings);
+  if (json) {
+    std::string events = "[";
+    for (const EventRow& row : rows) {
+      if (events.size() > 1) events += ", ";
+      events += JsonObject().String("kind", RowKind(row)).String("text", row.text).Done();
+    }
+    events += "]";
+    std::cout << JsonObject()
+                     .String("name", macro.name)
+                     .Int("LoopType", macro.LoopType)
+                     .Int("LoopTime", macro.LoopTime)
+                     .Int("DelayType", macro.DelayType)
+                     .Raw("events", events)
+                     .Done()
+              << '\n';
+    return kExitOk;
+  }
+  for (const EventRow& row : rows) {
     std::cout << RowKind(row) << '\t' << ToStrictUtf8(row.text) << '\n';
   }
   return kExitOk;
@@ -87,14 +107,19 @@ int RunMacroCommand(const Context& context, const Args& all) {
 
   if (op == "list") {
     if (args.size() != 1) return Usage("macro list takes no arguments");
-    for (const std::string& name : files.ReadMacroList()) std::cout << ToStrictUtf8(name) << '\n';
+    const std::vector<std::string> names = files.ReadMacroList();
+    if (context.json) {
+      std::cout << JsonObject().Raw("macros", JsonStringArray(names)).Done() << '\n';
+      return kExitOk;
+    }
+    for (const std::string& name : names) std::cout << ToStrictUtf8(name) << '\n';
     return kExitOk;
   }
   if (op == "show") {
     const std::optional<std::string> program_folder = TakeProgramFolder(args);
     if (!program_folder) return kExitUsage;
     if (args.size() != 2) return Usage("macro show NAME [--program-dir DIR]");
-    return Show(files, args[1], *program_folder);
+    return Show(files, args[1], *program_folder, context.json);
   }
   if (op == "new" || op == "delete") {
     if (args.size() != 2) return Usage("macro " + std::string(op) + " NAME");

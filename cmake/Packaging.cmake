@@ -83,6 +83,10 @@ install(FILES ${man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 install(FILES "${VANTIX_PACKAGING_DIR}/bash-completion/vantixctl"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+install(FILES "${VANTIX_PACKAGING_DIR}/zsh/_vantixctl"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions")
+install(FILES "${VANTIX_PACKAGING_DIR}/fish/vantixctl.fish"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d")
 
 # ---- release date, copyright and changelog ---------------------------------
 

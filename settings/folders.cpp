@@ -79,7 +79,7 @@ FolderEnvironment SystemFolderEnvironment() {
   return env;
 }
 
-std::optional<std::string> DocumentsFolder(const FolderEnvironment& env) {
+std::optional<std::string> DocumentsFolder(const FolderEnvironment& env, FolderCreation creation) {
   std::string home = env.getenv("HOME").value_or("");
   if (home.empty()) home = env.home;
   if (home.empty()) return std::nullopt;
@@ -90,20 +90,20 @@ std::optional<std::string> DocumentsFolder(const FolderEnvironment& env) {
   std::string documents = UserDirsDocuments(config + "/user-dirs.dirs", home)
                               .value_or(home + "/Documents");
   documents = StripTrailingSlashes(documents);
-  if (!MakeFolders(documents)) return std::nullopt;
+  if (creation == FolderCreation::kCreate && !MakeFolders(documents)) return std::nullopt;
   return documents;
 }
 
-Folders ResolveFolders(const FolderEnvironment& env) {
+Folders ResolveFolders(const FolderEnvironment& env, FolderCreation creation) {
   Folders folders;
   const std::size_t slash = env.executable.find_last_of('/');
   folders.ProgramFolder =
       slash == std::string::npos ? std::string("./") : env.executable.substr(0, slash + 1);
   folders.DataFolder = folders.ProgramFolder;
-  if (const std::optional<std::string> documents = DocumentsFolder(env)) {
+  if (const std::optional<std::string> documents = DocumentsFolder(env, creation)) {
     const std::string data = *documents + "/" + kProductFolderName;
     // A folder that cannot be made only means that saves will fail.
-    MakeFolders(data);
+    if (creation == FolderCreation::kCreate) MakeFolders(data);
     folders.DataFolder = data + "/";
   }
   return folders;

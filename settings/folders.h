@@ -26,12 +26,19 @@ FolderEnvironment SystemFolderEnvironment();
 
 // The user's documents folder: XDG_DOCUMENTS_DIR from user-dirs.dirs, else
 // $HOME/Documents; created when missing. Nothing when it cannot be had.
-std::optional<std::string> DocumentsFolder(const FolderEnvironment& env);
+// Readers only look: a command that writes nothing must not leave folders
+// behind.
+enum class FolderCreation { kCreate, kLookOnly };
+
+std::optional<std::string> DocumentsFolder(const FolderEnvironment& env,
+                                           FolderCreation creation = FolderCreation::kCreate);
 
 // ProgramFolder is the folder of the executable. DataFolder is the product
 // folder in the documents folder, created when missing so that the first
 // save has somewhere to go; without a documents folder it is ProgramFolder.
-Folders ResolveFolders(const FolderEnvironment& env);
+// With kLookOnly nothing is created and DataFolder may not exist yet.
+Folders ResolveFolders(const FolderEnvironment& env,
+                       FolderCreation creation = FolderCreation::kCreate);
 Folders ResolveFolders();
 
 // "dir" -> "dir/"; an empty path stays empty.

@@ -146,6 +146,8 @@ for size in "${icon_sizes[@]}"; do
 done
 for page in vantix vantixctl hid; do expect_entry -rw-r--r-- "/usr/share/man/man1/$page.1.gz"; done
 expect_entry -rw-r--r-- /usr/share/bash-completion/completions/vantixctl
+expect_entry -rw-r--r-- /usr/share/zsh/vendor-completions/_vantixctl
+expect_entry -rw-r--r-- /usr/share/fish/vendor_completions.d/vantixctl.fish
 expect_entry -rw-r--r-- /usr/share/doc/vantix/copyright
 expect_entry -rw-r--r-- /usr/share/doc/vantix/changelog.Debian.gz
 # Only /usr, and nothing of the build's own: tests, benchmarks, tools.

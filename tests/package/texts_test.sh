@@ -81,8 +81,10 @@ while IFS='|' read -r expected args; do
     [[ $status -eq $expected ]] || fail "vantixctl $args exits $status, not $expected"
     if [[ $expected -eq 2 ]]; then
         [[ -s $work/out ]] && fail "vantixctl $args prints to stdout"
-        grep -q '^usage: vantixctl \[--data-dir DIR\] COMMAND \[ARGS\]$' "$work/err" ||
-            fail "vantixctl $args does not print the usage to stderr"
+        # One line: the problem, and where to read more.
+        [[ $(wc -l <"$work/err") -eq 1 ]] || fail "vantixctl $args prints more than one line: $(cat "$work/err")"
+        grep -Eq '^vantixctl: .+; see vantixctl ([a-z]+ )?--help$' "$work/err" ||
+            fail "vantixctl $args does not name the problem and its help: $(cat "$work/err")"
     fi
 done <<'EOF'
 2|frobnicate --help
@@ -184,7 +186,7 @@ expect_offers() {
 }
 expect_offers "$(printf '%s\n' "${commands[@]}" | sort | tr '\n' ' ' | sed 's/ $//')" ""
 expect_offers "reset" "re"
-expect_offers "--data-dir --help -h" "-"
+expect_offers "--data-dir --format --help --json --version -h" "-"
 expect_offers "1 2 3 4 5 all" "reset" ""
 expect_offers "0 10 11 12 15 8 9" "agent" "event" ""
 expect_offers "read-int read-string read-struct" "ini" "read"
@@ -194,6 +196,61 @@ expect_offers "--program-dir" "labels" "1" "--"
 expect_offers "--help --raw -h" "show" "-"
 # A data folder that does not exist offers nothing, and says nothing.
 expect_offers "" "--data-dir" "$work/absent" "macro" "delete" ""
+
+# ---- zsh and fish completion -----------------------------------------------
+
+# zsh: the completion function with compadd and _files standing in for the
+# completion system's own, which need a terminal.
+zsh_offers() {
+    zsh -f -c '
+        fpath=("$1" $fpath); shift
+        autoload -Uz _vantixctl
+        compadd() {
+            local word seen=0
+            for word in "$@"; do
+                if ((seen)); then [[ $word == ${PREFIX}* ]] && print -r -- "$word"
+                elif [[ $word == -- ]]; then seen=1; fi
+            done
+        }
+        _files() { print -r -- "<files${1:+ $1}>"; }
+        words=("$@"); CURRENT=$#; PREFIX=${words[CURRENT]}
+        _vantixctl
+    ' zsh "$packaging/zsh" "$@" 2>&1
+}
+fish_offers() {
+    local line=""
+    local word
+    for word in "$@"; do [[ -n $word ]] && line+="$(printf '%q' "$word") "; done
+    line=${line% }
+    # A last word that is empty completes a new word.
+    [[ -z ${*: -1} ]] && line+=" "
+    fish --no-config -c 'source $argv[1]; complete -C $argv[2]' "$packaging/fish/vantixctl.fish" "$line" 2>&1 |
+        cut -f1
+}
+for shell in zsh fish; do
+    # The offers for each line; names are offered as they are, quoting is the
+    # shell's business. "<files>" and "<files -/>" stand for file and folder
+    # completion (zsh only: fish's own file offers depend on the folder).
+    while IFS='|' read -r expected line; do
+        read -r -a argv <<<"$line"
+        [[ $line == *' ' || -z $line ]] && argv+=("")
+        [[ $expected == *"<files"* && $shell == fish ]] && continue
+        got=$("${shell}_offers" "$vantixctl" "${argv[@]}" | LC_ALL=C sort | tr '\n' ',' | sed 's/,$//')
+        [[ $got == "$expected" ]] || fail "$shell: completing '$line': '$got', not '$expected'"
+    done <<EOF
+$(printf '%s\n' "${commands[@]}" | LC_ALL=C sort | tr '\n' ',' | sed 's/,$//')|
+reset|re
+--data-dir,--format,--help,--json,--version,-h|-
+1,2,3,4,5,all|reset 
+0,10,11,12,15,8,9|agent event 
+read-int,read-string,read-struct|ini read
+Burst,Two words|--data-dir $data macro delete 
+Two words|--data-dir $data macro show T
+<files -/>|--data-dir 
+<files>|export 1 
+|--data-dir $work/absent macro delete 
+EOF
+done
 
 echo "texts: $failures failure(s)"
 [[ $failures -eq 0 ]]
