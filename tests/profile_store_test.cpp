@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "settings/ini_file.h"
 #include "settings/settings_schema.h"
@@ -212,6 +215,63 @@ TEST(ProfileStoreTest, SaveIntoAMissingFolderFails) {
   EXPECT_FALSE(ProfileStore(dir.path() + "/missing/", live).SaveProfiles().ok());
 }
 
+TEST(ProfileStoreTest, AnOversizedProfileLoadsAsDefaultsAndTheNextSaveMovesItAside) {
+  ScratchDir dir;
+  SettingsBlock live = BusyBlock();
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  std::string garbage(kMaxDataFileBytes + 4096, 'G');
+  WriteBytes(dir / "RSProfile2.pfd", garbage);
+
+  SettingsBlock loaded;
+  InitSettings(loaded);
+  SettingsBlock unused;
+  const ProfileLoad load = ProfileStore(dir.path() + "/", unused).LoadProfiles(loaded);
+  EXPECT_EQ(load.damaged, std::vector<std::string>{dir / "RSProfile2.pfd"});
+  EXPECT_EQ(loaded.Profiles[1].PollingRate, kUnset);  // the load default
+  EXPECT_EQ(loaded.Profiles[2], live.Profiles[2]);
+  ProfileLoad reloaded;
+  ProfileStore(dir.path() + "/", unused).ReloadProfiles(&reloaded);
+  EXPECT_EQ(reloaded.damaged, load.damaged);
+
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  EXPECT_EQ(Load(dir.path() + "/").Profiles[1], live.Profiles[1]);
+  int aside = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("RSProfile2.pfd.damaged-", 0) != 0) continue;
+    ++aside;
+    EXPECT_EQ(ReadBytes(entry.path().string()), garbage);
+  }
+  EXPECT_EQ(aside, 1);
+}
+
+TEST(ProfileStoreTest, SavingOneProfileWritesOnlyItsFileAndKeepsTheCurrentProfile) {
+  ScratchDir dir;
+  SettingsBlock live = BusyBlock();
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  std::array<std::string, kProfileCount> before;
+  for (int i = 0; i < kProfileCount; ++i) before[i] = ReadBytes(ProfilePath(dir.path() + "/", i));
+
+  SettingsBlock changed = live;
+  changed.CurrentProfile = 0;  // stale: another writer's choice is on disk
+  changed.Profiles[2].PollingRate = 6;
+  changed.Profiles[3].PollingRate = 6;  // not the profile being saved
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", changed).SaveProfile(2).ok());
+  for (int i = 0; i < kProfileCount; ++i) {
+    if (i == 2) continue;
+    EXPECT_EQ(ReadBytes(ProfilePath(dir.path() + "/", i)), before[i]) << i;
+  }
+  const SettingsBlock loaded = Load(dir.path() + "/");
+  EXPECT_EQ(loaded.Profiles[2].PollingRate, 6);
+  EXPECT_EQ(loaded.CurrentProfile, 3);
+
+  // A new file still gets its current profile first, as the agent expects.
+  ScratchDir fresh;
+  ASSERT_TRUE(ProfileStore(fresh.path() + "/", changed).SaveProfile(4).ok());
+  EXPECT_EQ(ReadBytes(fresh / "RSProfile5.pfd").rfind("[GROUP]\r\nGroupID=0\r\n", 0), 0u);
+  EXPECT_FALSE(test::Exists(fresh / "RSProfile1.pfd"));
+}
+
 TEST(ProfileExportTest, ExportThenImportCopiesAProfileExceptLoopNumbers) {
   ScratchDir dir;
   SettingsBlock block = BusyBlock();
@@ -260,12 +320,12 @@ TEST(ProfileExportTest, ImportingAProfileFileIgnoresGroupIdAndLoopNumbers) {
   EXPECT_EQ(block.CurrentProfile, 3);
 }
 
-TEST(ProfileExportTest, ImportingAnEmptyFileUnsetsFieldsButKeepsKeyBlocks) {
+TEST(ProfileExportTest, ImportingAFileWithOnlyOneKeyUnsetsFieldsButKeepsKeyBlocks) {
   ScratchDir dir;
-  WriteBytes(dir / "empty.pfd", "");
+  WriteBytes(dir / "sparse.pfd", "[GROUP]\r\nDPIStageNum=-1\r\n");
   SettingsBlock block = BusyBlock();
   ProfileRecord target = block.Profiles[0];
-  ASSERT_TRUE(ImportProfile(dir / "empty.pfd", target).ok());
+  ASSERT_TRUE(ImportProfile(dir / "sparse.pfd", target).ok());
   for (const ProfileField& field : kProfileFields) EXPECT_EQ(target.*field.member, -1) << field.key;
   for (const DpiStage& s : target.Stages) EXPECT_EQ(s, DpiStage{});
   for (int b = 0; b < kButtonCount; ++b) {
@@ -279,9 +339,33 @@ TEST(ProfileExportTest, ImportingAnEmptyFileUnsetsFieldsButKeepsKeyBlocks) {
   }
 }
 
-TEST(ProfileExportTest, ImportingAFileThatCannotBeReadChangesNothing) {
+TEST(ProfileExportTest, ImportingAFileThatHoldsNoProfileChangesNothing) {
   ScratchDir dir;
+  std::string binary = "[GROUP]\r\nPollingRate=3\r\n";
+  binary += std::string("\0\x01\xFF\x80", 4);
+  std::string huge = "[GROUP]\r\nPollingRate=3\r\n";
+  huge.resize(kMaxDataFileBytes + 1, 'x');
+  const struct {
+    const char* name;
+    std::string bytes;  // nothing: no file at all
+    const char* reason;
+  } cases[] = {
+      {"empty.pfd", "", "no profile values"},
+      {"other.ini", "[Other]\r\nPollingRate=3\r\n", "no profile values"},
+      {"nokeys.pfd", "[GROUP]\r\nUnrelated=1\r\n", "no profile values"},
+      {"binary.pfd", binary, "binary"},
+      {"huge.pfd", huge, "larger than"},
+  };
   SettingsBlock block = BusyBlock();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(dir / c.name, c.bytes);
+    ProfileRecord target = block.Profiles[0];
+    const Status status = ImportProfile(dir / c.name, target);
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.reason().find(c.reason), std::string::npos) << status.reason();
+    EXPECT_EQ(target, block.Profiles[0]);
+  }
   ProfileRecord target = block.Profiles[0];
   EXPECT_FALSE(ImportProfile(dir / "absent.pfd", target).ok());
   EXPECT_FALSE(ImportProfile(dir.path(), target).ok());  // a folder
