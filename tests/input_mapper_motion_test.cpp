@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,27 @@ TEST(PointerMotionTest, AReportThatRoundsToNothingSendsNoFrameAndDroppedReportsA
   h.Feed(EV_REL, REL_X, 31);
   h.Sync();
   EXPECT_EQ(h.Total(REL_X), 1);
+}
+
+TEST(PointerMotionTest, HugeReportsAreCutToTheLargestValueNotWrapped) {
+  MapperHarness h;
+  h.profile.Stages[1] = {1, 135, 135, 1};
+  h.profile.MouseSensitivity = 20;
+  h.profile.Acceleration = 4;
+  h.profile.WheelScrollLines = 63;
+  h.Apply();
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  for (int i = 0; i < 4; ++i) {
+    h.Feed(EV_REL, REL_X, kMax);
+    h.Feed(EV_REL, REL_Y, kMin);
+    h.Feed(EV_REL, REL_WHEEL_HI_RES, kMax);
+  }
+  h.Sync();
+  EXPECT_EQ(h.Total(REL_X), kMax);
+  EXPECT_EQ(h.Total(REL_Y), kMin);
+  EXPECT_EQ(h.Total(REL_WHEEL_HI_RES), kMax);
+  EXPECT_GT(h.Total(REL_WHEEL), 0);
 }
 
 }  // namespace

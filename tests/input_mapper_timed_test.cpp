@@ -147,6 +147,25 @@ TEST(MacroTest, ARunningMacroKeepsItsEventsWhenTheMacroChanges) {
   EXPECT_EQ(h.Keys(), expected);
 }
 
+TEST(MacroTest, ARepeatWhileHeldEndsWithItsButtonAcrossAProfileChange) {
+  MapperHarness h;
+  h.macros = {TapMacro(kLoopSecondMode)};
+  h.profile.Buttons[kButton] = MacroButton(2, 1);
+  h.Apply();
+  h.Press(kButton);
+  h.RunUntil(20);
+  h.profile.Buttons[kButton] = SingleKey(0x06);
+  h.Apply();
+  h.RunUntil(100);  // still held: the second run is under way
+  h.Release(kButton);
+  h.RunUntil(1000);
+  EXPECT_EQ(h.Keys(), TapRuns({0, 70}));
+  h.Clear();
+  h.Click(kButton);  // the new function
+  const std::vector<KeyChange> expected = {{1000, KEY_C, 1}, {1000, KEY_C, 0}};
+  EXPECT_EQ(h.Keys(), expected);
+}
+
 TEST(MacroTest, TwoButtonsPlayTheirMacrosSideBySide) {
   MapperHarness h;
   h.macros = {TapMacro(kLoopNone)};
