@@ -4,23 +4,28 @@
 # exits with COMMAND's exit status. The machine's console is printed when it
 # has stopped.
 #
-#   run_vm.sh [--timeout SECONDS] [--cpus N] PROGRAM... -- COMMAND [ARGS...]
+#   run_vm.sh [--timeout SECONDS] [--cpus N] [--icount] PROGRAM... -- COMMAND [ARGS...]
 #
 # Plain emulation (TCG): no KVM, which is absent or unusable on the build
-# machines, so the same run works everywhere. VANTIX_VM_KERNEL names another
+# machines, so the same run works everywhere. One processor by default: a
+# wake-up across emulated processors costs milliseconds on a busy host.
+# --icount runs the machine on a clock of one nanosecond per instruction, so
+# that its time no longer depends on how busy the host is (for measuring). VANTIX_VM_KERNEL names another
 # vmlinuz; its modules are looked up in /lib/modules/ by its version.
 set -euo pipefail
 
 timeout=600
-cpus=2
+cpus=1
+clock=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --timeout) timeout="$2"; shift 2 ;;
     --cpus) cpus="$2"; shift 2 ;;
+    --icount) clock=(-icount shift=0,align=off,sleep=off); shift ;;
     *) break ;;
   esac
 done
-[[ $# -ge 3 ]] || { echo "usage: $0 [--timeout S] [--cpus N] PROGRAM... -- COMMAND [ARGS...]" >&2; exit 2; }
+[[ $# -ge 3 ]] || { echo "usage: $0 [--timeout S] [--cpus N] [--icount] PROGRAM... -- COMMAND [ARGS...]" >&2; exit 2; }
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 kernel="${VANTIX_VM_KERNEL:-}"
@@ -47,7 +52,7 @@ started=$SECONDS
 set +e
 timeout -k 10 "$timeout" qemu-system-x86_64 \
   -nodefaults -no-user-config -no-reboot \
-  -accel tcg -machine pc -smp "$cpus" -m 1024 \
+  -accel tcg -machine pc -smp "$cpus" -m 1024 "${clock[@]}" \
   -display none -monitor none -serial "file:$console" \
   -kernel "$kernel" -initrd "$work/initrd.gz" \
   -append "console=ttyS0 panic=-1 quiet loglevel=3 rdinit=/init"
