@@ -116,7 +116,7 @@ class AgentTest : public ::testing::Test {
   ~AgentTest() override { StopAgent(); }
 
   void StartAgent() {
-    agent = Spawn({HID_PATH}, env, scratch / "hid.out", scratch / "hid.log");
+    agent = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
     for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(bus.FindWindow(kAgentWindowTitle)) << ReadBytes(scratch / "hid.log");
   }
@@ -146,7 +146,7 @@ TEST_F(AgentTest, StartsConnectedMakesItsFoldersAndRunsOnce) {
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 1);
   EXPECT_TRUE(test::Exists(data + "MacroDB"));
-  const pid_t second = Spawn({HID_PATH}, env, scratch / "hid2.out", scratch / "hid2.log");
+  const pid_t second = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid2.out", scratch / "hid2.log");
   EXPECT_EQ(Wait(second), 0);
   EXPECT_TRUE(bus.FindWindow(kAgentWindowTitle));
 }
