@@ -103,8 +103,8 @@ class ProfileWriter {
     int func = 16;
     int loop_number = 1;
     int key_number = 0;
-    std::vector<std::uint8_t> key_events;
-    std::string macro_name;
+    std::vector<std::uint8_t> key_events{};
+    std::string macro_name{};
   };
   // button 1..12. False (with the reason logged by gtest) when vantixctl fails.
   bool SetButton(int button, const Button& setting) const;

@@ -149,13 +149,16 @@ std::optional<Event> EventReader::Next(milliseconds timeout) {
     if (rc == LIBEVDEV_READ_STATUS_SYNC) {
       // The kernel's buffer overflowed: report it as it came, then resync
       // the state so later reads go on.
-      const Event dropped{EV_SYN, SYN_DROPPED, 0, Clock::now()};
+      const Event dropped{EV_SYN, SYN_DROPPED, 0, Clock::now(), 0};
       input_event skip{};
       while (libevdev_next_event(dev_, LIBEVDEV_READ_FLAG_SYNC, &skip) == LIBEVDEV_READ_STATUS_SYNC) {
       }
       return dropped;
     }
-    if (rc == LIBEVDEV_READ_STATUS_SUCCESS) return Event{raw.type, raw.code, raw.value, Clock::now()};
+    if (rc == LIBEVDEV_READ_STATUS_SUCCESS) {
+      return Event{raw.type, raw.code, raw.value, Clock::now(),
+                   static_cast<std::int64_t>(raw.input_event_sec) * 1000000 + raw.input_event_usec};
+    }
     if (rc != -EAGAIN) return std::nullopt;  // the device went away
     const int wait = RemainingMs(deadline);
     pollfd p{fd_, POLLIN, 0};
@@ -193,6 +196,22 @@ std::vector<std::uint16_t> EventReader::KeysDown() const {
     if (libevdev_has_event_code(dev_, EV_KEY, code) && KeyDown(code)) down.push_back(code);
   }
   return down;
+}
+
+MiceReader::MiceReader() : fd_(::open("/dev/input/mice", O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+
+MiceReader::~MiceReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<int> MiceReader::ButtonsAfter(milliseconds quiet) {
+  std::optional<int> buttons;
+  for (;;) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0) return buttons;
+    unsigned char packet[3];  // PS/2: buttons and sign bits, dx, dy
+    while (::read(fd_, packet, sizeof packet) == static_cast<ssize_t>(sizeof packet)) buttons = packet[0] & 7;
+  }
 }
 
 std::optional<std::string> WaitForDevice(const std::string& name, milliseconds timeout) {

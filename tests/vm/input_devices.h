@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,15 @@ struct Event {
   std::uint16_t type = 0;
   std::uint16_t code = 0;
   std::int32_t value = 0;
-  Clock::time_point read_at{};  // when the reader got it, not the kernel's stamp
+  Clock::time_point read_at{};  // when the reader got it
+  std::int64_t stamp_us = 0;    // the kernel's stamp: when it was emitted
   bool operator==(const Event& other) const {
     return type == other.type && code == other.code && value == other.value;
   }
 };
 std::string Describe(const Event& event);
+// How gtest shows an event: "EV_KEY KEY_A 1".
+inline void PrintTo(const Event& event, std::ostream* out) { *out << Describe(event); }
 std::string Describe(const std::vector<Event>& events);
 
 // The twelve buttons of the Corvane II, in the order of its button numbers.
@@ -41,7 +45,7 @@ class SourceDevice {
   struct Spec {
     std::string name = "Corvane II Gaming Mouse";
     std::vector<std::uint16_t> buttons = TwelveButtons();
-    std::vector<std::uint16_t> keys;  // keyboard keys besides the buttons
+    std::vector<std::uint16_t> keys{};  // keyboard keys besides the buttons
     bool pointer = true;             // REL_X, REL_Y and the wheels
   };
   // Empty with a reason in error when the kernel refuses.
@@ -89,6 +93,25 @@ class EventReader {
   EventReader() = default;
   int fd_ = -1;
   libevdev* dev_ = nullptr;
+};
+
+// /dev/input/mice: the pointer buttons of all mice together, as the
+// kernel's mouse multiplexer reports them. It outlives any one device, so it
+// shows what a device's removal released, which no reader of the removed
+// device's own node can read any more.
+class MiceReader {
+ public:
+  MiceReader();
+  ~MiceReader();
+  MiceReader(const MiceReader&) = delete;
+  MiceReader& operator=(const MiceReader&) = delete;
+  bool IsOpen() const { return fd_ >= 0; }
+  // The buttons held (bit 0 left, 1 right, 2 middle) after the packets that
+  // come until the line is quiet; nothing when no packet came.
+  std::optional<int> ButtonsAfter(milliseconds quiet);
+
+ private:
+  int fd_ = -1;
 };
 
 // The event node of the device called name, once it exists (polled).
