@@ -1,0 +1,207 @@
+#include "agent/button_plan.h"
+
+#include <linux/input-event-codes.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "agent/function_keys.h"
+#include "assign/function_catalogue.h"
+#include "macro/macro_model.h"
+
+namespace vantix::agent {
+namespace {
+
+constexpr std::size_t kEventBytes = 3;
+constexpr std::size_t kEventSlots = kKeyEventBytes / kEventBytes;
+constexpr std::uint8_t kComboPress = 0x80;
+// Fire-key targets other than keyboard usages.
+constexpr std::uint8_t kFireLeft = 0xF0;
+constexpr std::uint8_t kFireRight = 0xF1;
+constexpr std::uint8_t kFireMiddle = 0xF2;
+// Longest fire interval taken from the text: a minute.
+constexpr std::int32_t kMaxIntervalMs = 60000;
+
+ButtonPlan Hold(std::initializer_list<std::uint16_t> keys) {
+  ButtonPlan plan;
+  plan.kind = ButtonPlan::Kind::kHold;
+  plan.press.assign(keys);
+  return plan;
+}
+
+ButtonPlan Wheel(std::uint16_t axis, int direction) {
+  ButtonPlan plan;
+  plan.kind = ButtonPlan::Kind::kWheel;
+  plan.axis = axis;
+  plan.direction = direction;
+  return plan;
+}
+
+std::uint16_t MacroButton(std::uint8_t button) {
+  switch (button) {
+    case kMacroLeftButton: return BTN_LEFT;
+    case kMacroRightButton: return BTN_RIGHT;
+    case kMacroMiddleButton: return BTN_MIDDLE;
+    default: return 0;
+  }
+}
+
+// The presses and releases stored for a combination. The count says how many
+// events there are; a damaged count reads every slot instead.
+ButtonPlan Combination(const ButtonRecord& record) {
+  ButtonPlan plan;
+  const std::size_t count = record.KeyNumber >= 1 && record.KeyNumber <= kEventSlots
+                                ? record.KeyNumber
+                                : kEventSlots;
+  for (std::size_t slot = 0; slot < count; ++slot) {
+    const std::uint8_t* event = record.KeyEvents.data() + slot * kEventBytes;
+    const std::uint16_t key = UsageToLinuxKey(event[0]);
+    if (key == 0) continue;
+    auto& list = (event[2] & kComboPress) != 0 ? plan.press : plan.release;
+    if (std::find(list.begin(), list.end(), key) == list.end()) list.push_back(key);
+  }
+  if (!plan.press.empty()) plan.kind = ButtonPlan::Kind::kHold;
+  return plan;
+}
+
+const MacroUpload* FindMacro(std::span<const MacroUpload> macros, int slot) {
+  for (const MacroUpload& macro : macros) {
+    if (macro.slot == slot) return &macro;
+  }
+  return nullptr;
+}
+
+ButtonPlan Macro(const ButtonRecord& record, std::span<const MacroUpload> macros) {
+  ButtonPlan plan;
+  const MacroUpload* macro = FindMacro(macros, record.KeyNumber);
+  if (macro == nullptr) return plan;
+  plan.steps = MacroSteps(macro->events);
+  const bool sends = std::any_of(plan.steps.begin(), plan.steps.end(), [](const MacroStep& step) {
+    return step.kind == MacroStep::Kind::kPress;
+  });
+  if (!sends) return plan;
+  plan.kind = ButtonPlan::Kind::kMacro;
+  switch (macro->loop_type) {
+    case kLoopTimes:
+      plan.loop = MacroLoop::kTimes;
+      // A count of 0 would make the button dead; it plays once.
+      plan.runs = std::max<int>(1, record.LoopNumber);
+      break;
+    case kLoopSecondMode: plan.loop = MacroLoop::kWhileHeld; break;
+    default: plan.loop = MacroLoop::kOnce; break;
+  }
+  return plan;
+}
+
+std::int32_t FireInterval(const ButtonRecord& record) {
+  std::string digits;
+  for (char16_t unit : MacroNameView(record)) {
+    if (unit < u'0' || unit > u'9') break;
+    digits.push_back(static_cast<char>(unit));
+  }
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc{}) value = digits.empty() ? 0 : kMaxIntervalMs;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, kMinIntervalMs, kMaxIntervalMs));
+}
+
+ButtonPlan Fire(const ButtonRecord& record) {
+  ButtonPlan plan;
+  const std::uint8_t target = record.KeyEvents[0];
+  switch (target) {
+    case kFireLeft: plan.fire_code = BTN_LEFT; break;
+    case kFireRight: plan.fire_code = BTN_RIGHT; break;
+    case kFireMiddle: plan.fire_code = BTN_MIDDLE; break;
+    default: plan.fire_code = UsageToLinuxKey(target); break;
+  }
+  if (plan.fire_code == 0) return plan;
+  plan.kind = ButtonPlan::Kind::kFire;
+  plan.shots = record.LoopNumber;
+  plan.interval_ms = FireInterval(record);
+  return plan;
+}
+
+ButtonPlan Dpi(int function) {
+  ButtonPlan plan;
+  plan.kind = ButtonPlan::Kind::kDpi;
+  plan.dpi_function = function;
+  return plan;
+}
+
+// The plan by function code; kNothing where the function gives nothing to
+// send, which the caller may turn into a pass-through.
+ButtonPlan PlanFunction(const ButtonRecord& record, std::span<const MacroUpload> macros,
+                        bool& pass_through) {
+  pass_through = true;
+  const int code = record.ButtonFunc;
+  switch (code) {
+    case kPrimaryClickFunction: return Hold({BTN_LEFT});
+    case fn::kRight: return Hold({BTN_RIGHT});
+    case fn::kMiddle: return Hold({BTN_MIDDLE});
+    case fn::kForward: return Hold({BTN_EXTRA});
+    case fn::kBack: return Hold({BTN_SIDE});
+    case kSingleKeyFunction: {
+      const std::uint16_t key = UsageToLinuxKey(record.KeyEvents[0]);
+      return key != 0 ? Hold({key}) : ButtonPlan{};
+    }
+    case kKeyCombinationFunction: return Combination(record);
+    case kMacroFunction: return Macro(record, macros);
+    case kFireKeyFunction: return Fire(record);
+    case fn::kDoubleClick: {
+      ButtonPlan plan;
+      plan.kind = ButtonPlan::Kind::kDoubleClick;
+      return plan;
+    }
+    case fn::kWheelUp:
+    case fn::kScrollUp: return Wheel(REL_WHEEL, 1);
+    case fn::kWheelDown:
+    case fn::kScrollDown: return Wheel(REL_WHEEL, -1);
+    case fn::kTiltLeft: return Wheel(REL_HWHEEL, -1);
+    case fn::kTiltRight: return Wheel(REL_HWHEEL, 1);
+    case fn::kDpiUp:
+    case fn::kDpiDown:
+    case fn::kDpiCycle: return Dpi(code);
+    case fn::kScrollClick: return Hold({BTN_MIDDLE});
+    // Chosen on purpose: nothing, and the report rate belongs to the
+    // mouse's firmware, which the input layer cannot reach.
+    case fn::kNothing:
+    case fn::kRateUp:
+    case fn::kRateDown: pass_through = false; return {};
+    default: break;
+  }
+  const std::span<const std::uint16_t> keys = FunctionKeys(code);
+  if (keys.empty()) return {};  // no function of the catalogue: keep the button
+  ButtonPlan plan;
+  plan.kind = ButtonPlan::Kind::kHold;
+  plan.press.assign(keys.begin(), keys.end());
+  return plan;
+}
+
+}  // namespace
+
+std::vector<MacroStep> MacroSteps(std::span<const std::uint8_t> bytes) {
+  std::vector<MacroStep> steps;
+  for (std::size_t at = 0; at + kEventBytes <= bytes.size(); at += kEventBytes) {
+    const MacroEvent event{bytes[at], bytes[at + 1], bytes[at + 2]};
+    if (event.IsDelay()) {
+      if (event.DelayMs() > 0) steps.push_back({MacroStep::Kind::kDelay, 0, event.DelayMs()});
+      continue;
+    }
+    std::uint16_t code = 0;
+    if (event.IsKey()) code = UsageToLinuxKey(event.code);
+    if (event.IsMouseButton()) code = MacroButton(event.code);
+    if (code == 0) continue;
+    steps.push_back({event.IsPress() ? MacroStep::Kind::kPress : MacroStep::Kind::kRelease, code, 0});
+  }
+  return steps;
+}
+
+ButtonPlan PlanButton(const ButtonRecord& record, std::span<const MacroUpload> macros,
+                      std::uint16_t source_code) {
+  bool pass_through = true;
+  ButtonPlan plan = PlanFunction(record, macros, pass_through);
+  if (plan.kind == ButtonPlan::Kind::kNothing && pass_through) return Hold({source_code});
+  return plan;
+}
+
+}  // namespace vantix::agent
