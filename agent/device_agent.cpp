@@ -86,10 +86,8 @@ void DeviceAgent::MouseChanged() {
     log_("serving " + state.served_path + " (" + state.served_name + ")" +
          (status.ok() ? ", profile " + std::to_string(current + 1) + " applied"
                       : ", profiles not applied: " + status.reason()));
-  } else {
-    const std::string reason = mouse_.State().reason;
-    log_("no mouse served" + (reason.empty() ? std::string() : ": " + reason));
   }
+  // A backend says itself why it serves none.
   ConnectionMayHaveChanged();
 }
 

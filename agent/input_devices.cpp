@@ -50,6 +50,10 @@ std::string Described(const std::string& path, const std::string& name) {
   return name.empty() ? path : path + " (" + name + ")";
 }
 
+std::string Access(int error) {
+  return error == EACCES || error == EPERM ? "no read access to " : "cannot open ";
+}
+
 }  // namespace
 
 std::string PrintableName(const std::string& name) {
@@ -103,7 +107,10 @@ InputScan ScanInputDevices(const std::string& folder) {
     const std::string path = folder + "/" + node;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      scan.unreadable.push_back({path, SysfsName(node), errno});
+      // A node that went between listing and opening is no concern.
+      if (errno != ENOENT && errno != ENODEV && errno != ENXIO) {
+        scan.unreadable.push_back({path, SysfsName(node), errno});
+      }
       continue;
     }
     libevdev* device = nullptr;
@@ -116,6 +123,16 @@ InputScan ScanInputDevices(const std::string& folder) {
   return scan;
 }
 
+bool ChoiceNames(const DeviceChoice& choice, const InputDeviceInfo& device) {
+  switch (choice.kind) {
+    case DeviceChoice::Kind::kPath: return device.path == choice.value || device.path == RealPath(choice.value);
+    case DeviceChoice::Kind::kName: return device.name == choice.value;
+    case DeviceChoice::Kind::kAutomatic:
+    case DeviceChoice::Kind::kNone: return false;
+  }
+  return false;
+}
+
 std::optional<std::size_t> ChooseDevice(const std::vector<InputDeviceInfo>& devices,
                                         const DeviceChoice& choice) {
   const auto find = [&](const auto& match) -> std::optional<std::size_t> {
@@ -124,23 +141,8 @@ std::optional<std::size_t> ChooseDevice(const std::vector<InputDeviceInfo>& devi
     }
     return std::nullopt;
   };
-  switch (choice.kind) {
-    case DeviceChoice::Kind::kNone:
-      return std::nullopt;
-    case DeviceChoice::Kind::kPath: {
-      // A stable link (/dev/input/by-id/...) names the same node.
-      const std::string wanted = RealPath(choice.value);
-      if (auto i = find([&](const InputDeviceInfo& d) { return d.path == wanted || d.path == choice.value; })) {
-        return i;
-      }
-      break;
-    }
-    case DeviceChoice::Kind::kName:
-      if (auto i = find([&](const InputDeviceInfo& d) { return d.name == choice.value; })) return i;
-      break;
-    case DeviceChoice::Kind::kAutomatic:
-      break;
-  }
+  if (choice.kind == DeviceChoice::Kind::kNone) return std::nullopt;
+  if (auto i = find([&](const InputDeviceInfo& d) { return ChoiceNames(choice, d); })) return i;
   return find([](const InputDeviceInfo& d) { return d.name == kServedMouseName; });
 }
 
@@ -149,24 +151,25 @@ std::string WhyNoneServed(const InputScan& scan, const DeviceChoice& choice) {
   for (const UnreadableNode& node : scan.unreadable) {
     const bool chosen_path = choice.kind == DeviceChoice::Kind::kPath && RealPath(choice.value) == node.path;
     if (chosen_path || Wanted(node.name, choice)) {
-      return "no read access to " + Described(node.path, node.name) + ": " + std::strerror(node.error);
+      return Access(node.error) + Described(node.path, node.name) + ": " + std::strerror(node.error);
     }
   }
   for (const InputDeviceInfo& device : scan.devices) {
-    const bool chosen = (choice.kind == DeviceChoice::Kind::kPath && device.path == RealPath(choice.value)) ||
-                        (choice.kind == DeviceChoice::Kind::kName && device.name == choice.value);
-    if (chosen && !Servable(device)) {
+    if (ChoiceNames(choice, device) && !Servable(device)) {
       return Described(device.path, device.name) + " is not a mouse the agent may serve";
     }
   }
   std::string wanted = "no " + std::string(kServedMouseName) + " is plugged in";
   if (choice.kind == DeviceChoice::Kind::kPath) wanted = choice.value + " is not there and " + wanted;
-  if (choice.kind == DeviceChoice::Kind::kName) wanted = "no device named \"" + choice.value + "\" and " + wanted;
+  if (choice.kind == DeviceChoice::Kind::kName && choice.value != kServedMouseName) {
+    wanted = "no device named \"" + choice.value + "\" and " + wanted;
+  }
   if (scan.unreadable.empty()) return wanted;
   // The mouse may be among the nodes we cannot read.
   std::string nodes;
   for (const UnreadableNode& node : scan.unreadable) nodes += (nodes.empty() ? "" : ", ") + NodeName(node.path);
-  return wanted + " (no read access to " + nodes + ": " + std::strerror(scan.unreadable.front().error) + ")";
+  return wanted + " (" + Access(scan.unreadable.front().error) + nodes + ": " +
+         std::strerror(scan.unreadable.front().error) + ")";
 }
 
 }  // namespace vantix::agent

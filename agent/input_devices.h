@@ -42,6 +42,10 @@ InputDeviceInfo DescribeDevice(const std::string& path, const libevdev* device);
 // Every eventN node of folder, in the order of N.
 InputScan ScanInputDevices(const std::string& folder = "/dev/input");
 
+// Whether the user's choice names the device: its node (also through a link
+// such as /dev/input/by-id/...) or its name.
+bool ChoiceNames(const DeviceChoice& choice, const InputDeviceInfo& device);
+
 // The device to serve: the user's choice when present and servable, else the
 // mouse of the product when present; nothing for "none" or when neither is
 // there.

@@ -76,17 +76,20 @@ void PointerMotion::Configure(const PointerSettings& settings) {
 }
 
 void PointerMotion::Add(std::uint16_t code, std::int32_t value) {
+  // Kept within 32 bits however long a report is, so the fixed point below
+  // cannot overflow.
+  const auto add = [value](std::int64_t& sum) { sum = Clamp32(sum + value); };
   switch (code) {
-    case REL_X: dx_ += value; break;
-    case REL_Y: dy_ += value; break;
-    case REL_WHEEL: wheel_ += value; break;
-    case REL_HWHEEL: hwheel_ += value; break;
+    case REL_X: add(dx_); break;
+    case REL_Y: add(dy_); break;
+    case REL_WHEEL: add(wheel_); break;
+    case REL_HWHEEL: add(hwheel_); break;
     case REL_WHEEL_HI_RES:
-      wheel_hires_ += value;
+      add(wheel_hires_);
       has_wheel_hires_ = true;
       break;
     case REL_HWHEEL_HI_RES:
-      hwheel_hires_ += value;
+      add(hwheel_hires_);
       has_hwheel_hires_ = true;
       break;
     default: return;  // axes the virtual device does not have

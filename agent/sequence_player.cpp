@@ -46,6 +46,8 @@ void SequencePlayer::Released(int button, Millis now, KeyLedger& keys, std::vect
     // Tapping while held stops at once between taps; a tap under way ends
     // with its release.
     if (!run.macro && run.while_held && run.pressed.empty()) run.done = true;
+    // A repeat not yet begun is not played.
+    if (run.macro && run.between_runs) run.done = true;
     Advance(run, now, keys, out);
   }
   Sweep();
@@ -79,6 +81,7 @@ void SequencePlayer::Advance(Run& run, Millis now, KeyLedger& keys, std::vector<
 
 void SequencePlayer::AdvanceMacro(Run& run, Millis now, KeyLedger& keys, std::vector<InputEvent>& out) {
   while (!run.done && run.due <= now) {
+    run.between_runs = false;
     if (run.next == run.steps.size()) {
       EndMacroRun(run, keys, out);
       continue;
@@ -119,6 +122,7 @@ void SequencePlayer::EndMacroRun(Run& run, KeyLedger& keys, std::vector<InputEve
   run.due = std::max(run.due, run.run_start + kMinIntervalMs);
   run.run_start = run.due;
   run.next = 0;
+  run.between_runs = run.loop == MacroLoop::kWhileHeld;
 }
 
 void SequencePlayer::AdvanceFire(Run& run, Millis now, KeyLedger& keys, std::vector<InputEvent>& out) {

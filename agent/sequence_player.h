@@ -40,6 +40,7 @@ class SequencePlayer {
     MacroLoop loop = MacroLoop::kOnce;
     int runs_left = 1;
     Millis run_start = 0;
+    bool between_runs = false;  // a repeat while held waits for its start
     // Fire key.
     std::uint16_t fire_code = 0;
     int shots_left = 0;  // counts down; unused while tapping as long as held
