@@ -137,7 +137,6 @@ int main(int argc, char** argv) {
         bus.PostMessage(vantix::kMainWindowTitle, message, w, l);
       },
       Log, config_path);
-  agent.Start();
 
   // What vantixctl agent status and device list show: the device served or
   // why there is none.
@@ -151,9 +150,18 @@ int main(int argc, char** argv) {
     }
     published = state;
   };
+  // Published before anything is announced, so that whoever hears the
+  // announcement finds the state that goes with it.
   publish();
+  agent.Start();
 
-  const auto handler = [&agent](const vantix::WindowMessage& m) { return agent.Handle(m); };
+  // A sender that waits for the answer (vantixctl agent device use) finds the
+  // new state once it has it.
+  const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
+    const std::int64_t result = agent.Handle(m);
+    publish();
+    return result;
+  };
   std::vector<pollfd> fds;
   while (!agent.StopRequested()) {
     fds.assign({{signal_fd, POLLIN, 0}, {endpoint->Fd(), POLLIN, 0}});
@@ -163,11 +171,11 @@ int main(int argc, char** argv) {
     // The mouse first: its events are the ones someone waits for.
     if (kernel) kernel->Dispatch(std::vector<pollfd>(fds.begin() + 2, fds.end()));
     if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
-    agent.Flush();
     publish();
+    agent.Flush();
   }
-  agent.Stop();
   ::unlink(state_path.c_str());
+  agent.Stop();
   Log("stopped");
   return 0;
 }
