@@ -53,7 +53,7 @@ TEST_F(AgentServing, GrabsTheMouseAndAnnouncesTheConnection) {
   EXPECT_NE(status.out.find("device: connected"), std::string::npos) << status.out;
 }
 
-TEST_F(AgentServing, DISABLED_MouseThatComesBackIsServedWithItsProfileWithoutApply) {
+TEST_F(AgentServing, MouseThatComesBackIsServedWithItsProfileWithoutApply) {
   AssignKeyA();
   source.reset();
   ASSERT_TRUE(session->Window().TakeStatus(kArrive)) << "no 0x4DD on unplug" << Log();
@@ -69,7 +69,7 @@ TEST_F(AgentServing, DISABLED_MouseThatComesBackIsServedWithItsProfileWithoutApp
   EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 1}, {EV_KEY, KEY_A, 0}})) << Log();
 }
 
-TEST_F(AgentServing, DISABLED_UseNoneGivesTheMouseBackAtOnceAndUseServesItAgain) {
+TEST_F(AgentServing, UseNoneGivesTheMouseBackAtOnceAndUseServesItAgain) {
   AssignKeyA();
   Press(4);
   EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 1}}));
