@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
     if (::poll(fds.data(), fds.size(), -1) < 0) continue;
     if ((fds[0].revents & POLLIN) != 0) break;
     // The mouse first: its events are the ones someone waits for.
-    if (kernel) kernel->Dispatch(std::vector<pollfd>(fds.begin() + 2, fds.end()));
+    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2));
     if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
     publish();
     agent.Flush();
