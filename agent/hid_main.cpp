@@ -16,12 +16,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <vector>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "agent/device_agent.h"
 #include "agent/kernel_mouse.h"
@@ -122,6 +124,12 @@ int main(int argc, char** argv) {
   const std::optional<std::string> config_path = vantix::AgentConfigPath();
   const vantix::AgentConfig config =
       config_path ? vantix::ReadAgentConfig(*config_path) : vantix::AgentConfig{};
+  // The environment stands in for the option where the agent is started by
+  // another program (the window's tests on a machine with uinput).
+  if (const char* chosen = std::getenv("VANTIX_AGENT_BACKEND"); !backend && chosen != nullptr) {
+    if (std::string_view(chosen) == "kernel") backend = Backend::kKernel;
+    if (std::string_view(chosen) == "simulated") backend = Backend::kSimulated;
+  }
   if (!backend) backend = DefaultBackend();
   Log(std::string("running with the ") + (*backend == Backend::kKernel ? "kernel" : "simulated") +
       " backend; data folder " + folders.DataFolder);
