@@ -40,6 +40,7 @@ void DeviceAgent::Start() {
     log_("saved profiles not applied: " + status.reason());
   }
   stored_connected_ = mouse_.Connected();
+  if (stored_connected_ && !mouse_.State().served_path.empty()) LogServing(Status::Ok(), current);
   WriteConnectionState();
   post_(WM_AGENT_STATUS, 0, 0);
 }
@@ -82,13 +83,17 @@ void DeviceAgent::MouseChanged() {
   if (mouse_.Connected()) {
     int current = 0;
     const Status status = ApplySavedFiles(current);
-    const AgentState state = mouse_.State();
-    log_("serving " + state.served_path + " (" + state.served_name + ")" +
-         (status.ok() ? ", profile " + std::to_string(current + 1) + " applied"
-                      : ", profiles not applied: " + status.reason()));
+    LogServing(status, current);
   }
   // A backend says itself why it serves none.
   ConnectionMayHaveChanged();
+}
+
+void DeviceAgent::LogServing(const Status& applied, int current_profile) {
+  const AgentState state = mouse_.State();
+  log_("serving " + state.served_path + " (" + state.served_name + ")" +
+       (applied.ok() ? ", profile " + std::to_string(current_profile + 1) + " applied"
+                     : ", profiles not applied: " + applied.reason()));
 }
 
 void DeviceAgent::DeviceEvent(std::int64_t kind, std::int64_t value) {

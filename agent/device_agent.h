@@ -51,6 +51,7 @@ class DeviceAgent final : public MouseBackend::Listener {
   // Profiles and every macro from the files, as at Apply.
   Status ApplySavedFiles(int& current_profile);
   void SetSimulatedConnection(bool connected);
+  void LogServing(const Status& applied, int current_profile);
   // Stores and announces Connected() when it differs from what was stored.
   void ConnectionMayHaveChanged();
   void WriteConnectionState();

@@ -16,12 +16,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <vector>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "agent/device_agent.h"
 #include "agent/kernel_mouse.h"
@@ -122,6 +124,12 @@ int main(int argc, char** argv) {
   const std::optional<std::string> config_path = vantix::AgentConfigPath();
   const vantix::AgentConfig config =
       config_path ? vantix::ReadAgentConfig(*config_path) : vantix::AgentConfig{};
+  // The environment stands in for the option where the agent is started by
+  // another program (the window's tests on a machine with uinput).
+  if (const char* chosen = std::getenv("VANTIX_AGENT_BACKEND"); !backend && chosen != nullptr) {
+    if (std::string_view(chosen) == "kernel") backend = Backend::kKernel;
+    if (std::string_view(chosen) == "simulated") backend = Backend::kSimulated;
+  }
   if (!backend) backend = DefaultBackend();
   Log(std::string("running with the ") + (*backend == Backend::kKernel ? "kernel" : "simulated") +
       " backend; data folder " + folders.DataFolder);
@@ -137,7 +145,6 @@ int main(int argc, char** argv) {
         bus.PostMessage(vantix::kMainWindowTitle, message, w, l);
       },
       Log, config_path);
-  agent.Start();
 
   // What vantixctl agent status and device list show: the device served or
   // why there is none.
@@ -151,9 +158,18 @@ int main(int argc, char** argv) {
     }
     published = state;
   };
+  // Published before anything is announced, so that whoever hears the
+  // announcement finds the state that goes with it.
   publish();
+  agent.Start();
 
-  const auto handler = [&agent](const vantix::WindowMessage& m) { return agent.Handle(m); };
+  // A sender that waits for the answer (vantixctl agent device use) finds the
+  // new state once it has it.
+  const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
+    const std::int64_t result = agent.Handle(m);
+    publish();
+    return result;
+  };
   std::vector<pollfd> fds;
   while (!agent.StopRequested()) {
     fds.assign({{signal_fd, POLLIN, 0}, {endpoint->Fd(), POLLIN, 0}});
@@ -161,13 +177,13 @@ int main(int argc, char** argv) {
     if (::poll(fds.data(), fds.size(), -1) < 0) continue;
     if ((fds[0].revents & POLLIN) != 0) break;
     // The mouse first: its events are the ones someone waits for.
-    if (kernel) kernel->Dispatch(std::vector<pollfd>(fds.begin() + 2, fds.end()));
+    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2));
     if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
-    agent.Flush();
     publish();
+    agent.Flush();
   }
-  agent.Stop();
   ::unlink(state_path.c_str());
+  agent.Stop();
   Log("stopped");
   return 0;
 }

@@ -28,11 +28,21 @@ std::string NodeName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string SysfsName(const std::string& node) {
-  std::ifstream in("/sys/class/input/" + node + "/device/name");
-  std::string name;
-  std::getline(in, name);
-  return PrintableName(name);
+std::optional<std::string> SysfsLine(const std::string& node, const std::string& file) {
+  std::ifstream in("/sys/class/input/" + node + "/device/" + file);
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;
+  return line;
+}
+
+UnreadableNode Unreadable(const std::string& path, const std::string& node, int error) {
+  UnreadableNode unreadable{path, PrintableName(SysfsLine(node, "name").value_or("")), error, std::nullopt};
+  const auto rel = SysfsLine(node, "capabilities/rel");
+  const auto key = SysfsLine(node, "capabilities/key");
+  if (rel && key) {
+    unreadable.pointing = CapabilityBit(*rel, REL_X) && CapabilityBit(*rel, REL_Y) && CapabilityBit(*key, BTN_LEFT);
+  }
+  return unreadable;
 }
 
 bool Wanted(const std::string& name, const DeviceChoice& choice) {
@@ -62,6 +72,27 @@ std::string PrintableName(const std::string& name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
   return out;
+}
+
+bool CapabilityBit(const std::string& bitmap, unsigned bit) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < bitmap.size()) {
+    const std::size_t start = bitmap.find_first_not_of(' ', at);
+    if (start == std::string::npos) break;
+    const std::size_t end = bitmap.find(' ', start);
+    words.push_back(bitmap.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    at = end == std::string::npos ? bitmap.size() : end;
+  }
+  constexpr unsigned kWordBits = sizeof(long) * 8;
+  const std::size_t index = bit / kWordBits;
+  if (index >= words.size()) return false;
+  const std::string& word = words[words.size() - 1 - index];
+  if (word.empty() || word.size() > kWordBits / 4 || word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return false;
+  }
+  const unsigned long value = std::strtoul(word.c_str(), nullptr, 16);
+  return ((value >> (bit % kWordBits)) & 1UL) != 0;
 }
 
 bool EventNodeLess(const std::string& a, const std::string& b) {
@@ -109,7 +140,7 @@ InputScan ScanInputDevices(const std::string& folder) {
     if (fd < 0) {
       // A node that went between listing and opening is no concern.
       if (errno != ENOENT && errno != ENODEV && errno != ENXIO) {
-        scan.unreadable.push_back({path, SysfsName(node), errno});
+        scan.unreadable.push_back(Unreadable(path, node, errno));
       }
       continue;
     }
@@ -164,12 +195,17 @@ std::string WhyNoneServed(const InputScan& scan, const DeviceChoice& choice) {
   if (choice.kind == DeviceChoice::Kind::kName && choice.value != kServedMouseName) {
     wanted = "no device named \"" + choice.value + "\" and " + wanted;
   }
-  if (scan.unreadable.empty()) return wanted;
-  // The mouse may be among the nodes we cannot read.
+  // The mouse may be among the nodes we cannot read, unless sysfs tells
+  // they are no mice.
   std::string nodes;
-  for (const UnreadableNode& node : scan.unreadable) nodes += (nodes.empty() ? "" : ", ") + NodeName(node.path);
-  return wanted + " (" + Access(scan.unreadable.front().error) + nodes + ": " +
-         std::strerror(scan.unreadable.front().error) + ")";
+  int error = 0;
+  for (const UnreadableNode& node : scan.unreadable) {
+    if (node.pointing == false) continue;
+    nodes += (nodes.empty() ? "" : ", ") + NodeName(node.path);
+    error = node.error;
+  }
+  if (nodes.empty()) return wanted;
+  return wanted + " (" + Access(error) + nodes + ": " + std::strerror(error) + ")";
 }
 
 }  // namespace vantix::agent

@@ -21,12 +21,18 @@ struct InputDeviceInfo {
   bool operator==(const InputDeviceInfo&) const = default;
 };
 
-// A node the caller may not open, with its name where sysfs tells it.
+// A node the caller may not open, with what sysfs tells of it (nothing
+// without sysfs).
 struct UnreadableNode {
   std::string path;
   std::string name;
   int error = 0;  // errno of the open
+  std::optional<bool> pointing;
 };
+
+// Whether bit is set in a sysfs capability bitmap ("10 3": hexadecimal
+// words, the most significant first, each as wide as a long).
+bool CapabilityBit(const std::string& bitmap, unsigned bit);
 
 struct InputScan {
   std::vector<InputDeviceInfo> devices;  // every device opened, in node order

@@ -69,7 +69,7 @@ void KernelMouse::AppendPollFds(std::vector<pollfd>& fds) const {
   if (timer_fd_ >= 0) fds.push_back({timer_fd_, POLLIN, 0});
 }
 
-void KernelMouse::Dispatch(const std::vector<pollfd>& fds) {
+void KernelMouse::Dispatch(std::span<const pollfd> fds) {
   const std::string before = served_.path;
   for (const pollfd& p : fds) {
     if (p.revents == 0) continue;
@@ -221,6 +221,8 @@ void KernelMouse::ReadWatch() {
 void KernelMouse::OnTimer() {
   std::uint64_t expirations = 0;
   std::ignore = ::read(timer_fd_, &expirations, sizeof expirations);
+  // The timer has fired and is disarmed now.
+  armed_.reset();
   mapper_.Tick(NowMs(), out_);
   Flush();
 }
@@ -240,8 +242,12 @@ void KernelMouse::Flush() {
 
 void KernelMouse::ArmTimer() {
   if (timer_fd_ < 0) return;
+  // Most events leave the deadline as it was: no system call for them.
+  const std::optional<Millis> next = mapper_.NextDeadline();
+  if (next == armed_) return;
+  armed_ = next;
   itimerspec spec{};
-  if (const std::optional<Millis> deadline = mapper_.NextDeadline()) {
+  if (const std::optional<Millis> deadline = next) {
     // An absolute time of zero would disarm the timer instead.
     const Millis at = std::max<Millis>(*deadline, 1);
     spec.it_value.tv_sec = at / 1000;

@@ -11,6 +11,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,7 @@ class KernelMouse final : public MouseBackend {
   // The descriptors for the agent's poll loop, and the work when they are
   // ready (each pollfd as poll returned it).
   void AppendPollFds(std::vector<pollfd>& fds) const;
-  void Dispatch(const std::vector<pollfd>& fds);
+  void Dispatch(std::span<const pollfd> fds);
 
   bool Connected() const override { return source_ != nullptr; }
   AgentState State() const override;
@@ -83,6 +85,7 @@ class KernelMouse final : public MouseBackend {
   int watch_fd_ = -1;
   int input_watch_ = -1;
   int timer_fd_ = -1;
+  std::optional<Millis> armed_;  // what the timer is set to
   InputMapper mapper_;
   SettingsBlock settings_{};
   bool have_settings_ = false;

@@ -37,7 +37,10 @@ int List() {
     if (!state.served_path.empty() && device.path == state.served_path) std::cout << "\tserved";
     std::cout << '\n';
   }
+  // Keyboards and buttons are commonly closed to users: only say so for
+  // nodes that may be a mouse.
   for (const agent::UnreadableNode& node : scan.unreadable) {
+    if (node.pointing == false) continue;
     std::cerr << "vantixctl: cannot read " << node.path << (node.name.empty() ? "" : " (" + node.name + ")")
               << ": " << std::strerror(node.error) << '\n';
   }

@@ -151,10 +151,10 @@ TEST(WhyNoneServedTest, NamesTheNodeAndTheCause) {
   EXPECT_EQ(WhyNoneServed(scan, {Kind::kName, "Other"}),
             "no device named \"Other\" and no Corvane II Gaming Mouse is plugged in");
 
-  scan.unreadable.push_back({"/dev/input/event3", "", EACCES});
+  scan.unreadable.push_back({"/dev/input/event3", "", EACCES, std::nullopt});
   EXPECT_EQ(WhyNoneServed(scan, {}),
             "no Corvane II Gaming Mouse is plugged in (no read access to event3: Permission denied)");
-  scan.unreadable.push_back({"/dev/input/event5", "Corvane II Gaming Mouse", EACCES});
+  scan.unreadable.push_back({"/dev/input/event5", "Corvane II Gaming Mouse", EACCES, true});
   EXPECT_EQ(WhyNoneServed(scan, {}),
             "no read access to /dev/input/event5 (Corvane II Gaming Mouse): Permission denied");
 
@@ -162,6 +162,31 @@ TEST(WhyNoneServedTest, NamesTheNodeAndTheCause) {
   keyboard.devices.push_back(Mouse("/dev/input/event1", "AT keyboard", false));
   EXPECT_EQ(WhyNoneServed(keyboard, {Kind::kPath, "/dev/input/event1"}),
             "/dev/input/event1 (AT keyboard) is not a mouse the agent may serve");
+}
+
+TEST(WhyNoneServedTest, NodesSysfsKnowsAsNoMiceAreNoExcuse) {
+  InputScan scan;
+  scan.unreadable.push_back({"/dev/input/event0", "Power Button", EACCES, false});
+  EXPECT_EQ(WhyNoneServed(scan, {}), "no Corvane II Gaming Mouse is plugged in");
+  scan.unreadable.push_back({"/dev/input/event6", "Some Mouse", EACCES, true});
+  EXPECT_EQ(WhyNoneServed(scan, {}),
+            "no Corvane II Gaming Mouse is plugged in (no read access to event6: Permission denied)");
+}
+
+TEST(CapabilityBitTest, ReadsSysfsBitmaps) {
+  const struct {
+    const char* bitmap;
+    unsigned bit;
+    bool set;
+  } cases[] = {
+      {"3", REL_X, true},     {"3", REL_Y, true},   {"1", REL_Y, false},   {"1943", REL_WHEEL, true},
+      {"", REL_X, false},     {"zz", REL_X, false}, {"0", REL_X, false},
+      // key bitmaps: BTN_LEFT is bit 272 = 16 of the fifth word from the end.
+      {"70000 0 0 0 0", BTN_LEFT, true},         {"10000 0 0 0 0", BTN_LEFT, true},
+      {"20000 0 0 0 0", BTN_LEFT, false},        {"1 0 0 0", BTN_LEFT, false},
+      {"ffffffffffffffffff 0 0 0 0", BTN_LEFT, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CapabilityBit(c.bitmap, c.bit), c.set) << c.bitmap << " bit " << c.bit;
 }
 
 TEST(ScanTest, AFolderWithoutDevicesGivesNothing) {
