@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/ratio_report.h"
@@ -100,7 +101,14 @@ void BM_AgentMotionLatency(benchmark::State& state) {
     state.SkipWithError(("hid did not start: " + session.AgentLog()).c_str());
     return;
   }
-  if (const auto out = OpenOutput(state, "Vantix virtual mouse")) Measure(state, *source, *out);
+  // The virtual mouse comes first, the grab of the source just after it.
+  const auto deadline = Clock::now() + 30s;
+  while (session.Setting() != 1 && Clock::now() < deadline) std::this_thread::sleep_for(10ms);
+  if (session.Setting() != 1) {
+    state.SkipWithError("the agent did not serve the mouse");
+  } else if (const auto out = OpenOutput(state, "Vantix virtual mouse")) {
+    Measure(state, *source, *out);
+  }
   session.StopAgent(SIGTERM);
 }
 

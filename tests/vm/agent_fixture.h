@@ -19,6 +19,10 @@ inline constexpr milliseconds kAppear{20000};
 inline constexpr milliseconds kArrive{5000};
 // How long nothing must come before a test concludes nothing will.
 inline constexpr milliseconds kQuiet{400};
+// After the events a test waits for: how long it looks for more.
+inline constexpr milliseconds kSettle{150};
+
+using Events = std::vector<Event>;
 
 class AgentFixture : public ::testing::Test {
  protected:
@@ -33,12 +37,23 @@ class AgentFixture : public ::testing::Test {
   // vantixctl apply, then the agent's "apply done".
   void Apply();
   // The virtual device's events, without SYN_REPORT, until it is quiet.
-  std::vector<Event> Out(milliseconds quiet = kQuiet) { return WithoutSyn(virtual_mouse->Drain(quiet)); }
+  Events Out(milliseconds quiet = kQuiet) { return WithoutSyn(virtual_mouse->Drain(quiet)); }
+  // The next count events (waiting up to kArrive for them, however late
+  // they are), then any more that follow within kSettle.
+  Events OutCount(std::size_t count);
+  // The virtual device sends exactly expected (for nothing: within kQuiet).
+  ::testing::AssertionResult OutIs(const Events& expected);
   // Events through the one equal to last.
   std::vector<Event> OutThrough(const Event& last, milliseconds timeout = kArrive) {
     return WithoutSyn(virtual_mouse->ReadThrough(last, timeout));
   }
   void StartAgent();
+  // The agent's connection state reaches value within kArrive.
+  bool WaitForSetting(int value);
+  // The mouse goes away: connection state 0, announced with 0x4DD.
+  void Unplug();
+  // A mouse comes: served (state 1, announced) when servable.
+  void PlugIn(const SourceDevice::Spec& spec = {}, bool servable = true);
   void OpenVirtualMouse();
   std::string Log() { return "\nagent's log:\n" + session->AgentLog(); }
 

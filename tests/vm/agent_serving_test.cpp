@@ -23,11 +23,6 @@ class AgentServing : public AgentFixture {
     ASSERT_TRUE(profile->SetButton(4, {.func = 6, .key_events = {0x04}}));
     Apply();
   }
-  void ExpectSetting(int value) {
-    const auto deadline = Clock::now() + kArrive;
-    while (session->Setting() != value && Clock::now() < deadline) std::this_thread::sleep_for(milliseconds(20));
-    EXPECT_EQ(session->Setting(), value) << Log();
-  }
   // The source's events reach other programs again.
   void ExpectSourceReleased() {
     const auto other = OtherReader();
@@ -40,13 +35,13 @@ class AgentServing : public AgentFixture {
 
 TEST_F(AgentServing, GrabsTheMouseAndAnnouncesTheConnection) {
   ASSERT_TRUE(session->Window().TakeStatus(kArrive)) << "no 0x4DD" << Log();
-  ExpectSetting(1);
+  EXPECT_EQ(session->Setting(), 1);
   const auto other = OtherReader();
   ASSERT_TRUE(other);
 
   Press(1);
   Release(1);
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, BTN_LEFT, 1}, {EV_KEY, BTN_LEFT, 0}})) << Log();
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, BTN_LEFT, 1}, {EV_KEY, BTN_LEFT, 0}})) << Log();
   EXPECT_TRUE(other->Drain(kQuiet).empty()) << "another program saw the grabbed mouse";
 
   const CommandResult status = session->Ctl({"agent", "status"});
@@ -55,40 +50,33 @@ TEST_F(AgentServing, GrabsTheMouseAndAnnouncesTheConnection) {
 
 TEST_F(AgentServing, MouseThatComesBackIsServedWithItsProfileWithoutApply) {
   AssignKeyA();
-  source.reset();
-  ASSERT_TRUE(session->Window().TakeStatus(kArrive)) << "no 0x4DD on unplug" << Log();
-  ExpectSetting(0);
-
-  std::string error;
-  source = SourceDevice::Create({}, error);
-  ASSERT_TRUE(source) << error;
-  ASSERT_TRUE(session->Window().TakeStatus(kArrive)) << "no 0x4DD on re-plug" << Log();
-  ExpectSetting(1);
+  ASSERT_NO_FATAL_FAILURE(Unplug());
+  ASSERT_NO_FATAL_FAILURE(PlugIn());
   Press(4);
   Release(4);
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 1}, {EV_KEY, KEY_A, 0}})) << Log();
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, KEY_A, 1}, {EV_KEY, KEY_A, 0}})) << Log();
 }
 
 TEST_F(AgentServing, UseNoneGivesTheMouseBackAtOnceAndUseServesItAgain) {
   AssignKeyA();
   Press(4);
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 1}}));
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, KEY_A, 1}}));
 
   session->Window().Clear();
   const CommandResult none = session->Ctl({"agent", "device", "use", "none"});
   ASSERT_EQ(none.status, 0) << none.err;
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 0}})) << "a key stayed down" << Log();
-  ExpectSetting(0);
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, KEY_A, 0}})) << "a key stayed down" << Log();
+  EXPECT_TRUE(WaitForSetting(0)) << Log();
   EXPECT_TRUE(session->Window().TakeStatus(kArrive)) << "no 0x4DD after use none";
   Release(4);
   ExpectSourceReleased();
 
   const CommandResult use = session->Ctl({"agent", "device", "use", "Corvane II Gaming Mouse"});
   ASSERT_EQ(use.status, 0) << use.err;
-  ExpectSetting(1);
+  ASSERT_TRUE(WaitForSetting(1)) << Log();
   Press(4);
   Release(4);
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, KEY_A, 1}, {EV_KEY, KEY_A, 0}})) << Log();
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, KEY_A, 1}, {EV_KEY, KEY_A, 0}})) << Log();
 }
 
 // However the agent ends, the mouse works again and nothing stays pressed:
@@ -109,7 +97,7 @@ TEST_P(AgentEnd, ReleasesHeldButtonsAndTheMouse) {
   ASSERT_TRUE(mice.IsOpen());
   Press(2);
   Press(1);
-  EXPECT_EQ(Out(), (std::vector<Event>{{EV_KEY, BTN_RIGHT, 1}, {EV_KEY, BTN_LEFT, 1}})) << Log();
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, BTN_RIGHT, 1}, {EV_KEY, BTN_LEFT, 1}})) << Log();
   EXPECT_EQ(mice.ButtonsAfter(kQuiet), 3);
 
   const int status = session->StopAgent(GetParam().signal_number);
