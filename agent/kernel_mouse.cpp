@@ -269,14 +269,14 @@ void KernelMouse::ArmTimer() {
   const std::optional<Millis> next = mapper_.NextDeadline();
   if (next == armed_) return;
   armed_ = next;
-  itimerspec spec{};
+  itimerspec timer{};
   if (const std::optional<Millis> deadline = next) {
     // An absolute time of zero would disarm the timer instead.
     const Millis at = std::max<Millis>(*deadline, 1);
-    spec.it_value.tv_sec = at / 1000;
-    spec.it_value.tv_nsec = (at % 1000) * 1000000;
+    timer.it_value.tv_sec = at / 1000;
+    timer.it_value.tv_nsec = (at % 1000) * 1000000;
   }
-  ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+  ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &timer, nullptr);
 }
 
 void KernelMouse::Install() {
