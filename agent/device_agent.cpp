@@ -1,6 +1,7 @@
 #include "agent/device_agent.h"
 
 #include <cstdio>
+#include <tuple>
 
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -13,8 +14,6 @@
 namespace vantix::agent {
 namespace {
 
-constexpr int kMacroSlots = 15;
-
 std::string Hex(std::uint32_t v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%X", v);
@@ -23,17 +22,34 @@ std::string Hex(std::uint32_t v) {
 
 }  // namespace
 
-DeviceAgent::DeviceAgent(std::string data_folder, SimulatedMouse& mouse, Poster post, Logger log)
-    : data_folder_(std::move(data_folder)), mouse_(mouse), post_(std::move(post)), log_(std::move(log)) {}
+DeviceAgent::DeviceAgent(std::string data_folder, MouseBackend& mouse, Poster post, Logger log,
+                         std::optional<std::string> config_path)
+    : data_folder_(std::move(data_folder)),
+      mouse_(mouse),
+      post_(std::move(post)),
+      log_(std::move(log)),
+      config_path_(std::move(config_path)) {
+  mouse_.SetListener(this);
+}
+
+DeviceAgent::~DeviceAgent() { mouse_.SetListener(nullptr); }
 
 void DeviceAgent::Start() {
+  int current = 0;
+  if (const Status status = ApplySavedFiles(current); !status.ok()) {
+    log_("saved profiles not applied: " + status.reason());
+  }
+  stored_connected_ = mouse_.Connected();
+  if (stored_connected_ && !mouse_.State().served_path.empty()) LogServing(Status::Ok(), current);
   WriteConnectionState();
   post_(WM_AGENT_STATUS, 0, 0);
 }
 
 void DeviceAgent::Stop() {
-  if (!mouse_.Connected()) return;
-  mouse_.SetConnected(false);
+  mouse_.Shutdown();
+  if (SimulatedMouse* simulated = mouse_.Simulated()) simulated->SetConnected(false);
+  if (!stored_connected_) return;
+  stored_connected_ = false;
   WriteConnectionState();
   post_(WM_AGENT_STATUS, 0, 0);
 }
@@ -41,15 +57,48 @@ void DeviceAgent::Stop() {
 void DeviceAgent::WriteConnectionState() {
   const Status status =
       IniFile(MacroIndexPath(data_folder_), SystemFileIo(), kDataFile)
-          .WriteInt("Device", "Setting", mouse_.Connected() ? 1 : 0);
+          .WriteInt("Device", "Setting", stored_connected_ ? 1 : 0);
   if (!status.ok()) log_("cannot store the connection state: " + status.reason());
 }
 
-void DeviceAgent::SetConnected(bool connected) {
-  const bool changed = mouse_.Connected() != connected;
-  mouse_.SetConnected(connected);
+void DeviceAgent::ConnectionMayHaveChanged() {
+  if (mouse_.Connected() == stored_connected_) return;
+  stored_connected_ = mouse_.Connected();
+  WriteConnectionState();
+  outbox_.push_back({WM_AGENT_STATUS, 0, 0});
+}
+
+void DeviceAgent::SetSimulatedConnection(bool connected) {
+  SimulatedMouse* simulated = mouse_.Simulated();
+  simulated->SetConnected(connected);
+  // Stored even when unchanged, as a device that reports itself again would.
+  const bool changed = stored_connected_ != connected;
+  stored_connected_ = connected;
   WriteConnectionState();
   if (changed) outbox_.push_back({WM_AGENT_STATUS, 0, 0});
+}
+
+void DeviceAgent::MouseChanged() {
+  // A mouse that is served again keeps its settings: the saved files apply
+  // at once, with no Apply needed.
+  if (mouse_.Connected()) {
+    int current = 0;
+    const Status status = ApplySavedFiles(current);
+    LogServing(status, current);
+  }
+  // A backend says itself why it serves none.
+  ConnectionMayHaveChanged();
+}
+
+void DeviceAgent::LogServing(const Status& applied, int current_profile) {
+  const AgentState state = mouse_.State();
+  log_("serving " + state.served_path + " (" + state.served_name + ")" +
+       (applied.ok() ? ", profile " + std::to_string(current_profile + 1) + " applied"
+                     : ", profiles not applied: " + applied.reason()));
+}
+
+void DeviceAgent::DeviceEvent(std::int64_t kind, std::int64_t value) {
+  outbox_.push_back({WM_AGENT_EVENT, kind, value});
 }
 
 std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
@@ -67,19 +116,28 @@ std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
       outcome = HandleMacroAssigned(m.wparam, m.lparam);
       break;
     case kAgentControlConnect:
-      SetConnected(true);
-      outcome = "device connected";
-      result = 1;
-      break;
     case kAgentControlDisconnect:
-      SetConnected(false);
-      outcome = "device disconnected";
+      if (mouse_.Simulated() == nullptr) {
+        outcome = "ignored: a real mouse comes and goes by itself";
+        break;
+      }
+      SetSimulatedConnection(m.message == kAgentControlConnect);
+      outcome = m.message == kAgentControlConnect ? "device connected" : "device disconnected";
       result = 1;
       break;
     case kAgentControlEvent:
       outbox_.push_back({WM_AGENT_EVENT, m.wparam, m.lparam});
       outcome = "event kind " + std::to_string(m.wparam) + " value " + std::to_string(m.lparam) +
                 " for the main window";
+      result = 1;
+      break;
+    case kAgentControlReconfigure:
+      outcome = HandleReconfigure();
+      result = mouse_.Connected() ? 1 : 0;
+      break;
+    case kAgentControlStop:
+      stop_requested_ = true;
+      outcome = "stopping";
       result = 1;
       break;
     default:
@@ -98,19 +156,42 @@ void DeviceAgent::Flush() {
   for (const Pending& p : pending) post_(p.message, p.wparam, p.lparam);
 }
 
-std::string DeviceAgent::HandleApply() {
+Status DeviceAgent::ApplySavedFiles(int& current_profile) {
+  // Macros first: the profile taken over last finds them in place.
+  for (int slot = 0; slot < kMacroSlots; ++slot) ApplyMacroSlot(slot);
   SettingsBlock loaded;
   InitSettings(loaded);
   SettingsBlock live;
   ProfileStore store(data_folder_, live);
   store.LoadProfiles(loaded);
   ValidateSettings(loaded, live);
-  const Status status = mouse_.ApplyProfiles(live);
+  current_profile = live.CurrentProfile;
+  return mouse_.ApplyProfiles(live);
+}
+
+std::string DeviceAgent::HandleApply() {
+  int current = 0;
+  const Status status = ApplySavedFiles(current);
   // The main window keeps its buttons disabled until it hears the apply is
   // over, so it hears it whatever the outcome.
   outbox_.push_back({WM_AGENT_EVENT, kEventApplyDone, 0});
+  if (!mouse_.ReachesFirmware()) {
+    log_("report rate and lighting are kept by the mouse's firmware, which the kernel's input "
+         "layer cannot reach: they stay as they are");
+  }
   if (!status.ok()) return "profiles not applied: " + status.reason();
-  return "applied profiles 1-5, profile " + std::to_string(live.CurrentProfile + 1) + " current";
+  return "applied profiles 1-5, profile " + std::to_string(current + 1) + " current" +
+         (mouse_.Connected() ? "" : " (kept for when a mouse is served)");
+}
+
+std::string DeviceAgent::HandleReconfigure() {
+  if (!config_path_) return "no agent settings file";
+  const AgentConfig config = ReadAgentConfig(*config_path_);
+  mouse_.Reconfigure(config);
+  const std::string device =
+      config.device.kind == DeviceChoice::Kind::kAutomatic ? "automatic" : config.device.Text();
+  return "agent settings read: device " + device + ", resolution " +
+         std::to_string(config.native_resolution);
 }
 
 std::string DeviceAgent::ApplyMacroSlot(int slot) {
@@ -118,12 +199,19 @@ std::string DeviceAgent::ApplyMacroSlot(int slot) {
   MacroUpload macro;
   macro.slot = slot;
   macro.name = index.ReadString("MACRO_LIST", std::to_string(slot), "");
-  if (macro.name.empty()) return "slot " + std::to_string(slot) + " empty";
+  // A slot without a usable macro is handed on empty, so that the mouse
+  // forgets what it had there.
+  const auto forget = [&](std::string outcome) {
+    macro.name.clear();
+    std::ignore = mouse_.ApplyMacro(macro);
+    return outcome;
+  };
+  if (macro.name.empty()) return forget("slot " + std::to_string(slot) + " empty");
   // The index is only a file: a name in it must not lead outside the folder.
-  if (!IsSafeMacroName(macro.name)) return "slot " + std::to_string(slot) + " refused: unsafe name";
+  if (!IsSafeMacroName(macro.name)) return forget("slot " + std::to_string(slot) + " refused: unsafe name");
   const IniSnapshot file =
       IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO", SystemFileIo(), kDataFile).Load();
-  if (!file.Readable()) return "macro \"" + macro.name + "\" has no file";
+  if (!file.Readable()) return forget("macro \"" + macro.name + "\" has no file");
   file.ReadStruct(macro.events.size(), macro.events.data(), "Setting", "MacroSetting_0");
   macro.loop_time = file.ReadInt(1, "Setting", "LoopTime");
   macro.loop_type = file.ReadInt(0, "Setting", "LoopType");

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,15 +14,19 @@
 
 namespace vantix::agent {
 
-class DeviceAgent {
+class DeviceAgent final : public MouseBackend::Listener {
  public:
   // Posts to the main window; absent windows are skipped.
   using Poster = std::function<void(std::uint32_t, std::int64_t, std::int64_t)>;
   using Logger = std::function<void(const std::string&)>;
 
-  DeviceAgent(std::string data_folder, SimulatedMouse& mouse, Poster post, Logger log);
+  // config_path: agent.ini, read again when vantixctl asks; none without one.
+  DeviceAgent(std::string data_folder, MouseBackend& mouse, Poster post, Logger log,
+              std::optional<std::string> config_path = std::nullopt);
+  ~DeviceAgent() override;
 
-  // Writes the connection state and announces it; run once at start.
+  // Applies the saved files, writes the connection state and announces it;
+  // run once at start.
   void Start();
   // On a clean stop: the mouse is no longer served.
   void Stop();
@@ -30,19 +35,34 @@ class DeviceAgent {
   // causes are queued and go out in Flush, after its result was returned.
   std::int64_t Handle(const WindowMessage& message);
   void Flush();
+  // vantixctl agent stop asked for the end.
+  bool StopRequested() const { return stop_requested_; }
+
+  // MouseBackend::Listener
+  void MouseChanged() override;
+  void DeviceEvent(std::int64_t kind, std::int64_t value) override;
 
  private:
   std::string HandleApply();
   std::string HandleMacroChanged(std::int64_t slot);
   std::string HandleMacroAssigned(std::int64_t profile, std::int64_t button);
+  std::string HandleReconfigure();
   std::string ApplyMacroSlot(int slot);
-  void SetConnected(bool connected);
+  // Profiles and every macro from the files, as at Apply.
+  Status ApplySavedFiles(int& current_profile);
+  void SetSimulatedConnection(bool connected);
+  void LogServing(const Status& applied, int current_profile);
+  // Stores and announces Connected() when it differs from what was stored.
+  void ConnectionMayHaveChanged();
   void WriteConnectionState();
 
   std::string data_folder_;
-  SimulatedMouse& mouse_;
+  MouseBackend& mouse_;
   Poster post_;
   Logger log_;
+  std::optional<std::string> config_path_;
+  bool stored_connected_ = false;
+  bool stop_requested_ = false;
   struct Pending {
     std::uint32_t message;
     std::int64_t wparam, lparam;

@@ -1,6 +1,11 @@
 // hid: the device agent. Owns the endpoint "Corvane_II_GamingMouse_HID",
 // applies the files the utility writes to the mouse and reports device-side
 // changes to the main window. One line on stderr per message handled.
+//
+//   hid [--backend=kernel|simulated]
+//
+// The kernel backend serves a real mouse; without the option it runs when
+// the machine has uinput at all, else the simulated mouse does.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,12 +16,19 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "agent/device_agent.h"
+#include "agent/kernel_mouse.h"
+#include "devicelink/agent_config.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/message_bus.h"
 #include "settings/folders.h"
@@ -59,9 +71,46 @@ std::string LockFileProblem(const std::string& path) {
   return {};
 }
 
+enum class Backend { kKernel, kSimulated };
+
+constexpr const char* kUsage = "usage: hid [--backend=kernel|simulated]\n       hid --version\n";
+
+// Without a choice: the kernel backend where uinput exists. A node we may not
+// open still means a real machine, where the kernel backend says why it
+// serves nothing instead of a simulated mouse pretending to be connected.
+Backend DefaultBackend() {
+  const int fd = ::open("/dev/uinput", O_WRONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return Backend::kKernel;
+  }
+  return errno == EACCES || errno == EPERM ? Backend::kKernel : Backend::kSimulated;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  std::optional<Backend> backend;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::fputs("hid " VANTIX_VERSION "\n", stdout);
+      return 0;
+    }
+    if (arg == "--backend=kernel") {
+      backend = Backend::kKernel;
+    } else if (arg == "--backend=simulated") {
+      backend = Backend::kSimulated;
+    } else {
+      std::fprintf(stderr, "hid: unknown option %s\n%s", arg.c_str(), kUsage);
+      return 2;
+    }
+  }
+
   const vantix::Folders folders = vantix::ResolveFolders();
   // The agent owns the "Device" section of the macro index, so it makes the
   // folders that index lives in.
@@ -103,24 +152,68 @@ int main() {
   ::signal(SIGPIPE, SIG_IGN);
 
   const vantix::MessageBus bus(endpoint_folder);
-  vantix::agent::SimulatedMouse mouse;
+  const std::optional<std::string> config_path = vantix::AgentConfigPath();
+  const vantix::AgentConfig config =
+      config_path ? vantix::ReadAgentConfig(*config_path) : vantix::AgentConfig{};
+  // The environment stands in for the option where the agent is started by
+  // another program (the window's tests on a machine with uinput).
+  if (const char* chosen = std::getenv("VANTIX_AGENT_BACKEND"); !backend && chosen != nullptr) {
+    if (std::string_view(chosen) == "kernel") backend = Backend::kKernel;
+    if (std::string_view(chosen) == "simulated") backend = Backend::kSimulated;
+  }
+  if (!backend) backend = DefaultBackend();
+  Log(std::string("running with the ") + (*backend == Backend::kKernel ? "kernel" : "simulated") +
+      " backend; data folder " + folders.DataFolder);
+
+  vantix::agent::SimulatedMouse simulated;
+  std::unique_ptr<vantix::agent::KernelMouse> kernel;
+  if (*backend == Backend::kKernel) kernel = std::make_unique<vantix::agent::KernelMouse>(config, Log);
+  vantix::agent::MouseBackend& mouse =
+      kernel ? static_cast<vantix::agent::MouseBackend&>(*kernel) : simulated;
   vantix::agent::DeviceAgent agent(
       folders.DataFolder, mouse,
       [&bus](std::uint32_t message, std::int64_t w, std::int64_t l) {
         bus.PostMessage(vantix::kMainWindowTitle, message, w, l);
       },
-      Log);
-  Log("running; data folder " + folders.DataFolder);
+      Log, config_path);
+
+  // What vantixctl agent status and device list show: the device served or
+  // why there is none.
+  const std::string state_path = vantix::AgentStatePath(endpoint_folder);
+  std::optional<vantix::AgentState> published;
+  const auto publish = [&] {
+    const vantix::AgentState state = mouse.State();
+    if (published == state) return;
+    if (const vantix::Status status = vantix::WriteAgentState(state_path, state); !status.ok()) {
+      Log("cannot publish the agent's state: " + status.reason());
+    }
+    published = state;
+  };
+  // Published before anything is announced, so that whoever hears the
+  // announcement finds the state that goes with it.
+  publish();
   agent.Start();
 
-  const auto handler = [&agent](const vantix::WindowMessage& m) { return agent.Handle(m); };
-  for (;;) {
-    pollfd fds[2] = {{endpoint->Fd(), POLLIN, 0}, {signal_fd, POLLIN, 0}};
-    if (::poll(fds, signal_fd >= 0 ? 2 : 1, -1) < 0) continue;
-    if (signal_fd >= 0 && (fds[1].revents & POLLIN) != 0) break;
-    endpoint->Process(handler);
+  // A sender that waits for the answer (vantixctl agent device use) finds the
+  // new state once it has it.
+  const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
+    const std::int64_t result = agent.Handle(m);
+    publish();
+    return result;
+  };
+  std::vector<pollfd> fds;
+  while (!agent.StopRequested()) {
+    fds.assign({{signal_fd, POLLIN, 0}, {endpoint->Fd(), POLLIN, 0}});
+    if (kernel) kernel->AppendPollFds(fds);
+    if (::poll(fds.data(), fds.size(), -1) < 0) continue;
+    if ((fds[0].revents & POLLIN) != 0) break;
+    // The mouse first: its events are the ones someone waits for.
+    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2));
+    if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
+    publish();
     agent.Flush();
   }
+  ::unlink(state_path.c_str());
   agent.Stop();
   Log("stopped");
   return 0;

@@ -2,6 +2,13 @@
 
 namespace vantix::agent {
 
+AgentState SimulatedMouse::State() const {
+  AgentState state;
+  state.backend = "simulated";
+  if (connected_) state.served_name = std::string(kServedMouseName);
+  return state;
+}
+
 Status SimulatedMouse::ApplyProfiles(const SettingsBlock& settings) {
   if (!connected_) return Refuse();
   settings_ = settings;

@@ -20,10 +20,17 @@ const std::string_view kUsageText =
     "  reset N | reset all     factory values for profile N or all profiles, then save\n"
     "  apply                   save, then tell the device agent to apply the profiles\n"
     "\n"
-    "Device agent commands (a simulated mouse's device-side changes):\n"
+    "Device agent commands:\n"
     "  agent status            whether the agent runs and the mouse is connected\n"
+    "  agent stop              stop the agent; it lets go of the mouse first\n"
+    "  agent device list       the pointing devices, and which one is served\n"
+    "  agent device use PATH|NAME|none\n"
+    "                          the mouse to serve (kept across restarts)\n"
+    "  agent device resolution DPI\n"
+    "                          the mouse's own resolution (default 1000)\n"
     "  agent connect | agent disconnect\n"
     "  agent event KIND VALUE  the agent reports a device-side change to the window\n"
+    "                          (connect, disconnect: the simulated mouse only)\n"
     "\n"
     "INI commands (any INI file, with the rules of the Windows profile API):\n"
     "  ini read-string FILE SECTION KEY [DEFAULT]\n"
@@ -50,7 +57,7 @@ const std::string_view kUsageText =
     "documents folder. Texts of labels and events come from the skin strings in\n"
     "images/0409/strings/ of --program-dir DIR, by default of the folder of\n"
     "vantixctl. --json (or --format json) prints macro list, macro show, labels,\n"
-    "keys and agent status as one JSON document.\n"
+    "keys, agent status and agent device list as one JSON document.\n"
     "Exit status: 0 ok, 1 read failed or refused, 2 usage, 3 write failed.\n";
 
 std::string Context::DataFolder() const {

@@ -60,5 +60,10 @@ int RunKeysCommand(const Context& context, const Args& args);   // keys, labels
 int RunMacroCommand(const Context& context, const Args& args);  // macro ...
 int RunApplyCommand(const Context& context, const Args& args);
 int RunAgentCommand(const Context& context, const Args& args);
+// agent device ...; args[0] is "agent".
+int RunAgentDeviceCommand(const Context& context, const Args& args);
+// "reason: ...\n" when the running agent serves no mouse and says why; empty
+// otherwise.
+std::string AgentReasonLine();
 
 }  // namespace vantix::cli

@@ -1,5 +1,7 @@
 // vantixctl apply and vantixctl agent ...: the device agent link from the shell.
+#include <chrono>
 #include <iostream>
+#include <thread>
 #include <string>
 
 #include "cli/cli_common.h"
@@ -34,8 +36,37 @@ int RunApplyCommand(const Context& context, const Args& args) {
   return outcome.saved.ok() ? kExitOk : WriteFailed(outcome.saved);
 }
 
+namespace {
+
+// Asks the agent to stop and waits until its endpoint is gone.
+int StopAgent(const MessageBus& bus) {
+  const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, kAgentControlStop, 0, 0);
+  if (outcome.state == SendOutcome::State::kAbsent) {
+    std::cerr << "vantixctl: the device agent is not running\n";
+    return kExitOk;
+  }
+  if (outcome.state == SendOutcome::State::kNoAnswer) {
+    std::cerr << "vantixctl: the device agent did not answer\n";
+    return kExitReadFailed;
+  }
+  // It lets go of the mouse before it closes its endpoint.
+  const auto deadline = std::chrono::steady_clock::now() + kSendTimeout;
+  while (bus.FindWindow(kAgentWindowTitle)) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::cerr << "vantixctl: the device agent did not stop\n";
+      return kExitReadFailed;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
 int RunAgentCommand(const Context& context, const Args& args) {
-  if (args.size() < 2) return Usage("agent connect | disconnect | event KIND VALUE | status");
+  if (args.size() < 2) {
+    return Usage("agent status | stop | device ... | connect | disconnect | event KIND VALUE");
+  }
   const std::string_view what = args[1];
   const MessageBus bus;
 
@@ -43,17 +74,25 @@ int RunAgentCommand(const Context& context, const Args& args) {
     if (args.size() != 2) return Usage("agent status");
     const bool running = bus.FindWindow(kAgentWindowTitle);
     const bool connected = ReadConnectionState(context.DataFolder());
+    const std::string reason_line = connected ? std::string() : AgentReasonLine();
     if (context.json) {
-      std::cout << JsonObject()
-                       .String("agent", running ? "running" : "absent")
-                       .String("device", connected ? "connected" : "disconnected")
-                       .Done()
-                << '\n';
+      JsonObject status;
+      status.String("agent", running ? "running" : "absent")
+          .String("device", connected ? "connected" : "disconnected");
+      // "reason: ...\n" without its label and line end.
+      if (reason_line.size() > 9) status.String("reason", reason_line.substr(8, reason_line.size() - 9));
+      std::cout << status.Done() << '\n';
       return kExitOk;
     }
     std::cout << "agent: " << (running ? "running" : "absent") << "\n"
-              << "device: " << (connected ? "connected" : "disconnected") << "\n";
+              << "device: " << (connected ? "connected" : "disconnected") << "\n"
+              << reason_line;
     return kExitOk;
+  }
+  if (what == "device") return RunAgentDeviceCommand(context, args);
+  if (what == "stop") {
+    if (args.size() != 2) return Usage("agent stop");
+    return StopAgent(bus);
   }
 
   std::uint32_t message = 0;

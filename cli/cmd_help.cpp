@@ -61,20 +61,38 @@ constexpr CommandHelp kCommandHelp[] = {
      "the exit status tells only whether the save succeeded.\n"},
     {"agent",
      "usage: vantixctl [--data-dir DIR] agent status\n"
+     "       vantixctl agent stop\n"
+     "       vantixctl agent device list\n"
+     "       vantixctl agent device use PATH|NAME|none\n"
+     "       vantixctl agent device resolution DPI\n"
      "       vantixctl agent connect | agent disconnect\n"
      "       vantixctl agent event KIND VALUE\n"
      "\n"
      "status prints whether the device agent runs (\"agent: running\" or\n"
      "\"agent: absent\") and the connection state the agent stored in the data\n"
-     "folder (\"device: connected\" or \"device: disconnected\").\n"
+     "folder (\"device: connected\" or \"device: disconnected\"); while the agent\n"
+     "runs and serves no mouse, a third line \"reason: ...\" says why (a node it\n"
+     "may not open, no mouse plugged in, device use none). stop makes the agent\n"
+     "let go of the mouse and end, and waits until it has.\n"
+     "device list prints one line per pointing device: its event node, its\n"
+     "name, its number of buttons and \"served\" on the one the agent serves,\n"
+     "separated by tabs. device use makes the agent serve the device with that\n"
+     "event node or name, or none at all (\"none\" lets go of the mouse at once);\n"
+     "without a choice, or while the chosen device is absent, it serves the\n"
+     "Corvane II Gaming Mouse when one is plugged in. device resolution sets\n"
+     "the mouse's own resolution (100 to 50000 DPI, 1000 until set), against\n"
+     "which the resolution stages scale the motion. Both are kept in agent.ini\n"
+     "and hold across restarts of the agent. A device that is present but can\n"
+     "never be served (it lacks REL_X, REL_Y or BTN_LEFT, or is the agent's own\n"
+     "virtual mouse) is refused with exit status 1.\n"
      "connect and disconnect make the agent's simulated mouse connect or\n"
      "disconnect. event makes the agent report a device-side change to the\n"
      "window: KIND 0 reload the profiles, 8 resolution stage, 9 profile,\n"
      "10 report rate, 11 lighting mode, 12 pointer speed, 15 apply done; VALUE\n"
      "is the new value. KIND and VALUE are decimal integers.\n"
-     "connect, disconnect and event exit with status 1 when the agent does not\n"
-     "run or does not answer.\n",
-     "status connect disconnect event"},
+     "stop, connect, disconnect and event exit with status 1 when the agent does\n"
+     "not answer; connect, disconnect and event also when it does not run.\n",
+     "status stop device connect disconnect event"},
     {"ini",
      "usage: vantixctl ini read-string FILE SECTION KEY [DEFAULT]\n"
      "       vantixctl ini read-int FILE SECTION KEY DEFAULT\n"
@@ -145,6 +163,11 @@ std::optional<std::string_view> HelpFor(const Args& args) {
     if (help.word != args[0]) continue;
     if (args.size() == 2 && IsHelpWord(args[1])) return help.text;
     if (args.size() == 3 && IsHelpWord(args[2]) && IsOperation(help, args[1])) return help.text;
+    // agent device OPERATION --help
+    if (args.size() == 4 && IsHelpWord(args[3]) && args[1] == "device" &&
+        (args[2] == "list" || args[2] == "use" || args[2] == "resolution") && IsOperation(help, args[1])) {
+      return help.text;
+    }
     return std::nullopt;
   }
   return std::nullopt;

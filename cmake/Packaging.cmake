@@ -106,6 +106,27 @@ add_custom_target(vantix_changelog ALL DEPENDS "${packaging_out}/changelog.Debia
 install(FILES "${packaging_out}/copyright" "${packaging_out}/changelog.Debian.gz"
         DESTINATION "${doc_dir}")
 
+# ---- the device agent as a session service ---------------------------------
+
+# Started at login by the desktop (XDG autostart) or by systemd --user
+# (systemctl --user enable vantix-agent); a second copy exits at once, so
+# both may be on. The package installs below /usr, so that is where the
+# agent is.
+if(IS_ABSOLUTE "${VANTIX_INSTALL_PROGRAM_DIR}")
+  set(VANTIX_AGENT_PATH "${VANTIX_INSTALL_PROGRAM_DIR}/hid")
+else()
+  set(VANTIX_AGENT_PATH "/usr/${VANTIX_INSTALL_PROGRAM_DIR}/hid")
+endif()
+configure_file("${VANTIX_PACKAGING_DIR}/agent/vantix-agent.service.in"
+               "${packaging_out}/vantix-agent.service" @ONLY)
+configure_file("${VANTIX_PACKAGING_DIR}/agent/${VANTIX_APP_ID}.Agent.desktop.in"
+               "${packaging_out}/${VANTIX_APP_ID}.Agent.desktop" @ONLY)
+install(FILES "${packaging_out}/vantix-agent.service" DESTINATION "lib/systemd/user")
+install(FILES "${packaging_out}/${VANTIX_APP_ID}.Agent.desktop" DESTINATION "/etc/xdg/autostart")
+# Access for the user at the seat (udev), uinput loaded at boot.
+install(FILES "${VANTIX_PACKAGING_DIR}/agent/70-vantix.rules" DESTINATION "lib/udev/rules.d")
+install(FILES "${VANTIX_PACKAGING_DIR}/agent/vantix.conf" DESTINATION "lib/modules-load.d")
+
 # ---- Debian package --------------------------------------------------------
 
 set(CPACK_GENERATOR "DEB")
@@ -145,6 +166,9 @@ it.")
 # index are brought up to date by the triggers of the packages that own
 # them. (CPack adds an ldconfig call of its own because KBHook.so lies below
 # /usr/lib; it does nothing else.)
+# The autostart entry lies below /etc: the user's edits to it survive updates.
+file(WRITE "${packaging_out}/conffiles" "/etc/xdg/autostart/${VANTIX_APP_ID}.Agent.desktop\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${packaging_out}/conffiles")
 include(CPack)
 
 # ---- tests -----------------------------------------------------------------

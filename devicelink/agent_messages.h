@@ -34,6 +34,11 @@ enum AgentEventKind : std::int64_t {
 inline constexpr std::uint32_t kAgentControlConnect = 0x7A01;
 inline constexpr std::uint32_t kAgentControlDisconnect = 0x7A02;
 inline constexpr std::uint32_t kAgentControlEvent = 0x7A03;  // kind, value
+// agent.ini changed: read it again (device choice, resolution). The result
+// is 1 when a mouse is served afterwards.
+inline constexpr std::uint32_t kAgentControlReconfigure = 0x7A04;
+// Stop as on SIGTERM, after answering.
+inline constexpr std::uint32_t kAgentControlStop = 0x7A05;
 
 // Name of the agent's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kAgentLockName = "Corvane_II_GamingMouse_HID";

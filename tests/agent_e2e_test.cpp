@@ -18,6 +18,7 @@
 #include <mutex>
 #include <thread>
 
+#include "devicelink/agent_config.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
 #include "devicelink/message_bus.h"
@@ -118,7 +119,7 @@ class AgentTest : public ::testing::Test {
   ~AgentTest() override { StopAgent(); }
 
   void StartAgent() {
-    agent = Spawn({HID_PATH}, env, scratch / "hid.out", scratch / "hid.log");
+    agent = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
     for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(bus.FindWindow(kAgentWindowTitle)) << ReadBytes(scratch / "hid.log");
   }
@@ -148,7 +149,7 @@ TEST_F(AgentTest, StartsConnectedMakesItsFoldersAndRunsOnce) {
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 1);
   EXPECT_TRUE(test::Exists(data + "MacroDB"));
-  const pid_t second = Spawn({HID_PATH}, env, scratch / "hid2.out", scratch / "hid2.log");
+  const pid_t second = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid2.out", scratch / "hid2.log");
   EXPECT_EQ(Wait(second), 0);
   EXPECT_TRUE(bus.FindWindow(kAgentWindowTitle));
 }
@@ -266,6 +267,71 @@ TEST_F(AgentTest, AStoppedOrKilledAgentNeverHoldsTheSenderPastItsLimit) {
   EXPECT_EQ(Ctl({"agent", "status"}).second.substr(0, 14), "agent: absent\n");
   // A new agent takes over the stale socket.
   StartAgent();
+}
+
+TEST_F(AgentTest, StopEndsTheAgentWhichSaysTheMouseIsGone) {
+  MainWindow window(folder);
+  StartAgent();
+  ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Ctl({"agent", "stop"}).first, 0);
+  EXPECT_FALSE(bus.FindWindow(kAgentWindowTitle)) << "stop returned before the agent was gone";
+  EXPECT_EQ(Wait(agent), 0);
+  agent = -1;
+  EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Setting(), 0);
+  EXPECT_FALSE(test::Exists(AgentStatePath(folder)));
+  EXPECT_EQ(Ctl({"agent", "stop"}).first, 0) << "nothing left to stop";
+}
+
+TEST_F(AgentTest, DeviceChoicesAreKeptInAgentIniAndReadByTheAgent) {
+  const std::string ini = scratch / ".config/vantix/agent.ini";
+  // Kept with no agent running, too.
+  EXPECT_EQ(Ctl({"agent", "device", "resolution", "1600"}).first, 0);
+  StartAgent();
+  EXPECT_EQ(Ctl({"agent", "device", "use", "/dev/input/by-id/some-mouse"}).first, 0);
+  EXPECT_EQ(IniFile(ini).ReadString("Device", "Use"), "/dev/input/by-id/some-mouse");
+  EXPECT_EQ(IniFile(ini).ReadInt(0, "Device", "Resolution"), 1600);
+  EXPECT_EQ(Ctl({"agent", "device", "use", "none"}).first, 0);
+  EXPECT_EQ(IniFile(ini).ReadString("Device", "Use"), "none");
+  const std::string log = ReadBytes(scratch / "hid.log");
+  EXPECT_NE(log.find("agent settings read: device /dev/input/by-id/some-mouse, resolution 1600"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("agent settings read: device none, resolution 1600"), std::string::npos) << log;
+
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"agent", "device", "resolution", "99"},
+                                                               {"agent", "device", "resolution", "50001"},
+                                                               {"agent", "device", "resolution", "1e3"},
+                                                               {"agent", "device", "use"},
+                                                               {"agent", "device", "use", ""},
+                                                               {"agent", "device", "list", "extra"},
+                                                               {"agent", "device", "jump"}}) {
+    EXPECT_EQ(Ctl(bad).first, 2) << bad.back();
+  }
+  EXPECT_EQ(IniFile(ini).ReadInt(0, "Device", "Resolution"), 1600) << "a refused value changed the file";
+  // No event devices on a build machine may be listed, but the call works.
+  EXPECT_EQ(Ctl({"agent", "device", "list"}).first, 0);
+}
+
+TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
+  if (test::Exists("/dev/uinput")) GTEST_SKIP() << "this machine has uinput; the kernel tests cover it";
+  MainWindow window(folder);
+  agent = Spawn({HID_PATH, "--backend=kernel"}, env, scratch / "hid.out", scratch / "hid.log");
+  for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  EXPECT_EQ(Setting(), 0);
+  EXPECT_EQ(Ctl({"agent", "status"}).second,
+            "agent: running\ndevice: disconnected\nreason: cannot open /dev/uinput: No such file or directory\n");
+  EXPECT_NE(ReadBytes(scratch / "hid.log").find("no mouse served: cannot open /dev/uinput"), std::string::npos);
+  // The simulated mouse is not there to be connected.
+  EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
+  EXPECT_EQ(Setting(), 0);
+}
+
+TEST(AgentOptionsTest, UnknownOptionsAreRefused) {
+  ScratchDir scratch;
+  const test::ProgramRun run = test::RunProgram(HID_PATH, {"--backend=usb"}, scratch);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("usage: hid [--backend=kernel|simulated]"), std::string::npos) << run.err;
 }
 
 }  // namespace

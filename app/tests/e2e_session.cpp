@@ -70,7 +70,11 @@ E2eSession::E2eSession()
       data(scratch / "Documents/Corvane II Gaming Mouse/"),
       log(scratch / "vantix.log") {
   ::mkdir(runtime.c_str(), 0700);
-  env = {{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", x.display()}};
+  // The simulated mouse, connected, even where the machine has uinput.
+  env = {{"HOME", scratch.path()},
+         {"XDG_RUNTIME_DIR", runtime},
+         {"DISPLAY", x.display()},
+         {"VANTIX_AGENT_BACKEND", "simulated"}};
 }
 
 E2eSession::~E2eSession() {

@@ -150,8 +150,20 @@ expect_entry -rw-r--r-- /usr/share/zsh/vendor-completions/_vantixctl
 expect_entry -rw-r--r-- /usr/share/fish/vendor_completions.d/vantixctl.fish
 expect_entry -rw-r--r-- /usr/share/doc/vantix/copyright
 expect_entry -rw-r--r-- /usr/share/doc/vantix/changelog.Debian.gz
-# Only /usr, and nothing of the build's own: tests, benchmarks, tools.
-while read -r line; do fail "outside /usr: $line"; done < <(awk '$3 !~ /^\/usr\// && $3 != "/"' "$work/contents")
+# The agent as a session service, its access to the mouse and to uinput.
+expect_entry -rw-r--r-- /usr/lib/systemd/user/vantix-agent.service
+expect_entry -rw-r--r-- "/etc/xdg/autostart/$app_id.Agent.desktop"
+expect_entry -rw-r--r-- /usr/lib/udev/rules.d/70-vantix.rules
+expect_entry -rw-r--r-- /usr/lib/modules-load.d/vantix.conf
+# Only /usr and the autostart entry, and nothing of the build's own: tests,
+# benchmarks, tools.
+while read -r line; do fail "outside /usr: $line"; done < <(
+    awk -v autostart="/etc/xdg/autostart/$app_id.Agent.desktop" \
+        '$3 !~ /^\/usr\// && $3 != "/" && $3 !~ /^\/etc\/(xdg\/(autostart\/)?)?$/ && $3 != autostart' \
+        "$work/contents")
+grep -qx "/etc/xdg/autostart/$app_id.Agent.desktop" "$work/control/conffiles" 2>/dev/null ||
+    dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null |
+    grep -qx "/etc/xdg/autostart/$app_id.Agent.desktop" || fail "the autostart entry is no conffile"
 while read -r line; do fail "not for the package: $line"; done < <(
     grep -E '_tests?( |$)|_bench( |$)|contact_sheet|skingen|first_frame_floor|/usr/local/|/usr/include/|\.a( |$)' \
         "$work/contents")
@@ -212,6 +224,11 @@ labels=$(in_home "$root/usr/bin/vantixctl" --data-dir "$profiles" labels 1) || f
 in_home "$root/usr/bin/vantixctl" --help | grep -q '^usage: vantixctl' || fail "unpacked vantixctl --help"
 
 step "packaged launcher entry, metadata, manual pages, icons, hook library"
+desktop-file-validate "$root/etc/xdg/autostart/$app_id.Agent.desktop" || fail "the autostart entry is not valid"
+grep -qx "Exec=/usr/lib/vantix/hid" "$root/etc/xdg/autostart/$app_id.Agent.desktop" ||
+    fail "the autostart entry does not start /usr/lib/vantix/hid"
+grep -qx "ExecStart=/usr/lib/vantix/hid" "$root/usr/lib/systemd/user/vantix-agent.service" ||
+    fail "the user unit does not start /usr/lib/vantix/hid"
 desktop-file-validate "$root/usr/share/applications/$app_id.desktop" ||
     fail "desktop-file-validate rejects the packaged launcher entry"
 grep -qx 'Name=Corvane II Gaming Mouse' "$root/usr/share/applications/$app_id.desktop" ||

@@ -243,6 +243,8 @@ reset|re
 --data-dir,--format,--help,--json,--version,-h|-
 1,2,3,4,5,all|reset 
 0,10,11,12,15,8,9|agent event 
+connect,device,disconnect,event,status,stop|agent 
+list,resolution,use|agent device 
 read-int,read-string,read-struct|ini read
 Burst,Two words|--data-dir $data macro delete 
 Two words|--data-dir $data macro show T

@@ -1,0 +1,336 @@
+#include "agent/kernel_mouse.h"
+
+#include <fcntl.h>
+#include <libevdev/libevdev.h>
+#include <sys/inotify.h>
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "devicelink/agent_messages.h"
+
+namespace vantix::agent {
+namespace {
+
+Millis NowMs() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<Millis>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+std::string Described(const InputDeviceInfo& device) { return device.path + " (" + device.name + ")"; }
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+KernelMouse::KernelMouse(const AgentConfig& config, Logger log, Paths paths)
+    : config_(config), log_(std::move(log)), paths_(std::move(paths)) {
+  mapper_.SetNativeResolution(config_.native_resolution);
+  timer_fd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+  watch_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch_fd_ >= 0) {
+    // The folder of /dev/uinput: the node may come later (module loaded,
+    // access granted), and so may /dev/input itself.
+    ::inotify_add_watch(watch_fd_, FolderName(paths_.uinput).c_str(), IN_CREATE | IN_ATTRIB | IN_MOVED_TO);
+    WatchInputFolder();
+  } else {
+    const int e = errno;
+    log_(std::string("cannot watch for mice coming and going: ") + std::strerror(e));
+  }
+  Reselect();
+}
+
+KernelMouse::~KernelMouse() {
+  Shutdown();
+  if (watch_fd_ >= 0) ::close(watch_fd_);
+  if (timer_fd_ >= 0) ::close(timer_fd_);
+}
+
+void KernelMouse::WatchInputFolder() {
+  if (watch_fd_ < 0 || input_watch_ >= 0) return;
+  input_watch_ = ::inotify_add_watch(watch_fd_, paths_.input_folder.c_str(),
+                                     IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO | IN_MOVED_FROM);
+}
+
+void KernelMouse::AppendPollFds(std::vector<pollfd>& fds) const {
+  if (source_fd_ >= 0) fds.push_back({source_fd_, POLLIN, 0});
+  if (watch_fd_ >= 0) fds.push_back({watch_fd_, POLLIN, 0});
+  if (timer_fd_ >= 0) fds.push_back({timer_fd_, POLLIN, 0});
+}
+
+void KernelMouse::Dispatch(std::span<const pollfd> fds) {
+  const std::string before = served_.path;
+  for (const pollfd& p : fds) {
+    if (p.revents == 0) continue;
+    if (p.fd == source_fd_ && source_ != nullptr) {
+      ReadSource();
+    } else if (p.fd == timer_fd_) {
+      OnTimer();
+    } else if (p.fd == watch_fd_) {
+      ReadWatch();
+    }
+  }
+  if (served_.path != before) Announce();
+}
+
+void KernelMouse::Announce() {
+  if (listener_ != nullptr) listener_->MouseChanged();
+}
+
+void KernelMouse::SetReason(const std::string& reason) {
+  if (reason == reason_) return;
+  reason_ = reason;
+  if (!reason.empty()) log_("no mouse served: " + reason);
+}
+
+bool KernelMouse::MakeVirtualDevice() {
+  if (virtual_) return true;
+  Status error;
+  virtual_ = VirtualDevice::Create(paths_.uinput, error);
+  if (!virtual_) {
+    SetReason(error.reason());
+    return false;
+  }
+  log_("virtual mouse \"" + std::string(kVirtualMouseName) + "\" created" +
+       (virtual_->Node().empty() ? "" : " at " + virtual_->Node()));
+  return true;
+}
+
+void KernelMouse::Reselect() {
+  const InputScan scan = ScanInputDevices(paths_.input_folder);
+  const std::optional<std::size_t> chosen = ChooseDevice(scan.devices, config_.device);
+  if (chosen && Connected() && scan.devices[*chosen].path == served_.path) return;
+  const std::string why = WhyNoneServed(scan, config_.device);
+  if (Connected()) Unserve(chosen ? "another device was chosen" : why);
+  // The mouse is opened before the virtual device appears, so that whoever
+  // waits for that device finds every event of the mouse from then on taken
+  // in by us; it is grabbed only once the virtual device is there, since a
+  // grabbed mouse with nowhere to emit would be dead.
+  std::string open_error;
+  const bool opened = chosen && Open(scan.devices[*chosen], open_error);
+  // Without the virtual device, that is the reason, whatever the mouse.
+  if (!MakeVirtualDevice()) {
+    if (opened) Close();
+    return;
+  }
+  if (!chosen || !opened) {
+    SetReason(chosen ? open_error : why);
+    return;
+  }
+  Grab();
+}
+
+bool KernelMouse::Open(const InputDeviceInfo& device, std::string& error) {
+  const int fd = ::open(device.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int e = errno;
+    error = (e == EACCES || e == EPERM ? "no read access to " : "cannot open ") + Described(device) + ": " +
+            std::strerror(e);
+    return false;
+  }
+  libevdev* source = nullptr;
+  if (const int rc = libevdev_new_from_fd(fd, &source); rc != 0) {
+    error = "cannot read " + Described(device) + ": " + std::strerror(-rc);
+    ::close(fd);
+    return false;
+  }
+  source_ = source;
+  source_fd_ = fd;
+  served_ = device;
+  return true;
+}
+
+void KernelMouse::Grab() {
+  if (const int rc = libevdev_grab(source_, LIBEVDEV_GRAB); rc != 0) {
+    const std::string what = Described(served_);
+    Close();
+    SetReason("cannot grab " + what + " (another program holds it?): " + std::strerror(-rc));
+    return;
+  }
+  reason_.clear();
+}
+
+void KernelMouse::Close() {
+  libevdev_free(source_);
+  ::close(source_fd_);
+  source_ = nullptr;
+  source_fd_ = -1;
+  served_ = {};
+}
+
+void KernelMouse::Unserve(const std::string& reason) {
+  if (source_ != nullptr) {
+    mapper_.ReleaseAll(out_);
+    Flush();
+    if (virtual_) virtual_->ReleaseHeld();
+    // Fails harmlessly when the device is gone.
+    libevdev_grab(source_, LIBEVDEV_UNGRAB);
+    Close();
+  }
+  SetReason(reason);
+}
+
+void KernelMouse::ReadSource() {
+  const Millis now = NowMs();
+  unsigned flag = LIBEVDEV_READ_FLAG_NORMAL;
+  bool gone = false;
+  for (;;) {
+    input_event ev{};
+    const int rc = libevdev_next_event(source_, flag, &ev);
+    if (rc == LIBEVDEV_READ_STATUS_SYNC) {
+      // Events were dropped: the kernel's buffer overflowed. libevdev hands
+      // over the difference to the state before, which the mapper needs to
+      // see; the SYN_DROPPED itself is not for it.
+      if (flag == LIBEVDEV_READ_FLAG_NORMAL) {
+        flag = LIBEVDEV_READ_FLAG_SYNC;
+        continue;
+      }
+    } else if (rc == -EAGAIN) {
+      if (flag == LIBEVDEV_READ_FLAG_SYNC) {
+        flag = LIBEVDEV_READ_FLAG_NORMAL;
+        continue;
+      }
+      break;
+    } else if (rc != LIBEVDEV_READ_STATUS_SUCCESS) {
+      gone = true;
+      break;
+    }
+    mapper_.Feed({ev.type, ev.code, ev.value}, now, out_);
+  }
+  Flush();
+  if (gone) {
+    const std::string what = Described(served_);
+    Unserve(what + " went away");
+    Reselect();
+  }
+}
+
+void KernelMouse::ReadWatch() {
+  alignas(inotify_event) char buffer[4096];
+  bool rescan = false;
+  for (;;) {
+    const ssize_t n = ::read(watch_fd_, buffer, sizeof buffer);
+    if (n <= 0) break;
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      const std::string name = event->len > 0 ? event->name : "";
+      if (event->wd == input_watch_) {
+        rescan = true;
+        if ((event->mask & IN_IGNORED) != 0) input_watch_ = -1;
+      } else if (name == BaseName(paths_.input_folder)) {
+        WatchInputFolder();
+        rescan = true;
+      } else if (name == BaseName(paths_.uinput) && !virtual_) {
+        rescan = true;
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  if (rescan) Reselect();
+}
+
+void KernelMouse::OnTimer() {
+  std::uint64_t expirations = 0;
+  std::ignore = ::read(timer_fd_, &expirations, sizeof expirations);
+  // The timer has fired and is disarmed now.
+  armed_.reset();
+  mapper_.Tick(NowMs(), out_);
+  Flush();
+}
+
+void KernelMouse::Flush() {
+  if (!out_.empty()) {
+    if (virtual_) {
+      if (const Status status = virtual_->Emit(out_); !status.ok()) log_(status.reason());
+    }
+    out_.clear();
+  }
+  for (const MapperNotice& notice : mapper_.TakeNotices()) {
+    if (listener_ != nullptr) listener_->DeviceEvent(notice.kind, notice.value);
+  }
+  ArmTimer();
+}
+
+void KernelMouse::ArmTimer() {
+  if (timer_fd_ < 0) return;
+  // Most events leave the deadline as it was: no system call for them.
+  const std::optional<Millis> next = mapper_.NextDeadline();
+  if (next == armed_) return;
+  armed_ = next;
+  itimerspec timer{};
+  if (const std::optional<Millis> deadline = next) {
+    // An absolute time of zero would disarm the timer instead.
+    const Millis at = std::max<Millis>(*deadline, 1);
+    timer.it_value.tv_sec = at / 1000;
+    timer.it_value.tv_nsec = (at % 1000) * 1000000;
+  }
+  ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &timer, nullptr);
+}
+
+void KernelMouse::Install() {
+  if (!have_settings_) return;
+  const int current = settings_.CurrentProfile >= 0 && settings_.CurrentProfile < kProfileCount
+                          ? settings_.CurrentProfile
+                          : 0;
+  mapper_.SetProfile(settings_.Profiles[current], macros_);
+  Flush();
+}
+
+AgentState KernelMouse::State() const {
+  AgentState state;
+  state.backend = "kernel";
+  state.served_path = served_.path;
+  state.served_name = served_.name;
+  state.reason = Connected() ? std::string() : reason_;
+  return state;
+}
+
+Status KernelMouse::ApplyProfiles(const SettingsBlock& settings) {
+  settings_ = settings;
+  have_settings_ = true;
+  Install();
+  return Status::Ok();
+}
+
+Status KernelMouse::ApplyMacro(const MacroUpload& macro) {
+  if (macro.slot < 0 || macro.slot >= kMacroSlots) return Status::Error("no such macro slot");
+  macros_[static_cast<std::size_t>(macro.slot)] = macro;
+  Install();
+  return Status::Ok();
+}
+
+Status KernelMouse::ApplyButton(int profile, int button, const ButtonRecord& record) {
+  if (profile < 0 || profile >= kProfileCount || button < 0 || button >= kButtonCount) {
+    return Status::Error("no such button");
+  }
+  settings_.Profiles[profile].Buttons[button] = record;
+  if (profile == settings_.CurrentProfile) Install();
+  return Status::Ok();
+}
+
+void KernelMouse::Reconfigure(const AgentConfig& config) {
+  const std::string before = served_.path;
+  config_ = config;
+  mapper_.SetNativeResolution(config_.native_resolution);
+  Reselect();
+  if (served_.path != before) Announce();
+}
+
+void KernelMouse::Shutdown() {
+  if (Connected()) Unserve("the agent stopped");
+  virtual_.reset();
+}
+
+}  // namespace vantix::agent

@@ -1,0 +1,125 @@
+#include "devicelink/agent_config.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "settings/ini_file.h"
+
+namespace vantix {
+namespace {
+
+constexpr std::string_view kDeviceSection = "Device";
+constexpr std::string_view kUseKey = "Use";
+constexpr std::string_view kResolutionKey = "Resolution";
+constexpr std::string_view kStateSection = "Agent";
+
+Status MakeFolders(const std::string& folder) {
+  for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
+    if (pos != folder.size() && folder[pos] != '/') continue;
+    const std::string prefix = folder.substr(0, pos);
+    if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+      const int e = errno;
+      return Status::Error("cannot create " + prefix + ": " + std::strerror(e));
+    }
+  }
+  return Status::Ok();
+}
+
+Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value) {
+  if (Status made = MakeFolders(FolderOf(path)); !made.ok()) return made;
+  IniBatch batch = IniFile(path).Edit();
+  batch.WriteString(kDeviceSection, key, value);
+  return batch.Commit();
+}
+
+}  // namespace
+
+DeviceChoice DeviceChoice::Parse(std::string_view text) {
+  if (text.empty()) return {};
+  if (text == "none") return {Kind::kNone, {}};
+  if (text.front() == '/') return {Kind::kPath, std::string(text)};
+  return {Kind::kName, std::string(text)};
+}
+
+std::string DeviceChoice::Text() const {
+  switch (kind) {
+    case Kind::kAutomatic: return {};
+    case Kind::kNone: return "none";
+    case Kind::kPath:
+    case Kind::kName: return value;
+  }
+  return {};
+}
+
+std::optional<std::string> AgentConfigPath(
+    const std::function<std::optional<std::string>(const char*)>& getenv) {
+  std::string config = getenv("XDG_CONFIG_HOME").value_or("");
+  if (config.empty() || config.front() != '/') {
+    std::string home = getenv("HOME").value_or("");
+    if (home.empty()) {
+      if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) home = pw->pw_dir;
+    }
+    if (home.empty()) return std::nullopt;
+    config = home + "/.config";
+  }
+  while (config.size() > 1 && config.back() == '/') config.pop_back();
+  return config + "/vantix/agent.ini";
+}
+
+std::optional<std::string> AgentConfigPath() {
+  return AgentConfigPath([](const char* name) -> std::optional<std::string> {
+    const char* v = std::getenv(name);
+    if (v == nullptr) return std::nullopt;
+    return std::string(v);
+  });
+}
+
+AgentConfig ReadAgentConfig(const std::string& path) {
+  const IniSnapshot file = IniFile(path).Load();
+  AgentConfig config;
+  config.device = DeviceChoice::Parse(file.ReadString(kDeviceSection, kUseKey, ""));
+  const int dpi = file.ReadInt(kDefaultNativeResolution, kDeviceSection, kResolutionKey);
+  if (dpi >= kMinNativeResolution && dpi <= kMaxNativeResolution) config.native_resolution = dpi;
+  return config;
+}
+
+Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice) {
+  return WriteConfigValue(path, kUseKey, choice.Text());
+}
+
+Status WriteNativeResolution(const std::string& path, int dpi) {
+  if (dpi < kMinNativeResolution || dpi > kMaxNativeResolution) {
+    return Status::Error("resolution out of range");
+  }
+  return WriteConfigValue(path, kResolutionKey, std::to_string(dpi));
+}
+
+std::string AgentStatePath(const std::string& endpoint_folder) {
+  return endpoint_folder + "/Corvane_II_GamingMouse_HID.state";
+}
+
+Status WriteAgentState(const std::string& path, const AgentState& state) {
+  IniBatch batch = IniFile(path).Edit();
+  batch.WriteString(kStateSection, "Backend", state.backend);
+  batch.WriteString(kStateSection, "Served", state.served_path);
+  batch.WriteString(kStateSection, "ServedName", state.served_name);
+  batch.WriteString(kStateSection, "Reason", state.reason);
+  return batch.Commit(false);
+}
+
+AgentState ReadAgentState(const std::string& path) {
+  const IniSnapshot file = IniFile(path).Load();
+  AgentState state;
+  state.backend = file.ReadString(kStateSection, "Backend", "");
+  state.served_path = file.ReadString(kStateSection, "Served", "");
+  state.served_name = file.ReadString(kStateSection, "ServedName", "");
+  state.reason = file.ReadString(kStateSection, "Reason", "");
+  return state;
+}
+
+}  // namespace vantix

@@ -1,0 +1,76 @@
+// The device agent's own settings and what it tells about itself.
+//
+// agent.ini in $XDG_CONFIG_HOME/vantix/ (default ~/.config/vantix/) keeps
+// which mouse the agent serves and that mouse's own resolution across
+// restarts; vantixctl writes it and asks the agent to read it again. The
+// agent publishes the device it serves, or why it serves none, in a state
+// file beside its endpoint, which vantixctl reads while the agent runs.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/status.h"
+
+namespace vantix {
+
+// The name the agent serves without being told, and the name of its own
+// virtual device, which it never serves.
+inline constexpr std::string_view kServedMouseName = "Corvane II Gaming Mouse";
+inline constexpr std::string_view kVirtualMouseName = "Vantix virtual mouse";
+
+inline constexpr int kDefaultNativeResolution = 1000;
+inline constexpr int kMinNativeResolution = 100;
+inline constexpr int kMaxNativeResolution = 50000;
+
+// Which mouse the user chose: none yet (the agent serves the mouse above when
+// present), none at all, an event node or a device name.
+struct DeviceChoice {
+  enum class Kind { kAutomatic, kNone, kPath, kName };
+  Kind kind = Kind::kAutomatic;
+  std::string value;  // the path or the name
+  bool operator==(const DeviceChoice&) const = default;
+
+  // "none", "/dev/input/..." (anything starting with '/') or a name.
+  static DeviceChoice Parse(std::string_view text);
+  // The form Parse reads; empty for kAutomatic.
+  std::string Text() const;
+};
+
+struct AgentConfig {
+  DeviceChoice device;
+  int native_resolution = kDefaultNativeResolution;
+  bool operator==(const AgentConfig&) const = default;
+};
+
+// $XDG_CONFIG_HOME/vantix/agent.ini, with ~/.config when the variable is
+// unset or not absolute. Nothing when there is no home either.
+std::optional<std::string> AgentConfigPath(
+    const std::function<std::optional<std::string>(const char*)>& getenv);
+std::optional<std::string> AgentConfigPath();
+
+// A missing file or key reads as the defaults; a resolution out of range
+// reads as the default.
+AgentConfig ReadAgentConfig(const std::string& path);
+// Creates the folder when missing. Only the given values are written.
+Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice);
+Status WriteNativeResolution(const std::string& path, int dpi);
+
+// What the running agent publishes about itself.
+struct AgentState {
+  std::string backend;      // "kernel" or "simulated"
+  std::string served_path;  // empty: no mouse served
+  std::string served_name;
+  std::string reason;       // why none is served, for the user; may be empty
+  bool operator==(const AgentState&) const = default;
+};
+
+// The state file beside the agent's endpoint in the endpoint folder.
+std::string AgentStatePath(const std::string& endpoint_folder);
+Status WriteAgentState(const std::string& path, const AgentState& state);
+// A missing file reads as an empty state.
+AgentState ReadAgentState(const std::string& path);
+
+}  // namespace vantix
