@@ -162,13 +162,18 @@ vantixctl, which works on the same profile and macro files, and the device
 agent hid. The profiles live in the folder Corvane II Gaming Mouse in the
 user's documents folder; installing and removing the package never touches
 it.")
-# No maintainer scripts of our own: the launcher menu, icon cache and manual
-# index are brought up to date by the triggers of the packages that own
-# them. (CPack adds an ldconfig call of its own because KBHook.so lies below
-# /usr/lib; it does nothing else.)
+# The launcher menu, icon cache and manual index are brought up to date by
+# the triggers of the packages that own them. Our maintainer scripts only
+# make the udev rule and uinput take effect at once (udev has no trigger for
+# its rules folder). They also take the place of the ldconfig calls CPack
+# would add because KBHook.so lies below /usr/lib: the hook library lives in
+# the private program folder, which the linker's cache never looks at.
 # The autostart entry lies below /etc: the user's edits to it survive updates.
 file(WRITE "${packaging_out}/conffiles" "/etc/xdg/autostart/${VANTIX_APP_ID}.Agent.desktop\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${packaging_out}/conffiles")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    "${packaging_out}/conffiles"
+    "${VANTIX_PACKAGING_DIR}/debian/postinst"
+    "${VANTIX_PACKAGING_DIR}/debian/postrm")
 include(CPack)
 
 # ---- tests -----------------------------------------------------------------

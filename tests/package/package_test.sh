@@ -3,7 +3,7 @@
 #   1. cpack -G DEB in the build folder;
 #   2. dpkg-deb -I / -c: name, version, section, maintainer, the dependencies
 #      computed from the binaries, the files and their modes, no maintainer
-#      script beyond CPack's ldconfig call;
+#      script beyond our udev/uinput postinst and postrm (no ldconfig);
 #   3. unpacked into a scratch root (dpkg-deb -x): vantixctl keys, save and
 #      labels through the /usr/bin links, the validators on the packaged
 #      launcher entry and metadata, man -l on each packaged page, the icons'
@@ -113,10 +113,11 @@ for script in preinst prerm; do
     [[ -e $work/control/$script ]] && fail "the package has a $script"
 done
 for script in postinst postrm; do
-    [[ -e $work/control/$script ]] || continue
-    # CPack's own: ldconfig and nothing else.
-    commands=$(grep -Ev '^\s*(#|$|set -e$|if |fi$)' "$work/control/$script" | tr -d '\t ')
-    [[ $commands == ldconfig ]] || fail "$script does more than ldconfig: $commands"
+    [[ -x $work/control/$script ]] || { fail "the package has no executable $script"; continue; }
+    # Ours: udev and uinput, never ldconfig (the hook library is private).
+    grep -q ldconfig "$work/control/$script" && fail "$script calls ldconfig"
+    grep -q udevadm "$work/control/$script" || fail "$script does not bring udev up to date"
+    sh -n "$work/control/$script" || fail "$script is no valid shell script"
 done
 
 step "files"
