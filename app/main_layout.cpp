@@ -17,6 +17,10 @@ constexpr std::uint32_t kTabStyle = kLabelStyle | SS_NOTIFY | SS_CENTER;
 constexpr std::uint32_t kProfileStyle = kLabelStyle | SS_NOTIFY | SS_SIMPLE;
 constexpr std::uint32_t kSimpleStyle = kLabelStyle | SS_SIMPLE;
 
+// The right range labels reach past their nominal 13 pixels into the free
+// margin: "20", "63" and "10" are wider than that in any bold sans font.
+constexpr int kRangeLabelRight = 993;
+
 struct Builder {
   QWidget* window;
   const Skin& skin;
@@ -261,7 +265,8 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
         b.HSlider(RectLtrb(725, y, 969, y + 18), kSliderAcceleration + i, track, slider_max[i]);
     c.range_labels.push_back(b.Label(RectLtrb(710, y, 723, y + 18), "1", kSimpleStyle));
     c.range_labels.push_back(
-        b.Label(RectLtrb(971, y, 984, y + 18), QString::number(slider_max[i]), kSimpleStyle));
+        b.Label(RectLtrb(971, y, kRangeLabelRight, y + 18), QString::number(slider_max[i]),
+                kSimpleStyle));
   }
   const std::array<int, 5> title_tops = {200, 247, 296, 349, 418};
   for (int i = 0; i < 5; ++i) {

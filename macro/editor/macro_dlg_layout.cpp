@@ -148,8 +148,8 @@ void CMacroDlg::BuildControls() {
   label(9, RectLtrb(355, 442, 477, 457), 14, 700, kLabelStyle | SS_RIGHT);
   c.event_count = display(RectLtrb(483, 442, 542, 457));
   // A few pixels right of its nominal place, so that a two-digit count
-  // does not run into it.
-  label(10, RectLtrb(502, 444, 566, 459), 14, 700);
+  // does not run into it; on the count's line, so the two read as one.
+  label(10, RectLtrb(502, 442, 566, 457), 14, 700);
 
   label(1, RectLtrb(220, 32, 510, 78), 18, 700, kLabelStyle | SS_CENTER | SS_CENTERIMAGE);
   label(2, RectLtrb(32, 92, 156, 110), 16, 700);
