@@ -7,6 +7,7 @@
 
 #include "app/vantix_app.h"
 #include "assign/ui_language.h"
+#include "ui/skin.h"
 
 int main(int argc, char** argv) {
   // Placement, outline and dragging need X11; under Wayland that is XWayland.
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qt_texts);
   }
+  vantix::ApplySkinToolTipLook();
   const int status = app.Run();
   app.ExitInstance();
   return status;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
@@ -98,6 +99,18 @@ QString& FontFamilyOverride() {
   return family;
 }
 }  // namespace
+
+void ApplySkinToolTipLook() {
+  QPalette tips = QToolTip::palette();
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    tips.setColor(group, QPalette::ToolTipBase, QColor(0x1E, 0x1E, 0x1E));
+    tips.setColor(group, QPalette::ToolTipText, Qt::white);
+    tips.setColor(group, QPalette::Window, QColor(0x1E, 0x1E, 0x1E));
+    tips.setColor(group, QPalette::WindowText, Qt::white);
+  }
+  QToolTip::setPalette(tips);
+  QToolTip::setFont(SkinFont(15, 400));
+}
 
 void SetSkinFontFamily(const QString& family) { FontFamilyOverride() = family; }
 

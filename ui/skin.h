@@ -83,6 +83,10 @@ QStringList SkinFontFamilies();
 // for checking that every text survives a fallback font.
 void SetSkinFontFamily(const QString& family);
 
+// Tooltips in the skin's colours (light text on the dark menu face) instead
+// of the system's light yellow; once per application.
+void ApplySkinToolTipLook();
+
 // Colours are written as COLORREF values 0x00BBGGRR, as in the settings files.
 inline QColor FromColorRef(std::uint32_t colorref) {
   return QColor(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
