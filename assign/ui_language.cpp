@@ -1,5 +1,6 @@
 #include "assign/ui_language.h"
 
+#include <cctype>
 #include <cstdlib>
 
 namespace vantix {
@@ -11,7 +12,8 @@ std::optional<std::string> ProcessEnvironment(std::string_view name) {
 }
 
 UiLanguage ChooseUiLanguage(const EnvironmentLookup& environment) {
-  if (const std::optional<std::string> chosen = environment("VANTIX_LANGUAGE")) {
+  if (std::optional<std::string> chosen = environment("VANTIX_LANGUAGE")) {
+    for (char& c : *chosen) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (*chosen == "de") return UiLanguage::kGerman;
     if (*chosen == "en") return UiLanguage::kEnglish;
     // Anything else is a typing error: the locale decides as if unset.

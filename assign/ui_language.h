@@ -17,7 +17,7 @@ using EnvironmentLookup = std::function<std::optional<std::string>(std::string_v
 // The process environment.
 std::optional<std::string> ProcessEnvironment(std::string_view name);
 
-// VANTIX_LANGUAGE=en|de wins; otherwise the locale that decides the language
+// VANTIX_LANGUAGE=en|de (in any letter case) wins; otherwise the locale that decides the language
 // of messages (the first non-empty of LC_ALL, LC_MESSAGES, LANG): German for
 // "de" and its variants ("de_DE.UTF-8", "de_AT"), English for anything else.
 UiLanguage ChooseUiLanguage(const EnvironmentLookup& environment = ProcessEnvironment);

@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"VANTIX_LANGUAGE", "de"}, {"LC_ALL", "en_US.UTF-8"}}, UiLanguage::kGerman},
         LanguageCase{"OverrideToEnglish",
                      {{"VANTIX_LANGUAGE", "en"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kEnglish},
+        LanguageCase{"OverrideInCapitals",
+                     {{"VANTIX_LANGUAGE", "DE"}, {"LANG", "en_US.UTF-8"}}, UiLanguage::kGerman},
         LanguageCase{"UnknownOverrideLeavesTheLocale",
                      {{"VANTIX_LANGUAGE", "fr"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kGerman},
         LanguageCase{"EmptyOverrideLeavesTheLocale",
