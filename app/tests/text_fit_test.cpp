@@ -102,6 +102,12 @@ TEST_P(FallbackFontTest, TheMainWindowsPagesShowEveryTextWhole) {
   // The performance page repaints its stage values from the profile.
   Click(C().profile_labels[0]);
   Expect(CutTexts(dlg.get(), "buttons page"));
+  // Either connection state, each shown on its own.
+  for (CStaticTrans* status : {C().status_connected, C().status_disconnected}) {
+    status->show();
+    Expect(CutTexts(dlg.get(), "connection status"));
+    status->hide();
+  }
   Click(C().page_tabs[1]);
   Expect(CutTexts(dlg.get(), "performance page"));
   Click(C().page_tabs[2]);
