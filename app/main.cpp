@@ -1,8 +1,13 @@
 // vantix: the configuration utility of the Corvane II Gaming Mouse.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/vantix_app.h"
+#include "assign/ui_language.h"
+#include "ui/skin.h"
 
 int main(int argc, char** argv) {
   // Placement, outline and dragging need X11; under Wayland that is XWayland.
@@ -19,6 +24,15 @@ int main(int argc, char** argv) {
   // Desktops match the window to its launcher entry and icon by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
+  // The file chooser and other Qt texts speak the language of the skin's
+  // strings. Without Qt's translations installed they stay English.
+  QTranslator qt_texts;
+  const QString tag = QString::fromLatin1(vantix::LanguageTag(vantix::ChooseUiLanguage()));
+  if (qt_texts.load(QLocale(tag), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
+  }
+  vantix::ApplySkinToolTipLook();
   const int status = app.Run();
   app.ExitInstance();
   return status;

@@ -17,6 +17,25 @@ constexpr std::uint32_t kTabStyle = kLabelStyle | SS_NOTIFY | SS_CENTER;
 constexpr std::uint32_t kProfileStyle = kLabelStyle | SS_NOTIFY | SS_SIMPLE;
 constexpr std::uint32_t kSimpleStyle = kLabelStyle | SS_SIMPLE;
 
+// A face a little brighter, for the pointer-over state of buttons whose skin
+// gives one image for every state: the user sees what a click would hit.
+QImage LitUp(const QImage& face) {
+  if (face.isNull()) return face;
+  QImage lit = face.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < lit.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(lit.scanLine(y));
+    for (int x = 0; x < lit.width(); ++x) {
+      const QColor c = QColor::fromRgba(row[x]).lighter(150);
+      row[x] = qRgba(c.red(), c.green(), c.blue(), qAlpha(row[x]));
+    }
+  }
+  return lit;
+}
+
+// The right range labels reach past their nominal 13 pixels into the free
+// margin: "20", "63" and "10" are wider than that in any bold sans font.
+constexpr int kRangeLabelRight = 993;
+
 struct Builder {
   QWidget* window;
   const Skin& skin;
@@ -49,8 +68,8 @@ struct Builder {
 
   CBitmapBtn* BottomButton(const QRect& rect, int text) const {
     const QImage& f = images.apply_face;
-    auto* b = TextButton(rect, f, f, f, f, Text(text));
-    b->SetTextColors(kWhite, kWhite, kAccent);
+    auto* b = TextButton(rect, f, images.apply_hover_face, f, f, Text(text));
+    b->SetTextColors(kWhite, kAccent, kAccent);
     b->update();
     return b;
   }
@@ -171,6 +190,7 @@ MainImages LoadMainImages(const Skin& skin) {
   m.stage_y_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-y.png"));
   m.stage_xy_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-xy.png"));
   m.apply_face = LoadSkinImage(skin.ButtonsPath("apply1.png"));
+  m.apply_hover_face = LitUp(m.apply_face);
   for (int i = 0; i < 3; ++i) {
     const std::string n = std::to_string(i + 1);
     m.assign_faces[i] = LoadSkinImage(skin.ButtonsPath("ButtonAssign-" + n + ".png"));
@@ -261,7 +281,8 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
         b.HSlider(RectLtrb(725, y, 969, y + 18), kSliderAcceleration + i, track, slider_max[i]);
     c.range_labels.push_back(b.Label(RectLtrb(710, y, 723, y + 18), "1", kSimpleStyle));
     c.range_labels.push_back(
-        b.Label(RectLtrb(971, y, 984, y + 18), QString::number(slider_max[i]), kSimpleStyle));
+        b.Label(RectLtrb(971, y, kRangeLabelRight, y + 18), QString::number(slider_max[i]),
+                kSimpleStyle));
   }
   const std::array<int, 5> title_tops = {200, 247, 296, 349, 418};
   for (int i = 0; i < 5; ++i) {

@@ -50,6 +50,7 @@ struct MainImages {
   QImage stage_y_track;
   QImage stage_xy_track;
   QImage apply_face;
+  QImage apply_hover_face;  // apply_face lit up: the skin has one face for all four
   std::array<QImage, 3> assign_faces;  // normal, pressed, pointer-over (-1, -2, -3)
   std::array<QImage, 3> mode_faces;
   std::array<QImage, 3> minimise_faces;

@@ -48,7 +48,10 @@ void SetMacroName(ButtonRecord& record, std::string_view name) {
 
 std::string SingleKeyLabel(const ButtonRecord& record, const SkinStrings& strings) {
   const std::optional<KeyCode> code = UsageToKeyCode(record.KeyEvents[0]);
-  if (!code) return "key";
+  if (!code) {
+    std::string word = strings.UiText(kNoKeySection, kNoKeyNumber);
+    return word.empty() ? std::string(kNoKeyFallback) : word;
+  }
   return std::string(KeyName(*code, strings));
 }
 

@@ -24,6 +24,12 @@ inline constexpr int kFireKeyFunction = 12;
 inline constexpr int kMacroGoneFunction = 16;
 inline constexpr int kLastFunction = 54;
 
+// The label of a single-key button whose usage has no key: "skins.ini"
+// [General] 102, or the English word when the skin has none.
+inline constexpr std::string_view kNoKeySection = "General";
+inline constexpr int kNoKeyNumber = 102;
+inline constexpr std::string_view kNoKeyFallback = "key";
+
 // Where a code's label lives in "general.ini".
 struct FunctionLabelKey {
   std::string_view section;

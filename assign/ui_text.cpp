@@ -12,8 +12,16 @@ SkinStringFiles::SkinStringFiles(std::string strings_folder, FileIo& io)
   general_path_ = strings_folder + std::string(kFunctionNamesFile);
 }
 
-SkinStringFiles SkinStringFiles::InProgramFolder(const std::string& program_folder, FileIo& io) {
-  return SkinStringFiles(WithTrailingSlash(program_folder) + std::string(kSkinStringsFolder), io);
+SkinStringFiles SkinStringFiles::InProgramFolder(const std::string& program_folder,
+                                                 UiLanguage language, FileIo& io) {
+  const std::string root = WithTrailingSlash(program_folder);
+  std::string folder = root + std::string(StringsFolderOf(language));
+  // A skin made for one language only still speaks that one.
+  if (language != UiLanguage::kEnglish &&
+      io.Read(folder + std::string(kSkinTextsFile), kMaxIniFileBytes).state != FileRead::State::kOk) {
+    folder = root + std::string(kSkinStringsFolder);
+  }
+  return SkinStringFiles(std::move(folder), io);
 }
 
 std::string SkinStringFiles::UiText(std::string_view section, int number) const {

@@ -1,11 +1,13 @@
 // The two string files of the skin: interface texts ("skins.ini") and
 // function names ("general.ini"), both in "images/0409/strings/" of the
-// program folder. A text is addressed by a section and a positive number.
+// program folder (English) or beside it in "images/0407/strings/" (German).
+// A text is addressed by a section and a positive number.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "assign/ui_language.h"
 #include "settings/file_io.h"
 
 namespace vantix {
@@ -31,8 +33,10 @@ class SkinStringFiles final : public SkinStrings {
  public:
   // strings_folder holds "skins.ini" and "general.ini".
   explicit SkinStringFiles(std::string strings_folder, FileIo& io = SystemFileIo());
-  // The skin of a program folder (ending with '/').
+  // The strings of a program folder (ending with '/') in the user's
+  // language; the English ones when the skin has none in that language.
   static SkinStringFiles InProgramFolder(const std::string& program_folder,
+                                         UiLanguage language = ChooseUiLanguage(),
                                          FileIo& io = SystemFileIo());
 
   std::string UiText(std::string_view section, int number) const override;

@@ -55,9 +55,10 @@ const std::string_view kUsageText =
     "\n"
     "Without --data-dir the data folder is \"Corvane II Gaming Mouse\" in the\n"
     "documents folder. Texts of labels and events come from the skin strings in\n"
-    "images/0409/strings/ of --program-dir DIR, by default of the folder of\n"
-    "vantixctl. --json (or --format json) prints macro list, macro show, labels,\n"
-    "keys, agent status and agent device list as one JSON document.\n"
+    "the user's language (VANTIX_LANGUAGE=en|de, else LC_ALL, LC_MESSAGES, LANG)\n"
+    "of --program-dir DIR, by default of the folder of vantixctl. --json (or\n"
+    "--format json) prints macro list, macro show, labels, keys, agent status\n"
+    "and agent device list as one JSON document.\n"
     "Exit status: 0 ok, 1 read failed or refused, 2 usage, 3 write failed.\n";
 
 std::string Context::DataFolder() const {

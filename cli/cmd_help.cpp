@@ -121,9 +121,10 @@ constexpr CommandHelp kCommandHelp[] = {
      "usage: vantixctl [--data-dir DIR] labels N [--program-dir DIR]\n"
      "\n"
      "Prints the twelve button labels of profile N (1 to 5), one a line, as the\n"
-     "main window shows them. The texts come from the skin strings in\n"
-     "images/0409/strings/ of the program folder DIR, by default the folder of\n"
-     "vantixctl. No profile file is written.\n"},
+     "main window shows them. The texts come from the skin strings of the\n"
+     "user's language (images/0409/strings/ English, images/0407/strings/\n"
+     "German; see ENVIRONMENT) of the program folder DIR, by default the folder\n"
+     "of vantixctl. No profile file is written.\n"},
     {"macro",
      "usage: vantixctl [--data-dir DIR] macro list\n"
      "       vantixctl [--data-dir DIR] macro show NAME [--program-dir DIR]\n"

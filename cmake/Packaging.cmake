@@ -47,7 +47,8 @@ function(vantix_write_metainfo output)
   set(TEMPLATE "${VANTIX_PACKAGING_DIR}/${VANTIX_APP_ID}.metainfo.xml.in")
   set(OUTPUT "${output}")
   set(APP_ID "${VANTIX_APP_ID}")
-  set(SKIN_LANGUAGE "${VANTIX_SKIN_LANGUAGE}")
+  # The screenshots listed are the English ones; both languages are shipped.
+  set(SKIN_LANGUAGE "en")
   set(SCREENSHOT_BASE_URL "${VANTIX_SCREENSHOT_BASE_URL}")
   set(VERSION "${PROJECT_VERSION}")
   set(RELEASE_DATE "${VANTIX_RELEASE_DATE}")
@@ -140,11 +141,13 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Dependencies come from the binaries (dpkg-shlibdeps, from dpkg-dev). The
-# Qt platform plugins are loaded at run time, so no binary names them: the
-# window cannot open without them.
+# Dependencies come from the binaries (dpkg-shlibdeps, from dpkg-dev). What
+# is loaded at run time no binary names: the Qt platform plugins (the window
+# cannot open without them), the font the skin is measured for (Liberation
+# Sans has Arial's metrics, so every text fits as laid out) and Qt's own
+# translations (the file chooser in German).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The build keeps its debug information; the package does not.
 set(CPACK_STRIP_FILES ON)
@@ -186,6 +189,6 @@ if(VANTIX_BUILD_TESTS)
   add_test(NAME package_texts
            COMMAND bash "${PROJECT_SOURCE_DIR}/tests/package/texts_test.sh"
                    "$<TARGET_FILE:vantixctl>" "${PROJECT_SOURCE_DIR}" "${VANTIX_APP_ID}"
-                   "${VANTIX_SKIN_LANGUAGE}")
+                   "en")
   set_tests_properties(package_texts PROPERTIES TIMEOUT 120)
 endif()

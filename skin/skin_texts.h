@@ -66,6 +66,7 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("General", 93, 94, "mouse picture switches: top view, side view"),
     detail::Ui("General", 95, 100, "resolution stage check boxes 1-6"),
     detail::Ui("General", 101, "title of the stage label (\"%s : %d\")"),
+    detail::Ui("General", 102, "label of a single-key button without a usable key"),
     detail::Ui("General", kLanguageNumber, "language marker"),
     // Message dialogs.
     detail::Ui("WARNING", 1, "title of every warning"),

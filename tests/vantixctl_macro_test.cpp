@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -98,6 +99,61 @@ TEST_F(VantixctlMacroTest, LabelsShowTheTwelveButtonsInTheSkinsLanguage) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Lines(run.out).front(), "Linksklick");
   EXPECT_EQ(Lines(run.out).back(), "Dauerfeuer");
+}
+
+// The locale variables of one run, set in this process so that the child
+// inherits them, and put back afterwards.
+class LocaleEnvironment {
+ public:
+  explicit LocaleEnvironment(const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const char* name : {"VANTIX_LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+      if (const char* old = std::getenv(name)) saved_.emplace_back(name, old);
+      ::unsetenv(name);
+    }
+    for (const auto& [name, value] : values) ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~LocaleEnvironment() {
+    for (const char* name : {"VANTIX_LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+    for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  LocaleEnvironment(const LocaleEnvironment&) = delete;
+  LocaleEnvironment& operator=(const LocaleEnvironment&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(VantixctlMacroTest, LabelsSpeakTheUsersLanguageOfAProgramFolderWithBoth) {
+  // English in the skin's own folder, German beside it, as installed.
+  const std::string both = dir / "both";
+  for (const auto& [language, folder] : {std::pair{"en", "0409"}, std::pair{"de", "0407"}}) {
+    const std::string strings = both + "/images/" + folder + "/strings";
+    std::filesystem::create_directories(strings);
+    for (const std::string file : {"general.ini", "skins.ini"}) {
+      std::filesystem::copy_file(std::string(VANTIX_TEST_DATA) + "/strings/" + language + "/" + file,
+                                 strings + "/" + file);
+    }
+  }
+  ASSERT_EQ(Data({"reset", "all"}).status, 0);
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> environment;
+    std::string first_label;
+  };
+  const Case cases[] = {
+      {{}, "Left Click"},
+      {{{"LANG", "de_DE.UTF-8"}}, "Linksklick"},
+      {{{"LANG", "de_DE.UTF-8"}, {"LC_ALL", "C.UTF-8"}}, "Left Click"},
+      {{{"LC_MESSAGES", "de_AT.UTF-8"}}, "Linksklick"},
+      {{{"LANG", "de_DE.UTF-8"}, {"VANTIX_LANGUAGE", "en"}}, "Left Click"},
+      {{{"LANG", "en_US.UTF-8"}, {"VANTIX_LANGUAGE", "de"}}, "Linksklick"},
+  };
+  for (const Case& c : cases) {
+    const LocaleEnvironment environment(c.environment);
+    const CtlResult run = Data({"labels", "1", "--program-dir", both});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_FALSE(Lines(run.out).empty());
+    EXPECT_EQ(Lines(run.out).front(), c.first_label) << ::testing::PrintToString(c.environment);
+  }
 }
 
 TEST_F(VantixctlMacroTest, LabelsWithoutSkinStringsStillListTwelveLines) {

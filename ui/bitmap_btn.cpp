@@ -1,6 +1,9 @@
 #include "ui/bitmap_btn.h"
 
 #include <QApplication>
+
+#include <algorithm>
+#include <cstdlib>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -8,6 +11,7 @@
 #include <QToolTip>
 
 #include "ui/skin.h"
+#include "ui/text_fit.h"
 #include "ui/window_message.h"
 
 namespace vantix {
@@ -92,6 +96,7 @@ void CBitmapBtn::SetUseTextRect(bool use) { use_text_rect_ = use; update(); }
 void CBitmapBtn::SetTextRect(const QRect& rect) { text_rect_ = rect; update(); }
 void CBitmapBtn::SetSquareImage(bool square) { square_image_ = square; update(); }
 void CBitmapBtn::SetCheckMode(bool check_mode) { check_mode_ = check_mode; update(); }
+void CBitmapBtn::SetElideMode(Qt::TextElideMode mode) { elide_mode_ = mode; update(); }
 void CBitmapBtn::SetKeepCheckedFaceWhenDisabled(bool keep) {
   keep_checked_face_when_disabled_ = keep;
   update();
@@ -137,34 +142,75 @@ void CBitmapBtn::paintEvent(QPaintEvent*) {
   if (!caption_.isEmpty()) DrawCaptionText(painter, CaptionColorRef(choice.color));
 }
 
+namespace {
+// Room left free at each end of a caption on a face with edges, so a long
+// text does not run into them; small faces (badges) keep all their width.
+int CaptionPadding(int width) { return std::min(4, width / 16); }
+}  // namespace
+
+CaptionFit CBitmapBtn::FitCaption() const {
+  CaptionFit fit;
+  if (!draw_caption_ || caption_.isEmpty()) return fit;
+  const QFont font = SkinFont(font_height_, font_weight_);
+  if (use_text_rect_) {
+    const int pad = CaptionPadding(text_rect_.width());
+    fit.text = FitLine(font, caption_, text_rect_.width() - 2 * pad, elide_mode_);
+    // Centred both ways in the text rectangle.
+    const QRectF b = fit.text.bounds;
+    const QPointF at(text_rect_.left() + (text_rect_.width() - b.width()) / 2,
+                     text_rect_.top() + (text_rect_.height() - b.height()) / 2);
+    fit.text.bounds = QRectF(at, b.size());
+    fit.text.ink.translate(at);
+    return fit;
+  }
+  const bool rotated = orientation_ == kCaptionRotated90 || orientation_ == kCaptionRotated270;
+  int room = rotated ? height() : width();
+  if (!rotated) {
+    // A left caption starts at its offset; a centred one is shifted by it,
+    // so it must stay clear of both edges.
+    const int pad = CaptionPadding(room);
+    room -= orientation_ == kCaptionLeft ? std::max(0, text_offset_x_) + pad
+                                         : 2 * (std::abs(text_offset_x_) + pad);
+  }
+  fit.text = FitLine(font, caption_, room, elide_mode_);
+  const QFontMetrics metrics(fit.text.font);
+  const QSize extent(metrics.horizontalAdvance(fit.text.text), metrics.height());
+  fit.origin = CaptionOrigin(orientation_, rect(), extent) + QPoint(text_offset_x_, 0);
+  fit.ascent = metrics.ascent();
+  if (rotated) {
+    const QPoint o = fit.origin;
+    fit.text.ink = QRectF();  // not measured turned
+    fit.text.bounds = orientation_ == kCaptionRotated90
+                          ? QRectF(o.x(), o.y() - extent.width(), extent.height(), extent.width())
+                          : QRectF(o.x() - extent.height(), o.y(), extent.height(), extent.width());
+  } else {
+    fit.text.bounds = QRectF(fit.origin, QSizeF(extent));
+    fit.text.ink.translate(fit.origin);
+  }
+  return fit;
+}
+
 void CBitmapBtn::DrawCaptionText(QPainter& painter, std::uint32_t color) {
   if (!draw_caption_) return;
-  const QFont font = SkinFont(font_height_, font_weight_);
-  painter.setFont(font);
+  const CaptionFit fit = FitCaption();
+  painter.setFont(fit.text.font);
   painter.setPen(FromColorRef(color));
-  const QFontMetrics metrics(font);
   if (use_text_rect_) {
-    // One line, centred both ways, cut with an ellipsis when too wide, and
-    // not clipped to the rectangle.
-    const QString text = metrics.elidedText(caption_, Qt::ElideRight, text_rect_.width());
-    painter.drawText(text_rect_, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+    painter.drawText(text_rect_, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                     fit.text.text);
     return;
   }
-  const QSize extent(metrics.horizontalAdvance(caption_), metrics.height());
-  const QPoint origin = CaptionOrigin(orientation_, rect(), extent);
   painter.save();
-  painter.translate(origin.x() + text_offset_x_, origin.y());
+  painter.translate(fit.origin);
   if (orientation_ == kCaptionRotated90) painter.rotate(-90);
   if (orientation_ == kCaptionRotated270) painter.rotate(90);
-  painter.drawText(0, metrics.ascent(), caption_);
+  painter.drawText(0, fit.ascent, fit.text.text);
   painter.restore();
 }
 
 QString CBitmapBtn::CutCaption() const {
-  if (!draw_caption_ || !use_text_rect_ || caption_.isEmpty()) return {};
-  const QFontMetrics metrics(SkinFont(font_height_, font_weight_));
-  const bool cut = metrics.elidedText(caption_, Qt::ElideRight, text_rect_.width()) != caption_;
-  return cut ? caption_ : QString();
+  const CaptionFit fit = FitCaption();
+  return fit.text.cut ? caption_ : QString();
 }
 
 bool CBitmapBtn::event(QEvent* event) {

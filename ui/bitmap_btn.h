@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "ui/text_fit.h"
+
 namespace vantix {
 
 enum class ButtonFace { kNormal, kHover, kPressed, kDisabled };
@@ -44,6 +46,14 @@ inline constexpr int kCaptionCentred = 1;
 // name the corner that is the top-left of the unrotated text.
 QPoint CaptionOrigin(int orientation, const QRect& client, QSize extent);
 
+// How a caption is shown: its fitted text (bounds in client coordinates) and,
+// for free placement, the origin and ascent it is drawn with.
+struct CaptionFit {
+  FittedText text;
+  QPoint origin;
+  int ascent = 0;
+};
+
 class CBitmapBtn : public QWidget {
   Q_OBJECT
 
@@ -73,6 +83,8 @@ class CBitmapBtn : public QWidget {
   void SetSquareImage(bool square);
   void SetCheckMode(bool check_mode);
   void SetKeepCheckedFaceWhenDisabled(bool keep);
+  // Where a caption too long even when shrunk loses its text.
+  void SetElideMode(Qt::TextElideMode mode);
 
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
@@ -83,6 +95,8 @@ class CBitmapBtn : public QWidget {
   // button's tooltip then shows it), else empty.
   QString CutCaption() const;
   int Orientation() const { return orientation_; }
+  // The caption as the face shows it: shrunk to fit, cut only past that.
+  CaptionFit FitCaption() const;
 
  signals:
   // The click notification: a release over the held button in push mode,
@@ -126,6 +140,7 @@ class CBitmapBtn : public QWidget {
   bool check_mode_ = false;
   bool checked_ = false;
   bool keep_checked_face_when_disabled_ = false;
+  Qt::TextElideMode elide_mode_ = Qt::ElideRight;
   bool hovering_ = false;
   bool held_ = false;
   bool press_inside_ = false;

@@ -39,7 +39,9 @@ QString CutText(const QString& text) {
 
 void StyleRow(CBitmapBtn* row, const QString& text) {
   row->SetCaption(text, 0, kCaptionCentred);
-  row->SetTextColors(0xFFFFFF, 0xC8C8C8, 0xFFFFFF);
+  // The row under the pointer reads in the accent: a grey text there would
+  // look disabled.
+  row->SetTextColors(0xFFFFFF, 0xCCFF00, 0xFFFFFF);
   row->SetDrawCaption(true);
   row->SetBackColor(0x1E1E1E);
   row->SetFillBackground(true);

@@ -1,6 +1,7 @@
 #include "ui/clr_edit.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPalette>
 
 #include "ui/skin.h"
@@ -8,6 +9,10 @@
 #include "ui/window_message.h"
 
 namespace vantix {
+namespace {
+constexpr std::uint32_t kEditFrame = 0x8C8C8C;
+constexpr std::uint32_t kEditFocusFrame = 0xCCFF00;
+}  // namespace
 
 CClrEdit::CClrEdit(QWidget* parent, const QRect& rect, int control_id, bool border)
     : QLineEdit(parent), control_id_(control_id) {
@@ -39,6 +44,15 @@ void CClrEdit::ApplyColors() {
   update();
 }
 
+void CClrEdit::paintEvent(QPaintEvent* event) {
+  QLineEdit::paintEvent(event);
+  // A thin frame shows where the box is on the grey skin, and turns to the
+  // accent while the box has the keyboard focus.
+  QPainter painter(this);
+  painter.setPen(hasFocus() ? FromColorRef(kEditFocusFrame) : FromColorRef(kEditFrame));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void CClrEdit::keyReleaseEvent(QKeyEvent* event) {
   // A held key repeats its press, never its release: one notice per key.
   if (notify_key_up_ && !event->isAutoRepeat()) {
@@ -51,11 +65,13 @@ void CClrEdit::keyReleaseEvent(QKeyEvent* event) {
 void CClrEdit::focusInEvent(QFocusEvent* event) {
   PostWindowMessage(parentWidget(), WM_EDIT_FOCUS, kEditFocusGained, 0);
   QLineEdit::focusInEvent(event);
+  update();  // the focus frame
 }
 
 void CClrEdit::focusOutEvent(QFocusEvent* event) {
   PostWindowMessage(parentWidget(), WM_EDIT_FOCUS, kEditFocusLost, 0);
   QLineEdit::focusOutEvent(event);
+  update();
 }
 
 }  // namespace vantix

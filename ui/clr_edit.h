@@ -30,6 +30,7 @@ class CClrEdit final : public QLineEdit {
 
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 

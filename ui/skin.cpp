@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <cmath>
 
@@ -90,8 +92,38 @@ void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t ke
   window->update();
 }
 
+namespace {
+// Empty: the skin's own choice.
+QString& FontFamilyOverride() {
+  static QString family;
+  return family;
+}
+}  // namespace
+
+void ApplySkinToolTipLook() {
+  QPalette tips = QToolTip::palette();
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    tips.setColor(group, QPalette::ToolTipBase, QColor(0x1E, 0x1E, 0x1E));
+    tips.setColor(group, QPalette::ToolTipText, Qt::white);
+    tips.setColor(group, QPalette::Window, QColor(0x1E, 0x1E, 0x1E));
+    tips.setColor(group, QPalette::WindowText, Qt::white);
+  }
+  QToolTip::setPalette(tips);
+  QToolTip::setFont(SkinFont(15, 400));
+}
+
+void SetSkinFontFamily(const QString& family) { FontFamilyOverride() = family; }
+
+QStringList SkinFontFamilies() {
+  if (!FontFamilyOverride().isEmpty()) return {FontFamilyOverride()};
+  // The skin is laid out for Arial's metrics. Liberation Sans has them and
+  // is what Debian ships; Arial itself is the alias where it is installed.
+  return {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+}
+
 QFont SkinFont(int height, int weight, bool italic) {
-  QFont font(QStringLiteral("Arial"));
+  QFont font;
+  font.setFamilies(SkinFontFamilies());
   font.setStyleHint(QFont::SansSerif);
   font.setWeight(static_cast<QFont::Weight>(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));
   font.setItalic(italic);
@@ -100,9 +132,9 @@ QFont SkinFont(int height, int weight, bool italic) {
   } else if (height > 0) {
     // A positive height is the cell (ascent plus descent); Qt sizes fonts by
     // the em. Scale by the cell-to-em ratio of the font actually found.
-    // Measured once per weight and slant: windows set many fonts at start.
-    static std::map<std::pair<int, bool>, double> ratios;
-    const auto key = std::pair{static_cast<int>(font.weight()), italic};
+    // Measured once per family, weight and slant: windows set many fonts at start.
+    static std::map<std::tuple<QString, int, bool>, double> ratios;
+    const auto key = std::tuple{font.families().join(','), static_cast<int>(font.weight()), italic};
     auto found = ratios.find(key);
     if (found == ratios.end()) {
       QFont probe = font;

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -72,10 +73,19 @@ QRegion ToQRegion(const PixelRegion& region);
 // null bitmap leaves it rectangular.
 void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t key_rgb = 0xFFFFFF);
 
-// The toolkit's font: "Arial" with height as the Windows font height (a
-// positive value is the whole cell, ascent plus descent; negative the
-// character height), weight 100..900.
+// The toolkit's font: Liberation Sans (Arial's metrics), or Arial, with
+// height as the Windows font height (a positive value is the whole cell,
+// ascent plus descent; negative the character height), weight 100..900.
 QFont SkinFont(int height, int weight, bool italic = false);
+// The families SkinFont asks for, best first.
+QStringList SkinFontFamilies();
+// Makes SkinFont ask for this family only (empty: the skin's own choice);
+// for checking that every text survives a fallback font.
+void SetSkinFontFamily(const QString& family);
+
+// Tooltips in the skin's colours (light text on the dark menu face) instead
+// of the system's light yellow; once per application.
+void ApplySkinToolTipLook();
 
 // Colours are written as COLORREF values 0x00BBGGRR, as in the settings files.
 inline QColor FromColorRef(std::uint32_t colorref) {

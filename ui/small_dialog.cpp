@@ -29,6 +29,21 @@ OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin) {
           make("cancelButton", RectLtrb(234, 219, 327, 245), 47)};
 }
 
+CBitmapBtn* MakeKeyDisplay(QWidget* dialog, const Skin& skin, const QRect& rect) {
+  const QImage face = LoadSkinImage(skin.BackgroundPath("menuitem-d-b.png"));
+  auto* display = new CBitmapBtn(dialog, rect);
+  display->setObjectName(QStringLiteral("keyDisplay"));
+  display->SetImages(face, face, face, face);
+  display->SetDrawCaption(true);
+  display->SetUseTextRect(true);
+  constexpr int kEndMarks = 4;  // with the caption's own margin, clear of the face's end marks
+  display->SetTextRect(QRect(kEndMarks, 0, rect.width() - 2 * kEndMarks, rect.height()));
+  display->SetElideMode(Qt::ElideMiddle);
+  display->SetFontWeight(700);
+  display->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+  return display;
+}
+
 CStaticTrans* MakeDialogLabel(QWidget* dialog, const char* name, const QString& text,
                               const QRect& rect, std::uint32_t style, int height, int weight) {
   auto* label = new CStaticTrans(dialog, text, kLabelStyle | style, rect);

@@ -34,6 +34,12 @@ struct OkCancelButtons {
 // "cancelButton".
 OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin);
 
+// The key dialogs' readout of the captured key ("menuitem-d-b.png", bold
+// white), named "keyDisplay". Its text stays clear of the face's end marks;
+// a combination too long even when shrunk loses its middle, so the first
+// modifier and the key itself still show.
+CBitmapBtn* MakeKeyDisplay(QWidget* dialog, const Skin& skin, const QRect& rect);
+
 // A transparent white label in the skin font.
 CStaticTrans* MakeDialogLabel(QWidget* dialog, const char* name, const QString& text,
                               const QRect& rect, std::uint32_t style, int height, int weight);

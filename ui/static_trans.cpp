@@ -1,6 +1,10 @@
 #include "ui/static_trans.h"
 
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
 
 #include "ui/skin.h"
 
@@ -72,6 +76,60 @@ void CStaticTrans::Apply() {
     setFont(SkinFont(font_height_, font_weight_, italic_));
   }
   update();
+}
+
+FittedText CStaticTrans::FitLabelText() const {
+  const QRect room = contentsRect();
+  const Qt::Alignment align = alignment();
+  if (wordWrap()) {
+    FittedText fit = FitBlock(font(), text(), room, static_cast<int>(align) | Qt::TextWordWrap);
+    fit.bounds.translate(room.topLeft());
+    fit.ink.translate(room.topLeft());
+    return fit;
+  }
+  FittedText fit = FitLine(font(), text(), room.width());
+  double x = room.left();
+  if (align & Qt::AlignHCenter) x += (room.width() - fit.bounds.width()) / 2;
+  if (align & Qt::AlignRight) x += room.width() - fit.bounds.width();
+  const QFontMetricsF metrics(fit.font);
+  double top = room.top();
+  if (align & Qt::AlignVCenter) {
+    top += (room.height() - metrics.height()) / 2;
+  } else {
+    // A shrunk line keeps the baseline of its full size, so it stays level
+    // with its neighbours.
+    top += QFontMetricsF(font()).ascent() - metrics.ascent();
+  }
+  fit.ink.translate(x, top);
+  fit.bounds = QRectF(x, top, fit.bounds.width(), metrics.height());
+  return fit;
+}
+
+void CStaticTrans::paintEvent(QPaintEvent*) {
+  if (text().isEmpty()) return;
+  QPainter painter(this);
+  const FittedText fit = FitLabelText();
+  painter.setFont(fit.font);
+  painter.setPen(palette().color(QPalette::WindowText));
+  if (wordWrap() && !fit.cut) {
+    painter.drawText(fit.bounds, static_cast<int>(alignment()) | Qt::TextWordWrap, fit.text);
+    return;
+  }
+  painter.drawText(QPointF(fit.bounds.left(), fit.bounds.top() + QFontMetricsF(fit.font).ascent()),
+                   fit.text);
+}
+
+bool CStaticTrans::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QLabel::event(event);
+  // A text cut on the skin shows whole in the tooltip.
+  const FittedText fit = FitLabelText();
+  if (!fit.cut) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+  }
+  return true;
 }
 
 void CStaticTrans::RefreshBehind() {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "ui/text_fit.h"
+
 namespace vantix {
 
 // Window style bits of a label: the type in the low five bits, then flags.
@@ -45,11 +47,17 @@ class CStaticTrans final : public QLabel {
   // Repaints the parent under the label, for owners that hide or show it.
   void RefreshBehind();
 
+  // The text as the label shows it: shrunk to fit, cut only past that
+  // (bounds in client coordinates).
+  FittedText FitLabelText() const;
+
  signals:
   // A press on a label with SS_NOTIFY.
   void clicked();
 
  protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:

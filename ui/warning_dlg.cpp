@@ -1,5 +1,6 @@
 #include "ui/warning_dlg.h"
 
+#include <QBitmap>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -33,6 +34,11 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
   back.setColor(QPalette::Window, Qt::black);
   setPalette(back);
   setAutoFillBackground(true);
+  // The face has cut corners (transparent pixels): the window takes its
+  // shape, so no black wedge shows where the face leaves them open.
+  if (!face_.isNull() && face_.hasAlphaChannel()) {
+    setMask(QRegion(QBitmap::fromImage(face_.scaled(size()).createAlphaMask())));
+  }
 
   const OkCancelButtons buttons = MakeOkCancel(this, skin);
   ok_button_ = buttons.ok;

@@ -28,7 +28,7 @@ using test::Exists;
 using test::ScratchDir;
 
 // Garbage of a fixed seed, so that a failure can be repeated.
-std::string Garbage(std::size_t size, unsigned seed) {
+[[maybe_unused]] std::string Garbage(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(random() & 0xFF);

@@ -3,6 +3,7 @@
 // a private endpoint folder and an agent starter that only records.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -203,6 +204,25 @@ TEST_F(DlgTest, ViewSwitchesShowTheBadgesOfTheirView) {
   Click(C().page_tabs[0]);
   for (int n : kSideBadges) EXPECT_TRUE(Shown(C().picture_badges[n - 1]));
   for (int n : kFrontBadges) EXPECT_FALSE(Shown(C().picture_badges[n - 1]));
+}
+
+// The skin gives the bottom row one face for every state; the pointer
+// still shows which button a click would hit.
+TEST_F(DlgTest, TheBottomRowLightsUpUnderThePointer) {
+  Open();
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  CBitmapBtn* apply = C().apply;
+  const QImage idle = apply->grab().toImage();
+  const QPoint at = apply->rect().center();
+  QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(apply->mapToGlobal(at)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(apply, &move);
+  ASSERT_TRUE(apply->Hovering());
+  const QImage lit = apply->grab().toImage();
+  EXPECT_NE(lit, idle);
+  // Brighter: the face's middle, away from the caption, gains light.
+  EXPECT_GT(lit.pixelColor(3, 3).lightness(), idle.pixelColor(3, 3).lightness());
 }
 
 TEST_F(DlgTest, SwitchingProfileOnThePerformancePageShowsItsStagesAtOnce) {

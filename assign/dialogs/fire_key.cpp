@@ -147,13 +147,7 @@ CFireKey::CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QStri
     mode_buttons_[m] = b;
   }
 
-  const QImage display = LoadSkinImage(skin_.BackgroundPath("menuitem-d-b.png"));
-  key_display_ = new CBitmapBtn(this, RectLtrb(60, 165, 159, 191));
-  key_display_->setObjectName(QStringLiteral("keyDisplay"));
-  key_display_->SetImages(display, display, display, display);
-  key_display_->SetDrawCaption(true);
-  key_display_->SetFontWeight(700);
-  key_display_->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+  key_display_ = MakeKeyDisplay(this, skin_, RectLtrb(60, 165, 159, 191));
 
   MakeDialogLabel(this, "firstNumberLabel", skin_.UiText("FireKey", 7),
                   RectLtrb(229, 130, 367, 149), SS_RIGHT, 15, 700);

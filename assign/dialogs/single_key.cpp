@@ -76,14 +76,7 @@ CSingleKey::CSingleKey(QWidget* parent, const Skin& skin, KeyHook& hook, const Q
   prompt_label_ =
       MakeDialogLabel(this, "promptLabel", prompt, RectLtrb(45, 70, 433, 118), SS_CENTER, 16, 400);
 
-  const QImage display = LoadSkinImage(skin_.BackgroundPath("menuitem-d-b.png"));
-  const QRect display_rect = RectLtrb(81, 145, 382, 171);
-  key_display_ = new CBitmapBtn(this, display_rect);
-  key_display_->setObjectName(QStringLiteral("keyDisplay"));
-  key_display_->SetImages(display, display, display, display);
-  key_display_->SetDrawCaption(true);
-  key_display_->SetFontWeight(700);
-  key_display_->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+  key_display_ = MakeKeyDisplay(this, skin_, RectLtrb(81, 145, 382, 171));
 
   const OkCancelButtons buttons = MakeOkCancel(this, skin_);
   ok_button_ = buttons.ok;
@@ -219,22 +212,28 @@ void CSingleKey::OnOk() {
   }
   if (key_count_ > 1) {
     // Presses in slot order, then the releases in reverse order.
-    events_.fill(0);
-    const std::vector<KeyCode> keys = HeldKeys(committed_);
-    const std::size_t n = keys.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t usage = UsageOrZero(keys[i]);
-      const std::size_t press = 3 * i;
-      const std::size_t release = 3 * (2 * n - 1 - i);
-      events_[press] = usage;
-      events_[press + 1] = kCombinationEventKind;
-      events_[press + 2] = kCombinationPress;
-      events_[release] = usage;
-      events_[release + 1] = kCombinationEventKind;
-      events_[release + 2] = kCombinationRelease;
-    }
+    std::vector<std::uint8_t> usages;
+    for (const KeyCode key : HeldKeys(committed_)) usages.push_back(UsageOrZero(key));
+    events_ = CombinationEvents(usages);
   }
   done(IDOK);
+}
+
+KeyEventBlock CombinationEvents(const std::vector<std::uint8_t>& usages) {
+  KeyEventBlock events{};
+  // Five keys at most: ten events fill 30 of the block's bytes.
+  const std::size_t n = std::min<std::size_t>(usages.size(), 5);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t press = 3 * i;
+    const std::size_t release = 3 * (2 * n - 1 - i);
+    events[press] = usages[i];
+    events[press + 1] = kCombinationEventKind;
+    events[press + 2] = kCombinationPress;
+    events[release] = usages[i];
+    events[release + 1] = kCombinationEventKind;
+    events[release + 2] = kCombinationRelease;
+  }
+  return events;
 }
 
 void CSingleKey::paintEvent(QPaintEvent*) {

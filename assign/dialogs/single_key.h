@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 #include <cstdint>
 #include <functional>
 
@@ -29,6 +30,10 @@ inline constexpr std::uint8_t kNoKey = 0xFF;
 inline constexpr std::uint8_t kCombinationEventKind = 5;
 inline constexpr std::uint8_t kCombinationPress = 0x80;
 inline constexpr std::uint8_t kCombinationRelease = 0x00;
+
+// A combination's events as OK stores them: the presses of the usages in
+// order, then their releases in reverse order; at most five usages.
+KeyEventBlock CombinationEvents(const std::vector<std::uint8_t>& usages);
 
 // The four modifier slots and the key slot, as the hook reports them.
 struct KeySlots {

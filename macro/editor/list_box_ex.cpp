@@ -221,9 +221,10 @@ void CListBoxEx::paintEvent(QPaintEvent*) {
     const Row& row = rows_[static_cast<std::size_t>(i)];
     const QRect r = ItemRect(i);
     if (selection_highlight && i == selection_) p.fillRect(r, FromColorRef(highlight_colour));
-    // The selected row of the focused list takes its own text colour.
-    const std::uint32_t colour =
-        i == selection_ && hasFocus() ? selected_text_colour : text_colour;
+    // A highlighted row takes its own text colour, focused or not: the
+    // normal one would not read on the highlight.
+    const bool highlighted = i == selection_ && (selection_highlight || hasFocus());
+    const std::uint32_t colour = highlighted ? selected_text_colour : text_colour;
     p.setPen(isEnabled() ? FromColorRef(colour) : kDisabledText);
     int x = r.left();
     if (IsArrow(row.data)) {

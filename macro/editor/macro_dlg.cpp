@@ -265,7 +265,8 @@ void CMacroDlg::paintEvent(QPaintEvent*) {
   p.drawImage(rect(), face_);
   p.setRenderHint(QPainter::Antialiasing);
   p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(0x01, 0x3C, 0x64), 2));
+  // The panels' frames in the skin's deep accent: navy would clash with it.
+  p.setPen(QPen(QColor(0x00, 0x5C, 0x4B), 2));
   p.drawRect(QRect(QPoint(27, 78), QPoint(236, 507)));
   p.drawRect(QRect(QPoint(253, 80), QPoint(572, 509)));
   p.drawRect(QRect(QPoint(572, 80), QPoint(727, 509)));

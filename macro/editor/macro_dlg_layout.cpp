@@ -12,7 +12,10 @@ namespace vantix {
 namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kBlack = 0x000000;
+// Rows read white on the grey lists (about 8:1) and black on the accent
+// highlight of the selected row.
+constexpr std::uint32_t kRowText = 0xFFFFFF;
+constexpr std::uint32_t kSelectedRowText = 0x000000;
 constexpr std::uint32_t kEventListColour = 0x505050;
 constexpr std::uint32_t kBoxBackColour = 0x3A3A3A;
 
@@ -52,8 +55,8 @@ void CMacroDlg::BuildControls() {
   c.names->selection_highlight = true;
   c.names->click_notify = true;
   c.names->right_click_notify_off = false;
-  c.names->text_colour = kBlack;
-  c.names->selected_text_colour = kBlack;
+  c.names->text_colour = kRowText;
+  c.names->selected_text_colour = kSelectedRowText;
   c.names->SetListBackground(kEventListColour);
 
   c.events = new CListBoxEx(this, RectLtrb(275, 143, 548, 410), kEventListId, true);
@@ -63,8 +66,8 @@ void CMacroDlg::BuildControls() {
   c.events->click_notify = false;
   c.events->right_click_notify_off = false;
   c.events->edit_enabled = true;
-  c.events->text_colour = kBlack;
-  c.events->selected_text_colour = kBlack;
+  c.events->text_colour = kRowText;
+  c.events->selected_text_colour = kSelectedRowText;
   c.events->SetListBackground(kEventListColour);
 
   c.new_macro = text_button(RectLtrb(29, 478, 130, 496), skin_.UiText("MACRO", 18));
@@ -148,8 +151,8 @@ void CMacroDlg::BuildControls() {
   label(9, RectLtrb(355, 442, 477, 457), 14, 700, kLabelStyle | SS_RIGHT);
   c.event_count = display(RectLtrb(483, 442, 542, 457));
   // A few pixels right of its nominal place, so that a two-digit count
-  // does not run into it.
-  label(10, RectLtrb(502, 444, 566, 459), 14, 700);
+  // does not run into it; on the count's line, so the two read as one.
+  label(10, RectLtrb(502, 442, 566, 457), 14, 700);
 
   label(1, RectLtrb(220, 32, 510, 78), 18, 700, kLabelStyle | SS_CENTER | SS_CENTERIMAGE);
   label(2, RectLtrb(32, 92, 156, 110), 16, 700);

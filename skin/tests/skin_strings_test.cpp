@@ -125,12 +125,18 @@ TEST(SkinTextList, CoversEveryFunctionLabel) {
   }
 }
 
-TEST(SkinStringsBuilt, AreTheChosenLanguagesFiles) {
-  for (const StringFile file : {StringFile::kSkins, StringFile::kGeneral}) {
-    const std::string name(FileName(file));
-    const QByteArray built = Bytes(SkinDir().toStdString() + "/strings/" + name);
-    ASSERT_FALSE(built.isEmpty()) << name;
-    EXPECT_EQ(built, Bytes(SourceFolder(VANTIX_SKIN_LANGUAGE) + "/" + name)) << name;
+// Both languages are shipped: English in the skin's own folder, German beside
+// it in the folder of its language identifier.
+TEST(SkinStringsBuilt, AreBothLanguagesFiles) {
+  const std::pair<std::string, std::string> languages[] = {{"en", "0409"}, {"de", "0407"}};
+  for (const auto& [language, folder] : languages) {
+    for (const StringFile file : {StringFile::kSkins, StringFile::kGeneral}) {
+      const std::string name(FileName(file));
+      const QByteArray built =
+          Bytes(std::string(VANTIX_PROGRAM_DIR) + "/images/" + folder + "/strings/" + name);
+      ASSERT_FALSE(built.isEmpty()) << folder << "/" << name;
+      EXPECT_EQ(built, Bytes(SourceFolder(language) + "/" + name)) << folder << "/" << name;
+    }
   }
 }
 

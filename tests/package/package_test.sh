@@ -104,7 +104,11 @@ echo "Depends: $depends"
 for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxcb1 libxcb-xinput0; do
     [[ ", $depends" == *", $library (>= "* ]] || fail "Depends lacks a computed $library (>= ...)"
 done
-grep -Eq '(^|, )qt6-qpa-plugins(,|$)' <<<"$depends" || fail "Depends lacks qt6-qpa-plugins"
+# Loaded at run time: the platform plugins, the font with Arial's metrics,
+# Qt's own translations.
+for package in qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
+    grep -Eq "(^|, )$package(,|\$)" <<<"$depends" || fail "Depends lacks $package"
+done
 
 step "maintainer scripts"
 mkdir -p "$work/control"
@@ -135,8 +139,9 @@ expect_entry lrwxrwxrwx /usr/bin/vantix "../lib/vantix/vantix"
 expect_entry lrwxrwxrwx /usr/bin/vantixctl "../lib/vantix/vantixctl"
 for program in vantix vantixctl hid; do expect_entry -rwxr-xr-x "$program_dir/$program"; done
 expect_entry -rw-r--r-- "$program_dir/KBHook.so"
-for file in strings/skins.ini strings/general.ini background/cfgMainback.png background/cfgMainback.bmp; do
-    expect_entry -rw-r--r-- "$program_dir/images/0409/$file"
+for file in 0409/strings/skins.ini 0409/strings/general.ini 0407/strings/skins.ini \
+            0407/strings/general.ini 0409/background/cfgMainback.png 0409/background/cfgMainback.bmp; do
+    expect_entry -rw-r--r-- "$program_dir/images/$file"
 done
 app_id=$(sed -n 's/^set(VANTIX_APP_ID "\(.*\)")$/\1/p' "$source_dir/cmake/InstallLayout.cmake")
 expect_entry -rw-r--r-- "/usr/share/applications/$app_id.desktop"

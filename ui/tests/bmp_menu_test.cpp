@@ -79,6 +79,17 @@ TEST_F(MenuTest, ColumnOfRowsAtItsPosition) {
   EXPECT_EQ(test::PixelOf(menu->Row(12), {2, 2}), kGroupNormal);
 }
 
+// Grey text under the pointer would read as a disabled row.
+TEST_F(MenuTest, TheRowUnderThePointerReadsInTheAccent) {
+  auto menu = Build();
+  test::ShowActive(menu.get());
+  const QColor accent = FromColorRef(0xCCFF00);
+  EXPECT_FALSE(test::HasPixel(menu->Row(3)->grab().toImage(), accent));
+  HoverRow(*menu, 3);
+  ASSERT_TRUE(menu->Row(3)->Hovering());
+  EXPECT_TRUE(test::HasPixel(menu->Row(3)->grab().toImage(), accent));
+}
+
 TEST_F(MenuTest, ItemsPostTheirIndexAndValueItemsWithSubItemsPostNothing) {
   auto menu = Build();
   test::Press(menu->Row(5), {5, 5});

@@ -65,6 +65,26 @@ TEST(ClrEdit, PaintsItsOwnBackground) {
   EXPECT_EQ(test::PixelOf(edit, {1, 1}), QColor(0x5E, 0x5E, 0x5E));
 }
 
+TEST(ClrEdit, ItsFrameShowsWhereItIsAndTurnsToTheAccentWithTheFocus) {
+  QWidget window;
+  window.resize(200, 100);
+  test::ShowActive(&window);
+  auto* first = new CClrEdit(&window, QRect(0, 0, 50, 20), 1);
+  auto* second = new CClrEdit(&window, QRect(0, 40, 50, 20), 2);
+  for (CClrEdit* e : {first, second}) e->SetBackColor(0x5E5E5E);
+  const QColor accent = FromColorRef(0xCCFF00);
+  first->setFocus();
+  test::Pump();
+  EXPECT_EQ(test::PixelOf(first, {0, 10}), accent);
+  const QColor idle = test::PixelOf(second, {0, 10});
+  EXPECT_NE(idle, accent);
+  EXPECT_NE(idle, QColor(0x5E, 0x5E, 0x5E));  // a frame, not the box's own grey
+  second->setFocus();
+  test::Pump();
+  EXPECT_EQ(test::PixelOf(second, {0, 10}), accent);
+  EXPECT_EQ(test::PixelOf(first, {0, 10}), idle);
+}
+
 TEST(VirtualKey, QtKeysMapToTheirVirtualKeyCodes) {
   struct Case {
     int key;

@@ -1,6 +1,8 @@
 #include "ui/skin.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +55,25 @@ TEST(Skin, FontHeightIsTheWholeCell) {
   EXPECT_EQ(SkinFont(-12, 400).pixelSize(), 12);
   EXPECT_TRUE(SkinFont(15, 400, true).italic());
   EXPECT_EQ(SkinFont(15, 700).weight(), QFont::Bold);
+}
+
+// The skin's metrics come from a font with Arial's widths; the cell height
+// holds for the fallback too, so a forced family changes widths only.
+TEST(Skin, FontIsLiberationSansWithArialAsAliasOrTheFamilyAskedFor) {
+  EXPECT_EQ(SkinFontFamilies(), (QStringList{"Liberation Sans", "Arial"}));
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "Liberation Sans");
+  SetSkinFontFamily(QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "DejaVu Sans");
+  EXPECT_NEAR(QFontMetrics(SkinFont(15, 700)).height(), 15, 1);
+  SetSkinFontFamily({});
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "Liberation Sans");
+}
+
+TEST(Skin, TooltipsAreLightOnTheMenuGrey) {
+  ApplySkinToolTipLook();
+  const QPalette tips = QToolTip::palette();
+  EXPECT_EQ(tips.color(QPalette::ToolTipBase), QColor(0x1E, 0x1E, 0x1E));
+  EXPECT_EQ(tips.color(QPalette::ToolTipText), QColor(Qt::white));
 }
 
 TEST(Skin, ColorRefsAreRedInTheLowByte) {

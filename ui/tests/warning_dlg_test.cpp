@@ -59,6 +59,23 @@ TEST_F(WarningDialog, LayoutAndTexts) {
   EXPECT_EQ(detail->geometry(), RectLtrb(127, 157, 405, 187));
 }
 
+TEST_F(WarningDialog, TakesTheShapeOfAFaceWithCutCorners) {
+  // A face whose top-left corner is transparent, as the skin's are.
+  QImage face(478, 292, QImage::Format_ARGB32);
+  face.fill(QColor(30, 30, 30));
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 20 - y; ++x) face.setPixelColor(x, y, Qt::transparent);
+  }
+  skin_.AddImage("background", "dlg.png", face);
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "Reset", "All profiles", "");
+  const QRegion shape = dialog.mask();
+  EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+  EXPECT_FALSE(shape.contains(QPoint(10, 5)));
+  EXPECT_TRUE(shape.contains(QPoint(10, 15)));
+  EXPECT_TRUE(shape.contains(QPoint(477, 0)));
+  EXPECT_TRUE(shape.contains(QPoint(477, 291)));
+}
+
 TEST_F(WarningDialog, EnterAnswersOkEscapeCancel) {
   struct Case {
     int key;

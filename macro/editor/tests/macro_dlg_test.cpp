@@ -2,6 +2,9 @@
 // option boxes, new and delete macro, and what closing keeps.
 #include "macro/editor/tests/macro_dlg_fixture.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vantix {
 namespace {
 
@@ -29,6 +32,38 @@ TEST_F(MacroDlgTest, OpensOnTheFirstMacroWithItsEventsAndOptions) {
   EXPECT_EQ(C().events->geometry(), QRect(275, 143, 273, 267));
   EXPECT_EQ(C().editing[7]->geometry(), QRect(592, 317 + 22 * 7, 126, 19));
   EXPECT_TRUE(agent.sent.empty()) << "opening changes nothing";
+}
+
+// WCAG's relative luminance and contrast ratio of two colours.
+double Luminance(const QColor& c) {
+  const auto channel = [](double v) {
+    v /= 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(MacroDlgTest, RowsReadOnTheirGroundAndOnTheHighlight) {
+  MakeMacro("first", {Press(4), MacroEvent::Delay(150), Release(4)});
+  Open();
+  for (CListBoxEx* list : {C().names, C().events}) {
+    // The name list's ground is its pattern's grey, the event list's a colour.
+    const QColor ground = list == C().names ? QColor(85, 84, 84) : QColor(0x50, 0x50, 0x50);
+    EXPECT_GE(Contrast(FromColorRef(list->text_colour), ground), 4.5);
+    EXPECT_GE(Contrast(FromColorRef(list->selected_text_colour), FromColorRef(list->highlight_colour)),
+              4.5);
+  }
+  // Drawn so: the unselected delay row has light text on its grey.
+  const QImage events = C().events->grab().toImage();
+  bool light = false;
+  for (int y = 23; y < 46; ++y) {
+    for (int x = 0; x < events.width(); ++x) light |= events.pixelColor(x, y).lightness() > 200;
+  }
+  EXPECT_TRUE(light);
 }
 
 TEST_F(MacroDlgTest, WithoutMacrosTheEditingControlsAreOff) {
