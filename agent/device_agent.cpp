@@ -40,7 +40,8 @@ void DeviceAgent::Stop() {
 
 void DeviceAgent::WriteConnectionState() {
   const Status status =
-      IniFile(MacroIndexPath(data_folder_)).WriteInt("Device", "Setting", mouse_.Connected() ? 1 : 0);
+      IniFile(MacroIndexPath(data_folder_), SystemFileIo(), kDataFile)
+          .WriteInt("Device", "Setting", mouse_.Connected() ? 1 : 0);
   if (!status.ok()) log_("cannot store the connection state: " + status.reason());
 }
 
@@ -113,14 +114,15 @@ std::string DeviceAgent::HandleApply() {
 }
 
 std::string DeviceAgent::ApplyMacroSlot(int slot) {
-  const IniSnapshot index = IniFile(MacroIndexPath(data_folder_)).Load();
+  const IniSnapshot index = IniFile(MacroIndexPath(data_folder_), SystemFileIo(), kDataFile).Load();
   MacroUpload macro;
   macro.slot = slot;
   macro.name = index.ReadString("MACRO_LIST", std::to_string(slot), "");
   if (macro.name.empty()) return "slot " + std::to_string(slot) + " empty";
   // The index is only a file: a name in it must not lead outside the folder.
   if (!IsSafeMacroName(macro.name)) return "slot " + std::to_string(slot) + " refused: unsafe name";
-  const IniSnapshot file = IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO").Load();
+  const IniSnapshot file =
+      IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO", SystemFileIo(), kDataFile).Load();
   if (!file.Readable()) return "macro \"" + macro.name + "\" has no file";
   file.ReadStruct(macro.events.size(), macro.events.data(), "Setting", "MacroSetting_0");
   macro.loop_time = file.ReadInt(1, "Setting", "LoopTime");
@@ -149,7 +151,7 @@ std::string DeviceAgent::HandleMacroAssigned(std::int64_t profile, std::int64_t 
   }
   const int p = static_cast<int>(profile);
   const int b = static_cast<int>(button);
-  const IniSnapshot file = IniFile(ProfilePath(data_folder_, p)).Load();
+  const IniSnapshot file = IniFile(ProfilePath(data_folder_, p), SystemFileIo(), kDataFile).Load();
   ButtonRecord record;
   const std::string section = ButtonKey(b);
   record.ButtonID = static_cast<std::uint8_t>(file.ReadInt(b + 1, section, kButtonIdKey));

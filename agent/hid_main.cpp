@@ -1,14 +1,17 @@
 // hid: the device agent. Owns the endpoint "Corvane_II_GamingMouse_HID",
 // applies the files the utility writes to the mouse and reports device-side
 // changes to the main window. One line on stderr per message handled.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <string>
@@ -40,6 +43,22 @@ void MakeFolder(const std::string& path) {
   }
 }
 
+// Why the instance lock could not be taken, other than another copy holding
+// it: empty when the lock file is a regular file (held by that copy).
+std::string LockFileProblem(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    return "cannot open the lock file " + path + ": " + std::strerror(errno);
+  }
+  if (S_ISLNK(st.st_mode)) return "the lock file " + path + " is a symbolic link";
+  if (S_ISDIR(st.st_mode)) return "the lock file " + path + " is a folder";
+  if (!S_ISREG(st.st_mode)) return "the lock file " + path + " is not a regular file";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return "cannot open the lock file " + path + ": " + std::strerror(errno);
+  ::close(fd);
+  return {};
+}
+
 }  // namespace
 
 int main() {
@@ -55,7 +74,17 @@ int main() {
     return 1;
   }
   const auto lock = vantix::InstanceLock::Acquire(endpoint_folder, vantix::kAgentLockName);
-  if (!lock) return 0;  // another copy runs
+  if (!lock) {
+    // Only a lock file held by a running copy means "already running"; any
+    // other failure would leave the mouse without an agent, silently.
+    const std::string path =
+        endpoint_folder + "/" + std::string(vantix::kAgentLockName) + ".lock";
+    if (const std::string problem = LockFileProblem(path); !problem.empty()) {
+      Log("refusing to start: " + problem);
+      return 1;
+    }
+    return 0;  // another copy runs
+  }
 
   vantix::Status error;
   const auto endpoint = vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoint_folder, error);

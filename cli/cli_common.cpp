@@ -15,7 +15,7 @@ const std::string_view kUsageText =
     "  show [--raw]            print all profiles as JSON (--raw: as read, unrepaired)\n"
     "  save                    load, repair and write the five profile files\n"
     "  export N FILE           write profile N (1-5) to an exported profile file\n"
-    "  import N FILE           read FILE into profile N, then save all profiles\n"
+    "  import N FILE           read FILE into profile N, then save that profile\n"
     "  reset N | reset all     factory values for profile N or all profiles, then save\n"
     "  apply                   save, then tell the device agent to apply the profiles\n"
     "\n"

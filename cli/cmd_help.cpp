@@ -24,13 +24,15 @@ constexpr CommandHelp kCommandHelp[] = {
      "Prints all five profiles of the data folder as one line of JSON. Values\n"
      "that are missing or out of range are repaired as the utility repairs them\n"
      "when it loads the profiles; with --raw they are printed as read, unrepaired.\n"
-     "No profile file is written.\n"},
+     "No profile file is written. A damaged profile file (larger than 1 MiB) is\n"
+     "named on standard error and shown as defaults, with exit status 1.\n"},
     {"save",
      "usage: vantixctl [--data-dir DIR] save\n"
      "\n"
      "Loads the profile files RSProfile1.pfd to RSProfile5.pfd of the data\n"
      "folder, repairs them and writes them back; missing files are written with\n"
-     "factory values. A file whose values do not change is left as it was.\n"},
+     "factory values. A file whose values do not change is left as it was. A\n"
+     "damaged file is moved aside as NAME.damaged-TIME before it is written.\n"},
     {"export",
      "usage: vantixctl [--data-dir DIR] export N FILE\n"
      "\n"
@@ -40,15 +42,16 @@ constexpr CommandHelp kCommandHelp[] = {
      "usage: vantixctl [--data-dir DIR] import N FILE\n"
      "\n"
      "Reads the exported profile file FILE into profile N (1 to 5), then saves\n"
-     "all five profiles. A FILE that does not exist or cannot be read changes\n"
-     "nothing (exit status 1). Keys that FILE lacks become unset and are\n"
-     "repaired at the next load.\n"},
+     "that profile; the other profile files are not written. A FILE that holds\n"
+     "no profile (missing, unreadable, larger than 1 MiB, binary, or without\n"
+     "profile values in [GROUP]) changes nothing (exit status 1). Keys that\n"
+     "FILE lacks become unset and are repaired at the next load.\n"},
     {"reset",
      "usage: vantixctl [--data-dir DIR] reset N\n"
      "       vantixctl [--data-dir DIR] reset all\n"
      "\n"
      "Sets profile N (1 to 5), or all five profiles, to factory values, then\n"
-     "saves all five profiles.\n"},
+     "saves what changed: reset N writes only the file of profile N.\n"},
     {"apply",
      "usage: vantixctl [--data-dir DIR] apply\n"
      "\n"

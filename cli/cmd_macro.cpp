@@ -23,6 +23,10 @@ std::string Printable(std::string_view name) {
   return "\"" + text + "\"";
 }
 
+std::string Damaged(const std::string& path) {
+  return path + " is damaged (larger than " + std::to_string(kMaxDataFileBytes / 1024) + " KiB)";
+}
+
 int Refused(const std::string& reason) {
   std::cerr << "vantixctl: " << reason << "\n";
   return kExitReadFailed;
@@ -34,6 +38,8 @@ int Report(const MacroOutcome& outcome, std::string_view name) {
       return kExitOk;
     case MacroResult::kExists:
       return Refused("a macro named " + Printable(name) + " exists");
+    case MacroResult::kNotFound:
+      return Refused("no macro named " + Printable(name));
     case MacroResult::kFull:
       return Refused("the macro list is full (" + std::to_string(kMacroSlotCount) + " macros)");
     case MacroResult::kInvalidName:
@@ -61,6 +67,8 @@ int Show(const MacroFiles& files, std::string_view name, const std::string& prog
   MacroData macro;
   if (const MacroOutcome loaded = files.LoadMacro(name, macro); !loaded.ok()) {
     return Report(loaded, name);
+  } else if (loaded.damaged) {
+    return Refused(Damaged(*files.MacroFilePath(name)) + ": read as empty");
   }
   const SkinStringFiles strings = SkinStringFiles::InProgramFolder(program_folder);
   for (const EventRow& row : EventRows(macro.events, strings)) {
@@ -69,12 +77,15 @@ int Show(const MacroFiles& files, std::string_view name, const std::string& prog
   return kExitOk;
 }
 
-int Delete(MacroFiles& files, std::string_view name) {
-  std::vector<std::string> names = files.ReadMacroList();
-  const auto found = std::find(names.begin(), names.end(), name);
-  if (found == names.end()) return Refused("no macro named " + Printable(name));
-  names.erase(found);
-  return Report(files.DeleteMacro(name, names), name);
+MacroOutcome Refusal(MacroResult result) {
+  MacroOutcome outcome;
+  outcome.result = result;
+  return outcome;
+}
+
+void ReportDamagedIndex(const MacroOutcome& outcome, const MacroFiles& files) {
+  if (!outcome.damaged || !outcome.ok()) return;
+  std::cerr << "vantixctl: " << Damaged(files.IndexPath()) << " and has been moved aside\n";
 }
 
 }  // namespace
@@ -87,6 +98,7 @@ int RunMacroCommand(const Context& context, const Args& all) {
 
   if (op == "list") {
     if (args.size() != 1) return Usage("macro list takes no arguments");
+    if (files.IndexDamaged()) return Refused(Damaged(files.IndexPath()) + ": read as empty");
     for (const std::string& name : files.ReadMacroList()) std::cout << ToStrictUtf8(name) << '\n';
     return kExitOk;
   }
@@ -98,9 +110,13 @@ int RunMacroCommand(const Context& context, const Args& all) {
   }
   if (op == "new" || op == "delete") {
     if (args.size() != 2) return Usage("macro " + std::string(op) + " NAME");
-    if (op == "delete") return Delete(files, args[1]);
+    // A hostile entry of the index is refused here, not only taken out.
+    if (!IsSafeMacroName(args[1])) return Report(Refusal(MacroResult::kInvalidName), args[1]);
     MacroData macro;
-    return Report(files.CreateMacro(args[1], macro), args[1]);
+    const MacroOutcome outcome =
+        op == "delete" ? files.DeleteMacro(args[1]) : files.CreateMacro(args[1], macro);
+    ReportDamagedIndex(outcome, files);
+    return Report(outcome, args[1]);
   }
   return Usage("macro: unknown operation " + std::string(op));
 }

@@ -7,6 +7,16 @@
 #include "settings/profile_store.h"
 
 namespace vantix::cli {
+namespace {
+
+void ReportDamaged(const ProfileLoad& load) {
+  for (const std::string& path : load.damaged) {
+    std::cerr << "vantixctl: " << path << " is damaged (larger than "
+              << kMaxDataFileBytes / 1024 << " KiB): read as defaults; the next save moves it aside\n";
+  }
+}
+
+}  // namespace
 
 int RunProfileCommand(const Context& context, const Args& args) {
   const std::string data_folder = context.DataFolder();
@@ -16,61 +26,72 @@ int RunProfileCommand(const Context& context, const Args& args) {
   const auto load = [&](bool validate) {
     SettingsBlock buffer;
     InitSettings(buffer);
-    store.LoadProfiles(buffer);
+    const ProfileLoad loaded = store.LoadProfiles(buffer);
+    ReportDamaged(loaded);
     if (validate) {
       ValidateSettings(buffer, live);
     } else {
       live = buffer;
     }
+    return loaded;
   };
-  const auto save = [&]() {
-    const Status status = store.SaveProfiles();
+  const auto written = [](const Status& status) {
     return status.ok() ? kExitOk : WriteFailed(status);
   };
 
   if (command == "show") {
     const bool raw = args.size() == 2 && args[1] == "--raw";
     if (args.size() > 2 || (args.size() == 2 && !raw)) return Usage("show [--raw]");
-    load(!raw);
+    const ProfileLoad loaded = load(!raw);
     std::cout << SettingsToJson(live) << "\n";
-    return kExitOk;
+    return loaded.any_damaged() ? kExitReadFailed : kExitOk;
   }
-  if (command == "save") {
-    if (args.size() != 1) return Usage("save takes no arguments");
-    load(true);
-    return save();
-  }
-  if (command == "export" || command == "import") {
-    if (args.size() != 3) return Usage(std::string(command) + " N FILE");
+  if (command == "export") {
+    if (args.size() != 3) return Usage("export N FILE");
     const auto index = ParseProfileNumber(args[1]);
     if (!index) return Usage("profile number must be 1 to 5");
     load(true);
-    const std::string path(args[2]);
-    if (command == "export") {
-      const Status status = ExportProfile(path, live.Profiles[*index]);
-      return status.ok() ? kExitOk : WriteFailed(status);
+    return written(ExportProfile(std::string(args[2]), live.Profiles[*index]));
+  }
+
+  // The changing commands read, change and write as one step under the data
+  // folder's lock, so that no other writer's change falls between.
+  int index = -1;  // the one profile changed, or -1 for all
+  if (command == "save") {
+    if (args.size() != 1) return Usage("save takes no arguments");
+  } else if (command == "import") {
+    if (args.size() != 3) return Usage("import N FILE");
+    const auto number = ParseProfileNumber(args[1]);
+    if (!number) return Usage("profile number must be 1 to 5");
+    index = *number;
+  } else if (command == "reset") {
+    if (args.size() != 2) return Usage("reset N | reset all");
+    if (args[1] != "all") {
+      const auto number = ParseProfileNumber(args[1]);
+      if (!number) return Usage("profile number must be 1 to 5, or all");
+      index = *number;
     }
-    const Status status = ImportProfile(path, live.Profiles[*index]);
+  } else {
+    return Usage("unknown command " + std::string(command));
+  }
+
+  const FolderLock lock = store.Lock();
+  if (!lock.held()) return WriteFailed(lock.status());
+  load(true);
+  if (command == "import") {
+    const Status status = ImportProfile(std::string(args[2]), live.Profiles[index]);
     if (!status.ok()) {
       std::cerr << "vantixctl: " << status.reason() << "\n";
       return kExitReadFailed;
     }
-    return save();
-  }
-  if (command == "reset") {
-    if (args.size() != 2) return Usage("reset N | reset all");
-    if (args[1] == "all") {
-      load(true);
+  } else if (command == "reset") {
+    if (index < 0) {
       ResetAllProfiles(live);
-      return save();
+    } else {
+      ResetProfile(live, index);
     }
-    const auto index = ParseProfileNumber(args[1]);
-    if (!index) return Usage("profile number must be 1 to 5, or all");
-    load(true);
-    ResetProfile(live, *index);
-    return save();
   }
-  return Usage("unknown command " + std::string(command));
+  return written(index < 0 ? store.SaveProfiles() : store.SaveProfile(index));
 }
 
 }  // namespace vantix::cli

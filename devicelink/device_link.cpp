@@ -57,7 +57,8 @@ std::string MacroIndexPath(const std::string& data_folder) {
 }
 
 bool ReadConnectionState(const std::string& data_folder) {
-  return IniFile(MacroIndexPath(data_folder)).ReadInt(0, "Device", "Setting") != 0;
+  return IniFile(MacroIndexPath(data_folder), SystemFileIo(), kDataFile)
+             .ReadInt(0, "Device", "Setting") != 0;
 }
 
 ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent) {

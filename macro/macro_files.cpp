@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 #include "devicelink/device_link.h"
 #include "settings/folders.h"
@@ -89,8 +90,12 @@ std::optional<std::string> MacroFiles::MacroFilePath(std::string_view name) cons
   return folder_ + std::string(name) + std::string(kMacroFileSuffix);
 }
 
+IniFile MacroFiles::Index() const { return IniFile(IndexPath(), *io_, kDataFile); }
+
+bool MacroFiles::IndexDamaged() const { return Index().Load().Damaged(); }
+
 MacroSlots MacroFiles::ReadSlots() const {
-  const IniSnapshot index = IniFile(IndexPath(), *io_).Load();
+  const IniSnapshot index = Index().Load();
   MacroSlots slots;
   for (int k = 0; k < kMacroSlotCount; ++k) {
     slots[static_cast<std::size_t>(k)] = index.ReadString(kMacroListSection, SlotKey(k), "");
@@ -126,7 +131,7 @@ MacroOutcome MacroFiles::AddMacroName(std::string_view name) {
   const auto free = std::find(slots.begin(), slots.end(), std::string());
   if (free == slots.end()) return Refused(MacroResult::kFull);
   const int slot = static_cast<int>(free - slots.begin());
-  IniBatch index = IniFile(IndexPath(), *io_).Edit();
+  IniBatch index = Index().Edit();
   index.WriteString(kMacroListSection, SlotKey(slot), name);
   if (Status status = index.Commit(); !status.ok()) return Failed(std::move(status));
   MacroOutcome outcome;
@@ -136,7 +141,7 @@ MacroOutcome MacroFiles::AddMacroName(std::string_view name) {
 
 MacroOutcome MacroFiles::RewriteMacroList(const std::vector<std::string>& names) {
   if (MacroOutcome check = CheckList(names); !check.ok()) return check;
-  IniBatch index = IniFile(IndexPath(), *io_).Edit();
+  IniBatch index = Index().Edit();
   // Emptied first and then filled, so that a fresh index lists all fifteen
   // keys in slot order.
   for (int k = 0; k < kMacroSlotCount; ++k) index.WriteString(kMacroListSection, SlotKey(k), "");
@@ -152,7 +157,7 @@ MacroOutcome MacroFiles::SaveMacro(const MacroData& macro) {
   if (!path) return Refused(MacroResult::kInvalidName);
   // One replacement: the agent may read the file at any moment and must
   // never see part of a macro.
-  IniBatch file = IniFile(*path, *io_).Edit();
+  IniBatch file = IniFile(*path, *io_, kDataFile).Edit();
   file.WriteString(kMacroSettingSection, kMacroPathKey, *path);
   file.WriteInt(kMacroSettingSection, kLoopTimeKey, macro.LoopTime);
   file.WriteInt(kMacroSettingSection, kLoopTypeKey, macro.LoopType);
@@ -166,7 +171,7 @@ MacroOutcome MacroFiles::SaveMacro(const MacroData& macro) {
 MacroOutcome MacroFiles::LoadMacro(std::string_view name, MacroData& macro) const {
   const std::optional<std::string> path = MacroFilePath(name);
   if (!path) return Refused(MacroResult::kInvalidName);
-  const IniSnapshot file = IniFile(*path, *io_).Load();
+  const IniSnapshot file = IniFile(*path, *io_, kDataFile).Load();
   macro.name = std::string(name);
   // Keeping the events of the macro shown before would let the next save
   // copy them into this macro's file.
@@ -177,20 +182,32 @@ MacroOutcome MacroFiles::LoadMacro(std::string_view name, MacroData& macro) cons
   macro.DelayType = file.ReadInt(kDelayTypeDefault, kMacroSettingSection, kDelayTypeKey);
   // The stored "Count" is not trusted: the count is what the list shows.
   macro.count = CountListedEvents(macro.events);
-  return {};
+  MacroOutcome outcome;
+  outcome.damaged = file.Damaged();
+  return outcome;
 }
 
 MacroOutcome MacroFiles::CreateMacro(std::string_view name, MacroData& macro) {
+  // The index is read, checked and written as one step: another writer's
+  // new or deleted macro cannot fall between.
+  const FolderLock lock(*io_, folder_);
+  if (!lock.held()) return Failed(lock.status());
+  const bool damaged = IndexDamaged();
   const MacroSlots slots = ReadSlots();
   const auto used =
       std::count_if(slots.begin(), slots.end(), [](const std::string& v) { return !v.empty(); });
   if (used >= kMacroSlotCount) return Refused(MacroResult::kFull);
   if (!IsValidNewMacroName(name)) return Refused(MacroResult::kInvalidName);
-  const std::string path = *MacroFilePath(name);
   // A name already in the index would otherwise appear twice, with two
   // slots for one file.
-  if (PathExists(path) || std::find(slots.begin(), slots.end(), name) != slots.end()) {
+  if (std::find(slots.begin(), slots.end(), name) != slots.end()) {
     return Refused(MacroResult::kExists);
+  }
+  const std::string path = *MacroFilePath(name);
+  // A file no slot lists is what a writer stopped half way leaves behind;
+  // no list shows it, so it must not keep the name from being used.
+  if (PathExists(path) && ::unlink(path.c_str()) != 0) {
+    return Failed(Status::Error("cannot remove " + path + ": " + std::strerror(errno)));
   }
 
   MacroData fresh;
@@ -198,26 +215,48 @@ MacroOutcome MacroFiles::CreateMacro(std::string_view name, MacroData& macro) {
   if (MacroOutcome saved = SaveMacro(fresh); !saved.ok()) return saved;
   MacroOutcome added = AddMacroName(name);
   if (!added.ok()) {
-    // A file without an index entry could never be listed, and would make
-    // the name read as taken: take it back.
     ::unlink(path.c_str());
     return added;
   }
+  added.damaged = damaged;
   macro = std::move(fresh);
   return added;
 }
 
-MacroOutcome MacroFiles::DeleteMacro(std::string_view name,
-                                     const std::vector<std::string>& remaining) {
+MacroOutcome MacroFiles::DeleteMacro(std::string_view name) {
+  const FolderLock lock(*io_, folder_);
+  if (!lock.held()) return Failed(lock.status());
+  const bool damaged = IndexDamaged();
+  const std::vector<std::string> before = ReadMacroList();
+  std::vector<std::string> remaining = before;
+  const auto found = std::find(remaining.begin(), remaining.end(), name);
   const std::optional<std::string> path = MacroFilePath(name);
-  if (!path) return Refused(MacroResult::kInvalidName);
-  if (MacroOutcome check = CheckList(remaining); !check.ok()) return check;
-  // The index changes only once the file is gone, so that a macro is never
-  // left as a file that no list shows.
-  if (::unlink(path->c_str()) != 0 && errno != ENOENT) {
-    return Failed(Status::Error("cannot remove " + *path + ": " + std::strerror(errno)));
+  if (found == remaining.end()) {
+    // Not listed: only a leftover file, which is removed.
+    if (!path || !PathExists(*path)) return Refused(MacroResult::kNotFound);
+    if (::unlink(path->c_str()) != 0 && errno != ENOENT) {
+      return Failed(Status::Error("cannot remove " + *path + ": " + std::strerror(errno)));
+    }
+    return {};
   }
-  return RewriteMacroList(remaining);
+  remaining.erase(found);
+  struct stat st {};
+  if (path && ::lstat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return Failed(Status::Error("cannot remove " + *path + ": is a folder"));
+  }
+  // The index first: a stop between the two steps leaves a file no slot
+  // lists, which never blocks the name, rather than a listed macro without
+  // its file.
+  if (MacroOutcome rewritten = RewriteMacroList(remaining); !rewritten.ok()) return rewritten;
+  if (path && ::unlink(path->c_str()) != 0 && errno != ENOENT) {
+    const int err = errno;
+    // Put the name back, so that a macro is never left as a file no list shows.
+    std::ignore = RewriteMacroList(before);
+    return Failed(Status::Error("cannot remove " + *path + ": " + std::strerror(err)));
+  }
+  MacroOutcome outcome;
+  outcome.damaged = damaged;
+  return outcome;
 }
 
 void AnnounceMacroSaved(AgentChannel& agent, const MacroFiles& files, std::string_view name) {

@@ -16,6 +16,7 @@
 #include "devicelink/agent_channel.h"
 #include "macro/macro_model.h"
 #include "settings/file_io.h"
+#include "settings/ini_file.h"
 #include "settings/settings_block.h"
 #include "settings/status.h"
 
@@ -29,16 +30,22 @@ inline constexpr std::string_view kMacroSettingSection = "Setting";
 
 enum class MacroResult {
   kOk,           // done (CreateMacro: created)
-  kExists,       // CreateMacro: a file or an index entry of that name exists
+  kExists,       // CreateMacro: the index lists the name already
+  kNotFound,     // DeleteMacro: neither the index nor a file has the name
   kFull,         // fifteen macros already, or no free slot
   kInvalidName,  // the name cannot be a macro's name; nothing was touched
-  kWriteFailed,  // a file could not be written or removed; status says why
+  kWriteFailed,  // a file could not be written or removed, or the folder's
+                 // lock could not be had; status says why
 };
 
 struct MacroOutcome {
   MacroResult result = MacroResult::kOk;
   int slot = -1;  // CreateMacro, AddMacroName: the slot that holds the name
   Status status;  // the reason of kWriteFailed
+  // LoadMacro: the macro file is damaged (over kMaxDataFileBytes) and read
+  // as empty. CreateMacro, DeleteMacro: the index was damaged, and was moved
+  // aside before being written anew.
+  bool damaged = false;
   bool ok() const { return result == MacroResult::kOk; }
 };
 
@@ -60,8 +67,10 @@ class MacroFiles {
   // Nothing for a name that is not safe.
   std::optional<std::string> MacroFilePath(std::string_view name) const;
 
-  // The fifteen slot values, read in one go.
+  // The fifteen slot values, read in one go. A damaged index (over
+  // kMaxDataFileBytes) reads as empty; IndexDamaged tells.
   MacroSlots ReadSlots() const;
+  bool IndexDamaged() const;
   // The non-empty slot values in slot order.
   std::vector<std::string> ReadMacroList() const;
   int CountMacros() const;
@@ -81,15 +90,20 @@ class MacroFiles {
   // or malformed event block, gives no events rather than keeping those of
   // the macro shown before; the other values take their defaults.
   MacroOutcome LoadMacro(std::string_view name, MacroData& macro) const;
-  // Writes a new, empty macro file and adds the name to the index. On
+  // Writes a new, empty macro file and adds the name to the index, as one
+  // step under the macro folder's lock. A file of that name that the index
+  // does not list (left by a writer that was stopped) is taken over. On
   // success macro is that new macro and slot its slot.
   MacroOutcome CreateMacro(std::string_view name, MacroData& macro);
-  // Removes the macro file of name, then makes the index hold remaining (the
-  // list without the deleted name). A file that cannot be removed leaves the
-  // index as it was.
-  MacroOutcome DeleteMacro(std::string_view name, const std::vector<std::string>& remaining);
+  // Takes name out of the index as it is on disk (later names move up one
+  // slot), then removes its file, as one step under the macro folder's lock.
+  // A file the index does not list is removed; a name the index lists but
+  // that cannot be a file name only leaves the index. A file that cannot be
+  // removed leaves the index as it was.
+  MacroOutcome DeleteMacro(std::string_view name);
 
  private:
+  IniFile Index() const;
   std::string folder_;
   FileIo* io_;
 };

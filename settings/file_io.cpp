@@ -1,17 +1,24 @@
 #include "settings/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <cstdint>
+#include <ctime>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 namespace vantix {
 namespace {
@@ -68,6 +75,36 @@ std::string TempNameFor(const std::string& target) {
          std::to_string(counter.fetch_add(1));
 }
 
+// ".NAME.tmp-PID-N", as TempNameFor makes them: the writer's process id,
+// or 0 when the name is not one of ours.
+pid_t TemporaryOwner(std::string_view name) {
+  if (name.size() < 2 || name[0] != '.') return 0;
+  const std::size_t tag = name.rfind(".tmp-");
+  if (tag == std::string_view::npos || tag == 0) return 0;
+  const std::string_view rest = name.substr(tag + 5);
+  const std::size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return 0;
+  const auto digits = [](std::string_view d) {
+    return std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (!digits(rest.substr(0, dash)) || !digits(rest.substr(dash + 1)) || dash > 9) return 0;
+  return static_cast<pid_t>(std::atol(std::string(rest.substr(0, dash)).c_str()));
+}
+
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    // Only when the writer is gone; a live one (or one we may not signal,
+    // EPERM) may still rename its file into place.
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 class PosixFileIo final : public FileIo {
  public:
   std::optional<FileIdentity> Identity(const std::string& path) override {
@@ -82,23 +119,63 @@ class PosixFileIo final : public FileIo {
     return id;
   }
 
+  explicit PosixFileIo(std::chrono::milliseconds lock_wait) : lock_wait_(lock_wait) {}
+
   int LockFolder(const std::string& folder) override {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    // Writers hold the lock for one read-modify-replace of a small file; a
-    // holder that does not let go within two seconds is stuck, and waiting
-    // longer would freeze the window.
-    for (int attempt = 0; attempt < 400; ++attempt) {
-      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
-      if (errno != EWOULDBLOCK && errno != EINTR) break;
+    if (fd < 0) return kNoFolderLock;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      ::close(fd);
+      return kNoFolderLock;
+    }
+    const FolderKey key{st.st_dev, st.st_ino};
+    {
+      // flock locks belong to an open file, so a second flock of the same
+      // folder by its holder would wait for itself: count instead.
+      const std::lock_guard<std::mutex> guard(mutex_);
+      const auto held = held_.find(key);
+      if (held != held_.end() && held->second.owner == std::this_thread::get_id()) {
+        ::close(fd);
+        ++held->second.depth;
+        return held->second.fd;
+      }
+    }
+    const auto deadline = std::chrono::steady_clock::now() + lock_wait_;
+    for (;;) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        ::close(fd);
+        return kNoFolderLock;  // a file system without locks
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::close(fd);
+        return kLockBusy;
+      }
       ::usleep(5000);
     }
-    ::close(fd);
-    return -1;
+    {
+      const std::lock_guard<std::mutex> guard(mutex_);
+      held_[key] = Held{fd, 1, std::this_thread::get_id()};
+    }
+    // Writers killed half way leave their temporary files; only a lock
+    // holder may remove them, since a live writer's file is in use.
+    RemoveStaleTemporaries(folder);
+    return fd;
   }
 
   void UnlockFolder(int token) override {
-    if (token >= 0) ::close(token);  // closing releases the lock
+    if (token < 0) return;
+    {
+      const std::lock_guard<std::mutex> guard(mutex_);
+      for (auto it = held_.begin(); it != held_.end(); ++it) {
+        if (it->second.fd != token) continue;
+        if (--it->second.depth > 0) return;
+        held_.erase(it);
+        break;
+      }
+    }
+    ::close(token);  // closing releases the lock
   }
 
   FileRead Read(const std::string& path, std::size_t max_bytes) override {
@@ -119,11 +196,7 @@ class PosixFileIo final : public FileIo {
       result.reason = "not a regular file: " + path;
       return result;
     }
-    if (static_cast<std::uint64_t>(st.st_size) > max_bytes) {
-      result.state = FileRead::State::kFailed;
-      result.reason = "file too large: " + path;
-      return result;
-    }
+    if (static_cast<std::uint64_t>(st.st_size) > max_bytes) return TooLarge(path);
     result.bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     for (;;) {
@@ -140,12 +213,7 @@ class PosixFileIo final : public FileIo {
           return result;
         }
         if (n == 0) break;
-        if (result.bytes.size() + static_cast<std::size_t>(n) > max_bytes) {
-          result.state = FileRead::State::kFailed;
-          result.reason = "file too large: " + path;
-          result.bytes.clear();
-          return result;
-        }
+        if (result.bytes.size() + static_cast<std::size_t>(n) > max_bytes) return TooLarge(path);
         result.bytes.append(probe, static_cast<std::size_t>(n));
         got = result.bytes.size();
         continue;
@@ -221,13 +289,77 @@ class PosixFileIo final : public FileIo {
     }
     return Status::Ok();
   }
+
+ private:
+  struct FolderKey {
+    dev_t device;
+    ino_t inode;
+    bool operator<(const FolderKey& o) const {
+      return std::pair(device, inode) < std::pair(o.device, o.inode);
+    }
+  };
+  struct Held {
+    int fd;
+    int depth;
+    std::thread::id owner;
+  };
+
+  static FileRead TooLarge(const std::string& path) {
+    FileRead result;
+    result.state = FileRead::State::kTooLarge;
+    result.reason = "file too large: " + path;
+    return result;
+  }
+
+  std::chrono::milliseconds lock_wait_;
+  std::mutex mutex_;
+  std::map<FolderKey, Held> held_;
 };
 
 }  // namespace
 
 FileIo& SystemFileIo() {
-  static PosixFileIo io;
+  static PosixFileIo io(kPatientLockWait);
   return io;
+}
+
+FileIo& WindowFileIo() {
+  static PosixFileIo io(kWindowLockWait);
+  return io;
+}
+
+FolderLock::FolderLock(FileIo& io, const std::string& folder)
+    : io_(io), folder_(folder), token_(io.LockFolder(folder)) {}
+
+Status FolderLock::status() const {
+  if (held()) return Status::Ok();
+  return Status::LockBusy("cannot write in " + folder_ +
+                          ": another program holds its lock (try again later)");
+}
+
+Status FileIo::MoveAside(const std::string& path, std::string* moved_to) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  ::gmtime_r(&now, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+  const std::string base = path + ".damaged-" + stamp;
+  for (int n = 1; n < 100; ++n) {
+    const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+    // A hard link never replaces a file that is there; then the old name goes.
+    if (::link(path.c_str(), aside.c_str()) != 0) {
+      if (errno == EEXIST) continue;
+      return Status::Error(Reason("cannot move aside", path, errno));
+    }
+    if (::unlink(path.c_str()) != 0) {
+      const int err = errno;
+      ::unlink(aside.c_str());
+      return Status::Error(Reason("cannot move aside", path, err));
+    }
+    if (moved_to != nullptr) *moved_to = aside;
+    return Status::Ok();
+  }
+  return Status::Error("cannot move aside " + path + ": too many damaged copies");
 }
 
 std::string FolderOf(const std::string& path) {

@@ -19,6 +19,19 @@
 
 namespace vantix {
 
+// What a kind of file may hold, and what happens when it is larger.
+struct IniFileKind {
+  std::size_t max_bytes;
+  // A larger file is damaged: it reads as empty and the next write moves it
+  // aside ("NAME.damaged-TIME") before writing a new one. Otherwise it is
+  // never replaced.
+  bool move_aside_when_larger;
+};
+// Any INI file (vantixctl ini, skin strings).
+inline constexpr IniFileKind kAnyIniFile{kMaxIniFileBytes, false};
+// The profiles, macro files and the macro index.
+inline constexpr IniFileKind kDataFile{kMaxDataFileBytes, true};
+
 // A parsed copy of the file. A missing or unreadable file reads as empty,
 // so every read gives its default.
 class IniSnapshot {
@@ -42,6 +55,8 @@ class IniSnapshot {
   }
   // Whether the file existed and could be read.
   bool Readable() const { return state_ == FileRead::State::kOk; }
+  // Over its kind's size limit: read as empty.
+  bool Damaged() const { return state_ == FileRead::State::kTooLarge; }
   FileRead::State State() const { return state_; }
 
  private:
@@ -56,9 +71,11 @@ class IniSnapshot {
 // disk now, so neither side's values are lost.
 class IniBatch {
  public:
-  IniBatch(std::string path, FileIo& io);
+  IniBatch(std::string path, FileIo& io, IniFileKind kind = kAnyIniFile);
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Writes value only where the file (as it is at Commit) lacks the key.
+  void WriteStringIfAbsent(std::string_view section, std::string_view key, std::string_view value);
   void WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
     WriteString(section, key, std::to_string(value));
   }
@@ -69,18 +86,26 @@ class IniBatch {
   bool Changed() const { return changed_; }
 
   // Writes the file when anything changed; an unchanged file is left as it
-  // is, byte for byte.
+  // is, byte for byte. Under the folder's lock: when it cannot be had, the
+  // result is lock_busy() and nothing is written. A damaged file is moved
+  // aside first (moved_aside() says where).
   Status Commit(bool sync_folder = true);
+  const std::string& moved_aside() const { return moved_aside_; }
 
  private:
   struct Write {
     std::string section, key, value;
+    bool if_absent;
   };
   // Reads the file as it is now into doc_; false when it cannot be read.
   bool Load();
+  bool Apply(const Write& w);
 
   std::string path_;
   FileIo& io_;
+  IniFileKind kind_;
+  bool damaged_ = false;  // doc_ stands for a damaged file, read as empty
+  std::string moved_aside_;
   IniDocument doc_;
   std::optional<FileIdentity> loaded_;  // what doc_ was read from
   std::vector<Write> writes_;           // since the last successful Commit
@@ -90,13 +115,13 @@ class IniBatch {
 
 class IniFile {
  public:
-  explicit IniFile(std::string path, FileIo& io = SystemFileIo())
-      : path_(std::move(path)), io_(&io) {}
+  explicit IniFile(std::string path, FileIo& io = SystemFileIo(), IniFileKind kind = kAnyIniFile)
+      : path_(std::move(path)), io_(&io), kind_(kind) {}
 
   const std::string& Path() const { return path_; }
 
   IniSnapshot Load() const;
-  IniBatch Edit() const { return IniBatch(path_, *io_); }
+  IniBatch Edit() const { return IniBatch(path_, *io_, kind_); }
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view default_value = {}) const {
@@ -119,6 +144,7 @@ class IniFile {
  private:
   std::string path_;
   FileIo* io_;
+  IniFileKind kind_;
 };
 
 }  // namespace vantix

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "settings/ini_document.h"
 #include "settings/ini_file.h"
 #include "settings/settings_schema.h"
 #include "settings/text_codec.h"
@@ -32,6 +33,20 @@ constexpr std::size_t kImportNameUnits = 50;
 constexpr ReadRules kImportRules{false, false, kImportNameUnits};
 
 std::uint8_t LowByte(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+
+// NUL bytes appear in text files only as UTF-16, which starts with its mark.
+bool LooksBinary(std::string_view bytes) {
+  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                           (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  return !utf16 && bytes.find('\0') != std::string_view::npos;
+}
+
+bool HoldsProfile(const IniSnapshot& file) {
+  if (file.Find(kGroupSection, kStageValueKey)) return true;
+  return std::any_of(kProfileFields.begin(), kProfileFields.end(), [&](const ProfileField& f) {
+    return file.Find(kGroupSection, f.key).has_value();
+  });
+}
 
 void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules& rules) {
   for (const ProfileField& field : kProfileFields) {
@@ -64,8 +79,18 @@ void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules
 }
 
 // The key order of a freshly written file is what the device agent expects.
-void WriteProfile(IniBatch& file, const ProfileRecord& record, const std::int32_t* group_id) {
-  if (group_id != nullptr) file.WriteInt(kGroupSection, kGroupIdKey, *group_id);
+// group_id: none for an exported file; only_if_absent when the file's own
+// current profile is to stay.
+void WriteProfile(IniBatch& file, const ProfileRecord& record, const std::int32_t* group_id,
+                  bool only_if_absent = false) {
+  if (group_id != nullptr) {
+    const std::string value = std::to_string(*group_id);
+    if (only_if_absent) {
+      file.WriteStringIfAbsent(kGroupSection, kGroupIdKey, value);
+    } else {
+      file.WriteString(kGroupSection, kGroupIdKey, value);
+    }
+  }
   for (const int index : kSaveOrder) {
     const ProfileField& field = kProfileFields[static_cast<std::size_t>(index)];
     file.WriteInt(kGroupSection, field.key, record.*field.member);
@@ -100,29 +125,56 @@ Status ExportProfile(const std::string& path, const ProfileRecord& record, FileI
 }
 
 Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io) {
-  const IniSnapshot file = IniFile(path, io).Load();
-  if (!file.Readable()) {
-    return Status::Error(file.State() == FileRead::State::kMissing ? "no such file: " + path
-                                                                   : "cannot read " + path);
+  FileRead read = io.Read(path, kMaxDataFileBytes);
+  switch (read.state) {
+    case FileRead::State::kOk:
+      break;
+    case FileRead::State::kMissing:
+      return Status::Error("no such file: " + path);
+    case FileRead::State::kTooLarge:
+      return Status::Error("not a profile: " + path + " is larger than " +
+                           std::to_string(kMaxDataFileBytes / 1024) + " KiB");
+    case FileRead::State::kFailed:
+      return Status::Error("cannot read " + path);
+  }
+  if (LooksBinary(read.bytes)) return Status::Error("not a profile: " + path + " is binary");
+  const IniSnapshot file(IniDocument::ParseOwned(std::move(read.bytes)), FileRead::State::kOk);
+  // Reading a file without a profile would unset every field and save that.
+  if (!HoldsProfile(file)) {
+    return Status::Error("not a profile: " + path + " has no profile values in [GROUP]");
   }
   ReadProfile(file, record, kImportRules);
   return Status::Ok();
 }
 
-void ProfileStore::LoadProfiles(SettingsBlock& block) const {
+ProfileLoad ProfileStore::LoadProfiles(SettingsBlock& block) const {
+  ProfileLoad load;
   for (int i = 0; i < kProfileCount; ++i) {
-    const IniSnapshot file = IniFile(ProfilePath(data_folder_, i), io_).Load();
+    const std::string path = ProfilePath(data_folder_, i);
+    const IniSnapshot file = IniFile(path, io_, kDataFile).Load();
+    if (file.Damaged()) load.damaged.push_back(path);
     // Every file carries the current profile; the last one read wins.
     block.CurrentProfile = file.ReadInt(kUnset, kGroupSection, kGroupIdKey);
     ReadProfile(file, block.Profiles[i], kProfileFileRules);
   }
+  return load;
+}
+
+Status ProfileStore::SaveProfile(int index) const {
+  IniBatch file = IniFile(ProfilePath(data_folder_, index), io_, kDataFile).Edit();
+  WriteProfile(file, live_.Profiles[index], &live_.CurrentProfile, /*only_if_absent=*/true);
+  return file.Commit();
 }
 
 Status ProfileStore::SaveProfiles() const {
+  // One lock for the five files: a reader that also locks sees all of one
+  // save or none of it.
+  const FolderLock lock = Lock();
+  if (!lock.held()) return lock.status();
   Status first_error;
   bool any_written = false;
   for (int i = 0; i < kProfileCount; ++i) {
-    IniBatch file = IniFile(ProfilePath(data_folder_, i), io_).Edit();
+    IniBatch file = IniFile(ProfilePath(data_folder_, i), io_, kDataFile).Edit();
     WriteProfile(file, live_.Profiles[i], &live_.CurrentProfile);
     any_written |= file.Changed();
     // One folder flush after all five renames instead of one per file.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "settings/file_io.h"
 #include "settings/settings_block.h"
@@ -22,9 +23,18 @@ std::string ButtonKey(int button);
 Status ExportProfile(const std::string& path, const ProfileRecord& record,
                      FileIo& io = SystemFileIo());
 // Reads an exported (or profile) file into one record, unvalidated: a key the
-// file lacks becomes unset. LoopNumber is kept. A file that does not exist or
-// cannot be read changes nothing and is reported.
+// file lacks becomes unset. LoopNumber is kept. A file that holds no profile
+// (missing, unreadable, over kMaxDataFileBytes, binary, or without any
+// profile key in "GROUP") changes nothing and is reported with the reason.
 Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io = SystemFileIo());
+
+// What a load found besides the values.
+struct ProfileLoad {
+  // Profile files over the size limit, read as defaults; the next save moves
+  // each aside as "NAME.damaged-TIME".
+  std::vector<std::string> damaged;
+  bool any_damaged() const { return !damaged.empty(); }
+};
 
 class ProfileStore {
  public:
@@ -32,11 +42,21 @@ class ProfileStore {
       : data_folder_(std::move(data_folder)), live_(live), io_(io) {}
 
   // Reads the five files into block (normally just initialised); values are
-  // taken as read. Missing files and keys leave the load defaults.
-  void LoadProfiles(SettingsBlock& block) const;
-  // Writes the live block to the five files, each replaced in one step; the
-  // first failure is reported, the other files are written all the same.
+  // taken as read. Missing files and keys leave the load defaults, and so
+  // do damaged files, which the result names.
+  ProfileLoad LoadProfiles(SettingsBlock& block) const;
+  // Writes the live block to the five files, each replaced in one step, all
+  // under the data folder's lock; the first failure is reported, the other
+  // files are written all the same. When the lock is busy nothing is
+  // written and the result is lock_busy().
   Status SaveProfiles() const;
+  // Writes only profile index (0..4) of the live block to its file: the
+  // other files, and the current profile, stay as they are on disk ("GroupID"
+  // is written only into a file that has none).
+  Status SaveProfile(int index) const;
+  // The data folder's lock, for a caller that reads, changes and saves as
+  // one step (see FolderLock).
+  FolderLock Lock() const { return FolderLock(io_, FolderOf(ProfilePath(data_folder_, 0))); }
   // Init, load, validate into the live block; returns the current profile.
   int ReloadProfiles() const;
 

@@ -260,12 +260,12 @@ TEST(ProfileExportTest, ImportingAProfileFileIgnoresGroupIdAndLoopNumbers) {
   EXPECT_EQ(block.CurrentProfile, 3);
 }
 
-TEST(ProfileExportTest, ImportingAnEmptyFileUnsetsFieldsButKeepsKeyBlocks) {
+TEST(ProfileExportTest, ImportingAFileWithOnlyOneKeyUnsetsFieldsButKeepsKeyBlocks) {
   ScratchDir dir;
-  WriteBytes(dir / "empty.pfd", "");
+  WriteBytes(dir / "sparse.pfd", "[GROUP]\r\nDPIStageNum=-1\r\n");
   SettingsBlock block = BusyBlock();
   ProfileRecord target = block.Profiles[0];
-  ASSERT_TRUE(ImportProfile(dir / "empty.pfd", target).ok());
+  ASSERT_TRUE(ImportProfile(dir / "sparse.pfd", target).ok());
   for (const ProfileField& field : kProfileFields) EXPECT_EQ(target.*field.member, -1) << field.key;
   for (const DpiStage& s : target.Stages) EXPECT_EQ(s, DpiStage{});
   for (int b = 0; b < kButtonCount; ++b) {
@@ -279,9 +279,33 @@ TEST(ProfileExportTest, ImportingAnEmptyFileUnsetsFieldsButKeepsKeyBlocks) {
   }
 }
 
-TEST(ProfileExportTest, ImportingAFileThatCannotBeReadChangesNothing) {
+TEST(ProfileExportTest, ImportingAFileThatHoldsNoProfileChangesNothing) {
   ScratchDir dir;
+  std::string binary = "[GROUP]\r\nPollingRate=3\r\n";
+  binary += std::string("\0\x01\xFF\x80", 4);
+  std::string huge = "[GROUP]\r\nPollingRate=3\r\n";
+  huge.resize(kMaxDataFileBytes + 1, 'x');
+  const struct {
+    const char* name;
+    std::string bytes;  // nothing: no file at all
+    const char* reason;
+  } cases[] = {
+      {"empty.pfd", "", "no profile values"},
+      {"other.ini", "[Other]\r\nPollingRate=3\r\n", "no profile values"},
+      {"nokeys.pfd", "[GROUP]\r\nUnrelated=1\r\n", "no profile values"},
+      {"binary.pfd", binary, "binary"},
+      {"huge.pfd", huge, "larger than"},
+  };
   SettingsBlock block = BusyBlock();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(dir / c.name, c.bytes);
+    ProfileRecord target = block.Profiles[0];
+    const Status status = ImportProfile(dir / c.name, target);
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.reason().find(c.reason), std::string::npos) << status.reason();
+    EXPECT_EQ(target, block.Profiles[0]);
+  }
   ProfileRecord target = block.Profiles[0];
   EXPECT_FALSE(ImportProfile(dir / "absent.pfd", target).ok());
   EXPECT_FALSE(ImportProfile(dir.path(), target).ok());  // a folder

@@ -23,32 +23,62 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const ScratchDir& scratch) {
-  const std::string out_path = scratch / ".stdout";
-  const std::string err_path = scratch / ".stderr";
-  std::vector<std::string> owned = args;
+namespace {
+
+struct Started {
+  pid_t pid;
+  std::string out_path, err_path;
+};
+
+Started Start(const std::vector<std::string>& command, const std::vector<std::string>& env,
+              const std::string& output_stem) {
+  Started started{-1, output_stem + ".stdout", output_stem + ".stderr"};
+  std::vector<std::string> owned = command;
   std::vector<char*> argv;
-  std::string exe = program;
-  argv.push_back(exe.data());
   for (std::string& a : owned) argv.push_back(a.data());
   argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<std::string> owned_env = env;
+  started.pid = ::fork();
+  if (started.pid == 0) {
+    const int out = ::open(started.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(started.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(out, 1);
     ::dup2(err, 2);
-    ::execv(exe.c_str(), argv.data());
+    for (std::string& e : owned_env) ::putenv(e.data());
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  return started;
+}
+
+ProgramRun Finish(const Started& started) {
   ProgramRun run;
   int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
+  ::waitpid(started.pid, &wstatus, 0);
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  run.out = ReadBytes(out_path);
-  run.err = ReadBytes(err_path);
+  run.out = ReadBytes(started.out_path);
+  run.err = ReadBytes(started.err_path);
   return run;
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const ScratchDir& scratch, const std::vector<std::string>& env) {
+  std::vector<std::string> command{program};
+  command.insert(command.end(), args.begin(), args.end());
+  return Finish(Start(command, env, scratch / ""));
+}
+
+std::vector<ProgramRun> RunTogether(const std::vector<std::vector<std::string>>& commands,
+                                    const ScratchDir& scratch) {
+  std::vector<Started> started;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    started.push_back(Start(commands[i], {}, scratch / ("." + std::to_string(i))));
+  }
+  std::vector<ProgramRun> runs;
+  for (const Started& s : started) runs.push_back(Finish(s));
+  return runs;
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -29,9 +29,15 @@ struct ProgramRun {
   std::string out;
   std::string err;
 };
-// Runs program with args, its output captured through files in scratch.
+// Runs program with args, its output captured through files in scratch;
+// env adds "NAME=VALUE" entries to its environment.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const ScratchDir& scratch);
+                      const ScratchDir& scratch, const std::vector<std::string>& env = {});
+// Starts every command (program first) at once and waits for all of them.
+std::vector<ProgramRun> RunTogether(const std::vector<std::vector<std::string>>& commands,
+                                    const ScratchDir& scratch);
+// Whether run ended by a signal rather than an exit.
+inline bool Killed(const ProgramRun& run) { return run.status == -1; }
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);

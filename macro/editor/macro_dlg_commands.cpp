@@ -240,14 +240,9 @@ void CMacroDlg::DeleteSelectedMacro() {
   if (Warn(kWarnDeleteMacro) != IDOK) return;
   const int s = std::max(names->GetCurSel(), 0);
   const std::string name = names->GetText(s).toStdString();
-  std::vector<std::string> remaining;
-  for (int row = 0; row < names->GetCount(); ++row) {
-    if (row != s) remaining.push_back(names->GetText(row).toStdString());
-  }
-  MacroOutcome outcome = files_.DeleteMacro(name, remaining);
-  // A name that no file can have only leaves the index.
-  if (outcome.result == MacroResult::kInvalidName) outcome = files_.RewriteMacroList(remaining);
-  if (!outcome.ok()) {
+  const MacroOutcome outcome = files_.DeleteMacro(name);
+  // Gone already (another program deleted it) is what was asked for.
+  if (!outcome.ok() && outcome.result != MacroResult::kNotFound) {
     WarnWriteFailed(outcome);
     return;
   }
