@@ -12,6 +12,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -149,6 +151,31 @@ TEST_F(AgentTest, StartsConnectedMakesItsFoldersAndRunsOnce) {
   const pid_t second = Spawn({HID_PATH}, env, scratch / "hid2.out", scratch / "hid2.log");
   EXPECT_EQ(Wait(second), 0);
   EXPECT_TRUE(bus.FindWindow(kAgentWindowTitle));
+}
+
+TEST_F(AgentTest, ALockFileThatIsNoFileIsToldAndEndsTheAgent) {
+  // A real second copy exits 0 silently (above); a lock that no copy can
+  // ever hold must not pass for one.
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  const std::string lock = folder + "/" + std::string(kAgentLockName) + ".lock";
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    const char* told;
+  } cases[] = {
+      {"dangling link", [&] { ASSERT_EQ(::symlink((scratch / "nowhere").c_str(), lock.c_str()), 0); },
+       "symbolic link"},
+      {"folder", [&] { ASSERT_EQ(::mkdir(lock.c_str(), 0700), 0); }, "folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(lock);
+    c.make();
+    const std::string log = scratch / (std::string(c.what) + ".log");
+    EXPECT_EQ(Wait(Spawn({HID_PATH}, env, scratch / "hid.out", log)), 1);
+    EXPECT_NE(ReadBytes(log).find(c.told), std::string::npos) << ReadBytes(log);
+    EXPECT_FALSE(bus.FindWindow(kAgentWindowTitle));
+  }
 }
 
 TEST_F(AgentTest, ApplyRoundTripEndsWithApplyDone) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -378,6 +379,73 @@ TEST_F(IniFileTest, FiftyMegabyteFile) {
   const std::string after = ReadBytes(path_);
   ASSERT_EQ(after.size(), content.size() + 1);
   EXPECT_TRUE(after == "[Profile]\r\nName=second\r\n" + content.substr(23));
+}
+
+// A program file over the data limit is damaged: nothing of it is read, and
+// the next write keeps its bytes beside the new file. Any other INI file of
+// that size is refused rather than moved.
+TEST_F(IniFileTest, AnOversizedDataFileReadsAsEmptyAndIsMovedAsideByTheNextWrite) {
+  std::string garbage = "[S]\r\nk=1\r\n";
+  garbage.resize(kMaxDataFileBytes + 1, '\x7F');
+  WriteBytes(path_, garbage);
+
+  const IniFile data(path_, SystemFileIo(), kDataFile);
+  const IniSnapshot snapshot = data.Load();
+  EXPECT_TRUE(snapshot.Damaged());
+  EXPECT_EQ(snapshot.ReadInt(-1, "S", "k"), -1);
+
+  EXPECT_TRUE(IniFile(path_).Load().Readable());  // within the general limit
+  IniBatch batch = data.Edit();
+  batch.WriteInt("S", "k", 2);
+  ASSERT_TRUE(batch.Commit().ok());
+  EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=2\r\n");
+  const std::string aside = batch.moved_aside();
+  EXPECT_EQ(aside.rfind(path_ + ".damaged-", 0), 0u) << aside;
+  EXPECT_EQ(ReadBytes(aside), garbage);
+  EXPECT_FALSE(data.Load().Damaged());
+
+  // A second damaged copy never replaces the first.
+  WriteBytes(path_, garbage);
+  IniBatch again = data.Edit();
+  again.WriteInt("S", "k", 3);
+  ASSERT_TRUE(again.Commit().ok());
+  EXPECT_NE(again.moved_aside(), aside);
+  EXPECT_EQ(ReadBytes(aside), garbage);
+  EXPECT_EQ(ReadBytes(again.moved_aside()), garbage);
+}
+
+TEST_F(IniFileTest, TemporariesOfWritersThatAreGoneGoAtTheNextWrite) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_GT(gone, 0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string dead = std::to_string(gone);
+  const std::string live = std::to_string(::getppid());
+  const std::set<std::string> kept = {
+      ".profile.ini.tmp-" + live + "-0",   // its writer may still rename it
+      "profile.ini.tmp-" + dead + "-0",    // not one of ours: no leading dot
+      ".profile.ini.tmp-x" + dead + "-0",  // not a process id
+      ".profile.ini.tmp-" + dead + "-",    // no counter
+      ".profile.ini.tmp-" + dead + "-0x",  // not a counter
+  };
+  for (const std::string& name : kept) WriteBytes(dir_ / name, "keep");
+  WriteBytes(dir_ / (".profile.ini.tmp-" + dead + "-0"), "stale");
+  WriteBytes(dir_ / (".RSProfile3.pfd.tmp-" + dead + "-17"), "stale");
+
+  ASSERT_TRUE(IniFile(path_).WriteString("S", "k", "v").ok());
+  std::set<std::string> expected = kept;
+  expected.insert("profile.ini");
+  EXPECT_EQ(Names(dir_.path()), expected);
+}
+
+TEST_F(IniFileTest, AHolderOfTheFolderLockWritesInsideIt) {
+  // A read-modify-write of several files holds the lock and writes through
+  // batches that take it again; waiting for itself would stall every save.
+  const FolderLock lock(SystemFileIo(), dir_.path());
+  ASSERT_TRUE(lock.held());
+  EXPECT_TRUE(IniFile(path_).WriteString("S", "k", "1").ok());
+  EXPECT_TRUE(IniFile(dir_ / "other.ini").WriteString("S", "k", "2").ok());
+  EXPECT_EQ(IniFile(path_).ReadString("S", "k"), "1");
 }
 
 }  // namespace

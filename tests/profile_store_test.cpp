@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "settings/ini_file.h"
 #include "settings/settings_schema.h"
@@ -210,6 +213,60 @@ TEST(ProfileStoreTest, SaveIntoAMissingFolderFails) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
   EXPECT_FALSE(ProfileStore(dir.path() + "/missing/", live).SaveProfiles().ok());
+}
+
+TEST(ProfileStoreTest, AnOversizedProfileLoadsAsDefaultsAndTheNextSaveMovesItAside) {
+  ScratchDir dir;
+  SettingsBlock live = BusyBlock();
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  std::string garbage(kMaxDataFileBytes + 4096, 'G');
+  WriteBytes(dir / "RSProfile2.pfd", garbage);
+
+  SettingsBlock loaded;
+  InitSettings(loaded);
+  SettingsBlock unused;
+  const ProfileLoad load = ProfileStore(dir.path() + "/", unused).LoadProfiles(loaded);
+  EXPECT_EQ(load.damaged, std::vector<std::string>{dir / "RSProfile2.pfd"});
+  EXPECT_EQ(loaded.Profiles[1].PollingRate, kUnset);  // the load default
+  EXPECT_EQ(loaded.Profiles[2], live.Profiles[2]);
+
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  EXPECT_EQ(Load(dir.path() + "/").Profiles[1], live.Profiles[1]);
+  int aside = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("RSProfile2.pfd.damaged-", 0) != 0) continue;
+    ++aside;
+    EXPECT_EQ(ReadBytes(entry.path().string()), garbage);
+  }
+  EXPECT_EQ(aside, 1);
+}
+
+TEST(ProfileStoreTest, SavingOneProfileWritesOnlyItsFileAndKeepsTheCurrentProfile) {
+  ScratchDir dir;
+  SettingsBlock live = BusyBlock();
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  std::array<std::string, kProfileCount> before;
+  for (int i = 0; i < kProfileCount; ++i) before[i] = ReadBytes(ProfilePath(dir.path() + "/", i));
+
+  SettingsBlock changed = live;
+  changed.CurrentProfile = 0;  // stale: another writer's choice is on disk
+  changed.Profiles[2].PollingRate = 6;
+  changed.Profiles[3].PollingRate = 6;  // not the profile being saved
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", changed).SaveProfile(2).ok());
+  for (int i = 0; i < kProfileCount; ++i) {
+    if (i == 2) continue;
+    EXPECT_EQ(ReadBytes(ProfilePath(dir.path() + "/", i)), before[i]) << i;
+  }
+  const SettingsBlock loaded = Load(dir.path() + "/");
+  EXPECT_EQ(loaded.Profiles[2].PollingRate, 6);
+  EXPECT_EQ(loaded.CurrentProfile, 3);
+
+  // A new file still gets its current profile first, as the agent expects.
+  ScratchDir fresh;
+  ASSERT_TRUE(ProfileStore(fresh.path() + "/", changed).SaveProfile(4).ok());
+  EXPECT_EQ(ReadBytes(fresh / "RSProfile5.pfd").rfind("[GROUP]\r\nGroupID=0\r\n", 0), 0u);
+  EXPECT_FALSE(test::Exists(fresh / "RSProfile1.pfd"));
 }
 
 TEST(ProfileExportTest, ExportThenImportCopiesAProfileExceptLoopNumbers) {

@@ -271,5 +271,33 @@ TEST_F(VantixctlMacroTest, UsageErrorsExitWithTwo) {
   EXPECT_FALSE(Exists(data + "/MacroDB"));
 }
 
+TEST_F(VantixctlMacroTest, AnOversizedIndexOrMacroIsToldAndTheIndexMovedAsideByTheNextChange) {
+  MakeMacroFolder();
+  const std::string index = data + "/MacroDB/MacroSet.MSDB";
+  const std::string huge = "[MACRO_LIST]\r\n0=Ghost\r\n" + std::string(kMaxDataFileBytes, 'z');
+  WriteBytes(index, huge);
+
+  const CtlResult list = Data({"macro", "list"});
+  EXPECT_EQ(list.status, 1);
+  EXPECT_NE(list.err.find("damaged"), std::string::npos) << list.err;
+  EXPECT_EQ(ReadBytes(index), huge);
+
+  const CtlResult made = Data({"macro", "new", "Fresh"});
+  EXPECT_EQ(made.status, 0) << made.err;
+  EXPECT_NE(made.err.find("moved aside"), std::string::npos) << made.err;
+  EXPECT_EQ(Data({"macro", "list"}).out, "Fresh\n");
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(data + "/MacroDB")) {
+    kept += entry.path().filename().string().rfind("MacroSet.MSDB.damaged-", 0) == 0 &&
+            ReadBytes(entry.path().string()) == huge;
+  }
+  EXPECT_EQ(kept, 1);
+
+  WriteBytes(MacroFile("Fresh"), std::string(kMaxDataFileBytes + 1, 'm'));
+  const CtlResult show = Data({"macro", "show", "Fresh", "--program-dir", english});
+  EXPECT_EQ(show.status, 1);
+  EXPECT_NE(show.err.find("Fresh.MSMACRO"), std::string::npos) << show.err;
+}
+
 }  // namespace
 }  // namespace vantix

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/file_io.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -183,6 +184,51 @@ TEST_F(VantixctlTest, BinaryGarbageReadsAsDefaults) {
   const CtlResult run = Data({"show"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(Field(run.out, "PollingRate"), "2");
+}
+
+TEST_F(VantixctlTest, AnOversizedProfileIsToldAndMovedAsideBySave) {
+  ASSERT_EQ(Data({"reset", "all"}).status, 0);
+  const std::string huge(2 * 1024 * 1024, '\xAB');
+  WriteBytes(dir / "RSProfile3.pfd", huge);
+
+  const CtlResult show = Data({"show"});
+  EXPECT_EQ(show.status, 1);
+  EXPECT_EQ(Field(show.out, "PollingRate"), "2");  // the others still shown
+  EXPECT_NE(show.err.find("RSProfile3.pfd"), std::string::npos) << show.err;
+  EXPECT_EQ(ReadBytes(dir / "RSProfile3.pfd"), huge);  // show writes nothing
+
+  ASSERT_EQ(Data({"save"}).status, 0);
+  EXPECT_EQ(Data({"show"}).status, 0);
+  bool kept = false;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    kept |= name.rfind("RSProfile3.pfd.damaged-", 0) == 0 && ReadBytes(entry.path().string()) == huge;
+  }
+  EXPECT_TRUE(kept);
+}
+
+TEST_F(VantixctlTest, AnImportSourceWithoutAProfileIsRefusedAndChangesNothing) {
+  ASSERT_EQ(Data({"reset", "all"}).status, 0);
+  std::string binary = "[GROUP]\r\nPollingRate=5\r\n";
+  binary += std::string(64, '\0');
+  const struct {
+    const char* name;
+    std::string bytes;
+  } sources[] = {
+      {"empty.pfd", ""},
+      {"other.ini", "[Setting]\r\nLoopTime=3\r\n"},
+      {"binary.pfd", binary},
+      {"huge.pfd", std::string(kMaxDataFileBytes + 1, 'x')},
+  };
+  const std::string before = ReadBytes(dir / "RSProfile2.pfd");
+  for (const auto& source : sources) {
+    SCOPED_TRACE(source.name);
+    WriteBytes(dir / source.name, source.bytes);
+    const CtlResult run = Data({"import", "2", dir / source.name});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not a profile"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(dir / "RSProfile2.pfd"), before);
+  }
 }
 
 }  // namespace
