@@ -209,6 +209,7 @@ void CMacroDlg::NewMacro() {
     case MacroResult::kOk:
       break;
     case MacroResult::kExists:
+    case MacroResult::kNotFound:  // not a result of CreateMacro
       return;
     case MacroResult::kFull:
       Warn(kWarnListFull);
