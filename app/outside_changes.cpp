@@ -55,12 +55,13 @@ void CVantixDlg::TakeOutsideChanges(bool at_apply) {
     for (std::string& path : sync_.Adopt(live_, profile)) damaged.push_back(std::move(path));
     taken = true;
   };
-  for (const int profile : sync_.ChangedOutside()) {
+  for (const ProfileSync::Change& change : sync_.ChangedOutside()) {
+    const int profile = change.profile;
     if (!sync_.HasEdits(live_, profile)) {
       adopt(profile);
     } else if (at_apply) {
       if (AskOverwrite(profile)) {
-        sync_.Acknowledge(profile);
+        sync_.Acknowledge(change);  // as it was when asked
       } else {
         adopt(profile);
       }
@@ -72,6 +73,23 @@ void CVantixDlg::TakeOutsideChanges(bool at_apply) {
     LabelRefresh();
   }
   if (!damaged.empty()) WarnDamaged(damaged);
+}
+
+Status CVantixDlg::SaveProfilesMindingOthers() {
+  // The user is asked without the folder's lock, so that no other writer
+  // waits for an answer; the look is repeated under the lock, where no
+  // writer can come between it and the save. A change made while the user
+  // was deciding is asked about in its turn.
+  for (;;) {
+    TakeOutsideChanges(/*at_apply=*/true);
+    const FolderLock lock = store_.Lock();
+    if (!lock.held()) return lock.status();
+    TakeOutsideChanges(/*at_apply=*/false);  // takes in what needs no question
+    if (!sync_.ChangedOutside().empty()) continue;
+    Status saved = store_.SaveProfiles();
+    if (saved.ok()) sync_.MarkInStep(live_);
+    return saved;
+  }
 }
 
 bool CVantixDlg::AskOverwrite(int profile) {

@@ -11,12 +11,12 @@ void ProfileSync::MarkInStep(const SettingsBlock& live) {
   for (int i = 0; i < kProfileCount; ++i) seen_[i] = IdentityOf(i);
 }
 
-std::vector<int> ProfileSync::ChangedOutside() const {
-  std::vector<int> changed;
+std::vector<ProfileSync::Change> ProfileSync::ChangedOutside() const {
+  std::vector<Change> changed;
   for (int i = 0; i < kProfileCount; ++i) {
     // A layer that cannot tell identities reports nothing, as before.
     const std::optional<FileIdentity> now = IdentityOf(i);
-    if (now && seen_[i] && *now != *seen_[i]) changed.push_back(i);
+    if (now && seen_[i] && *now != *seen_[i]) changed.push_back({i, now});
   }
   return changed;
 }
@@ -34,7 +34,5 @@ std::vector<std::string> ProfileSync::Adopt(SettingsBlock& live, int profile) {
   known_.Profiles[profile] = repaired.Profiles[profile];
   return load.damaged;
 }
-
-void ProfileSync::Acknowledge(int profile) { seen_[profile] = IdentityOf(profile); }
 
 }  // namespace vantix

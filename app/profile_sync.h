@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "settings/file_io.h"
@@ -22,8 +23,13 @@ class ProfileSync {
   // The live block and the five files agree now (after loading them, after
   // saving them).
   void MarkInStep(const SettingsBlock& live);
-  // The profiles whose file changed since, by someone else.
-  std::vector<int> ChangedOutside() const;
+  // A profile whose file changed since, by someone else, and the file as it
+  // is now.
+  struct Change {
+    int profile;
+    std::optional<FileIdentity> now;
+  };
+  std::vector<Change> ChangedOutside() const;
   // The window holds edits of this profile that are not in its file.
   bool HasEdits(const SettingsBlock& live, int profile) const {
     return live.Profiles[profile] != known_.Profiles[profile];
@@ -32,9 +38,10 @@ class ProfileSync {
   // start-up) into the live block; the window's edits of it are dropped.
   // Returns the damaged files the reading met.
   std::vector<std::string> Adopt(SettingsBlock& live, int profile);
-  // The user chose to keep the window's version of the profile: its file's
-  // current state is no longer news.
-  void Acknowledge(int profile);
+  // The user was told of the change and chose to keep the window's version
+  // of the profile: that state of its file is no longer news (a later one
+  // is).
+  void Acknowledge(const Change& change) { seen_[change.profile] = change.now; }
 
  private:
   std::optional<FileIdentity> IdentityOf(int profile) const;

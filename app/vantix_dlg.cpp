@@ -255,9 +255,7 @@ void CVantixDlg::LabelRefresh() {
 void CVantixDlg::ApplySettings() {
   SetBottomRowEnabled(false);
   applying_ = true;
-  TakeOutsideChanges(/*at_apply=*/true);
-  const ApplyOutcome outcome = ApplyProfiles(store_, agent_);
-  if (outcome.saved.ok()) sync_.MarkInStep(live_);
+  const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
   applying_ = false;
   WatchDataFolder();  // the folder may only exist now
   // Other failures stay silent, as they always were: the files keep their

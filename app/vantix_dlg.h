@@ -152,6 +152,9 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void OnFilesChanged();
   void TakeOutsideChanges(bool at_apply);
   bool AskOverwrite(int profile);
+  // Apply's save: asks about profiles changed by others, then saves with
+  // no other writer in between.
+  Status SaveProfilesMindingOthers();
   // Files too large to be ours, read as empty: one warning for each file in
   // a run, however often it is read again.
   void WarnDamaged(const std::vector<std::string>& paths);

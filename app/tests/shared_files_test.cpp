@@ -87,6 +87,28 @@ TEST_F(SharedFiles, ApplyAsksBeforeOverwritingThemInAnEditedProfile) {
   }
 }
 
+TEST_F(SharedFiles, AChangeMadeWhileTheUserDecidesIsAskedAboutInItsTurn) {
+  OpenApplied();
+  const int mine = Profile().PollingRate;
+  Slide(kSliderAcceleration, 4);
+  WriteOutside(0, "PollingRate", 1);
+  Settle();
+  int questions = 0;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* question = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (question == nullptr) return;
+    if (++questions == 1) WriteOutside(0, "PollingRate", 2);  // the other writer again
+    question->done(IDOK);
+  });
+  answerer.start(0);
+  Click(C().apply);
+  answerer.stop();
+  EXPECT_EQ(questions, 2);
+  EXPECT_EQ(OnDisk(0, "PollingRate"), mine);
+  EXPECT_EQ(OnDisk(0, "Acceleration"), 4);
+}
+
 TEST_F(SharedFiles, ApplyWhileAnotherWriterHoldsTheFolderWritesNothingAndSaysSo) {
   OpenApplied();
   Slide(kSliderAcceleration, 4);
