@@ -15,6 +15,10 @@ int RunApplyCommand(const Context& context, const Args& args) {
   const std::string data_folder = context.DataFolder();
   SettingsBlock live;
   const ProfileStore store(data_folder, live);
+  // Read and written as one step, so that no other writer's change falls
+  // between and is undone.
+  const FolderLock lock = store.Lock();
+  if (!lock.held()) return WriteFailed(lock.status());
   store.ReloadProfiles();
 
   const MessageBus bus;

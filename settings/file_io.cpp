@@ -312,8 +312,10 @@ class PosixFileIo final : public FileIo {
   }
 
   std::chrono::milliseconds lock_wait_;
-  std::mutex mutex_;
-  std::map<FolderKey, Held> held_;
+  // Shared by every instance: the window's short-wait layer and the patient
+  // one may nest in one thread, and must not wait for each other.
+  static inline std::mutex mutex_;
+  static inline std::map<FolderKey, Held> held_;
 };
 
 }  // namespace

@@ -188,10 +188,11 @@ Status ProfileStore::SaveProfiles() const {
   return first_error;
 }
 
-int ProfileStore::ReloadProfiles() const {
+int ProfileStore::ReloadProfiles(ProfileLoad* load) const {
   SettingsBlock buffer;
   InitSettings(buffer);
-  LoadProfiles(buffer);
+  ProfileLoad found = LoadProfiles(buffer);
+  if (load != nullptr) *load = std::move(found);
   ValidateSettings(buffer, live_);
   return live_.CurrentProfile;
 }

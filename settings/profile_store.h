@@ -58,7 +58,8 @@ class ProfileStore {
   // one step (see FolderLock).
   FolderLock Lock() const { return FolderLock(io_, FolderOf(ProfilePath(data_folder_, 0))); }
   // Init, load, validate into the live block; returns the current profile.
-  int ReloadProfiles() const;
+  // load, when given, receives what the load found (damaged files).
+  int ReloadProfiles(ProfileLoad* load = nullptr) const;
 
   const std::string& DataFolder() const { return data_folder_; }
   SettingsBlock& Live() const { return live_; }

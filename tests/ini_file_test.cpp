@@ -445,6 +445,7 @@ TEST_F(IniFileTest, AHolderOfTheFolderLockWritesInsideIt) {
   ASSERT_TRUE(lock.held());
   EXPECT_TRUE(IniFile(path_).WriteString("S", "k", "1").ok());
   EXPECT_TRUE(IniFile(dir_ / "other.ini").WriteString("S", "k", "2").ok());
+  EXPECT_TRUE(IniFile(dir_ / "window.ini", WindowFileIo()).WriteString("S", "k", "3").ok());
   EXPECT_EQ(IniFile(path_).ReadString("S", "k"), "1");
 }
 

@@ -229,6 +229,9 @@ TEST(ProfileStoreTest, AnOversizedProfileLoadsAsDefaultsAndTheNextSaveMovesItAsi
   EXPECT_EQ(load.damaged, std::vector<std::string>{dir / "RSProfile2.pfd"});
   EXPECT_EQ(loaded.Profiles[1].PollingRate, kUnset);  // the load default
   EXPECT_EQ(loaded.Profiles[2], live.Profiles[2]);
+  ProfileLoad reloaded;
+  ProfileStore(dir.path() + "/", unused).ReloadProfiles(&reloaded);
+  EXPECT_EQ(reloaded.damaged, load.damaged);
 
   ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
   EXPECT_EQ(Load(dir.path() + "/").Profiles[1], live.Profiles[1]);

@@ -209,7 +209,7 @@ void CMacroDlg::NewMacro() {
     case MacroResult::kOk:
       break;
     case MacroResult::kExists:
-    case MacroResult::kNotFound:  // not a result of CreateMacro
+    case MacroResult::kNotFound:  // only deleting says this
       return;
     case MacroResult::kFull:
       Warn(kWarnListFull);
