@@ -87,10 +87,9 @@ void CVantixDlg::InitDialog() {
 
   page_ = 0;
   SwitchPage(1);
-  SettingsBlock loaded;
-  InitSettings(loaded);
-  std::vector<std::string> damaged = store_.LoadProfiles(loaded).damaged;
-  ValidateSettings(loaded, live_);
+  ProfileLoad load;
+  store_.ReloadProfiles(&load);
+  std::vector<std::string> damaged = load.damaged;
   if (MacroFiles(folders_.DataFolder, WindowFileIo()).IndexDamaged()) {
     damaged.push_back(MacroIndexPath(folders_.DataFolder));
   }
