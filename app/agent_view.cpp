@@ -41,6 +41,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
   if (!e.handled) return 0;
   if (e.reloaded) {
+    sync_.MarkInStep(live_);
     RefreshControls();
     LabelRefresh();
   }

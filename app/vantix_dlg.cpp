@@ -48,7 +48,9 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       bus_(context.bus),
       launcher_(context.launcher),
       skin_(context.folders.ProgramFolder),
-      store_(context.folders.DataFolder, context.live),
+      // The window waits only briefly for another writer's lock, and says so.
+      store_(context.folders.DataFolder, context.live, WindowFileIo()),
+      sync_(store_, WindowFileIo()),
       agent_(context.bus, context.agent_send_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
@@ -85,7 +87,16 @@ void CVantixDlg::InitDialog() {
 
   page_ = 0;
   SwitchPage(1);
-  store_.ReloadProfiles();
+  ProfileLoad load;
+  store_.ReloadProfiles(&load);
+  std::vector<std::string> damaged = load.damaged;
+  if (MacroFiles(folders_.DataFolder, WindowFileIo()).IndexDamaged()) {
+    damaged.push_back(MacroIndexPath(folders_.DataFolder));
+  }
+  // Told once the window shows, not from inside its construction.
+  if (!damaged.empty()) QTimer::singleShot(0, this, [this, damaged] { WarnDamaged(damaged); });
+  sync_.MarkInStep(live_);
+  WatchDataFolder();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
   RefreshControls();
   LabelRefresh();
@@ -242,9 +253,31 @@ void CVantixDlg::LabelRefresh() {
 
 void CVantixDlg::ApplySettings() {
   SetBottomRowEnabled(false);
-  // Failures are silent here: the files keep their last good contents and
-  // the window goes on working.
-  std::ignore = ApplyProfiles(store_, agent_);
+  applying_ = true;
+  const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
+  applying_ = false;
+  WatchDataFolder();  // the folder may only exist now
+  // Other failures stay silent, as they always were: the files keep their
+  // last good contents. A busy lock is another writer at work: the user
+  // must know that nothing was written, and may try again.
+  if (outcome.saved.lock_busy()) {
+    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
+                        QString::fromStdString(outcome.saved.reason()));
+    warning.DoModal();
+    SetBottomRowEnabled(true);
+  }
+}
+
+void CVantixDlg::WarnDamaged(const std::vector<std::string>& paths) {
+  QStringList names;
+  for (const std::string& path : paths) {
+    if (!warned_damaged_.insert(path).second) continue;
+    names << QString::fromStdString(path.substr(path.find_last_of('/') + 1));
+  }
+  if (names.isEmpty()) return;
+  CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 20),
+                      names.join(QStringLiteral(", ")));
+  warning.DoModal();
 }
 
 void CVantixDlg::SetBottomRowEnabled(bool enabled) {

@@ -12,8 +12,12 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "app/main_layout.h"
+#include "app/profile_sync.h"
 #include "devicelink/agent_events.h"
 #include "devicelink/message_bus.h"
 #include "settings/folders.h"
@@ -22,6 +26,7 @@
 #include "ui/skin.h"
 #include "ui/window_message.h"
 
+class QFileSystemWatcher;
 class QSocketNotifier;
 
 namespace vantix {
@@ -141,6 +146,19 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void SetColourEdit(int component);
   void InvalidateSwatch();
 
+  // Profile files changed by someone else: taken in where the window holds
+  // no edits of that profile; at Apply the user decides about the others.
+  void WatchDataFolder();
+  void OnFilesChanged();
+  void TakeOutsideChanges(bool at_apply);
+  bool AskOverwrite(int profile);
+  // Apply's save: asks about profiles changed by others, then saves with
+  // no other writer in between.
+  Status SaveProfilesMindingOthers();
+  // Files too large to be ours, read as empty: one warning for each file in
+  // a run, however often it is read again.
+  void WarnDamaged(const std::vector<std::string>& paths);
+
   // The agent.
   std::int64_t OnAgentEvent(std::int64_t kind, std::int64_t value);
   std::int64_t OnAgentStatus();
@@ -156,12 +174,18 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   ProcessLauncher& launcher_;
   Skin skin_;
   ProfileStore store_;
+  ProfileSync sync_;
   DlgAgentChannel agent_;
 
   MainImages images_;
   MainControls controls_;
   std::unique_ptr<Endpoint> endpoint_;
   QSocketNotifier* notifier_ = nullptr;
+
+  QFileSystemWatcher* files_watcher_ = nullptr;
+  QTimer files_settle_timer_;  // one look after a burst of changes
+  bool applying_ = false;
+  std::set<std::string> warned_damaged_;
 
   QTimer blink_timer_;
   QTimer apply_done_timer_;

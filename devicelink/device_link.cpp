@@ -62,9 +62,13 @@ bool ReadConnectionState(const std::string& data_folder) {
 }
 
 ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent) {
+  return ApplyProfiles(agent, [&store] { return store.SaveProfiles(); });
+}
+
+ApplyOutcome ApplyProfiles(AgentChannel& agent, const std::function<Status()>& save) {
   ApplyOutcome outcome;
   const bool found = agent.FindAgent();
-  outcome.saved = store.SaveProfiles();
+  outcome.saved = save();
   // The agent reads whatever the files hold, so it is told even after a
   // failed save; the caller reports the failure.
   if (found) outcome.notified = NotifyApply(agent);

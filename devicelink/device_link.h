@@ -2,6 +2,7 @@
 // it to read files again, and the connection state it keeps.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,8 @@ struct ApplyOutcome {
   SendOutcome notified;  // kAbsent when there was no agent
 };
 ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent);
+// The same with the caller's own save step.
+ApplyOutcome ApplyProfiles(AgentChannel& agent, const std::function<Status()>& save);
 
 // 0x1514 for one macro slot (or -1), when the agent exists.
 void NotifyMacroChanged(AgentChannel& agent, int slot);

@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
+#include <algorithm>
 #include <map>
 #include <thread>
 
@@ -234,6 +234,7 @@ bool MessageBus::PostMessage(std::string_view title, std::uint32_t message, std:
 
 struct Endpoint::Impl {
   struct Peer {
+    std::uint64_t order = 0;  // accept order, to drop the oldest
     Clock::time_point deadline;
     unsigned char frame[kFrameBytes];
     std::size_t got = 0;
@@ -244,14 +245,24 @@ struct Endpoint::Impl {
   UniqueFd listener;
   UniqueFd epoll;
   UniqueFd timer;
+  // The only record of a connection: it leaves when the connection does, so
+  // it never holds more than the live peers.
   std::map<int, Peer> peers;  // by descriptor
-  std::deque<int> arrival;    // descriptors in accept order, for dropping the oldest
+  std::uint64_t accepted = 0;
   bool processing = false;
 
   void Drop(int fd) {
     ::epoll_ctl(epoll.get(), EPOLL_CTL_DEL, fd, nullptr);
     ::close(fd);
     peers.erase(fd);
+  }
+
+  // Descriptors are reused, so only the accept order tells which is oldest.
+  void DropOldest() {
+    const auto oldest = std::min_element(peers.begin(), peers.end(), [](const auto& a, const auto& b) {
+      return a.second.order < b.second.order;
+    });
+    if (oldest != peers.end()) Drop(oldest->first);
   }
 
   void ArmTimer() {
@@ -277,11 +288,7 @@ struct Endpoint::Impl {
         ::close(fd);
         continue;
       }
-      while (peers.size() >= kMaxPendingPeers && !arrival.empty()) {
-        const int oldest = arrival.front();
-        arrival.pop_front();
-        if (peers.count(oldest) != 0) Drop(oldest);
-      }
+      if (peers.size() >= kMaxPendingPeers) DropOldest();
       epoll_event ev{};
       ev.events = EPOLLIN | EPOLLRDHUP;
       ev.data.fd = fd;
@@ -289,8 +296,9 @@ struct Endpoint::Impl {
         ::close(fd);
         continue;
       }
-      peers[fd].deadline = Clock::now() + kFrameTimeout;
-      arrival.push_back(fd);
+      Peer& peer = peers[fd];
+      peer.order = ++accepted;
+      peer.deadline = Clock::now() + kFrameTimeout;
     }
   }
 

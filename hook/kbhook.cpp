@@ -4,9 +4,15 @@
 // The five exports may be called in any order, repeatedly and from any
 // thread; each is in effect when it returns. Without an X display, or with a
 // server that lacks XInput 2, they do nothing, as if the library were missing.
+// None waits for the X server longer than about a second: a server that does
+// not answer counts as gone (key_watcher.h).
+#include <pthread.h>
+
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <tuple>
 
 #include "hook/key_watcher.h"
 
@@ -22,12 +28,44 @@ struct Hook {
   bool enabled = false;
 };
 
-// Destroyed when the library is unloaded or the program exits, which stops
-// the watcher before its code goes away.
-Hook& State() {
-  static Hook hook;
-  return hook;
+// The state of this process. A forked child has none of the parent's
+// threads: it starts afresh, leaving the parent's watcher (whose thread
+// exists only there) and lock (which another thread may have held at the
+// fork) untouched, so that nothing in the child waits for them.
+class States {
+ public:
+  States() { ::pthread_atfork(nullptr, nullptr, &States::InChild); }
+  // When the library is unloaded or the program exits: stops the watcher
+  // before its code goes away.
+  ~States() { delete current_.load(); }
+  States(const States&) = delete;
+  States& operator=(const States&) = delete;
+
+  Hook& Current() { return *current_.load(); }
+
+ private:
+  static void InChild();
+
+  std::atomic<Hook*> current_{new Hook};
+};
+
+States& Instance() {
+  static States states;
+  return states;
 }
+
+void States::InChild() {
+  States& states = Instance();
+  Hook* parent = states.current_.load();
+  auto* fresh = new Hook;
+  fresh->enabled = parent->enabled;
+  // Never destroyed in the child: its destructor would wait for a thread that
+  // is not there. The parent's Hook itself is left as it is (a small leak).
+  std::ignore = parent->watcher.release();
+  states.current_.store(fresh);
+}
+
+Hook& State() { return Instance().Current(); }
 
 // Nothing may leave an export as an exception: the caller is C.
 template <typename F>

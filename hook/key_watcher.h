@@ -7,24 +7,27 @@
 //
 // Each call returns once its change is in effect on the watcher thread; the
 // watcher makes a round trip to the server first, so that it knows which key
-// events the server produced before the call.
+// events the server produced before the call. A server that does not answer
+// (stopped, hung) is given up on after kServerWait: the calls return all the
+// same, the watcher counts as broken and reports nothing more. Giving up
+// shuts the connection's socket down, which wakes the thread from any wait on
+// the server; the connection itself is still only the thread's.
 #pragma once
 
-#include <xcb/xcb.h>
-
-#include <bitset>
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace vantix::hook {
 
 class KeyWatcher {
  public:
-  // Nothing without a display, or when the server has no XInput 2.
+  // How long a call waits for the server before it stops waiting.
+  static constexpr std::chrono::milliseconds kServerWait{1000};
+
+  // Nothing without a display, when the server has no XInput 2, or when it
+  // does not answer within kServerWait.
   static std::unique_ptr<KeyWatcher> Start(std::uint32_t window, bool enabled);
   // When it returns, the thread has ended and the connection is closed.
   ~KeyWatcher();
@@ -41,44 +44,15 @@ class KeyWatcher {
   bool Broken();
 
  private:
-  struct Change {
-    enum Kind { kWindow, kEnabled, kStop } kind;
-    std::uint32_t value;
-  };
+  // What the watcher thread works on. The thread holds it too, so that a
+  // thread that had to be left behind (its server never answered) still has
+  // it when it wakes up.
+  class Core;
 
-  KeyWatcher(std::uint32_t window, bool enabled);
-  void Submit(Change change);
-  void Run();
-  bool Connect();
-  void Loop();
-  void Apply(const Change& change);
-  void ReadEvents();
-  void RoundTrip();
-  void MarkLost();
-  void Handle(const xcb_generic_event_t* event, bool deliver);
-  void Report(std::uint8_t code, std::uint32_t flags);
+  explicit KeyWatcher(std::shared_ptr<Core> core) : core_(std::move(core)) {}
 
-  int wake_read_ = -1;
-  int wake_write_ = -1;
+  std::shared_ptr<Core> core_;
   std::thread thread_;
-
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool started_ = false;         // guarded: Connect has finished
-  bool start_ok_ = false;        // guarded
-  bool broken_ = false;          // guarded
-  std::deque<Change> changes_;   // guarded
-  std::uint64_t submitted_ = 0;  // guarded
-  std::uint64_t applied_ = 0;    // guarded
-
-  // The watcher thread's own.
-  xcb_connection_t* conn_ = nullptr;
-  xcb_atom_t message_atom_ = XCB_ATOM_NONE;
-  std::uint8_t xi_opcode_ = 0;
-  bool lost_ = false;
-  std::uint32_t window_;
-  bool enabled_;
-  std::bitset<256> down_;  // X key codes held, to keep a held key to one press
 };
 
 }  // namespace vantix::hook

@@ -76,6 +76,10 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("WARNING", 10, "delete the selected macro?"),
     detail::Ui("WARNING", 12, 14, "macro list full; unreleased keys; no macro yet"),
     detail::Ui("WARNING", 15, 16, "macro name refused; macro file cannot be written"),
+    detail::Ui("WARNING", 17, 18,
+               "Apply: a profile changed by another program (%1: its number), choice"),
+    detail::Ui("WARNING", 19, "Apply: another writer holds the data folder, nothing was written"),
+    detail::Ui("WARNING", 20, "files too large to be ours were read as empty (window, macro editor)"),
     // Macro editor (1 is also the main window's macro tab).
     detail::Ui("MACRO", 1, 27, "macro editor titles, labels and buttons"),
     // Key dialogs.

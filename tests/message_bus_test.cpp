@@ -198,6 +198,54 @@ TEST_F(MessageBusTest, BadPeersAreDroppedWithoutHoldingUpOthers) {
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 5u), 1);
 }
 
+// Descriptor numbers come back with every connection, so a full endpoint must
+// know its oldest peer by the order it came in, whatever connected before.
+TEST_F(MessageBusTest, AFullEndpointDropsItsOldestPeerAfterAnyNumberOfConnections) {
+  Inbox inbox;
+  Served served(folder, "Target", inbox.Handler());
+  const MessageBus bus(folder);
+  const std::string path = folder + "/Target";
+  const auto sync = [&] {
+    EXPECT_EQ(bus.SendMessage("Target", 1, 0, 0).state, SendOutcome::State::kAnswered);
+  };
+  constexpr std::size_t kConnections = 2000;
+  for (std::size_t i = 0; i < kConnections; ++i) ASSERT_TRUE(bus.PostMessage("Target", 2, 0, 0));
+  sync();
+  // An early peer that leaves frees its descriptor for a peer that comes
+  // after the oldest one.
+  const int early = RawConnect(path);
+  sync();
+  const int oldest = RawConnect(path);
+  ::close(early);
+  sync();
+  sync();
+  std::vector<int> idle;
+  while (idle.size() < 255) idle.push_back(RawConnect(path));  // 256 idle peers in all
+  sync();  // one more: the oldest has to go
+  char byte;
+  pollfd p{oldest, POLLIN, 0};
+  EXPECT_EQ(::poll(&p, 1, 500), 1);
+  EXPECT_EQ(::recv(oldest, &byte, 1, MSG_DONTWAIT), 0) << "the oldest peer was not dropped";
+  // Every newer peer is still heard.
+  unsigned char frame[kFrameBytes];
+  for (std::size_t i = 0; i < idle.size(); ++i) {
+    EncodeFrame(WindowMessage{3, false, static_cast<std::int64_t>(i), 0}, frame);
+    ::send(idle[i], frame, sizeof frame, MSG_NOSIGNAL);
+  }
+  const auto heard = [&] {
+    std::lock_guard lock(inbox.mutex);
+    return std::count_if(inbox.messages.begin(), inbox.messages.end(),
+                         [](const WindowMessage& m) { return m.message == 3; });
+  };
+  for (int i = 0; i < 1000 && heard() < static_cast<long>(idle.size()); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(heard(), static_cast<long>(idle.size()));
+  EXPECT_EQ(inbox.Size(), kConnections + 5 + idle.size()) << "every post, sync and idle peer once";
+  for (const int fd : idle) ::close(fd);
+  ::close(oldest);
+}
+
 TEST_F(MessageBusTest, ASenderGivesUpOnAReceiverThatDoesNotAnswer) {
   Status error;
   const auto endpoint = Endpoint::Open("Frozen", folder, error);  // never processed

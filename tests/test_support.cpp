@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,5 +95,14 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+HeldFolderLock::HeldFolderLock(const std::string& folder)
+    : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+HeldFolderLock::~HeldFolderLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
 
 }  // namespace vantix::test

@@ -43,4 +43,19 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 bool Exists(const std::string& path);
 
+// Holds a folder's writer lock as another program would (its own open file),
+// until it goes.
+class HeldFolderLock {
+ public:
+  explicit HeldFolderLock(const std::string& folder);
+  ~HeldFolderLock();
+  HeldFolderLock(const HeldFolderLock&) = delete;
+  HeldFolderLock& operator=(const HeldFolderLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
 }  // namespace vantix::test

@@ -28,12 +28,6 @@ using test::Up;
 
 constexpr std::uint8_t A = 30, B = 48, C = 46, LShift = 42, LCtrl = 29, LWin = 91, LAlt = 56;
 
-// What a modal window opened during a pick showed before it was closed.
-struct SeenModal {
-  QString name;
-  QString title;
-};
-
 class AssignmentMenu : public DlgTest {
  protected:
   void SetUp() override {
@@ -63,22 +57,6 @@ class AssignmentMenu : public DlgTest {
     QCoreApplication::sendPostedEvents(dlg.get());
   }
   void PickTop(int b, int code) { Pick(b, code - 1, 0, code, 0); }
-
-  // Runs pick while watching for a modal window, which is noted and closed.
-  std::optional<SeenModal> WatchModal(const std::function<void()>& pick) {
-    std::optional<SeenModal> seen;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (modal == nullptr) return;
-      auto* title = modal->findChild<CStaticTrans*>("titleLabel");
-      seen = SeenModal{modal->objectName(), title != nullptr ? title->text() : QString()};
-      modal->close();
-    });
-    watcher.start(0);
-    pick();
-    return seen;
-  }
 
   void WriteMacroIndex(const std::vector<std::pair<int, std::string>>& slots_in_index) {
     std::filesystem::create_directories(data + "MacroDB");

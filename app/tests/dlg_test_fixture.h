@@ -3,13 +3,18 @@
 // window as the user and the agent do.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,6 +25,7 @@
 #include "settings/ini_file.h"
 #include "tests/test_support.h"
 #include "ui/bitmap_btn.h"
+#include "ui/static_trans.h"
 
 namespace vantix {
 namespace {
@@ -33,6 +39,41 @@ using test::ScratchDir;
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
   return bytes;
+}
+
+// What a modal window opened during an action showed before it was closed.
+struct SeenModal {
+  QString name;
+  QString title;
+  QString message;
+  QString detail;
+};
+
+// Runs action while watching for a modal window, which is noted and ended
+// with answer (a plain close when none is given).
+[[maybe_unused]] std::optional<SeenModal> WatchModal(const std::function<void()>& action,
+                                                     std::optional<int> answer = std::nullopt) {
+  std::optional<SeenModal> seen;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    const auto text = [modal](const char* name) {
+      auto* label = modal->findChild<CStaticTrans*>(name);
+      return label != nullptr ? label->text() : QString();
+    };
+    seen = SeenModal{modal->objectName(), text("titleLabel"), text("messageLabel"),
+                     text("detailLabel")};
+    auto* dialog = qobject_cast<QDialog*>(modal);
+    if (answer && dialog != nullptr) {
+      dialog->done(*answer);
+    } else {
+      modal->close();
+    }
+  });
+  watcher.start(0);
+  action();
+  return seen;
 }
 
 class RecordingLauncher final : public ProcessLauncher {

@@ -158,10 +158,16 @@ void CMacroDlg::LoadSelected() {
   MacroControls& c = controls_;
   if (c.names->GetCount() == 0) return;
   MacroData loaded;
-  if (!files_.LoadMacro(SelectedName().toStdString(), loaded).ok()) {
+  const std::string name = SelectedName().toStdString();
+  const MacroOutcome outcome = files_.LoadMacro(name, loaded);
+  if (!outcome.ok()) {
     // A name no file can have (written into the index by hand): nothing to
     // show, and nothing is ever saved under it.
     loaded = MacroData{};
+  }
+  // A file too large to be a macro shows empty; its next save sets it aside.
+  if (outcome.damaged && warned_damaged_.insert(name).second) {
+    Warn(kWarnDamaged, QString::fromStdString(name));
   }
   PackListedEvents(loaded.events);
   macro_ = std::move(loaded);

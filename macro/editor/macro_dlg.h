@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   static constexpr int kWarnNoMacro = 14;
   static constexpr int kWarnBadName = 15;
   static constexpr int kWarnWriteFailed = 16;
+  static constexpr int kWarnDamaged = 20;
 
   void BuildControls();
   void FillNameList(const std::vector<std::string>& names);
@@ -174,6 +176,8 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   std::optional<int> last_warning_;
   QString last_warning_detail_;
   bool last_save_failed_ = false;
+  // Damaged macro files already told of: once each, however often shown.
+  std::set<std::string> warned_damaged_;
 };
 
 }  // namespace vantix

@@ -6,8 +6,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -107,6 +112,12 @@ class HookLibrary : public testing::Test {
   }
   void TearDown() override {
     if (hook_.removehook != nullptr) hook_.removehook();
+  }
+  // One tap of the key reaches the window, and nothing else does.
+  void ExpectTapReported(xcb_window_t window, std::uint32_t evdev) {
+    client_->Tap(evdev);
+    client_->Sync();
+    EXPECT_TRUE(SameReports(Describe(client_->Wait(2), window), TapReports(evdev)));
   }
 
   Xvfb xvfb_;
@@ -334,6 +345,95 @@ TEST_F(HookLibrary, ServerGoingAwayIsSurvived) {
   hook_.removehook();
   EXPECT_EQ(ThreadCount(), threads_);
   hook_.removehook();
+}
+
+// How long any call may take, whatever the server does.
+constexpr auto kCallLimit = std::chrono::seconds(2);
+
+TEST_F(HookLibrary, EveryCallReturnsInTimeWhileTheServerIsFrozen) {
+  const xcb_window_t window = client_->CreateWindow();
+  hook_.installhook(window);
+  hook_.enablehook(1);
+  ExpectTapReported(window, kA);
+
+  // Each call on a thread of its own: one that blocks is reported, and the
+  // server is let go so that the test ends.
+  const auto timed = [&](const char* what, const std::function<void()>& call) {
+    std::promise<void> done;
+    std::future<void> returned = done.get_future();
+    const auto start = std::chrono::steady_clock::now();
+    std::thread caller([&] {
+      call();
+      done.set_value();
+    });
+    if (returned.wait_for(kCallLimit + std::chrono::seconds(3)) != std::future_status::ready) {
+      xvfb_.Continue();
+    }
+    caller.join();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, kCallLimit) << what << " took "
+                                << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+                                << " ms";
+  };
+  xvfb_.Stop();
+  // On a watcher that was connected, then on one started while frozen.
+  timed("enablehook(0)", [&] { hook_.enablehook(0); });
+  timed("enablehook(1)", [&] { hook_.enablehook(1); });
+  timed("installhook", [&] { hook_.installhook(window); });
+  timed("removehook", [&] { hook_.removehook(); });
+  timed("installhook on a frozen server", [&] { hook_.installhook(window); });
+  timed("enablehook(0) after it", [&] { hook_.enablehook(0); });
+  timed("removehook after it", [&] { hook_.removehook(); });
+  xvfb_.Continue();
+
+  // The server is back: the next installhook watches again, and whatever
+  // was left waiting on the frozen server ends.
+  hook_.installhook(window);
+  hook_.enablehook(1);
+  ExpectTapReported(window, kB);
+  hook_.removehook();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ThreadCount() != threads_ && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(ThreadCount(), threads_);
+}
+
+TEST_F(HookLibrary, AForkedChildCallsWithoutWaitingForTheParentsWatcher) {
+  const xcb_window_t window = client_->CreateWindow();
+  hook_.installhook(window);
+  hook_.enablehook(1);
+
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // The child has none of the parent's threads. Exit status: the number of
+    // the first call that was slow.
+    int call = 0;
+    for (const auto& step : std::vector<std::function<void()>>{
+             [&] { hook_.enablehook(0); }, [&] { hook_.enablehook(1); },
+             [&] { hook_.installhook(window); }, [&] { hook_.removehook(); }}) {
+      ++call;
+      const auto start = std::chrono::steady_clock::now();
+      step();
+      if (std::chrono::steady_clock::now() - start >= kCallLimit) ::_exit(call);
+    }
+    std::exit(0);  // with the library's own clean-up at exit
+  }
+  ASSERT_GT(child, 0);
+  int status = -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      FAIL() << "the child blocked in the hook library";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "call " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1) << " of the child was slow";
+
+  ExpectTapReported(window, kC);  // the parent's watcher is unharmed
 }
 
 TEST(HookLibraryWithoutDisplay, LoadsAndDoesNothing) {

@@ -111,6 +111,14 @@ void Xvfb::Kill() {
   pid_ = -1;
 }
 
+void Xvfb::Stop() {
+  if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void Xvfb::Continue() {
+  if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 XClient::XClient(const std::string& display) {
   int screen_number = 0;
   conn_ = xcb_connect(display.c_str(), &screen_number);

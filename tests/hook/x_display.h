@@ -26,6 +26,10 @@ class Xvfb {
   const std::string& error() const { return error_; }      // empty when it runs
   // Ends the server at once, as a crash would.
   void Kill();
+  // Freezes the server (SIGSTOP): it keeps its connections but answers
+  // nothing until Continue.
+  void Stop();
+  void Continue();
 
  private:
   pid_t pid_ = -1;

@@ -6,13 +6,13 @@
 //     listed, the list painted.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPixmap>
 
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
+#include "bench/offscreen_main.h"
 #include "bench/ratio_report.h"
 #include "devicelink/agent_channel.h"
 #include "macro/editor/list_box_ex.h"
@@ -103,12 +103,4 @@ BENCHMARK(BM_SelectMacro)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return vantix::bench::RunOffscreen(argc, argv); }

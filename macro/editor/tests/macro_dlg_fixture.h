@@ -120,7 +120,7 @@ class MacroDlgTest : public ::testing::Test {
 
   CMacroDlg& Open() {
     const MacroEditorContext context{skin, data, agent, settings, &hook, [this] { return now; },
-                                     nullptr};
+                                     io};
     dlg = std::make_unique<CMacroDlg>(nullptr, context);
     dlg->show();
     hook.Take();
@@ -173,6 +173,7 @@ class MacroDlgTest : public ::testing::Test {
   RecordingHook hook;
   SettingsBlock settings;
   std::uint32_t now = 50000;
+  FileIo* io = nullptr;  // the editor's file layer; null: the system's
   QTimer watchdog;
   int unexpected_modals = 0;
   std::unique_ptr<CMacroDlg> dlg;

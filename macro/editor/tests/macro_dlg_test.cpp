@@ -404,6 +404,40 @@ TEST_F(MacroDlgTest, ClosingDuringARecordingSavesIt) {
   EXPECT_EQ(hook.Take(), (std::vector<std::string>{"enable 0", "remove"}));
 }
 
+TEST_F(MacroDlgTest, ASaveWhileAnotherWriterHoldsTheFolderFailsAndSaysSo) {
+  io = &WindowFileIo();  // as the main window opens the editor
+  MakeMacro("m", {Press(4), Release(4)});
+  Open();
+  {
+    const test::HeldFolderLock other_writer(data + "MacroDB");
+    ASSERT_TRUE(other_writer.held());
+    CWarningDlg::SetNextAnswer(IDOK);
+    Click(C().delete_event());
+    EXPECT_EQ(dlg->LastWarning(), std::optional<int>(16));
+    EXPECT_NE(dlg->LastWarningDetail().indexOf("lock"), -1) << dlg->LastWarningDetail().toStdString();
+    EXPECT_EQ(Stored("m").count, 2) << "nothing written without the lock";
+    EXPECT_TRUE(agent.sent.empty());
+  }
+  // The next save writes what the editor holds: both deletions.
+  Click(C().delete_event());
+  EXPECT_EQ(Stored("m").count, 0);
+}
+
+TEST_F(MacroDlgTest, AMacroFileTooLargeToBeOneShowsEmptyAndIsToldOnce) {
+  MakeMacro("big", {Press(4), Release(4)});
+  MakeMacro("small", {Press(5), Release(5)});
+  test::WriteBytes(data + "MacroDB/big.MSMACRO", std::string(kMaxDataFileBytes + 1, '['));
+  CWarningDlg::SetNextAnswer(IDOK);
+  Open();  // shows the first macro
+  EXPECT_EQ(dlg->LastWarning(), std::optional<int>(20));
+  EXPECT_EQ(dlg->LastWarningDetail(), "big");
+  EXPECT_EQ(C().events->GetCount(), 0) << "no events";
+  dlg->ForgetLastWarning();
+  ClickRow(C().names, 1);
+  ClickRow(C().names, 0);
+  EXPECT_FALSE(dlg->LastWarning());
+}
+
 TEST_F(MacroDlgTest, AFailingDiskIsToldOnce) {
   MakeMacro("m", {Press(4), Release(4)});
   Open();
