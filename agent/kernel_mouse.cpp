@@ -46,7 +46,8 @@ KernelMouse::KernelMouse(const AgentConfig& config, Logger log, Paths paths)
     ::inotify_add_watch(watch_fd_, FolderName(paths_.uinput).c_str(), IN_CREATE | IN_ATTRIB | IN_MOVED_TO);
     WatchInputFolder();
   } else {
-    log_(std::string("cannot watch for mice coming and going: ") + std::strerror(errno));
+    const int e = errno;
+    log_(std::string("cannot watch for mice coming and going: ") + std::strerror(e));
   }
   Reselect();
 }
@@ -94,53 +95,79 @@ void KernelMouse::SetReason(const std::string& reason) {
   if (!reason.empty()) log_("no mouse served: " + reason);
 }
 
-void KernelMouse::Reselect() {
+bool KernelMouse::MakeVirtualDevice() {
+  if (virtual_) return true;
+  Status error;
+  virtual_ = VirtualDevice::Create(paths_.uinput, error);
   if (!virtual_) {
-    Status error;
-    virtual_ = VirtualDevice::Create(paths_.uinput, error);
-    if (!virtual_) {
-      // Without a device to emit on, grabbing the mouse would take it away.
-      SetReason(error.reason());
-      return;
-    }
-    log_("virtual mouse \"" + std::string(kVirtualMouseName) + "\" created" +
-         (virtual_->Node().empty() ? "" : " at " + virtual_->Node()));
+    SetReason(error.reason());
+    return false;
   }
+  log_("virtual mouse \"" + std::string(kVirtualMouseName) + "\" created" +
+       (virtual_->Node().empty() ? "" : " at " + virtual_->Node()));
+  return true;
+}
+
+void KernelMouse::Reselect() {
   const InputScan scan = ScanInputDevices(paths_.input_folder);
   const std::optional<std::size_t> chosen = ChooseDevice(scan.devices, config_.device);
   if (chosen && Connected() && scan.devices[*chosen].path == served_.path) return;
   const std::string why = WhyNoneServed(scan, config_.device);
   if (Connected()) Unserve(chosen ? "another device was chosen" : why);
-  if (!chosen) {
-    SetReason(why);
+  // The mouse is opened before the virtual device appears, so that whoever
+  // waits for that device finds every event of the mouse from then on taken
+  // in by us; it is grabbed only once the virtual device is there, since a
+  // grabbed mouse with nowhere to emit would be dead.
+  std::string open_error;
+  const bool opened = chosen && Open(scan.devices[*chosen], open_error);
+  // Without the virtual device, that is the reason, whatever the mouse.
+  if (!MakeVirtualDevice()) {
+    if (opened) Close();
     return;
   }
-  Serve(scan.devices[*chosen]);
+  if (!chosen || !opened) {
+    SetReason(chosen ? open_error : why);
+    return;
+  }
+  Grab();
 }
 
-bool KernelMouse::Serve(const InputDeviceInfo& device) {
+bool KernelMouse::Open(const InputDeviceInfo& device, std::string& error) {
   const int fd = ::open(device.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    SetReason("no read access to " + Described(device) + ": " + std::strerror(errno));
+    const int e = errno;
+    error = (e == EACCES || e == EPERM ? "no read access to " : "cannot open ") + Described(device) + ": " +
+            std::strerror(e);
     return false;
   }
   libevdev* source = nullptr;
   if (const int rc = libevdev_new_from_fd(fd, &source); rc != 0) {
-    SetReason("cannot read " + Described(device) + ": " + std::strerror(-rc));
-    ::close(fd);
-    return false;
-  }
-  if (const int rc = libevdev_grab(source, LIBEVDEV_GRAB); rc != 0) {
-    SetReason("cannot grab " + Described(device) + " (another program holds it?): " + std::strerror(-rc));
-    libevdev_free(source);
+    error = "cannot read " + Described(device) + ": " + std::strerror(-rc);
     ::close(fd);
     return false;
   }
   source_ = source;
   source_fd_ = fd;
   served_ = device;
-  reason_.clear();
   return true;
+}
+
+void KernelMouse::Grab() {
+  if (const int rc = libevdev_grab(source_, LIBEVDEV_GRAB); rc != 0) {
+    const std::string what = Described(served_);
+    Close();
+    SetReason("cannot grab " + what + " (another program holds it?): " + std::strerror(-rc));
+    return;
+  }
+  reason_.clear();
+}
+
+void KernelMouse::Close() {
+  libevdev_free(source_);
+  ::close(source_fd_);
+  source_ = nullptr;
+  source_fd_ = -1;
+  served_ = {};
 }
 
 void KernelMouse::Unserve(const std::string& reason) {
@@ -150,11 +177,7 @@ void KernelMouse::Unserve(const std::string& reason) {
     if (virtual_) virtual_->ReleaseHeld();
     // Fails harmlessly when the device is gone.
     libevdev_grab(source_, LIBEVDEV_UNGRAB);
-    libevdev_free(source_);
-    ::close(source_fd_);
-    source_ = nullptr;
-    source_fd_ = -1;
-    served_ = {};
+    Close();
   }
   SetReason(reason);
 }
@@ -246,14 +269,14 @@ void KernelMouse::ArmTimer() {
   const std::optional<Millis> next = mapper_.NextDeadline();
   if (next == armed_) return;
   armed_ = next;
-  itimerspec spec{};
+  itimerspec timer{};
   if (const std::optional<Millis> deadline = next) {
     // An absolute time of zero would disarm the timer instead.
     const Millis at = std::max<Millis>(*deadline, 1);
-    spec.it_value.tv_sec = at / 1000;
-    spec.it_value.tv_nsec = (at % 1000) * 1000000;
+    timer.it_value.tv_sec = at / 1000;
+    timer.it_value.tv_nsec = (at % 1000) * 1000000;
   }
-  ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+  ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &timer, nullptr);
 }
 
 void KernelMouse::Install() {

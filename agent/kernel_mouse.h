@@ -60,7 +60,11 @@ class KernelMouse final : public MouseBackend {
  private:
   // Serves what the configuration asks for among the devices present now.
   void Reselect();
-  bool Serve(const InputDeviceInfo& device);
+  bool MakeVirtualDevice();
+  // Serving is opening the device, then grabbing it; Close undoes Open.
+  bool Open(const InputDeviceInfo& device, std::string& error);
+  void Grab();
+  void Close();
   void Unserve(const std::string& reason);
   void ReadSource();
   void ReadWatch();

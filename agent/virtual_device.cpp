@@ -78,7 +78,10 @@ Status VirtualDevice::Emit(std::span<const InputEvent> events) {
   while (left > 0) {
     const ssize_t n = ::write(fd_, bytes, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Status::Error(std::string("cannot write to the virtual mouse: ") + std::strerror(errno));
+    if (n <= 0) {
+      const int e = n == 0 ? EIO : errno;
+      return Status::Error(std::string("cannot write to the virtual mouse: ") + std::strerror(e));
+    }
     bytes += n;
     left -= static_cast<std::size_t>(n);
   }

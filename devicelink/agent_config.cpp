@@ -23,7 +23,8 @@ Status MakeFolders(const std::string& folder) {
     if (pos != folder.size() && folder[pos] != '/') continue;
     const std::string prefix = folder.substr(0, pos);
     if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-      return Status::Error("cannot create " + prefix + ": " + std::strerror(errno));
+      const int e = errno;
+      return Status::Error("cannot create " + prefix + ": " + std::strerror(e));
     }
   }
   return Status::Ok();

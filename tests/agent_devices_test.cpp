@@ -23,7 +23,7 @@ namespace {
 using Kind = DeviceChoice::Kind;
 
 // A device that exists only in memory, with the given capabilities.
-struct DeviceSpec {
+struct DeviceCase {
   const char* label;
   std::string name;
   std::vector<unsigned> keys;
@@ -47,37 +47,37 @@ std::vector<unsigned> Join(std::vector<unsigned> a, const std::vector<unsigned>&
 const std::vector<unsigned> kTwelve = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA, BTN_FORWARD,
                                        BTN_BACK, BTN_TASK, BTN_0,      BTN_1,    BTN_2,     BTN_3};
 
-class DescribeTest : public ::testing::TestWithParam<DeviceSpec> {};
+class DescribeTest : public ::testing::TestWithParam<DeviceCase> {};
 
 TEST_P(DescribeTest, ClassifiesByCapabilities) {
-  const DeviceSpec& spec = GetParam();
+  const DeviceCase& device_case = GetParam();
   std::unique_ptr<libevdev, void (*)(libevdev*)> device(libevdev_new(), libevdev_free);
-  libevdev_set_name(device.get(), spec.name.c_str());
-  for (unsigned code : spec.keys) libevdev_enable_event_code(device.get(), EV_KEY, code, nullptr);
-  for (unsigned code : spec.rels) libevdev_enable_event_code(device.get(), EV_REL, code, nullptr);
+  libevdev_set_name(device.get(), device_case.name.c_str());
+  for (unsigned code : device_case.keys) libevdev_enable_event_code(device.get(), EV_KEY, code, nullptr);
+  for (unsigned code : device_case.rels) libevdev_enable_event_code(device.get(), EV_REL, code, nullptr);
   const InputDeviceInfo info = DescribeDevice("/dev/input/event7", device.get());
   EXPECT_EQ(info.path, "/dev/input/event7");
-  EXPECT_EQ(info.name, PrintableName(spec.name));
-  EXPECT_EQ(info.pointing, spec.pointing);
-  EXPECT_EQ(info.buttons, spec.buttons);
-  EXPECT_EQ(info.own_virtual, spec.own_virtual);
-  EXPECT_EQ(Servable(info), spec.pointing && !spec.own_virtual);
+  EXPECT_EQ(info.name, PrintableName(device_case.name));
+  EXPECT_EQ(info.pointing, device_case.pointing);
+  EXPECT_EQ(info.buttons, device_case.buttons);
+  EXPECT_EQ(info.own_virtual, device_case.own_virtual);
+  EXPECT_EQ(Servable(info), device_case.pointing && !device_case.own_virtual);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, DescribeTest,
     ::testing::Values(
-        DeviceSpec{"TheMouse", "Corvane II Gaming Mouse", kTwelve, {REL_X, REL_Y, REL_WHEEL}, true, 12},
-        DeviceSpec{"PlainMouse", "Plain Mouse", {BTN_LEFT, BTN_RIGHT}, {REL_X, REL_Y}, true, 2},
-        DeviceSpec{"FortyButtons", "Many", Join({BTN_LEFT}, Range(BTN_TRIGGER_HAPPY1, BTN_TRIGGER_HAPPY40)),
+        DeviceCase{"TheMouse", "Corvane II Gaming Mouse", kTwelve, {REL_X, REL_Y, REL_WHEEL}, true, 12},
+        DeviceCase{"PlainMouse", "Plain Mouse", {BTN_LEFT, BTN_RIGHT}, {REL_X, REL_Y}, true, 2},
+        DeviceCase{"FortyButtons", "Many", Join({BTN_LEFT}, Range(BTN_TRIGGER_HAPPY1, BTN_TRIGGER_HAPPY40)),
                    {REL_X, REL_Y}, true, 41},
-        DeviceSpec{"NoButtons", "Motion only", {}, {REL_X, REL_Y}, false, 0},
-        DeviceSpec{"NoLeftButton", "Right only", {BTN_RIGHT}, {REL_X, REL_Y}, false, 1},
-        DeviceSpec{"Keyboard", "AT keyboard", Range(KEY_ESC, KEY_SPACE), {}, false, 0},
-        DeviceSpec{"KeyboardWithWheel", "Media keyboard", Join({KEY_A, KEY_B}, {}), {REL_WHEEL}, false, 0},
-        DeviceSpec{"OnlyX", "Half a mouse", {BTN_LEFT}, {REL_X}, false, 1},
-        DeviceSpec{"OwnVirtual", "Vantix virtual mouse", kTwelve, {REL_X, REL_Y}, true, 12, true},
-        DeviceSpec{"ControlBytesInName", "Bad\nName\x01", {BTN_LEFT}, {REL_X, REL_Y}, true, 1}),
+        DeviceCase{"NoButtons", "Motion only", {}, {REL_X, REL_Y}, false, 0},
+        DeviceCase{"NoLeftButton", "Right only", {BTN_RIGHT}, {REL_X, REL_Y}, false, 1},
+        DeviceCase{"Keyboard", "AT keyboard", Range(KEY_ESC, KEY_SPACE), {}, false, 0},
+        DeviceCase{"KeyboardWithWheel", "Media keyboard", Join({KEY_A, KEY_B}, {}), {REL_WHEEL}, false, 0},
+        DeviceCase{"OnlyX", "Half a mouse", {BTN_LEFT}, {REL_X}, false, 1},
+        DeviceCase{"OwnVirtual", "Vantix virtual mouse", kTwelve, {REL_X, REL_Y}, true, 12, true},
+        DeviceCase{"ControlBytesInName", "Bad\nName\x01", {BTN_LEFT}, {REL_X, REL_Y}, true, 1}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(PrintableNameTest, ControlCharactersBecomeSpaces) {
