@@ -49,14 +49,21 @@ bash "$here/make_initramfs.sh" "$work/initrd.gz" "$modules_dir" "$@"
 console="$work/console.log"
 : >"$console"
 started=$SECONDS
+# In the background, so that a runner stopped from outside (CTest's own
+# limit, Ctrl+C) takes the machine with it instead of leaving it running.
+qemu=
+trap '[[ -n "$qemu" ]] && kill "$qemu" 2>/dev/null; exit 1' TERM INT HUP
 set +e
 timeout -k 10 "$timeout" qemu-system-x86_64 \
   -nodefaults -no-user-config -no-reboot \
   -accel tcg -machine pc -smp "$cpus" -m 1024 "${clock[@]}" \
   -display none -monitor none -serial "file:$console" \
   -kernel "$kernel" -initrd "$work/initrd.gz" \
-  -append "console=ttyS0 panic=-1 quiet loglevel=3 rdinit=/init"
+  -append "console=ttyS0 panic=-1 quiet loglevel=3 rdinit=/init" &
+qemu=$!
+wait "$qemu"
 qemu_status=$?
+qemu=
 set -e
 # The console has carriage returns of the serial line.
 tr -d '\r' <"$console"
