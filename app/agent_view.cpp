@@ -48,15 +48,20 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
     controls_.stage_label->setText(
         QStringLiteral("%1 : %2").arg(Text(101)).arg(static_cast<qint64>(*e.stage_label) + 1));
   }
-  if (e.switch_profile) SwitchProfile(*e.switch_profile);
+  if (e.switch_profile) {
+    // The whole window follows the device, as after a click on the profile's
+    // label: controls left showing the old profile would write its values
+    // into the new one at the next edit.
+    SwitchProfile(*e.switch_profile);
+    RefreshControls();
+    LabelRefresh();
+  }
   if (e.report_rate_button) {
     for (int i = 0; i < 4; ++i) controls_.report_rate[i]->SetChecked(i == *e.report_rate_button);
   }
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
-  if (e.pointer_slider) {
-    controls_.pointer_sliders[1]->Thumb()->SetPos(*e.pointer_slider);
-    controls_.pointer_sliders[1]->update();
-  }
+  // The title follows the thumb, as it does when the user moves it.
+  if (e.pointer_slider) ShowPointerSlider(1, *e.pointer_slider);
   if (e.start_apply_done_timer) apply_done_timer_.start();
   return 0;
 }

@@ -2,9 +2,19 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <iostream>
+#include <optional>
+
+#include "app/command_line.h"
 #include "app/vantix_app.h"
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = vantix::HandleCommandLine(argc, argv, std::cout, std::cerr)) {
+    return *status;
+  }
+  // Controls stay inside their window's X window: a native one (a dialog's
+  // id for the keyboard hook) must not make all its siblings native too.
+  QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   // Placement, outline and dragging need X11; under Wayland that is XWayland.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "xcb");

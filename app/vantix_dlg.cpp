@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
@@ -13,6 +12,7 @@
 #include "ui/bitmap_btn.h"
 #include "ui/png_slider.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -52,6 +52,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       agent_(context.bus, context.agent_send_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
+  new SkinDrag(this);
   blink_timer_.setInterval(kBlinkIntervalMs);
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
@@ -208,7 +209,7 @@ void CVantixDlg::SwitchPage(int page) {
     ShowStages();
     ShowStageLabel();
   } else {
-    ShowLightingMode(Current().LedMode1 & 0xFF);
+    ShowLightingMode(ShownLightingMode(Current().LedMode1));
     for (int i = 0; i < 3; ++i) SetColourEdit(i);
   }
 }
@@ -296,8 +297,7 @@ void CVantixDlg::mousePressEvent(QMouseEvent* event) {
   }
   CloseAssignmentMenu();
   if (page_ == 3) PickColour(event->position().toPoint());
-  // A press on the skin itself moves the borderless window.
-  if (QWindow* w = windowHandle()) w->startSystemMove();
+  // The skin drags the window once the pointer moves (SkinDrag).
   event->accept();
 }
 

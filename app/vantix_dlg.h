@@ -56,6 +56,9 @@ class DlgAgentChannel final : public AgentChannel {
   std::chrono::milliseconds send_limit_;
 };
 
+// The lighting mode the mode buttons show for a stored LedMode1.
+int ShownLightingMode(std::int32_t stored);
+
 inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
 inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
 

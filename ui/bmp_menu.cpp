@@ -1,14 +1,13 @@
 #include "ui/bmp_menu.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
 #include "ui/bitmap_btn.h"
 #include "ui/skin.h"
+#include "ui/top_window.h"
 
 namespace vantix {
 namespace {
@@ -217,9 +216,8 @@ void CBmpMenu::CloseSubMenu() {
 
 int CBmpMenu::ScreenRight() const {
   if (screen_right_ >= 0) return screen_right_;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return 0;
-  const QRect area = screen->availableGeometry();
+  // The screen of the window the menu belongs to, not the primary one.
+  const QRect area = ScreenArea(parentWidget());
   return area.x() + area.width();
 }
 

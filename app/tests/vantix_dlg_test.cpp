@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -25,6 +28,7 @@
 #include "ui/png_slider.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -152,8 +156,9 @@ TEST_F(DlgTest, TabsShowOnePageAtATime) {
   const std::vector<Case> cases = {
       {1, {C().stage_label, C().stages[5].enable, C().stages[0].x_value},
        {C().assign_buttons[0], C().report_rate[0], C().pointer_sliders[0], C().mode_buttons[0]}},
-      {2, {C().mode_buttons[0], C().colour_sliders[0], C().colour_edits[0]},
-       {C().stage_label, C().stages[5].enable, C().assign_buttons[0]}},
+      // A first run shows the factory mode: no colour editor.
+      {2, {C().mode_buttons[0], C().light_groups[0][0], C().light_groups[1][0]},
+       {C().stage_label, C().stages[5].enable, C().assign_buttons[0], C().colour_edits[0]}},
       {0, {C().assign_buttons[11], C().list_badges[11], C().view_switches[1], C().slider_titles[4],
            C().report_rate[3], C().pointer_sliders[3]},
        {C().mode_buttons[0], C().colour_edits[2], C().stage_label, C().light_groups[0][0]}},
@@ -374,6 +379,21 @@ TEST_F(DlgTest, AnOutOfRangeModeSelectsNothingAndKeepsTheControls) {
   EXPECT_TRUE(C().mode_buttons[0]->Checked());
 }
 
+TEST_F(DlgTest, AFirstRunShowsTheFactoryLightingModeAndStoresItUnset) {
+  Open();
+  ASSERT_EQ(Profile().LedMode1, kUnset);  // no profile file yet
+  Click(C().page_tabs[2]);
+  for (int m = 0; m < 5; ++m) EXPECT_EQ(C().mode_buttons[m]->Checked(), m == 3) << m;
+  EXPECT_EQ(dlg->LightingModeShown(), 3);
+  EXPECT_TRUE(Shown(C().light_groups[1][0]));
+  EXPECT_FALSE(Shown(C().colour_edits[0]));
+
+  // What reaches the file is what was there: the mode is still unset.
+  Click(C().apply);
+  EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(0, "GROUP", "LedMode1"), kUnset);
+  EXPECT_EQ(Profile().LedMode1, kUnset);
+}
+
 TEST_F(DlgTest, LightingGroupsStoreTheirValues) {
   Open();
   Click(C().page_tabs[2]);
@@ -468,6 +488,95 @@ TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {
   EXPECT_EQ(Profile().LedColor1, 0x0000FF00);
 }
 
+// Records the parts of a widget painted from now on.
+class PaintedArea final : public QObject {
+ public:
+  explicit PaintedArea(QWidget* w) { w->installEventFilter(this); }
+  bool Covers(const QRect& rect) const { return QRegion(rect).subtracted(painted).isEmpty(); }
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+TEST_F(DlgTest, LeavingAColourModeRepaintsTheWholeWheelAndSwatch) {
+  Open();
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[0]);
+  QTest::qWait(20);
+  const QRect wheel(210, 282, 208, 149);       // its last row is y 430
+  const QRect swatch_frame(518, 299, 65, 65);  // the 1-pixel frame round the swatch
+  for (int mode : {2, 1, 4}) {
+    SCOPED_TRACE(mode);
+    PaintedArea painted(dlg.get());
+    Click(C().mode_buttons[mode]);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.Covers(wheel) && painted.Covers(swatch_frame); },
+                                1000));
+  }
+}
+
+TEST_F(DlgTest, OnlyAPressThatMovesDragsTheWindow) {
+  Open();
+  int moves = 0;
+  SkinDrag::SetSystemMoveForTests([&](QWindow*) { return ++moves > 0; });
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, dlg->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(dlg.get(), &event);
+  };
+  struct Case {
+    const char* name;
+    int page;
+    std::vector<QPoint> moves;  // offsets from the press, the button held
+    int system_moves;
+  };
+  const Case cases[] = {
+      {"a quick click on the skin", 1, {}, 0},
+      {"a shaky click", 1, {{1, 0}, {1, 2}, {-2, 1}}, 0},
+      {"a drag", 1, {{2, 0}, {5, 1}, {30, 10}}, 1},
+      {"a quick click on the colour wheel", 3, {}, 0},
+      {"a drag from the colour wheel", 3, {{0, 6}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    moves = 0;
+    Click(C().page_tabs[c.page - 1]);
+    if (c.page == 3) Click(C().mode_buttons[0]);
+    const QPoint at = c.page == 3 ? QPoint(300, 350) : QPoint(60, 620);
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    for (QPoint d : c.moves) send(QEvent::MouseMove, at + d, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at, Qt::NoButton);
+    // Moves after the release never start one.
+    send(QEvent::MouseMove, at + QPoint(40, 40), Qt::NoButton);
+    EXPECT_EQ(moves, c.system_moves);
+  }
+  SkinDrag::SetSystemMoveForTests(nullptr);
+}
+
+TEST_F(DlgTest, TheMacroEditorOpensOverTheMainWindowOnItsScreen) {
+  CVantixDlg& d = Open();
+  const QRect area = d.screen()->availableGeometry();
+  QRect seen;
+  QTimer::singleShot(0, &d, [&] {
+    if (QWidget* editor = QApplication::activeModalWidget()) {
+      seen = editor->geometry();
+      editor->close();
+    }
+  });
+  Click(C().macro_tab);
+  ASSERT_EQ(seen.size(), QSize(757, 582));
+  // Centred over the window, moved only as far as the screen asks.
+  QRect centred(QPoint(0, 0), seen.size());
+  centred.moveCenter(d.frameGeometry().center());
+  EXPECT_EQ(seen.center().x(), std::min(centred.center().x(), area.right() - 757 / 2));
+  EXPECT_EQ(seen.center().y(), std::min(centred.center().y(), area.bottom() - 582 / 2));
+  EXPECT_TRUE(area.contains(seen));
+  EXPECT_NE(seen.topLeft(), QPoint(0, 0));
+}
+
 TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndKeepsTheRowDisabled) {
   Open();
   Slide(kSliderAcceleration, 3);
@@ -508,6 +617,7 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Agent(WM_AGENT_EVENT, kEventPointerSpeed, 15);
   EXPECT_EQ(Profile().MouseSensitivity, 15);
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 15);
+  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 15");
 
   Agent(WM_AGENT_EVENT, kEventProfile, 3);
   EXPECT_EQ(live.CurrentProfile, 3);
@@ -520,6 +630,41 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Agent(WM_AGENT_EVENT, 4, 1);
   Agent(WM_AGENT_EVENT, kEventReload, 1);
   EXPECT_EQ(live, before);
+}
+
+TEST_F(DlgTest, AProfileSwitchedOnTheDeviceShowsTheWholeNewProfile) {
+  Open();
+  // Profile 1 green, profile 4 red and different everywhere else.
+  live.Profiles[0].LedColor1 = 0x00FF00;
+  live.Profiles[0].LedMode1 = 0;
+  ProfileRecord& four = live.Profiles[3];
+  four.LedColor1 = 0x0000FF;
+  four.LedMode1 = 1;
+  four.Acceleration = 4;
+  four.PollingRate = 1;
+  four.DPI = 2;
+  four.Buttons[1].ButtonFunc = 1;
+  dlg->RefreshControls();
+  dlg->LabelRefresh();
+  const QString button_two = C().assign_buttons[1]->Caption();
+
+  Click(C().page_tabs[2]);
+  Agent(WM_AGENT_EVENT, kEventProfile, 3);
+  EXPECT_EQ(live.CurrentProfile, 3);
+  EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 4");
+  EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), 4);
+  EXPECT_TRUE(C().report_rate[3]->Checked());
+  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 3");
+  EXPECT_TRUE(C().mode_buttons[1]->Checked());
+  EXPECT_FALSE(C().mode_buttons[0]->Checked());
+  EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{255, 0, 0}));
+  EXPECT_EQ(C().colour_edits[1]->text(), "0");
+  EXPECT_NE(C().assign_buttons[1]->Caption(), button_two);
+
+  // One slider moved afterwards changes only its own component.
+  Slide(kSliderRed, 101);
+  EXPECT_EQ(four.LedColor1, 0x000064);
+  EXPECT_EQ(live.Profiles[0].LedColor1, 0x00FF00);
 }
 
 TEST_F(DlgTest, TheReloadEventReadsTheFilesAgain) {
