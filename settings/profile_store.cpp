@@ -109,6 +109,22 @@ Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io)
   return Status::Ok();
 }
 
+bool HoldsProfile(const std::string& path, FileIo& io) {
+  const IniSnapshot file = IniFile(path, io).Load();
+  if (!file.Readable()) return false;
+  for (const ProfileField& field : kProfileFields) {
+    if (file.Find(kGroupSection, field.key)) return true;
+  }
+  if (file.Find(kGroupSection, kStageValueKey)) return true;
+  for (const std::string& section : ButtonKeys()) {
+    if (file.Find(kGroupSection, section)) return true;
+    for (std::string_view key : {kButtonIdKey, kButtonFuncKey, kKeyNumberKey, kMacroNameKey}) {
+      if (file.Find(section, key)) return true;
+    }
+  }
+  return false;
+}
+
 void ProfileStore::LoadProfiles(SettingsBlock& block) const {
   for (int i = 0; i < kProfileCount; ++i) {
     const IniSnapshot file = IniFile(ProfilePath(data_folder_, i), io_).Load();

@@ -25,6 +25,10 @@ Status ExportProfile(const std::string& path, const ProfileRecord& record,
 // file lacks becomes unset. LoopNumber is kept. A file that does not exist or
 // cannot be read changes nothing and is reported.
 Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io = SystemFileIo());
+// Whether a readable file holds at least one key of a profile (a field,
+// the stages or a button). An empty file, or another program's INI file,
+// holds none: importing it would only unset every field.
+bool HoldsProfile(const std::string& path, FileIo& io = SystemFileIo());
 
 class ProfileStore {
  public:

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "app/profile_file_dialog.h"
 #include "app/tests/dlg_test_fixture.h"
@@ -743,6 +744,74 @@ TEST_F(DlgTest, CancelledOrUnreadableChoicesChangeNothing) {
   EXPECT_EQ(live, before);
   EXPECT_FALSE(AnyProfileFile());
   EXPECT_TRUE(RowEnabled());
+}
+
+TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
+  Open();
+  Click(C().profile_labels[1]);
+  Slide(kSliderAcceleration, 2);
+  SettingsBlock factory;
+  InitSettings(factory);
+  SettingsBlock defaults;
+  std::ignore = ValidateSettings(factory, defaults);
+  struct Case {
+    const char* name;
+    std::string contents;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"an empty file", "", true},
+      {"another program's settings", "[Window]\r\nWidth=300\r\n", true},
+      {"a profile of one key", "[GROUP]\r\nAcceleration=3\r\n", false},
+      {"one button only", "[ButtonAssigned_3]\r\nButtonFunc=2\r\n", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlg->OnTimer(kTimerApplyDone);
+    const std::string file = scratch / ("import" + std::to_string(n++) + ".pfd");
+    test::WriteBytes(file, c.contents);
+    const SettingsBlock before = live;
+    QString warned;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        warned = modal->objectName();
+        modal->close();
+      }
+    });
+    watcher.start(0);
+    SetNextProfileFileName(QString::fromStdString(file));
+    Click(C().import_button);
+    watcher.stop();
+    if (c.refused) {
+      EXPECT_EQ(warned, "warningDialog");
+      EXPECT_EQ(live, before);
+      EXPECT_TRUE(RowEnabled());
+      continue;
+    }
+    EXPECT_TRUE(warned.isEmpty());
+    // Only the keys the file lacks were repaired, to what a load gives them.
+    const ProfileRecord& p = live.Profiles[1];
+    EXPECT_EQ(p.MouseSensitivity, defaults.Profiles[1].MouseSensitivity);
+    EXPECT_EQ(p.Stages, defaults.Profiles[1].Stages);
+    EXPECT_EQ(p.Buttons[0].ButtonFunc, 1);
+    EXPECT_EQ(C().slider_titles[1]->text(), QString("Pointer Speed : %1").arg(p.MouseSensitivity));
+    for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
+    for (int k = 0; k < kStageCount; ++k) EXPECT_TRUE(C().stages[k].enable->Checked()) << k;
+    if (c.contents.find("Acceleration") != std::string::npos) {
+      EXPECT_EQ(p.Acceleration, 3);
+      EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
+    } else {
+      EXPECT_EQ(p.Acceleration, defaults.Profiles[1].Acceleration);
+      EXPECT_EQ(p.Buttons[2].ButtonFunc, 2);
+    }
+    // What was applied is what is shown.
+    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "Acceleration"), p.Acceleration);
+    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "MouseSensitivity"),
+              p.MouseSensitivity);
+    EXPECT_EQ(live.Profiles[0], before.Profiles[0]);
+  }
 }
 
 TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
