@@ -37,6 +37,28 @@ void CVantixDlg::OpenEndpoint() {
   });
 }
 
+void CVantixDlg::ApplySettings() {
+  SetBottomRowEnabled(false);
+  SetLabelShown(controls_.status_unconfirmed, false);
+  // Save failures are silent here: the files keep their last good contents
+  // and the window goes on working.
+  const ApplyOutcome outcome = ApplyProfiles(store_, agent_);
+  // The row waits for the agent's kind 15 only while there is an agent to
+  // send it: one that is gone, or silent past the limit, never will.
+  if (outcome.notified.state == SendOutcome::State::kAbsent) {
+    ApplyUnconfirmed();
+    return;
+  }
+  apply_waited_ = std::chrono::milliseconds(0);
+  apply_watch_timer_.start();
+}
+
+void CVantixDlg::ApplyUnconfirmed() {
+  apply_watch_timer_.stop();
+  SetBottomRowEnabled(true);
+  SetLabelShown(controls_.status_unconfirmed, true);
+}
+
 std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
   if (!e.handled) return 0;
@@ -62,11 +84,17 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
   // The title follows the thumb, as it does when the user moves it.
   if (e.pointer_slider) ShowPointerSlider(1, *e.pointer_slider);
-  if (e.start_apply_done_timer) apply_done_timer_.start();
+  if (e.start_apply_done_timer) {
+    apply_watch_timer_.stop();
+    apply_done_timer_.start();
+  }
   return 0;
 }
 
 std::int64_t CVantixDlg::OnAgentStatus() {
+  // The agent's state changed under a pending Apply: its answer may never
+  // come, so the row does not wait for it.
+  if (apply_watch_timer_.isActive()) ApplyUnconfirmed();
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
   return 0;
 }
@@ -87,7 +115,12 @@ void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
 void CVantixDlg::OnTimer(int id) {
   if (id == kTimerApplyDone) {
     apply_done_timer_.stop();
+    apply_watch_timer_.stop();
     SetBottomRowEnabled(true);
+    SetLabelShown(controls_.status_unconfirmed, false);
+  } else if (id == kTimerApplyWatch) {
+    apply_waited_ += std::chrono::milliseconds(apply_watch_timer_.interval());
+    if (!agent_.FindAgent() || apply_waited_ >= apply_confirm_limit_) ApplyUnconfirmed();
   } else if (id == kTimerStatusBlink) {
     const StatusBlink::Tick tick = blink_.OnTick();
     SetLabelShown(controls_.status_connected, tick.show_connected);
@@ -98,6 +131,7 @@ void CVantixDlg::OnTimer(int id) {
 bool CVantixDlg::TimerActive(int id) const {
   if (id == kTimerApplyDone) return apply_done_timer_.isActive();
   if (id == kTimerStatusBlink) return blink_timer_.isActive();
+  if (id == kTimerApplyWatch) return apply_watch_timer_.isActive();
   return false;
 }
 

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -50,6 +52,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       skin_(context.folders.ProgramFolder),
       store_(context.folders.DataFolder, context.live),
       agent_(context.bus, context.agent_send_limit),
+      apply_confirm_limit_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
   new SkinDrag(this);
@@ -57,6 +60,8 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
   connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
+  apply_watch_timer_.setInterval(std::min(kApplyWatchInterval, apply_confirm_limit_));
+  connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
   Create();
   InitDialog();
 }
@@ -239,13 +244,6 @@ void CVantixDlg::LabelRefresh() {
   for (int k = 0; k < kButtonCount; ++k) {
     controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
   }
-}
-
-void CVantixDlg::ApplySettings() {
-  SetBottomRowEnabled(false);
-  // Failures are silent here: the files keep their last good contents and
-  // the window goes on working.
-  std::ignore = ApplyProfiles(store_, agent_);
 }
 
 void CVantixDlg::SetBottomRowEnabled(bool enabled) {

@@ -73,6 +73,9 @@ class CBitmapBtn : public QWidget {
   void SetSquareImage(bool square);
   void SetCheckMode(bool check_mode);
   void SetKeepCheckedFaceWhenDisabled(bool keep);
+  // A disabled button is drawn dimmed unless this is off (a number badge is
+  // disabled only so that it takes no clicks; it is no command).
+  void SetDimWhenDisabled(bool dim);
 
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
@@ -126,6 +129,7 @@ class CBitmapBtn : public QWidget {
   bool check_mode_ = false;
   bool checked_ = false;
   bool keep_checked_face_when_disabled_ = false;
+  bool dim_when_disabled_ = true;
   bool hovering_ = false;
   bool held_ = false;
   bool press_inside_ = false;

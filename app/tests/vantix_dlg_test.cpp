@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -34,6 +35,8 @@
 
 namespace vantix {
 namespace {
+
+using namespace std::chrono_literals;
 
 TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
   CVantixDlg& d = Open();
@@ -578,20 +581,28 @@ TEST_F(DlgTest, TheMacroEditorOpensOverTheMainWindowOnItsScreen) {
   EXPECT_NE(seen.topLeft(), QPoint(0, 0));
 }
 
-TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndKeepsTheRowDisabled) {
+TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndGivesTheRowBackUnconfirmed) {
   Open();
   Slide(kSliderAcceleration, 3);
   Click(C().apply);
   EXPECT_TRUE(AllProfileFiles());
   EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(-5, "GROUP", "Acceleration"), 3);
-  EXPECT_TRUE(RowDisabled());
+  // Nobody will confirm: the row is back at once, and the status says so.
+  EXPECT_TRUE(RowEnabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));
+  EXPECT_EQ(C().status_unconfirmed->text(), "Not confirmed");
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+  EXPECT_FALSE(dlg->TimerActive(kTimerApplyWatch));
 }
 
 TEST_F(DlgTest, TheApplyDoneEventReenablesTheRowOnTheTimer) {
+  AnsweringAgent agent(bus, /*confirms=*/false);
+  ASSERT_TRUE(agent.Listening());
   Open();
   Click(C().apply);
+  ASSERT_EQ(agent.Applies(), 1);
   ASSERT_TRUE(RowDisabled());
+  EXPECT_FALSE(Shown(C().status_unconfirmed));
   // Through the real endpoint, as the agent posts it.
   ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0));
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->TimerActive(kTimerApplyDone); }, 5000));
@@ -599,6 +610,64 @@ TEST_F(DlgTest, TheApplyDoneEventReenablesTheRowOnTheTimer) {
   dlg->OnTimer(kTimerApplyDone);
   EXPECT_TRUE(RowEnabled());
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+}
+
+TEST_F(DlgTest, TheRowWaitsOnlyForAnAgentThatCanStillConfirm) {
+  apply_confirm_limit = 1500ms;
+  enum class Then { kConfirms, kGoesAway, kStaysSilent, kReportsItsStatus };
+  struct Case {
+    const char* name;
+    Then then;
+    bool confirmed;
+  };
+  const Case cases[] = {
+      {"the agent confirms", Then::kConfirms, true},
+      {"the agent goes away", Then::kGoesAway, false},
+      {"the agent stays silent past the limit", Then::kStaysSilent, false},
+      {"the agent's state changes", Then::kReportsItsStatus, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto agent = std::make_unique<AnsweringAgent>(bus, /*confirms=*/false);
+    ASSERT_TRUE(agent->Listening());
+    dlg.reset();
+    Open();
+    Click(C().apply);
+    ASSERT_EQ(agent->Applies(), 1);
+    // The agent lives: its answer is awaited, as ever.
+    EXPECT_TRUE(RowDisabled());
+    QTest::qWait(100);
+    EXPECT_TRUE(RowDisabled());
+    const auto start = std::chrono::steady_clock::now();
+    switch (c.then) {
+      case Then::kConfirms:
+        ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0));
+        break;
+      case Then::kGoesAway: agent.reset(); break;
+      case Then::kStaysSilent: break;
+      case Then::kReportsItsStatus:
+        // Connected: Apply itself follows the connection as ever.
+        SetConnected(1);
+        ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_STATUS, 0, 0));
+        break;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowEnabled(); }, 5000));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(Shown(C().status_unconfirmed), !c.confirmed);
+    if (c.then == Then::kStaysSilent) {
+      EXPECT_GE(waited, 1000ms);
+    }
+    if (c.then == Then::kGoesAway) {
+      EXPECT_LT(waited, 1500ms);
+    }
+    // The next Apply starts clean.
+    agent.reset();
+    Click(C().apply);
+    EXPECT_TRUE(RowEnabled());
+    EXPECT_TRUE(Shown(C().status_unconfirmed));
+    dlg->OnTimer(kTimerApplyDone);  // a late confirmation clears the line
+    EXPECT_FALSE(Shown(C().status_unconfirmed));
+  }
 }
 
 TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
@@ -723,7 +792,7 @@ TEST_F(DlgTest, ExportThenImportCopiesAProfileAndSaves) {
   EXPECT_EQ(live.Profiles[0], expected);
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 17);
   EXPECT_TRUE(AllProfileFiles());
-  EXPECT_TRUE(RowDisabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));  // no agent here
 }
 
 TEST_F(DlgTest, CancelledOrUnreadableChoicesChangeNothing) {
@@ -825,7 +894,7 @@ TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
   EXPECT_EQ(live.Profiles[3], factory.Profiles[3]);
   EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), live.Profiles[3].Acceleration);
   EXPECT_TRUE(AllProfileFiles());
-  EXPECT_TRUE(RowDisabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));  // no agent here
 
   dlg->OnTimer(kTimerApplyDone);
   live.Profiles[1].PollingRate = 1;
