@@ -1,10 +1,15 @@
 #include "app/command_line.h"
 
-#include <xcb/xcb.h>
+#include <QMessageLogContext>
+#include <QString>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantix {
 namespace {
@@ -33,21 +38,35 @@ std::string PlatformName(int argc, const char* const* argv) {
   return name.substr(0, name.find(':'));  // "xcb:option=..." is xcb
 }
 
-bool XDisplayReachable() {
-  if (Env("DISPLAY").empty()) return false;
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  const bool ok = xcb_connection_has_error(connection) == 0;
-  xcb_disconnect(connection);
-  return ok;
-}
-
-bool DisplayUsable(const std::string& platform) {
-  if (platform == "xcb") return XDisplayReachable();
+bool DisplayNamed(const std::string& platform) {
+  if (platform == "xcb") return !Env("DISPLAY").empty();
   if (!platform.empty()) return true;  // offscreen, wayland, ...: Qt decides
   // No platform named: X11 when DISPLAY is set, else Qt's own choice, which
   // needs a Wayland display.
-  if (!Env("DISPLAY").empty()) return XDisplayReachable();
-  return !Env("WAYLAND_DISPLAY").empty();
+  return !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
+}
+
+struct HeldMessage {
+  QtMsgType type;
+  std::string category;
+  QString text;
+};
+
+QtMessageHandler previous_handler = nullptr;
+std::vector<HeldMessage>& Held() {
+  static std::vector<HeldMessage> held;
+  return held;
+}
+
+void HoldOrRefuse(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    // The platform could not be opened: nothing else of Qt's explanation
+    // helps a user more than this line.
+    std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+    std::fflush(stderr);
+    ::_exit(1);
+  }
+  Held().push_back({type, context.category != nullptr ? context.category : "", text});
 }
 
 }  // namespace
@@ -65,11 +84,22 @@ std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::ost
       return 0;
     }
   }
-  if (!DisplayUsable(PlatformName(argc, argv))) {
+  if (!DisplayNamed(PlatformName(argc, argv))) {
     err << kNoDisplayMessage << "\n";
     return 1;
   }
   return std::nullopt;
+}
+
+DisplayOpenGuard::DisplayOpenGuard() { previous_handler = qInstallMessageHandler(HoldOrRefuse); }
+
+DisplayOpenGuard::~DisplayOpenGuard() {
+  qInstallMessageHandler(previous_handler);
+  for (const HeldMessage& m : Held()) {
+    const QMessageLogContext context(nullptr, 0, nullptr, m.category.c_str());
+    if (previous_handler != nullptr) previous_handler(m.type, context, m.text);
+  }
+  Held().clear();
 }
 
 }  // namespace vantix

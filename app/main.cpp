@@ -25,7 +25,10 @@ int main(int argc, char** argv) {
   app.SetExitAfterFirstPaint(qEnvironmentVariableIntValue("VANTIX_EXIT_AFTER_FIRST_PAINT") == 1);
   // A second copy ends silently, before any window exists.
   if (!app.InitInstance()) return 0;
+  // A display that is named but cannot be opened ends here with one line.
+  std::optional<vantix::DisplayOpenGuard> opening(std::in_place);
   QApplication qt(argc, argv);
+  opening.reset();
   // Desktops match the window to its launcher entry and icon by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
