@@ -26,8 +26,7 @@ class DisplayOpenGuard {
  public:
   DisplayOpenGuard();
   ~DisplayOpenGuard();
-  DisplayOpenGuard(const DisplayOpenGuard&) = delete;
-  DisplayOpenGuard& operator=(const DisplayOpenGuard&) = delete;
+  Q_DISABLE_COPY_MOVE(DisplayOpenGuard)
 };
 
 }  // namespace vantix
