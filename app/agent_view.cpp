@@ -11,6 +11,7 @@
 #include "ui/bitmap_btn.h"
 #include "ui/png_slider.h"
 #include "ui/static_trans.h"
+#include "ui/warning_dlg.h"
 
 namespace vantix {
 namespace {
@@ -37,6 +38,39 @@ void CVantixDlg::OpenEndpoint() {
   });
 }
 
+void CVantixDlg::ApplySettings() {
+  SetBottomRowEnabled(false);
+  SetLabelShown(controls_.status_unconfirmed, false);
+  applying_ = true;
+  const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
+  applying_ = false;
+  WatchDataFolder();  // the folder may only exist now
+  // Other save failures stay silent, as they always were: the files keep
+  // their last good contents. A busy lock is another writer at work: the
+  // user must know that nothing was written, and may try again.
+  if (outcome.saved.lock_busy()) {
+    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
+                        QString::fromStdString(outcome.saved.reason()));
+    warning.DoModal();
+    SetBottomRowEnabled(true);
+    return;
+  }
+  // The row waits for the agent's kind 15 only while there is an agent to
+  // send it: one that is gone, or silent past the limit, never will.
+  if (outcome.notified.state == SendOutcome::State::kAbsent) {
+    ApplyUnconfirmed();
+    return;
+  }
+  apply_waited_ = std::chrono::milliseconds(0);
+  apply_watch_timer_.start();
+}
+
+void CVantixDlg::ApplyUnconfirmed() {
+  apply_watch_timer_.stop();
+  SetBottomRowEnabled(true);
+  SetLabelShown(controls_.status_unconfirmed, true);
+}
+
 std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
   if (!e.handled) return 0;
@@ -49,20 +83,31 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
     controls_.stage_label->setText(
         QStringLiteral("%1 : %2").arg(Text(101)).arg(static_cast<qint64>(*e.stage_label) + 1));
   }
-  if (e.switch_profile) SwitchProfile(*e.switch_profile);
+  if (e.switch_profile) {
+    // The whole window follows the device, as after a click on the profile's
+    // label: controls left showing the old profile would write its values
+    // into the new one at the next edit.
+    SwitchProfile(*e.switch_profile);
+    RefreshControls();
+    LabelRefresh();
+  }
   if (e.report_rate_button) {
     for (int i = 0; i < 4; ++i) controls_.report_rate[i]->SetChecked(i == *e.report_rate_button);
   }
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
-  if (e.pointer_slider) {
-    controls_.pointer_sliders[1]->Thumb()->SetPos(*e.pointer_slider);
-    controls_.pointer_sliders[1]->update();
+  // The title follows the thumb, as it does when the user moves it.
+  if (e.pointer_slider) ShowPointerSlider(1, *e.pointer_slider);
+  if (e.start_apply_done_timer) {
+    apply_watch_timer_.stop();
+    apply_done_timer_.start();
   }
-  if (e.start_apply_done_timer) apply_done_timer_.start();
   return 0;
 }
 
 std::int64_t CVantixDlg::OnAgentStatus() {
+  // The agent's state changed under a pending Apply: its answer may never
+  // come, so the row does not wait for it.
+  if (apply_watch_timer_.isActive()) ApplyUnconfirmed();
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
   return 0;
 }
@@ -83,7 +128,12 @@ void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
 void CVantixDlg::OnTimer(int id) {
   if (id == kTimerApplyDone) {
     apply_done_timer_.stop();
+    apply_watch_timer_.stop();
     SetBottomRowEnabled(true);
+    SetLabelShown(controls_.status_unconfirmed, false);
+  } else if (id == kTimerApplyWatch) {
+    apply_waited_ += std::chrono::milliseconds(apply_watch_timer_.interval());
+    if (!agent_.FindAgent() || apply_waited_ >= apply_confirm_limit_) ApplyUnconfirmed();
   } else if (id == kTimerStatusBlink) {
     const StatusBlink::Tick tick = blink_.OnTick();
     SetLabelShown(controls_.status_connected, tick.show_connected);
@@ -94,6 +144,7 @@ void CVantixDlg::OnTimer(int id) {
 bool CVantixDlg::TimerActive(int id) const {
   if (id == kTimerApplyDone) return apply_done_timer_.isActive();
   if (id == kTimerStatusBlink) return blink_timer_.isActive();
+  if (id == kTimerApplyWatch) return apply_watch_timer_.isActive();
   return false;
 }
 

@@ -1,7 +1,5 @@
 // The assignment menu of the main window and the handling of its choice.
-#include <QGuiApplication>
 #include <QImageReader>
-#include <QScreen>
 
 #include <memory>
 #include <optional>
@@ -15,6 +13,7 @@
 #include "settings/ini_file.h"
 #include "ui/bitmap_btn.h"
 #include "ui/bmp_menu.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -73,17 +72,18 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   menu->SetItemImages(images[0], images[1], images[2], images[3]);
   menu->SetSubImages(images[0], images[1], images[2], images[3]);
 
-  // Keep the whole menu on the screen: left of the button at the right edge,
-  // above it at the bottom.
+  // Below the button, or above it where the screen ends first (never over
+  // it); two item widths to the left at the right edge; and whole on the
+  // window's own screen whatever happens.
   const QSize item = QImageReader(images[0]).size().expandedTo(QSize(0, 0));
-  const QScreen* screen = anchor_button->screen() != nullptr ? anchor_button->screen()
-                                                             : QGuiApplication::primaryScreen();
-  if (screen != nullptr) {
-    const QRect area = screen->availableGeometry();
+  const QSize menu_size(item.width() + 20, kTopLevelItems * item.height());
+  const QRect area = ScreenArea(this);
+  if (!area.isEmpty()) {
     if (anchor.x() + item.width() > area.right() + 1) anchor.rx() -= 2 * item.width();
-    if (anchor.y() + kTopLevelItems * item.height() > area.bottom() + 1) {
-      anchor.ry() -= kTopLevelItems * item.height();
+    if (anchor.y() + menu_size.height() > area.bottom() + 1) {
+      anchor.ry() -= anchor_button->height() + menu_size.height();
     }
+    anchor = KeepInside(QRect(anchor, menu_size), area).topLeft();
   }
   menu->SetPosition(anchor);
 

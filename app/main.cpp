@@ -5,11 +5,21 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <iostream>
+#include <optional>
+
+#include "app/command_line.h"
 #include "app/vantix_app.h"
 #include "assign/ui_language.h"
 #include "ui/skin.h"
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = vantix::HandleCommandLine(argc, argv, std::cout, std::cerr)) {
+    return *status;
+  }
+  // Controls stay inside their window's X window: a native one (a dialog's
+  // id for the keyboard hook) must not make all its siblings native too.
+  QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   // Placement, outline and dragging need X11; under Wayland that is XWayland.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "xcb");
@@ -20,7 +30,10 @@ int main(int argc, char** argv) {
   app.SetExitAfterFirstPaint(qEnvironmentVariableIntValue("VANTIX_EXIT_AFTER_FIRST_PAINT") == 1);
   // A second copy ends silently, before any window exists.
   if (!app.InitInstance()) return 0;
+  // A display that is named but cannot be opened ends here with one line.
+  std::optional<vantix::DisplayOpenGuard> opening(std::in_place);
   QApplication qt(argc, argv);
+  opening.reset();
   // Desktops match the window to its launcher entry and icon by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));

@@ -93,7 +93,7 @@ struct Builder {
     b->SetFontWeight(700);
     b->SetTextColors(kWhite, kAccent, kWhite);
     b->setEnabled(false);
-    b->update();
+    b->SetDimWhenDisabled(false);
     return b;
   }
 
@@ -235,6 +235,12 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   c.status_disconnected->ModifyStyle(SS_RIGHT, SS_CENTER);
   c.status_disconnected->RefreshBehind();
   c.status_disconnected->hide();
+  // Below the connection box: it can show together with "not connected".
+  c.status_unconfirmed = b.Label(RectLtrb(16, 190, 129, 212), b.Text(kTextUnconfirmed));
+  c.status_unconfirmed->SetTextColor(0x0080FF);
+  c.status_unconfirmed->ModifyStyle(SS_RIGHT, SS_CENTER);
+  c.status_unconfirmed->RefreshBehind();
+  c.status_unconfirmed->hide();
 
   const std::array<int, 3> tab_lefts = {370, 535, 700};
   for (int i = 0; i < 3; ++i) {

@@ -29,6 +29,9 @@ inline constexpr int kSliderRed = 10026;      // green 10027, blue 10028
 // Tags of the three colour edits (red, green, blue).
 inline constexpr int kEditRed = 255;
 
+// "General" text of the status line shown when an Apply was not confirmed.
+inline constexpr int kTextUnconfirmed = 65;
+
 inline constexpr int kStageSliderMax = 135;
 inline constexpr int kColourSliderMax = 256;
 
@@ -82,6 +85,8 @@ struct MainControls {
   CBitmapBtn* apply = nullptr;
   CStaticTrans* status_connected = nullptr;
   CStaticTrans* status_disconnected = nullptr;
+  // An Apply that the agent never confirmed (it went away or stayed silent).
+  CStaticTrans* status_unconfirmed = nullptr;
   std::array<CStaticTrans*, 3> page_tabs{};
   CStaticTrans* macro_tab = nullptr;
   std::array<CStaticTrans*, 5> profile_labels{};

@@ -1,5 +1,7 @@
 // Export, import and the two resets of the bottom row. Import and the resets
 // change the live block and end in Apply; export changes nothing.
+#include <tuple>
+
 #include "app/profile_file_dialog.h"
 #include "app/vantix_dlg.h"
 #include "ui/warning_dlg.h"
@@ -33,11 +35,21 @@ void CVantixDlg::ImportIntoCurrentProfile() {
   const std::optional<QString> path =
       AskProfileFile(ProfileFileMode::kOpen, QString::fromStdString(folders_.DataFolder));
   if (!path) return;
-  const Status read = ImportProfile(path->toStdString(), Current());
+  ProfileRecord imported = Current();
+  // A file that holds no profile (empty, another program's, binary, too
+  // large) is refused with the reason and changes nothing.
+  const Status read = ImportProfile(path->toStdString(), imported);
   if (!read.ok()) {
     Warn(this, skin_, *path, read.reason());
     return;
   }
+  // Repaired as every load repairs what it reads, before anything shows,
+  // saves or applies it: keys the file lacks come back as their defaults.
+  SettingsBlock loaded = live_;
+  loaded.Profiles[static_cast<std::size_t>(live_.CurrentProfile)] = imported;
+  SettingsBlock repaired;
+  std::ignore = ValidateSettings(loaded, repaired);
+  Current() = CurrentRecord(repaired);
   ApplySettings();
   RefreshControls();
   LabelRefresh();

@@ -7,6 +7,7 @@
 
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_events.h"
+#include "settings/settings_schema.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/png_slider.h"
@@ -22,7 +23,11 @@ constexpr std::array<std::int32_t, 3> kSpeedStates = {8, 5, 1};
 // The wheel as drawn: picks are taken only within it, from its image.
 const QRect kWheelRect(210, 282, 208, 149);
 const QRect kSwatchRect = RectLtrb(519, 300, 582, 364);
-const QRect kLightingArea = RectLtrb(210, 282, 583, 430);
+// The swatch's 1-pixel frame: drawRect of a 64-pixel square covers 65.
+const QRect kSwatchFrame(518, 299, 65, 65);
+// Everything the page paints itself in modes 0 and 1, to its last row and
+// column: what is left out stays on screen after the mode changes.
+const QRect kLightingArea = kWheelRect.united(kSwatchFrame);
 
 // Clears every other button of the group and selects button index; an index
 // outside the group selects nothing.
@@ -39,6 +44,24 @@ int IndexOf(std::span<const std::int32_t> values, std::int32_t value) {
 }
 
 int StagePosition(std::int32_t value) { return kStageSliderMax + 1 - value; }
+
+std::int32_t FactoryLedMode() {
+  for (const ProfileField& field : kProfileFields) {
+    if (field.member == &ProfileRecord::LedMode1) return field.factory_value;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// A mode never set (a first run, before any profile file exists) is the
+// mouse's factory mode: shown selected, while the stored value stays unset
+// until the user picks a mode.
+int ShownLightingMode(std::int32_t stored) {
+  return stored == kUnset ? FactoryLedMode() : stored & 0xFF;
+}
+
+namespace {
 
 // Which lighting controls each mode shows.
 struct ModeView {
@@ -67,7 +90,7 @@ void CVantixDlg::RefreshControls() {
   const int rate = IndexOf(kPollingRates, p.PollingRate);
   SelectRadio(controls_.report_rate, rate < 0 ? 1 : rate);
 
-  ShowLightingMode(p.LedMode1 & 0xFF);
+  ShowLightingMode(ShownLightingMode(p.LedMode1));
   ShowLightingGroups();
 
   const auto color = static_cast<std::uint32_t>(p.LedColor1);

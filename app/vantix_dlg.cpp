@@ -4,7 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
+
+#include <algorithm>
 
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
@@ -13,6 +14,7 @@
 #include "ui/bitmap_btn.h"
 #include "ui/png_slider.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -52,12 +54,16 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       store_(context.folders.DataFolder, context.live, WindowFileIo()),
       sync_(store_, WindowFileIo()),
       agent_(context.bus, context.agent_send_limit),
+      apply_confirm_limit_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
+  new SkinDrag(this);
   blink_timer_.setInterval(kBlinkIntervalMs);
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
   connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
+  apply_watch_timer_.setInterval(std::min(kApplyWatchInterval, apply_confirm_limit_));
+  connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
   Create();
   InitDialog();
 }
@@ -219,7 +225,7 @@ void CVantixDlg::SwitchPage(int page) {
     ShowStages();
     ShowStageLabel();
   } else {
-    ShowLightingMode(Current().LedMode1 & 0xFF);
+    ShowLightingMode(ShownLightingMode(Current().LedMode1));
     for (int i = 0; i < 3; ++i) SetColourEdit(i);
   }
 }
@@ -248,23 +254,6 @@ void CVantixDlg::LabelRefresh() {
   const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
   for (int k = 0; k < kButtonCount; ++k) {
     controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
-  }
-}
-
-void CVantixDlg::ApplySettings() {
-  SetBottomRowEnabled(false);
-  applying_ = true;
-  const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
-  applying_ = false;
-  WatchDataFolder();  // the folder may only exist now
-  // Other failures stay silent, as they always were: the files keep their
-  // last good contents. A busy lock is another writer at work: the user
-  // must know that nothing was written, and may try again.
-  if (outcome.saved.lock_busy()) {
-    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
-                        QString::fromStdString(outcome.saved.reason()));
-    warning.DoModal();
-    SetBottomRowEnabled(true);
   }
 }
 
@@ -329,8 +318,7 @@ void CVantixDlg::mousePressEvent(QMouseEvent* event) {
   }
   CloseAssignmentMenu();
   if (page_ == 3) PickColour(event->position().toPoint());
-  // A press on the skin itself moves the borderless window.
-  if (QWindow* w = windowHandle()) w->startSystemMove();
+  // The skin drags the window once the pointer moves (SkinDrag).
   event->accept();
 }
 

@@ -46,7 +46,15 @@ struct DlgContext {
   // The keyboard hook of the capturing dialogs; null: the program folder's
   // KBHook.so, loaded afresh by each dialog. Tests stand in for it.
   KeyHook* key_hook = nullptr;
+  // How long an Apply waits for the agent's confirmation (kind 15) before
+  // the bottom row comes back anyway; tests shorten it.
+  std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
 };
+
+// While an Apply waits for its confirmation, the window looks for the agent
+// this often (and gives the row back as soon as it is gone).
+inline constexpr int kTimerApplyWatch = 535;
+inline constexpr std::chrono::milliseconds kApplyWatchInterval{1000};
 
 // The agent over the bus, with the window's limit on every sent message.
 class DlgAgentChannel final : public AgentChannel {
@@ -60,6 +68,9 @@ class DlgAgentChannel final : public AgentChannel {
   const MessageBus& bus_;
   std::chrono::milliseconds send_limit_;
 };
+
+// The lighting mode the mode buttons show for a stored LedMode1.
+int ShownLightingMode(std::int32_t stored);
 
 inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
 inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
@@ -164,6 +175,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   std::int64_t OnAgentStatus();
   void ApplyStatusEffects(const StatusEffects& effects);
   void SetBottomRowEnabled(bool enabled);
+  // The row back without the agent's word, and the status line says so.
+  void ApplyUnconfirmed();
 
   ProfileRecord& Current();
   QString Text(int number) const { return skin_.UiText("General", number); }
@@ -189,6 +202,9 @@ class CVantixDlg final : public MessageWindow<QDialog> {
 
   QTimer blink_timer_;
   QTimer apply_done_timer_;
+  QTimer apply_watch_timer_;
+  std::chrono::milliseconds apply_confirm_limit_;
+  std::chrono::milliseconds apply_waited_{0};
   StatusBlink blink_;
 
   int page_ = 0;

@@ -63,6 +63,7 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("General", 59, 60, "lighting direction buttons (never seen)"),
     detail::Ui("General", 61, 62, "connection status: not connected, connected"),
     detail::Ui("General", 63, 64, "lighting mode buttons 4-5; each also heads its mode"),
+    detail::Ui("General", 65, "status line: the last Apply was not confirmed by the agent"),
     detail::Ui("General", 93, 94, "mouse picture switches: top view, side view"),
     detail::Ui("General", 95, 100, "resolution stage check boxes 1-6"),
     detail::Ui("General", 101, "title of the stage label (\"%s : %d\")"),

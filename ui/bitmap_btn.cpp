@@ -97,6 +97,7 @@ void CBitmapBtn::SetTextRect(const QRect& rect) { text_rect_ = rect; update(); }
 void CBitmapBtn::SetSquareImage(bool square) { square_image_ = square; update(); }
 void CBitmapBtn::SetCheckMode(bool check_mode) { check_mode_ = check_mode; update(); }
 void CBitmapBtn::SetElideMode(Qt::TextElideMode mode) { elide_mode_ = mode; update(); }
+void CBitmapBtn::SetDimWhenDisabled(bool dim) { dim_when_disabled_ = dim; update(); }
 void CBitmapBtn::SetKeepCheckedFaceWhenDisabled(bool keep) {
   keep_checked_face_when_disabled_ = keep;
   update();
@@ -136,6 +137,7 @@ void CBitmapBtn::paintEvent(QPaintEvent*) {
   state.disabled = !isEnabled();
   state.keep_checked_face_when_disabled = keep_checked_face_when_disabled_;
   const FaceChoice choice = ChooseFace(state);
+  if (state.disabled && dim_when_disabled_) painter.setOpacity(kDisabledOpacity);
 
   const QImage& image = FaceImage(choice.face);
   if (!image.isNull()) painter.drawImage(image_rect, image);

@@ -85,6 +85,9 @@ class CBitmapBtn : public QWidget {
   void SetKeepCheckedFaceWhenDisabled(bool keep);
   // Where a caption too long even when shrunk loses its text.
   void SetElideMode(Qt::TextElideMode mode);
+  // A disabled button is drawn dimmed unless this is off (a number badge is
+  // disabled only so that it takes no clicks; it is no command).
+  void SetDimWhenDisabled(bool dim);
 
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
@@ -141,6 +144,7 @@ class CBitmapBtn : public QWidget {
   bool checked_ = false;
   bool keep_checked_face_when_disabled_ = false;
   Qt::TextElideMode elide_mode_ = Qt::ElideRight;
+  bool dim_when_disabled_ = true;
   bool hovering_ = false;
   bool held_ = false;
   bool press_inside_ = false;

@@ -1,14 +1,13 @@
 #include "ui/bmp_menu.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
 #include "ui/bitmap_btn.h"
 #include "ui/skin.h"
+#include "ui/top_window.h"
 
 namespace vantix {
 namespace {
@@ -71,7 +70,10 @@ CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpM
   if (parent_index == kRowUp120) y -= 120;
   if (parent_index == kRowUp20) y -= 20;
   if (parent_index == kRowUpPerItem && n > kItemsBeforeShift) y += 20 * (kItemsBeforeShift - n);
-  setGeometry(position.x(), y, w + 20, n * h + 1);
+  // Whole on the menu's screen: a long sub-menu near the bottom moves up.
+  const QRect area = ScreenArea(menu);
+  const QRect wanted(position.x(), y, w + 20, n * h + 1);
+  setGeometry(area.isEmpty() ? wanted : wanted.translated(0, KeepInside(wanted, area).y() - y));
 
   // Rows are one pixel shorter than the image, with a one-pixel gap above.
   for (int j = 0; j < n; ++j) {
@@ -131,7 +133,12 @@ void CBmpMenu::Create() {
   const int w = item_images_[0].width();
   const int h = item_images_[0].height();
   const int n = ItemCount();
-  setGeometry(position_.x(), position_.y(), w + 20, n * h);
+  // Whole on the owner's screen, whatever position the owner asked for; the
+  // sub-menus then open beside the rows where they really are.
+  const QRect area = ScreenArea(parentWidget());
+  const QRect wanted(position_, QSize(w + 20, n * h));
+  position_ = (area.isEmpty() ? wanted : KeepInside(wanted, area)).topLeft();
+  setGeometry(QRect(position_, wanted.size()));
   for (int i = 0; i < n; ++i) {
     const bool group = std::find(kGroupRows.begin(), kGroupRows.end(), i) != kGroupRows.end();
     const QImage& normal = item_images_[group ? 3 : 0];
@@ -219,9 +226,8 @@ void CBmpMenu::CloseSubMenu() {
 
 int CBmpMenu::ScreenRight() const {
   if (screen_right_ >= 0) return screen_right_;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return 0;
-  const QRect area = screen->availableGeometry();
+  // The screen of the window the menu belongs to, not the primary one.
+  const QRect area = ScreenArea(parentWidget());
   return area.x() + area.width();
 }
 

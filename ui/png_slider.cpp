@@ -54,6 +54,7 @@ void PngSliderThumb::paintEvent(QPaintEvent*) {
   if (face.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (!isEnabled()) painter.setOpacity(kDisabledOpacity);
   painter.drawImage(QRect(0, 0, width_, height_), face);
 }
 

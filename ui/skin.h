@@ -97,6 +97,11 @@ inline std::uint32_t ToColorRef(const QColor& c) {
          static_cast<std::uint32_t>(c.blue()) << 16;
 }
 
+// How opaque a disabled control's face and caption are drawn. Skins often
+// give the disabled face the normal image: dimming is what tells the user
+// that the control does nothing now.
+inline constexpr double kDisabledOpacity = 0.4;
+
 // A rectangle written (left, top, right, bottom), right and bottom excluded.
 inline QRect RectLtrb(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);

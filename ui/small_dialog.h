@@ -11,6 +11,7 @@
 #include <functional>
 #include <utility>
 
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 class QWidget;
@@ -61,7 +62,7 @@ int RunModalOrStandIn(Dialog& dialog, std::function<void(Dialog&)>& next_run) {
     run(dialog);
     return dialog.result() == IDOK ? IDOK : IDCANCEL;
   }
-  return dialog.exec() == IDOK ? IDOK : IDCANCEL;
+  return ExecOverParent(dialog) == IDOK ? IDOK : IDCANCEL;
 }
 
 }  // namespace vantix

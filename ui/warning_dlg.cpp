@@ -8,6 +8,7 @@
 #include "ui/skin.h"
 #include "ui/small_dialog.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 
 namespace vantix {
 namespace {
@@ -59,7 +60,7 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
 
 int CWarningDlg::DoModal() {
   if (std::optional<int> answer = std::exchange(NextAnswer(), std::nullopt)) return *answer;
-  return exec();
+  return ExecOverParent(*this);
 }
 
 void CWarningDlg::paintEvent(QPaintEvent*) {

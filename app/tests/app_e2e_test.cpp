@@ -21,6 +21,7 @@ using namespace std::chrono_literals;
 using test::Eventually;
 using test::kProgramDir;
 using test::ReadBytes;
+using test::ScratchDir;
 using test::Spawn;
 using test::WaitFor;
 
@@ -108,6 +109,41 @@ TEST_F(AppE2eTest, StartsOnceAppliesByClickAndFollowsTheAgent) {
   app = -1;
   // The agent outlives the window; the fixture ends it.
   EXPECT_GT(AgentPid(), 0);
+}
+
+TEST(AppWithoutDisplay, ExplainsInsteadOfAbortingAndAnswersHelpAndVersion) {
+  ScratchDir scratch;
+  const std::string vantix = std::string(kProgramDir) + "/vantix";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string display;  // "" unset
+    int status;
+    std::string output;   // what the output holds
+  };
+  const Case cases[] = {
+      {"no display at all", {}, "", 1, "no display: set DISPLAY or run scripts/run.sh\n"},
+      {"a display nobody serves", {}, ":9371", 1, "no display: set DISPLAY or run scripts/run.sh\n"},
+      {"--help", {"--help"}, "", 0, "Usage: vantix [--help | --version]\n"},
+      {"--version", {"--version"}, "", 0, "vantix 0.1.0\n"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+    if (!c.display.empty()) argv.push_back("DISPLAY=" + c.display);
+    argv.push_back(vantix);
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const std::string log = scratch / ("out" + std::to_string(n++));
+    const pid_t pid = Spawn(argv, {}, log);
+    EXPECT_EQ(WaitFor(pid, 10s), std::optional<int>(c.status));
+    const std::string output = ReadBytes(log);
+    if (c.status != 0) {
+      EXPECT_EQ(output, c.output);  // one line, nothing from Qt
+    } else {
+      EXPECT_EQ(output.rfind(c.output, 0), 0u) << output;
+    }
+  }
 }
 
 }  // namespace

@@ -116,24 +116,33 @@ TEST_F(AssignmentMenu, WithoutMacrosTheMacroSubMenuHoldsOnlyTheEditor) {
   EXPECT_EQ(dlg->AssignmentMenu()->Item(10).sub_items.size(), 1u);
 }
 
-TEST_F(AssignmentMenu, StaysOnTheScreen) {
+TEST_F(AssignmentMenu, OpensBesideItsButtonAndStaysOnTheScreen) {
   const QRect area = dlg->screen()->availableGeometry();
   const QSize item = QImage(QString::fromStdString(dlg->SkinFiles().ProgramFolder()) +
                             "images/0409/background/menuitem-n.png").size();
   ASSERT_FALSE(item.isEmpty());
+  const QSize menu(item.width() + 20, 16 * item.height());
   CBitmapBtn* button = C().assign_buttons[0];
+  const int tall = button->height();
   struct Case {
     const char* name;
     QPoint anchor;  // where the button's bottom-left should be
     QPoint menu;
   };
   const int right = area.right() + 1 - item.width() + 1;  // one pixel too far right
-  const int bottom = area.bottom() + 1 - 16 * item.height() + 1;
+  const int bottom = area.bottom() + 1 - menu.height() + 1;
   const Case cases[] = {
       {"fits", area.topLeft() + QPoint(10, 10), area.topLeft() + QPoint(10, 10)},
       {"right edge", QPoint(right, area.top() + 10), QPoint(right - 2 * item.width(), area.top() + 10)},
+      // Above the button, not over it.
       {"bottom edge", QPoint(area.left() + 10, bottom),
-       QPoint(area.left() + 10, bottom - 16 * item.height())},
+       QPoint(area.left() + 10, bottom - tall - menu.height())},
+      {"window off the top edge", QPoint(area.left() + 10, area.top() - 5),
+       QPoint(area.left() + 10, area.top())},
+      {"window off the left edge", QPoint(area.left() - 30, area.top() + 10),
+       QPoint(area.left(), area.top() + 10)},
+      {"bottom-right corner", QPoint(area.right() - 5, area.bottom() - 5),
+       QPoint(area.right() - 5 - 2 * item.width(), area.bottom() - 5 - tall - menu.height())},
   };
   for (const Case& c : cases) {
     const QPoint now = button->mapToGlobal(QPoint(0, button->height()));
@@ -141,7 +150,38 @@ TEST_F(AssignmentMenu, StaysOnTheScreen) {
     ASSERT_EQ(button->mapToGlobal(QPoint(0, button->height())), c.anchor) << c.name;
     dlg->OpenAssignmentMenu(0);
     EXPECT_EQ(dlg->AssignmentMenu()->Position(), c.menu) << c.name;
+    EXPECT_TRUE(area.contains(QRect(dlg->AssignmentMenu()->Position(), menu))) << c.name;
   }
+}
+
+TEST_F(AssignmentMenu, TheCapturingDialogsLeaveTheWindowsControlsWithoutWindowsOfTheirOwn) {
+  // Native controls: each its own X window, created at once with its siblings.
+  const auto native_controls = [this] {
+    QStringList names;
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+      if (w->window() == dlg.get() && w->testAttribute(Qt::WA_NativeWindow)) {
+        names << w->metaObject()->className();
+      }
+    }
+    return names;
+  };
+  ASSERT_TRUE(native_controls().isEmpty());
+  const auto check = [&](QWidget& d) {
+    EXPECT_NE(hook.installed_window, 0u);
+    EXPECT_EQ(hook.installed_window, d.internalWinId());
+    EXPECT_TRUE(native_controls().isEmpty()) << native_controls().join(", ").toStdString();
+  };
+  CSingleKey::SetNextRun([&](CSingleKey& d) {
+    check(d);
+    d.CancelButton()->clicked();
+  });
+  PickTop(9, 6);
+  CFireKey::SetNextRun([&](CFireKey& d) {
+    check(d);
+    d.done(IDCANCEL);
+  });
+  PickTop(9, 12);
+  EXPECT_TRUE(native_controls().isEmpty());
 }
 
 TEST_F(AssignmentMenu, AClickAnywhereInTheWindowClosesTheMenu) {

@@ -9,19 +9,23 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
+#include "devicelink/message_bus.h"
 #include "settings/ini_file.h"
 #include "tests/test_support.h"
 #include "ui/bitmap_btn.h"
@@ -85,6 +89,47 @@ class RecordingLauncher final : public ProcessLauncher {
   std::vector<std::string> started;
 };
 
+// The agent on a thread of its own, as its process would be: it answers
+// every message and, like the real one, reports kind 15 after an Apply,
+// unless it is told to stay silent about it.
+class AnsweringAgent {
+ public:
+  explicit AnsweringAgent(const MessageBus& bus, bool confirms = true)
+      : bus_(bus), confirms_(confirms) {
+    Status error;
+    endpoint_ = Endpoint::Open(kAgentWindowTitle, bus.Folder(), error);
+    if (endpoint_) thread_ = std::thread([this] { Run(); });
+  }
+  ~AnsweringAgent() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  bool Listening() const { return endpoint_ != nullptr; }
+  int Applies() const { return applies_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      pollfd p{endpoint_->Fd(), POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      endpoint_->Process([this](const WindowMessage& m) -> std::int64_t {
+        if (m.message == WM_AGENT_APPLY) {
+          ++applies_;
+          if (confirms_) bus_.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0);
+        }
+        return 0;
+      });
+    }
+  }
+
+  const MessageBus& bus_;
+  bool confirms_;
+  std::unique_ptr<Endpoint> endpoint_;
+  std::thread thread_;
+  std::atomic<bool> stop_ = false;
+  std::atomic<int> applies_ = 0;
+};
+
 class DlgTest : public ::testing::Test {
  protected:
   DlgTest() : data(scratch / "data/"), endpoints(scratch / "run"), bus(endpoints) {
@@ -92,7 +137,8 @@ class DlgTest : public ::testing::Test {
   }
 
   CVantixDlg& Open(std::string program_folder = VANTIX_PROGRAM_DIR "/") {
-    const DlgContext context{Folders{program_folder, data}, live, bus, launcher, send_limit};
+    DlgContext context{Folders{program_folder, data}, live, bus, launcher, send_limit};
+    context.apply_confirm_limit = apply_confirm_limit;
     dlg = std::make_unique<CVantixDlg>(context);
     dlg->show();
     return *dlg;
@@ -146,6 +192,7 @@ class DlgTest : public ::testing::Test {
   SettingsBlock live;
   RecordingLauncher launcher;
   std::chrono::milliseconds send_limit = kSendTimeout;
+  std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
   std::unique_ptr<CVantixDlg> dlg;
 };
 

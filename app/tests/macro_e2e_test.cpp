@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,7 +28,8 @@ using test::kProgramDir;
 using test::ReadBytes;
 using test::Spawn;
 
-// Places on the screen: the main window and the editor both sit at (0, 0).
+// Places on the screen: the main window sits at (0, 0); the editor's places
+// are in its own window, which opens centred over the main window.
 constexpr int kMacroTabX = 940, kMacroTabY = 113;
 constexpr int kNewX = 80, kNewY = 487;
 constexpr int kRecordDelaysX = 593, kRecordDelaysY = 133;
@@ -46,11 +48,25 @@ constexpr int kEventRowX = 400;
 constexpr int kAssignX = 594, kAssignY = 238, kAssignBottom = 248, kAssignLeft = 520;
 constexpr int kMacroItem = 10;
 
+struct ScreenPoint {
+  int x;
+  int y;
+};
+
 class MacroE2eTest : public test::E2eSession {
  protected:
   MacroE2eTest() : bus(endpoints), files(data) {
     // The editor saves and announces every edit: give each click longer to land.
     click_settle = 300ms;
+  }
+
+  // The editor's top-left corner on the screen, from the X server.
+  ScreenPoint EditorOrigin() const {
+    const std::string geometry = Run("xdotool getwindowgeometry " + FindWindow("Macro Editor"));
+    ScreenPoint at{-1, -1};
+    const std::size_t p = geometry.find("Position: ");
+    if (p != std::string::npos) std::sscanf(geometry.c_str() + p, "Position: %d,%d", &at.x, &at.y);
+    return at;
   }
 
   MacroData Stored(const std::string& name) const {
@@ -84,7 +100,14 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   // The macro tab opens the editor; New asks for the name.
   ClickAt(kMacroTabX, kMacroTabY);
   ASSERT_TRUE(Eventually([&] { return WindowShown("Macro Editor"); })) << ReadBytes(log);
-  ClickAt(kNewX, kNewY);
+  // Centred over the 1028 x 712 main window: 757 x 582 at (135, 65).
+  const ScreenPoint origin = EditorOrigin();
+  EXPECT_EQ(origin.x, 135);
+  EXPECT_EQ(origin.y, 65);
+  const auto in_editor = [&](int x, int y, int clicks = 1) {
+    ClickAt(origin.x + x, origin.y + y, clicks);
+  };
+  in_editor(kNewX, kNewY);
   ASSERT_TRUE(Eventually([&] { return WindowShown("New Macro"); })) << ReadBytes(log);
   std::this_thread::sleep_for(300ms);  // the name field takes the focus after 50 ms
   Run("xdotool type --delay 60 E2E; xdotool key Return");
@@ -92,12 +115,12 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
       << ReadBytes(log);
 
   // Record A, held for a moment, with measured delays.
-  ClickAt(kRecordDelaysX, kRecordDelaysY);
+  in_editor(kRecordDelaysX, kRecordDelaysY);
   EXPECT_TRUE(Eventually([&] { return Stored("E2E").DelayType == kDelayMeasured; }));
-  ClickAt(kRecordX, kRecordY);
+  in_editor(kRecordX, kRecordY);
   Run("xdotool keydown a; sleep 0.4; xdotool keyup a");
   std::this_thread::sleep_for(300ms);
-  ClickAt(kStopX, kStopY);
+  in_editor(kStopX, kStopY);
   ASSERT_TRUE(Eventually([&] { return Stored("E2E").count == 3; })) << ReadBytes(log);
   MacroData macro = Stored("E2E");
   EXPECT_EQ(macro.events[0], MacroEvent::Key(0x04, true));
@@ -106,9 +129,9 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   EXPECT_EQ(macro.events[2], MacroEvent::Key(0x04, false));
 
   // A middle click after the press.
-  ClickAt(kEventRowX, EventRowY(0));
-  ClickAt(kInsertClickX, kInsertClickY);
-  ClickAt(kInsertClickX, kInsertClickY + 10 + 2 * kMenuRow);
+  in_editor(kEventRowX, EventRowY(0));
+  in_editor(kInsertClickX, kInsertClickY);
+  in_editor(kInsertClickX, kInsertClickY + 10 + 2 * kMenuRow);
   ASSERT_TRUE(Eventually([&] { return Stored("E2E").count == 5; })) << ReadBytes(log);
   macro = Stored("E2E");
   EXPECT_EQ(macro.events[1], MacroEvent::MouseButton(kMacroMiddleButton, true));
@@ -116,11 +139,11 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   EXPECT_TRUE(macro.events[3].IsDelay());
 
   // The delay, edited in place: 1234 ms is stored as 123 units.
-  ClickAt(kEventRowX, EventRowY(3), 2);
+  in_editor(kEventRowX, EventRowY(3), 2);
   Run("xdotool type --delay 60 1234; xdotool key Return");
   EXPECT_TRUE(Eventually([&] { return Stored("E2E").events[3] == MacroEvent::Delay(123); }))
       << ReadBytes(log);
-  ClickAt(kOkX, kOkY);
+  in_editor(kOkX, kOkY);
   ASSERT_TRUE(Eventually([&] { return !WindowShown("Macro Editor"); }));
 
   // The macro goes to the second mouse button through its menu.
@@ -131,10 +154,10 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   // Back in the editor, a repeat count tells the agent about that button.
   ClickAt(kMacroTabX, kMacroTabY);
   ASSERT_TRUE(Eventually([&] { return WindowShown("Macro Editor"); }));
-  ClickAt(kLoopBoxX, kLoopBoxY);
+  in_editor(kLoopBoxX, kLoopBoxY);
   Run("xdotool key BackSpace BackSpace BackSpace; xdotool type 3");
   EXPECT_TRUE(Eventually([&] { return Stored("E2E").LoopTime == 3; })) << ReadBytes(log);
-  ClickAt(kOkX, kOkY);
+  in_editor(kOkX, kOkY);
   ASSERT_TRUE(Eventually([&] { return !WindowShown("Macro Editor"); }));
 
   ClickAt(kApplyX, kApplyY);

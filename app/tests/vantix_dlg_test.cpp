@@ -6,13 +6,18 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "app/profile_file_dialog.h"
 #include "app/tests/dlg_test_fixture.h"
@@ -26,10 +31,13 @@
 #include "ui/png_slider.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
 namespace {
+
+using namespace std::chrono_literals;
 
 TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
   CVantixDlg& d = Open();
@@ -153,8 +161,9 @@ TEST_F(DlgTest, TabsShowOnePageAtATime) {
   const std::vector<Case> cases = {
       {1, {C().stage_label, C().stages[5].enable, C().stages[0].x_value},
        {C().assign_buttons[0], C().report_rate[0], C().pointer_sliders[0], C().mode_buttons[0]}},
-      {2, {C().mode_buttons[0], C().colour_sliders[0], C().colour_edits[0]},
-       {C().stage_label, C().stages[5].enable, C().assign_buttons[0]}},
+      // A first run shows the factory mode: no colour editor.
+      {2, {C().mode_buttons[0], C().light_groups[0][0], C().light_groups[1][0]},
+       {C().stage_label, C().stages[5].enable, C().assign_buttons[0], C().colour_edits[0]}},
       {0, {C().assign_buttons[11], C().list_badges[11], C().view_switches[1], C().slider_titles[4],
            C().report_rate[3], C().pointer_sliders[3]},
        {C().mode_buttons[0], C().colour_edits[2], C().stage_label, C().light_groups[0][0]}},
@@ -394,6 +403,21 @@ TEST_F(DlgTest, AnOutOfRangeModeSelectsNothingAndKeepsTheControls) {
   EXPECT_TRUE(C().mode_buttons[0]->Checked());
 }
 
+TEST_F(DlgTest, AFirstRunShowsTheFactoryLightingModeAndStoresItUnset) {
+  Open();
+  ASSERT_EQ(Profile().LedMode1, kUnset);  // no profile file yet
+  Click(C().page_tabs[2]);
+  for (int m = 0; m < 5; ++m) EXPECT_EQ(C().mode_buttons[m]->Checked(), m == 3) << m;
+  EXPECT_EQ(dlg->LightingModeShown(), 3);
+  EXPECT_TRUE(Shown(C().light_groups[1][0]));
+  EXPECT_FALSE(Shown(C().colour_edits[0]));
+
+  // What reaches the file is what was there: the mode is still unset.
+  Click(C().apply);
+  EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(0, "GROUP", "LedMode1"), kUnset);
+  EXPECT_EQ(Profile().LedMode1, kUnset);
+}
+
 TEST_F(DlgTest, LightingGroupsStoreTheirValues) {
   Open();
   Click(C().page_tabs[2]);
@@ -488,20 +512,117 @@ TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {
   EXPECT_EQ(Profile().LedColor1, 0x0000FF00);
 }
 
-TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndKeepsTheRowDisabled) {
+// Records the parts of a widget painted from now on.
+class PaintedArea final : public QObject {
+ public:
+  explicit PaintedArea(QWidget* w) { w->installEventFilter(this); }
+  bool Covers(const QRect& rect) const { return QRegion(rect).subtracted(painted).isEmpty(); }
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+TEST_F(DlgTest, LeavingAColourModeRepaintsTheWholeWheelAndSwatch) {
+  Open();
+  Click(C().page_tabs[2]);
+  Click(C().mode_buttons[0]);
+  QTest::qWait(20);
+  const QRect wheel(210, 282, 208, 149);       // its last row is y 430
+  const QRect swatch_frame(518, 299, 65, 65);  // the 1-pixel frame round the swatch
+  for (int mode : {2, 1, 4}) {
+    SCOPED_TRACE(mode);
+    PaintedArea painted(dlg.get());
+    Click(C().mode_buttons[mode]);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.Covers(wheel) && painted.Covers(swatch_frame); },
+                                1000));
+  }
+}
+
+TEST_F(DlgTest, OnlyAPressThatMovesDragsTheWindow) {
+  Open();
+  int moves = 0;
+  SkinDrag::SetSystemMoveForTests([&](QWindow*) { return ++moves > 0; });
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, dlg->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(dlg.get(), &event);
+  };
+  struct Case {
+    const char* name;
+    int page;
+    std::vector<QPoint> moves;  // offsets from the press, the button held
+    int system_moves;
+  };
+  const Case cases[] = {
+      {"a quick click on the skin", 1, {}, 0},
+      {"a shaky click", 1, {{1, 0}, {1, 2}, {-2, 1}}, 0},
+      {"a drag", 1, {{2, 0}, {5, 1}, {30, 10}}, 1},
+      {"a quick click on the colour wheel", 3, {}, 0},
+      {"a drag from the colour wheel", 3, {{0, 6}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    moves = 0;
+    Click(C().page_tabs[c.page - 1]);
+    if (c.page == 3) Click(C().mode_buttons[0]);
+    const QPoint at = c.page == 3 ? QPoint(300, 350) : QPoint(60, 620);
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    for (QPoint d : c.moves) send(QEvent::MouseMove, at + d, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at, Qt::NoButton);
+    // Moves after the release never start one.
+    send(QEvent::MouseMove, at + QPoint(40, 40), Qt::NoButton);
+    EXPECT_EQ(moves, c.system_moves);
+  }
+  SkinDrag::SetSystemMoveForTests(nullptr);
+}
+
+TEST_F(DlgTest, TheMacroEditorOpensOverTheMainWindowOnItsScreen) {
+  CVantixDlg& d = Open();
+  const QRect area = d.screen()->availableGeometry();
+  QRect seen;
+  QTimer::singleShot(0, &d, [&] {
+    if (QWidget* editor = QApplication::activeModalWidget()) {
+      seen = editor->geometry();
+      editor->close();
+    }
+  });
+  Click(C().macro_tab);
+  ASSERT_EQ(seen.size(), QSize(757, 582));
+  // Centred over the window, moved only as far as the screen asks.
+  QRect centred(QPoint(0, 0), seen.size());
+  centred.moveCenter(d.frameGeometry().center());
+  EXPECT_EQ(seen.center().x(), std::min(centred.center().x(), area.right() - 757 / 2));
+  EXPECT_EQ(seen.center().y(), std::min(centred.center().y(), area.bottom() - 582 / 2));
+  EXPECT_TRUE(area.contains(seen));
+  EXPECT_NE(seen.topLeft(), QPoint(0, 0));
+}
+
+TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndGivesTheRowBackUnconfirmed) {
   Open();
   Slide(kSliderAcceleration, 3);
   Click(C().apply);
   EXPECT_TRUE(AllProfileFiles());
   EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(-5, "GROUP", "Acceleration"), 3);
-  EXPECT_TRUE(RowDisabled());
+  // Nobody will confirm: the row is back at once, and the status says so.
+  EXPECT_TRUE(RowEnabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));
+  EXPECT_EQ(C().status_unconfirmed->text(), "Not confirmed");
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+  EXPECT_FALSE(dlg->TimerActive(kTimerApplyWatch));
 }
 
 TEST_F(DlgTest, TheApplyDoneEventReenablesTheRowOnTheTimer) {
+  AnsweringAgent agent(bus, /*confirms=*/false);
+  ASSERT_TRUE(agent.Listening());
   Open();
   Click(C().apply);
+  ASSERT_EQ(agent.Applies(), 1);
   ASSERT_TRUE(RowDisabled());
+  EXPECT_FALSE(Shown(C().status_unconfirmed));
   // Through the real endpoint, as the agent posts it.
   ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0));
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->TimerActive(kTimerApplyDone); }, 5000));
@@ -509,6 +630,64 @@ TEST_F(DlgTest, TheApplyDoneEventReenablesTheRowOnTheTimer) {
   dlg->OnTimer(kTimerApplyDone);
   EXPECT_TRUE(RowEnabled());
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
+}
+
+TEST_F(DlgTest, TheRowWaitsOnlyForAnAgentThatCanStillConfirm) {
+  apply_confirm_limit = 1500ms;
+  enum class Then { kConfirms, kGoesAway, kStaysSilent, kReportsItsStatus };
+  struct Case {
+    const char* name;
+    Then then;
+    bool confirmed;
+  };
+  const Case cases[] = {
+      {"the agent confirms", Then::kConfirms, true},
+      {"the agent goes away", Then::kGoesAway, false},
+      {"the agent stays silent past the limit", Then::kStaysSilent, false},
+      {"the agent's state changes", Then::kReportsItsStatus, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto agent = std::make_unique<AnsweringAgent>(bus, /*confirms=*/false);
+    ASSERT_TRUE(agent->Listening());
+    dlg.reset();
+    Open();
+    Click(C().apply);
+    ASSERT_EQ(agent->Applies(), 1);
+    // The agent lives: its answer is awaited, as ever.
+    EXPECT_TRUE(RowDisabled());
+    QTest::qWait(100);
+    EXPECT_TRUE(RowDisabled());
+    const auto start = std::chrono::steady_clock::now();
+    switch (c.then) {
+      case Then::kConfirms:
+        ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0));
+        break;
+      case Then::kGoesAway: agent.reset(); break;
+      case Then::kStaysSilent: break;
+      case Then::kReportsItsStatus:
+        // Connected: Apply itself follows the connection as ever.
+        SetConnected(1);
+        ASSERT_TRUE(bus.PostMessage(kMainWindowTitle, WM_AGENT_STATUS, 0, 0));
+        break;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowEnabled(); }, 5000));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(Shown(C().status_unconfirmed), !c.confirmed);
+    if (c.then == Then::kStaysSilent) {
+      EXPECT_GE(waited, 1000ms);
+    }
+    if (c.then == Then::kGoesAway) {
+      EXPECT_LT(waited, 1500ms);
+    }
+    // The next Apply starts clean.
+    agent.reset();
+    Click(C().apply);
+    EXPECT_TRUE(RowEnabled());
+    EXPECT_TRUE(Shown(C().status_unconfirmed));
+    dlg->OnTimer(kTimerApplyDone);  // a late confirmation clears the line
+    EXPECT_FALSE(Shown(C().status_unconfirmed));
+  }
 }
 
 TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
@@ -528,6 +707,7 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Agent(WM_AGENT_EVENT, kEventPointerSpeed, 15);
   EXPECT_EQ(Profile().MouseSensitivity, 15);
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 15);
+  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 15");
 
   Agent(WM_AGENT_EVENT, kEventProfile, 3);
   EXPECT_EQ(live.CurrentProfile, 3);
@@ -540,6 +720,41 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Agent(WM_AGENT_EVENT, 4, 1);
   Agent(WM_AGENT_EVENT, kEventReload, 1);
   EXPECT_EQ(live, before);
+}
+
+TEST_F(DlgTest, AProfileSwitchedOnTheDeviceShowsTheWholeNewProfile) {
+  Open();
+  // Profile 1 green, profile 4 red and different everywhere else.
+  live.Profiles[0].LedColor1 = 0x00FF00;
+  live.Profiles[0].LedMode1 = 0;
+  ProfileRecord& four = live.Profiles[3];
+  four.LedColor1 = 0x0000FF;
+  four.LedMode1 = 1;
+  four.Acceleration = 4;
+  four.PollingRate = 1;
+  four.DPI = 2;
+  four.Buttons[1].ButtonFunc = 1;
+  dlg->RefreshControls();
+  dlg->LabelRefresh();
+  const QString button_two = C().assign_buttons[1]->Caption();
+
+  Click(C().page_tabs[2]);
+  Agent(WM_AGENT_EVENT, kEventProfile, 3);
+  EXPECT_EQ(live.CurrentProfile, 3);
+  EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 4");
+  EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), 4);
+  EXPECT_TRUE(C().report_rate[3]->Checked());
+  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 3");
+  EXPECT_TRUE(C().mode_buttons[1]->Checked());
+  EXPECT_FALSE(C().mode_buttons[0]->Checked());
+  EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{255, 0, 0}));
+  EXPECT_EQ(C().colour_edits[1]->text(), "0");
+  EXPECT_NE(C().assign_buttons[1]->Caption(), button_two);
+
+  // One slider moved afterwards changes only its own component.
+  Slide(kSliderRed, 101);
+  EXPECT_EQ(four.LedColor1, 0x000064);
+  EXPECT_EQ(live.Profiles[0].LedColor1, 0x00FF00);
 }
 
 TEST_F(DlgTest, TheReloadEventReadsTheFilesAgain) {
@@ -597,7 +812,7 @@ TEST_F(DlgTest, ExportThenImportCopiesAProfileAndSaves) {
   EXPECT_EQ(live.Profiles[0], expected);
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 17);
   EXPECT_TRUE(AllProfileFiles());
-  EXPECT_TRUE(RowDisabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));  // no agent here
 }
 
 TEST_F(DlgTest, CancelledOrUnreadableChoicesChangeNothing) {
@@ -620,6 +835,74 @@ TEST_F(DlgTest, CancelledOrUnreadableChoicesChangeNothing) {
   EXPECT_TRUE(RowEnabled());
 }
 
+TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
+  Open();
+  Click(C().profile_labels[1]);
+  Slide(kSliderAcceleration, 2);
+  SettingsBlock factory;
+  InitSettings(factory);
+  SettingsBlock defaults;
+  std::ignore = ValidateSettings(factory, defaults);
+  struct Case {
+    const char* name;
+    std::string contents;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"an empty file", "", true},
+      {"another program's settings", "[Window]\r\nWidth=300\r\n", true},
+      {"a profile of one key", "[GROUP]\r\nAcceleration=3\r\n", false},
+      {"one button only", "[ButtonAssigned_3]\r\nButtonFunc=2\r\n", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlg->OnTimer(kTimerApplyDone);
+    const std::string file = scratch / ("import" + std::to_string(n++) + ".pfd");
+    test::WriteBytes(file, c.contents);
+    const SettingsBlock before = live;
+    QString warned;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        warned = modal->objectName();
+        modal->close();
+      }
+    });
+    watcher.start(0);
+    SetNextProfileFileName(QString::fromStdString(file));
+    Click(C().import_button);
+    watcher.stop();
+    if (c.refused) {
+      EXPECT_EQ(warned, "warningDialog");
+      EXPECT_EQ(live, before);
+      EXPECT_TRUE(RowEnabled());
+      continue;
+    }
+    EXPECT_TRUE(warned.isEmpty());
+    // Only the keys the file lacks were repaired, to what a load gives them.
+    const ProfileRecord& p = live.Profiles[1];
+    EXPECT_EQ(p.MouseSensitivity, defaults.Profiles[1].MouseSensitivity);
+    EXPECT_EQ(p.Stages, defaults.Profiles[1].Stages);
+    EXPECT_EQ(p.Buttons[0].ButtonFunc, 1);
+    EXPECT_EQ(C().slider_titles[1]->text(), QString("Pointer Speed : %1").arg(p.MouseSensitivity));
+    for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
+    for (int k = 0; k < kStageCount; ++k) EXPECT_TRUE(C().stages[k].enable->Checked()) << k;
+    if (c.contents.find("Acceleration") != std::string::npos) {
+      EXPECT_EQ(p.Acceleration, 3);
+      EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
+    } else {
+      EXPECT_EQ(p.Acceleration, defaults.Profiles[1].Acceleration);
+      EXPECT_EQ(p.Buttons[2].ButtonFunc, 2);
+    }
+    // What was applied is what is shown.
+    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "Acceleration"), p.Acceleration);
+    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "MouseSensitivity"),
+              p.MouseSensitivity);
+    EXPECT_EQ(live.Profiles[0], before.Profiles[0]);
+  }
+}
+
 TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
   Open();
   Click(C().profile_labels[3]);
@@ -631,7 +914,7 @@ TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
   EXPECT_EQ(live.Profiles[3], factory.Profiles[3]);
   EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), live.Profiles[3].Acceleration);
   EXPECT_TRUE(AllProfileFiles());
-  EXPECT_TRUE(RowDisabled());
+  EXPECT_TRUE(Shown(C().status_unconfirmed));  // no agent here
 
   dlg->OnTimer(kTimerApplyDone);
   live.Profiles[1].PollingRate = 1;

@@ -18,6 +18,7 @@
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -200,7 +201,7 @@ void CFireKey::showEvent(QShowEvent* event) {
 void CFireKey::InitDialog() {
   if (initialised_) return;
   initialised_ = true;
-  hook_.InstallHook(static_cast<std::uint32_t>(winId()));
+  hook_.InstallHook(NativeWindowId(this));
   EnableHook(true);
   if (values_.key != kNoKey) {
     // The mouse-button values have no key code and show nothing.

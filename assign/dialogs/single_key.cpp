@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "hook/repeat_filter.h"
 #include "ui/bitmap_btn.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -66,6 +66,7 @@ CSingleKey::CSingleKey(QWidget* parent, const Skin& skin, KeyHook& hook, const Q
       hook_(hook),
       mode_(mode) {
   setObjectName(QStringLiteral("keyDialog"));
+  new SkinDrag(this);
   setWindowTitle(title);
   setFont(SkinFont(14, 400));
   LoadPictureFile(skin_.BackgroundPath("cfgMainback2.bmp"), outline_);
@@ -102,7 +103,7 @@ int CSingleKey::DoModal() {
 void CSingleKey::InitDialog() {
   if (initialised_) return;
   initialised_ = true;
-  hook_.InstallHook(static_cast<std::uint32_t>(winId()));
+  hook_.InstallHook(NativeWindowId(this));
   hook_.EnableHook(true);
 
   if (key_count_ < 2) {
@@ -250,8 +251,7 @@ void CSingleKey::keyPressEvent(QKeyEvent* event) {
 
 void CSingleKey::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
-    if (QWindow* w = windowHandle()) w->startSystemMove();
-    event->accept();
+    event->accept();  // the skin drags the window once the pointer moves (SkinDrag)
     return;
   }
   MessageWindow<QDialog>::mousePressEvent(event);

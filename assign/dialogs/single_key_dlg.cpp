@@ -81,7 +81,7 @@ int CSingleKeyDlg::DoModal() {
     text_ = **answer;
     return IDOK;
   }
-  return exec();
+  return ExecOverParent(*this);
 }
 
 void CSingleKeyDlg::accept() {

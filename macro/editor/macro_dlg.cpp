@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 #include "hook/hook_protocol.h"
 #include "macro/editor/list_box_ex.h"
@@ -14,6 +13,7 @@
 #include "ui/clr_edit.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -27,12 +27,12 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
       hook_(context.hook != nullptr ? context.hook : &hook_link_),
       recorder_(context.clock) {
   setObjectName(QStringLiteral("macroEditor"));
+  new SkinDrag(this);
   setWindowTitle(skin_.UiText("MACRO", 1));
   setModal(true);
 
   face_ = LoadSkinImage(skin_.BackgroundPath("dlg2.png"));
   LoadPictureFile(skin_.BackgroundPath("cfgMainback.bmp"), outline_);
-  move(0, 0);
   setFixedSize(kWidth, kHeight);
   BuildControls();
 
@@ -51,6 +51,8 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
   // typed during a recording are recorded, not obeyed.
   qApp->installEventFilter(this);
 }
+
+int CMacroDlg::DoModal() { return ExecOverParent(*this); }
 
 CMacroDlg::~CMacroDlg() {
   qApp->removeEventFilter(this);
@@ -286,8 +288,8 @@ void CMacroDlg::mousePressEvent(QMouseEvent* event) {
     return;
   }
   CloseMenu();
-  // Any free spot of the face moves the borderless window.
-  if (QWindow* w = windowHandle()) w->startSystemMove();
+  // Any free spot of the face drags the window once the pointer moves
+  // (SkinDrag).
   event->accept();
 }
 

@@ -90,7 +90,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   CMacroDlg(QWidget* parent, const MacroEditorContext& context);
   ~CMacroDlg() override;
 
-  int DoModal() { return exec(); }
+  int DoModal();
 
   // Commands: the control that was clicked.
   void OnCommand(QObject* control);

@@ -13,6 +13,7 @@
 #include "ui/bmp_menu.h"
 #include "ui/clr_edit.h"
 #include "ui/skin.h"
+#include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -265,7 +266,7 @@ void CMacroDlg::StartRecording(bool insert) {
     Warn(kWarnNoMacro);
     return;
   }
-  hook_->InstallHook(static_cast<std::uint32_t>(winId()));
+  hook_->InstallHook(NativeWindowId(this));
   SetRecordingControls(true);
   recorder_.Start(macro_, insert);
   hook_->EnableHook(true);

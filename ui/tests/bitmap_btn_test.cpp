@@ -5,6 +5,7 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "ui/skin.h"
@@ -88,6 +89,7 @@ TEST_P(ButtonFaces, ShowTheFaceAndCaptionColourOfTheirState) {
   button_->SetCheckMode(c.check_mode);
   button_->SetChecked(c.checked);
   button_->SetKeepCheckedFaceWhenDisabled(c.keep_checked_face);
+  button_->SetDimWhenDisabled(false);  // the face itself, undimmed
   if (c.hover) Move(button_, {10, 10});
   if (c.held) Press(button_, {10, 10});
   if (c.disabled) button_->setEnabled(false);
@@ -119,6 +121,44 @@ INSTANTIATE_TEST_SUITE_P(
         FaceCase{"PushDisabled", false, false, false, false, true, false, ButtonFace::kDisabled, CaptionColor::kNormal},
         FaceCase{"PushNormal", false, false, false, false, false, false, ButtonFace::kNormal, CaptionColor::kNormal}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ButtonTest, ADisabledButtonIsDimmedEvenWhenItsSkinHasNoDisabledFace) {
+  // Like the bottom row: one image for all four faces, on a black fill.
+  const QImage face = test::Solid({10, 10}, QColor(200, 100, 50));
+  button_->SetImages(face, face, face, face);
+  button_->SetFillBackground(true);
+  button_->SetBackColor(0x000000);
+  const auto near = [](QColor got, QColor want) {
+    return std::abs(got.red() - want.red()) <= 2 && std::abs(got.green() - want.green()) <= 2 &&
+           std::abs(got.blue() - want.blue()) <= 2;
+  };
+  struct Case {
+    const char* name;
+    bool check_mode;
+    bool checked;
+    bool dim;
+    QColor face;
+    bool white_caption;
+  };
+  const Case cases[] = {
+      {"push", false, false, true, QColor(80, 40, 20), false},
+      {"check box", true, false, true, QColor(80, 40, 20), false},
+      {"checked check box", true, true, true, QColor(80, 40, 20), false},
+      {"a badge, which is no command", false, false, false, QColor(200, 100, 50), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    button_->setEnabled(true);
+    button_->SetCheckMode(c.check_mode);
+    button_->SetChecked(c.checked);
+    button_->SetDimWhenDisabled(c.dim);
+    EXPECT_EQ(Grab().pixelColor(2, 2), QColor(200, 100, 50));
+    button_->setEnabled(false);
+    const QImage image = Grab();
+    EXPECT_TRUE(near(image.pixelColor(2, 2), c.face)) << image.pixelColor(2, 2).name().toStdString();
+    EXPECT_EQ(test::HasPixel(image, TextColor(CaptionColor::kNormal)), c.white_caption);
+  }
+}
 
 TEST_F(ButtonTest, DefaultCaptionColoursAreWhiteAndTheAccent) {
   CBitmapBtn plain(window_.get(), QRect(0, 0, 140, 50));

@@ -1,5 +1,6 @@
 #include "ui/bmp_menu.h"
 
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -38,14 +39,14 @@ class MenuTest : public ::testing::Test {
     owner_.resize(800, 600);
   }
 
-  std::unique_ptr<CBmpMenu> Build(int macro_entries = 3, int screen_right = 4000) {
+  std::unique_ptr<CBmpMenu> Build(int macro_entries = 3, int screen_right = 4000, QPoint at = kAt) {
     const Skin skin(skin_.ProgramFolder());
     auto menu = std::make_unique<CBmpMenu>(&owner_);
     menu->SetItemImages(skin.BackgroundPath("menuitem-n.png"), skin.BackgroundPath("menuitem-d.png"),
                         skin.BackgroundPath("menuitem-d2.png"), skin.BackgroundPath("menuitem-n2.png"));
     menu->SetSubImages(skin.BackgroundPath("sub-n.png"), skin.BackgroundPath("sub-d.png"),
                        skin.BackgroundPath("sub-d.png"), skin.BackgroundPath("sub-n.png"));
-    menu->SetPosition(kAt);
+    menu->SetPosition(at);
     menu->SetScreenRight(screen_right);
     menu->SetCursorSource([this] { return cursor_; });
     for (int i = 0; i < 16; ++i) EXPECT_TRUE(menu->AddItem(QString("Item %1").arg(i), i + 1));
@@ -140,6 +141,40 @@ TEST_F(MenuTest, SubMenuThatWouldCrossTheScreenEdgeOpensToTheLeft) {
   HoverRow(*menu, 7);
   ASSERT_NE(menu->OpenSubMenu(), nullptr);
   EXPECT_EQ(menu->OpenSubMenu()->pos(), QPoint(kAt.x() + 20 - kSubW, kAt.y() + 7 * kItemH));
+}
+
+TEST_F(MenuTest, SubMenuThatWouldRunPastTheScreenBottomMovesUp) {
+  const QRect area = owner_.screen()->availableGeometry();
+  const QPoint at(kAt.x(), area.bottom() + 1 - 16 * kItemH);  // the menu's last row at the end
+  auto menu = Build(3, 4000, at);
+  test::ShowActive(&owner_);
+  HoverRow(*menu, 14);
+  ASSERT_NE(menu->OpenSubMenu(), nullptr);
+  EXPECT_EQ(menu->OpenSubMenu()->geometry(),
+            QRect(at.x() + kItemW + 20, area.bottom() + 1 - (3 * kSubH + 1), kSubW + 20, 3 * kSubH + 1));
+  // Higher up, where it fits, it stays beside its row.
+  HoverRow(*menu, 7);
+  ASSERT_NE(menu->OpenSubMenu(), nullptr);
+  EXPECT_EQ(menu->OpenSubMenu()->pos(), QPoint(at.x() + kItemW + 20, at.y() + 7 * kItemH));
+}
+
+TEST_F(MenuTest, AMenuAskedToOpenPastTheScreenOpensOnIt) {
+  const QRect area = owner_.screen()->availableGeometry();
+  struct Case {
+    const char* name;
+    QPoint asked;
+    QPoint shown;
+  };
+  const Case cases[] = {
+      {"past the bottom-right", area.bottomRight(),
+       area.bottomRight() + QPoint(1, 1) - QPoint(kItemW + 20, 16 * kItemH)},
+      {"past the top-left", area.topLeft() - QPoint(50, 50), area.topLeft()},
+  };
+  for (const Case& c : cases) {
+    auto menu = Build(3, 4000, c.asked);
+    EXPECT_EQ(menu->pos(), c.shown) << c.name;
+    EXPECT_EQ(menu->Position(), c.shown) << c.name;
+  }
 }
 
 TEST_F(MenuTest, SubItemChoiceReachesTheOwnerWithBothIndexesAndValues) {

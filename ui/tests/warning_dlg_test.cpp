@@ -1,6 +1,9 @@
 #include "ui/warning_dlg.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +36,37 @@ class WarningDialog : public ::testing::Test {
   test::SkinFolder skin_;
   QWidget parent_;
 };
+
+TEST_F(WarningDialog, OpensCentredOverItsParentAndOnItsScreen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  struct Case {
+    const char* name;
+    QRect parent;
+    QPoint dialog;
+  };
+  const Case cases[] = {
+      // A frameless main window at the origin: no frame to allow for.
+      {"centred", QRect(0, 0, 1028, 712), QPoint(275, 210)},
+      {"parent partly off the screen",
+       QRect(area.right() - 300, area.bottom() - 200, 1028, 712),
+       QPoint(area.right() + 1 - 478, area.bottom() + 1 - 292)},
+      {"parent above the top-left", QRect(area.left() - 900, area.top() - 700, 1028, 712),
+       area.topLeft()},
+  };
+  for (const Case& c : cases) {
+    QWidget parent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    parent.setGeometry(c.parent);
+    parent.show();
+    CWarningDlg dialog(&parent, Skin(skin_.ProgramFolder()), "Title", "Message", "");
+    QPoint seen(-1, -1);
+    QTimer::singleShot(0, &dialog, [&] {
+      seen = dialog.pos();
+      dialog.done(IDCANCEL);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.name;
+    EXPECT_EQ(seen, c.dialog) << c.name;
+  }
+}
 
 TEST_F(WarningDialog, LayoutAndTexts) {
   CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "Reset", "All profiles", "");
