@@ -852,7 +852,8 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
       {"an empty file", "", true},
       {"another program's settings", "[Window]\r\nWidth=300\r\n", true},
       {"a profile of one key", "[GROUP]\r\nAcceleration=3\r\n", false},
-      {"one button only", "[ButtonAssigned_3]\r\nButtonFunc=2\r\n", false},
+      // No "GROUP" section: buttons alone are no profile.
+      {"one button only", "[ButtonAssigned_3]\r\nButtonFunc=2\r\n", true},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -888,13 +889,8 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
     EXPECT_EQ(C().slider_titles[1]->text(), QString("Pointer Speed : %1").arg(p.MouseSensitivity));
     for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
     for (int k = 0; k < kStageCount; ++k) EXPECT_TRUE(C().stages[k].enable->Checked()) << k;
-    if (c.contents.find("Acceleration") != std::string::npos) {
-      EXPECT_EQ(p.Acceleration, 3);
-      EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
-    } else {
-      EXPECT_EQ(p.Acceleration, defaults.Profiles[1].Acceleration);
-      EXPECT_EQ(p.Buttons[2].ButtonFunc, 2);
-    }
+    EXPECT_EQ(p.Acceleration, 3);
+    EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
     // What was applied is what is shown.
     EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "Acceleration"), p.Acceleration);
     EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "MouseSensitivity"),
