@@ -1,6 +1,8 @@
 #include "ui/png_slider.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 #include "ui/skin.h"
@@ -108,6 +110,7 @@ PngSliderTrack::PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shif
                                const QRect& bounds, QWidget* parent, int control_id)
     : MessageWindow<QWidget>(parent), axis_(axis), control_id_(control_id), bounds_(bounds) {
   setGeometry(bounds);
+  setFocusPolicy(Qt::StrongFocus);
   if (axis == SliderAxis::kHorizontal) {
     thumb_ = new CPngHSlider(this, control_id, thumb_path, thumb_disabled_path);
   } else {
@@ -147,9 +150,11 @@ std::int64_t PngSliderTrack::OnWindowMessage(std::uint32_t message, std::int64_t
 void PngSliderTrack::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (axis_ == SliderAxis::kVertical) painter.fillRect(rect(), FromColorRef(kVerticalTrackFill));
-  if (background_.isNull()) return;
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(rect(), background_);
+  if (!background_.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), background_);
+  }
+  if (hasFocus()) DrawFocusRing(painter, rect());
 }
 
 void PngSliderTrack::MapClick(QPoint point) {
@@ -175,6 +180,68 @@ void PngSliderTrack::mouseReleaseEvent(QMouseEvent* event) {
   // track ends elsewhere.
   const QPoint point = event->position().toPoint();
   if (event->button() == Qt::LeftButton && rect().contains(point)) MapClick(point);
+}
+
+void PngSliderTrack::PickValue(int value) {
+  if (value == thumb_->Value()) return;
+  thumb_->SetPos(value);
+  PostWindowMessage(parentWidget(), WM_SLIDER_POS, thumb_->Value(), control_id_);
+}
+
+void PngSliderTrack::StepForward(int count) {
+  // Min is at the top of a vertical track: up is toward smaller values.
+  const int delta = axis_ == SliderAxis::kVertical ? -count : count;
+  PickValue(slider::StepValue(thumb_->Value(), delta, min_, max_));
+}
+
+void PngSliderTrack::keyPressEvent(QKeyEvent* event) {
+  const int page = slider::PageStep(min_, max_);
+  switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+      StepForward(1);
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+      StepForward(-1);
+      break;
+    case Qt::Key_PageUp:
+      StepForward(page);
+      break;
+    case Qt::Key_PageDown:
+      StepForward(-page);
+      break;
+    case Qt::Key_Home:
+      PickValue(min_);
+      break;
+    case Qt::Key_End:
+      PickValue(max_);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+void PngSliderTrack::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  if (!isEnabled()) return;
+  // Fine-grained wheels send parts of a notch; they add up to whole steps.
+  wheel_rest_ += event->angleDelta().y();
+  const int notches = wheel_rest_ / QWheelEvent::DefaultDeltasPerStep;
+  wheel_rest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+  if (notches != 0) StepForward(notches);
+}
+
+void PngSliderTrack::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void PngSliderTrack::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void PngSliderTrack::changeEvent(QEvent* event) {

@@ -3,6 +3,11 @@
 // picks goes to the track's parent as WM_SLIDER_POS (value, control id).
 // CPngHSliderBar / CPngHSlider are horizontal (min at the left),
 // CPngSliderBar / CPngSlider vertical (min at the top).
+// The track takes the keyboard focus: the arrow keys move the thumb one value
+// (Right and Up move it right or up), Page Up / Page Down a tenth of the
+// range, Home / End to the ends; the wheel over the track moves it one value
+// a notch. Each of these is a click at the new value: the thumb moves and
+// the parent gets WM_SLIDER_POS.
 #pragma once
 
 #include <QImage>
@@ -100,9 +105,18 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void MapClick(QPoint point);
+  // Moves to the value and notifies, as a click there does; nothing when
+  // the thumb already stands there.
+  void PickValue(int value);
+  // Value steps "forward" (right, or up on a vertical track) by count.
+  void StepForward(int count);
 
   SliderAxis axis_;
   int control_id_;
@@ -111,6 +125,7 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   int max_ = 10;
   QImage background_;
   PngSliderThumb* thumb_ = nullptr;
+  int wheel_rest_ = 0;  // eighths of a degree short of a notch
 };
 
 class CPngHSliderBar final : public PngSliderTrack {

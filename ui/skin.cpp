@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QPen>
 #include <QToolTip>
 #include <QWidget>
 
@@ -146,6 +147,18 @@ QFont SkinFont(int height, int weight, bool italic) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(height / ratio))));
   }
   return font;
+}
+
+void DrawFocusRing(QPainter& painter, const QRect& rect) {
+  if (rect.width() < 2 || rect.height() < 2) return;
+  painter.save();
+  QPen pen(FromColorRef(kFocusRingColor));
+  pen.setStyle(Qt::DotLine);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.setOpacity(1.0);
+  painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  painter.restore();
 }
 
 }  // namespace vantix

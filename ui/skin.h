@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -101,6 +102,14 @@ inline std::uint32_t ToColorRef(const QColor& c) {
 // give the disabled face the normal image: dimming is what tells the user
 // that the control does nothing now.
 inline constexpr double kDisabledOpacity = 0.4;
+
+// The accent of hovered captions; also the keyboard focus ring.
+inline constexpr std::uint32_t kFocusRingColor = 0xCCFF00;
+
+// The ring around the control that has the keyboard focus: a dotted line in
+// the accent colour of hovered captions, inside the control's own rectangle
+// so that it is never clipped by a neighbour.
+void DrawFocusRing(QPainter& painter, const QRect& rect);
 
 // A rectangle written (left, top, right, bottom), right and bottom excluded.
 inline QRect RectLtrb(int left, int top, int right, int bottom) {

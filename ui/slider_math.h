@@ -57,4 +57,16 @@ constexpr std::int32_t DropValue(std::int32_t offset, std::int32_t length, std::
   return RoundAndClamp(v, offset, length / range, min, max);
 }
 
+// A keyboard page: a tenth of the range, at least one value.
+constexpr std::int32_t PageStep(std::int32_t min, std::int32_t max) {
+  return static_cast<std::int32_t>(std::max<std::int64_t>(1, (static_cast<std::int64_t>(max) - min) / 10));
+}
+
+// The value `delta` values away from `value`, kept inside the range.
+constexpr std::int32_t StepValue(std::int32_t value, std::int64_t delta, std::int32_t min,
+                                 std::int32_t max) {
+  if (max <= min) return min;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value + delta, min, max));
+}
+
 }  // namespace vantix::slider

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -320,6 +321,39 @@ TEST_F(DlgTest, PointerSlidersStoreThePositionAndRewriteTheirTitle) {
   Slide(kSliderDoubleClick, 10);
   EXPECT_EQ(Profile().DoubleClickSpeed, 10);
   EXPECT_EQ(C().slider_titles[3]->text(), "Double-Click Speed : 10");
+}
+
+TEST_F(DlgTest, SliderKeysAndWheelStoreAndLabelAsADragDoes) {
+  Open();
+  QApplication::processEvents();
+  Slide(kSliderPointerSpeed, 7);
+  Slide(kSliderStageXY + 0, 16);
+  C().stages[0].xy_slider->Thumb()->SetPos(16);
+  const auto settle = [] { QCoreApplication::sendPostedEvents(); };
+
+  QTest::keyClick(C().pointer_sliders[1], Qt::Key_Right);
+  settle();
+  EXPECT_EQ(Profile().MouseSensitivity, 8);
+  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 8");
+  QTest::keyClick(C().pointer_sliders[1], Qt::Key_End);
+  settle();
+  EXPECT_EQ(Profile().MouseSensitivity, C().pointer_sliders[1]->Max());
+
+  QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(C().pointer_sliders[1], &down);
+  settle();
+  EXPECT_EQ(Profile().MouseSensitivity, C().pointer_sliders[1]->Max() - 1);
+
+  // Up on a stage slider moves the thumb up: a smaller position, more dpi.
+  QTest::keyClick(C().stages[0].xy_slider, Qt::Key_Up);
+  settle();
+  EXPECT_EQ(Profile().Stages[0].X, 121);
+  EXPECT_EQ(Profile().Stages[0].Y, 121);
+  EXPECT_EQ(C().stages[0].x_value->text(), "12200");
+  QTest::keyClick(C().stages[0].xy_slider, Qt::Key_PageDown);
+  settle();
+  EXPECT_EQ(Profile().Stages[0].X, 121 - 13);
 }
 
 TEST_F(DlgTest, ReportRateButtonsMapToIntervals) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QWheelEvent>
+
 #include <memory>
 
 #include "ui/skin.h"
@@ -228,6 +232,118 @@ TEST(VerticalSlider, MissingThumbImageLeavesClicksWorking) {
   test::Pump();
   EXPECT_EQ(window.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 135, 10008}}));
   EXPECT_EQ(test::PixelOf(track, {5, 100}), QColor(50, 50, 50)) << "the vertical track's fill";
+}
+
+struct KeyCase {
+  SliderAxis axis;
+  int start;
+  int key;
+  int value;  // after the key; no message when it equals start
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out) {
+  *out << (c.axis == SliderAxis::kVertical ? "vertical" : "horizontal") << " at " << c.start
+       << ", key 0x" << std::hex << c.key;
+}
+
+// Sliders over 1..135, as the stage sliders: a page is 13 values.
+class SliderKeys : public ::testing::TestWithParam<KeyCase> {
+ protected:
+  void SetUp() override {
+    skin_.AddImage("controls", "y.png", test::Solid({12, 10}, Qt::red));
+    window_.resize(600, 500);
+    const Skin skin(skin_.ProgramFolder());
+    const QRect bounds = RectLtrb(100, 100, 344, 315);
+    if (GetParam().axis == SliderAxis::kVertical) {
+      track_ = new CPngSliderBar(false, skin.ControlsPath("y.png"), "", bounds, &window_, 10014);
+    } else {
+      track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), "", bounds, &window_, 10004);
+    }
+    track_->SetRange(1, 135);
+    track_->Thumb()->SetPos(GetParam().start);
+  }
+
+  test::SkinFolder skin_;
+  test::MessageLog window_;
+  PngSliderTrack* track_ = nullptr;
+};
+
+TEST_P(SliderKeys, MoveTheThumbAndNotifyAsAClickDoes) {
+  const KeyCase& c = GetParam();
+  EXPECT_EQ(track_->focusPolicy(), Qt::StrongFocus);
+  QTest::keyClick(track_, static_cast<Qt::Key>(c.key));
+  EXPECT_EQ(track_->Thumb()->Value(), c.value);
+  test::Pump();
+  std::vector<Received> expected;
+  if (c.value != c.start) expected.push_back({WM_SLIDER_POS, c.value, track_->ControlId()});
+  EXPECT_EQ(window_.Of(WM_SLIDER_POS), expected);
+}
+
+constexpr auto kH = SliderAxis::kHorizontal;
+constexpr auto kV = SliderAxis::kVertical;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SliderKeys,
+    ::testing::Values(
+        // Right and Up move right on a horizontal track.
+        KeyCase{kH, 50, Qt::Key_Right, 51}, KeyCase{kH, 50, Qt::Key_Up, 51},
+        KeyCase{kH, 50, Qt::Key_Left, 49}, KeyCase{kH, 50, Qt::Key_Down, 49},
+        KeyCase{kH, 50, Qt::Key_PageUp, 63}, KeyCase{kH, 50, Qt::Key_PageDown, 37},
+        KeyCase{kH, 50, Qt::Key_Home, 1}, KeyCase{kH, 50, Qt::Key_End, 135},
+        // At the ends: clamped, and a key that moves nothing says nothing.
+        KeyCase{kH, 135, Qt::Key_Right, 135}, KeyCase{kH, 130, Qt::Key_PageUp, 135},
+        KeyCase{kH, 1, Qt::Key_Left, 1}, KeyCase{kH, 5, Qt::Key_PageDown, 1},
+        KeyCase{kH, 1, Qt::Key_Home, 1},
+        // Min is at the top of a vertical track: Up moves toward it.
+        KeyCase{kV, 50, Qt::Key_Up, 49}, KeyCase{kV, 50, Qt::Key_Down, 51},
+        KeyCase{kV, 50, Qt::Key_PageUp, 37}, KeyCase{kV, 50, Qt::Key_PageDown, 63},
+        KeyCase{kV, 50, Qt::Key_Home, 1}, KeyCase{kV, 50, Qt::Key_End, 135},
+        KeyCase{kV, 1, Qt::Key_Up, 1}, KeyCase{kV, 135, Qt::Key_Down, 135},
+        // Other keys are not the slider's.
+        KeyCase{kH, 50, Qt::Key_Space, 50}, KeyCase{kV, 50, Qt::Key_A, 50}));
+
+TEST(SliderPage, IsATenthOfTheRangeAndNeverNothing) {
+  EXPECT_EQ(slider::PageStep(1, 135), 13);
+  EXPECT_EQ(slider::PageStep(1, 256), 25);
+  EXPECT_EQ(slider::PageStep(1, 4), 1);
+  EXPECT_EQ(slider::StepValue(3, 5, 1, 4), 4);
+  EXPECT_EQ(slider::StepValue(3, -50, 1, 4), 1);
+}
+
+TEST_F(HorizontalSlider, WheelStepsPerNotchAndAddsUpFineScrolling) {
+  auto wheel = [&](int delta) {
+    QWheelEvent event(QPointF(20, 5), track_->mapToGlobal(QPointF(20, 5)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(track_, &event);
+  };
+  track_->Thumb()->SetPos(2);
+  wheel(120);  // away from the user: right
+  EXPECT_EQ(track_->Thumb()->Value(), 3);
+  wheel(-240);
+  EXPECT_EQ(track_->Thumb()->Value(), 1);
+  wheel(60);
+  EXPECT_EQ(track_->Thumb()->Value(), 1) << "half a notch";
+  wheel(60);
+  EXPECT_EQ(track_->Thumb()->Value(), 2);
+  test::Pump();
+  EXPECT_EQ(window_.Of(WM_SLIDER_POS),
+            (std::vector<Received>{{WM_SLIDER_POS, 3, 10004}, {WM_SLIDER_POS, 1, 10004},
+                                   {WM_SLIDER_POS, 2, 10004}}));
+  EXPECT_EQ(track_->Thumb()->pos(), QPoint(77, 0)) << "where a click on 2 puts it";
+}
+
+TEST_F(HorizontalSlider, FocusedTrackShowsTheRing) {
+  test::ShowActive(&window_);
+  track_->clearFocus();
+  EXPECT_FALSE(test::HasPixel(track_->grab().toImage(), FromColorRef(kFocusRingColor)));
+  track_->setFocus();
+  ASSERT_TRUE(track_->hasFocus());
+  const QImage face = track_->grab().toImage();
+  // Round the whole track; the thumb (a child) covers its left end.
+  const QRect ring = test::BoxOf(face, FromColorRef(kFocusRingColor));
+  EXPECT_EQ(ring.top(), 0);
+  EXPECT_EQ(ring.bottom(), track_->rect().bottom());
+  EXPECT_EQ(ring.right(), track_->rect().right());
 }
 
 }  // namespace
