@@ -4,6 +4,7 @@
 
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
+#include "ui/keyboard_focus.h"
 #include "ui/png_slider.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
@@ -398,6 +399,15 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
     }
   }
   return c;
+}
+
+void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
+  enum Row { kProfiles = 1, kPages, kViews };
+  for (CStaticTrans* l : c.profile_labels) SetArrowGroup(l, kProfiles);
+  for (CStaticTrans* l : c.page_tabs) SetArrowGroup(l, kPages);
+  SetArrowGroup(c.macro_tab, kPages);
+  for (CStaticTrans* l : c.view_switches) SetArrowGroup(l, kViews);
+  SetReadingTabOrder(window);
 }
 
 std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {

@@ -12,6 +12,7 @@
 #include "devicelink/device_link.h"
 #include "macro/macro_files.h"
 #include "ui/bitmap_btn.h"
+#include "ui/keyboard_focus.h"
 #include "ui/png_slider.h"
 #include "ui/static_trans.h"
 #include "ui/top_window.h"
@@ -80,6 +81,7 @@ void CVantixDlg::Create() {
   // control stays reachable.
   setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
   controls_ = BuildMainControls(this, skin_, images_);
+  LinkKeyboardAccess(this, controls_);
   ConnectControls();
   ApplyWindowOutline(this, images_.outline);
 
@@ -335,7 +337,11 @@ bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
   if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
     return QDialog::eventFilter(watched, event);
   }
-  switch (static_cast<QKeyEvent*>(event)->key()) {
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  // The window swallows these keys, but a focused button or tab takes
+  // Space and Enter for itself.
+  if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);
+  switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <QFontMetrics>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 #include "ui/text_fit.h"
 #include "ui/window_message.h"
@@ -52,8 +54,8 @@ QPoint CaptionOrigin(int orientation, const QRect& client, QSize extent) {
 }
 
 CBitmapBtn::CBitmapBtn(QWidget* parent, const QRect& rect) : QWidget(parent) {
-  // Buttons never take the keyboard focus; they are found by the pointer only.
-  setFocusPolicy(Qt::NoFocus);
+  // Tab reaches a button; a click does not move the focus to it.
+  SetTakesActivationKeys(this, true);
   setMouseTracking(true);
   setGeometry(rect);
   show();
@@ -142,6 +144,7 @@ void CBitmapBtn::paintEvent(QPaintEvent*) {
   const QImage& image = FaceImage(choice.face);
   if (!image.isNull()) painter.drawImage(image_rect, image);
   if (!caption_.isEmpty()) DrawCaptionText(painter, CaptionColorRef(choice.color));
+  if (hasFocus()) DrawFocusRing(painter, image_rect);
 }
 
 namespace {
@@ -273,6 +276,26 @@ void CBitmapBtn::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (click) emit clicked();
+}
+
+void CBitmapBtn::Activate() {
+  // What a click does: a check box toggles first, then the owner hears.
+  if (check_mode_) checked_ = !checked_;
+  update();
+  emit clicked();
+}
+
+void CBitmapBtn::keyPressEvent(QKeyEvent* event) {
+  if (IsActivationKey(event->key())) {
+    event->accept();
+    if (!event->isAutoRepeat()) Activate();
+    return;
+  }
+  if (MoveFocusInArrowGroup(this, event->key())) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void CBitmapBtn::leaveEvent(QEvent* event) {

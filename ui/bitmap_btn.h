@@ -1,6 +1,8 @@
 // CBitmapBtn: the one clickable control of the program. Push buttons, tabs,
 // radio choices, check boxes, badges and menu rows are all image-faced
 // buttons that paint one of four skin images and, on request, a caption.
+// Tab reaches an enabled button; focused, it shows the focus ring and Space
+// or Enter press it.
 #pragma once
 
 #include <QImage>
@@ -89,6 +91,9 @@ class CBitmapBtn : public QWidget {
   // disabled only so that it takes no clicks; it is no command).
   void SetDimWhenDisabled(bool dim);
 
+  // What a click does, for a focused button's Space or Enter.
+  void Activate();
+
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
   bool Hovering() const { return hovering_; }
@@ -112,6 +117,7 @@ class CBitmapBtn : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;

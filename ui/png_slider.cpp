@@ -234,16 +234,6 @@ void PngSliderTrack::wheelEvent(QWheelEvent* event) {
   if (notches != 0) StepForward(notches);
 }
 
-void PngSliderTrack::focusInEvent(QFocusEvent* event) {
-  update();
-  QWidget::focusInEvent(event);
-}
-
-void PngSliderTrack::focusOutEvent(QFocusEvent* event) {
-  update();
-  QWidget::focusOutEvent(event);
-}
-
 void PngSliderTrack::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange) thumb_->update();
   QWidget::changeEvent(event);

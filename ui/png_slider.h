@@ -107,8 +107,6 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void MapClick(QPoint point);

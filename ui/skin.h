@@ -103,12 +103,12 @@ inline std::uint32_t ToColorRef(const QColor& c) {
 // that the control does nothing now.
 inline constexpr double kDisabledOpacity = 0.4;
 
-// The accent of hovered captions; also the keyboard focus ring.
-inline constexpr std::uint32_t kFocusRingColor = 0xCCFF00;
+// The keyboard focus ring: the accent of hovered captions, a shade darker so
+// that it is not read as a lit caption.
+inline constexpr std::uint32_t kFocusRingColor = 0x99CC00;
 
-// The ring around the control that has the keyboard focus: a dotted line in
-// the accent colour of hovered captions, inside the control's own rectangle
-// so that it is never clipped by a neighbour.
+// The ring around the control that has the keyboard focus: a dotted line
+// inside the control's own rectangle, so that no neighbour clips it.
 void DrawFocusRing(QPainter& painter, const QRect& rect);
 
 // A rectangle written (left, top, right, bottom), right and bottom excluded.

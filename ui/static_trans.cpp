@@ -2,10 +2,12 @@
 
 #include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 
 namespace vantix {
@@ -61,6 +63,8 @@ void CStaticTrans::Apply() {
   const Qt::Alignment vertical = (style_ & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
   setAlignment(horizontal | vertical);
   setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+  // A clickable label is a tab: the keyboard reaches it too.
+  SetTakesActivationKeys(this, (style_ & SS_NOTIFY) != 0);
 
   QPalette p = palette();
   p.setColor(QPalette::WindowText, FromColorRef(text_color_));
@@ -106,8 +110,9 @@ FittedText CStaticTrans::FitLabelText() const {
 }
 
 void CStaticTrans::paintEvent(QPaintEvent*) {
-  if (text().isEmpty()) return;
   QPainter painter(this);
+  if (hasFocus()) DrawFocusRing(painter, rect());
+  if (text().isEmpty()) return;
   const FittedText fit = FitLabelText();
   painter.setFont(fit.font);
   painter.setPen(palette().color(QPalette::WindowText));
@@ -134,6 +139,19 @@ bool CStaticTrans::event(QEvent* event) {
 
 void CStaticTrans::RefreshBehind() {
   if (parentWidget() != nullptr) parentWidget()->update(geometry());
+}
+
+void CStaticTrans::keyPressEvent(QKeyEvent* event) {
+  if ((style_ & SS_NOTIFY) && IsActivationKey(event->key())) {
+    event->accept();
+    if (!event->isAutoRepeat()) emit clicked();
+    return;
+  }
+  if (MoveFocusInArrowGroup(this, event->key())) {
+    event->accept();
+    return;
+  }
+  QLabel::keyPressEvent(event);
 }
 
 void CStaticTrans::mousePressEvent(QMouseEvent* event) {

@@ -1,6 +1,6 @@
 // CStaticTrans: a label drawn transparently over the skin in its own font, or
 // on a solid colour in the window's font. Labels with SS_NOTIFY double as
-// clickable tabs.
+// clickable tabs: Tab reaches them and Space or Enter press them.
 #pragma once
 
 #include <QLabel>
@@ -59,6 +59,7 @@ class CStaticTrans final : public QLabel {
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Apply();

@@ -958,6 +958,44 @@ TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
   EXPECT_EQ(live, all);
 }
 
+TEST_F(DlgTest, KeyboardWalksTheWindowAndPressesTheFocusedControlOnly) {
+  CVantixDlg& d = Open();
+  QApplication::setActiveWindow(&d);
+  C().profile_labels[0]->setFocus(Qt::TabFocusReason);
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 11; ++i) {
+    walk.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  const std::vector<QWidget*> reading = {
+      C().profile_labels[0], C().profile_labels[1], C().profile_labels[2], C().profile_labels[3],
+      C().profile_labels[4], C().minimise,          C().close,             C().page_tabs[0],
+      C().page_tabs[1],      C().page_tabs[2],      C().macro_tab};
+  EXPECT_EQ(walk, reading);
+
+  // Arrows move along a row of tabs; Enter and Space press the focused one.
+  C().page_tabs[0]->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(C().page_tabs[0], Qt::Key_Right);
+  ASSERT_EQ(QApplication::focusWidget(), C().page_tabs[1]);
+  QTest::keyClick(C().page_tabs[1], Qt::Key_Return);
+  EXPECT_EQ(C().page_tabs[1]->TextColor(), kHighlightColor);
+  EXPECT_TRUE(Shown(C().stages[0].x_slider) || Shown(C().stages[0].xy_slider));
+  C().profile_labels[0]->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(C().profile_labels[0], Qt::Key_Left);
+  ASSERT_EQ(QApplication::focusWidget(), C().profile_labels[4]);
+  QTest::keyClick(C().profile_labels[4], Qt::Key_Left);
+  QTest::keyClick(C().profile_labels[3], Qt::Key_Space);
+  EXPECT_EQ(live.CurrentProfile, 3);
+
+  Click(C().page_tabs[0]);
+  C().report_rate[1]->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(C().report_rate[1], Qt::Key_Space);
+  EXPECT_EQ(Profile().PollingRate, 4);
+  // Escape stays swallowed, focused control or not.
+  QTest::keyClick(C().report_rate[1], Qt::Key_Escape);
+  EXPECT_TRUE(d.isVisible());
+}
+
 TEST_F(DlgTest, CloseEndsWithoutSavingAndKeysDoNothing) {
   CVantixDlg& d = Open();
   for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_F1}) {

@@ -1,0 +1,35 @@
+// Keyboard use of the skinned controls: which keys a focused control takes
+// for itself, arrow keys within a row of tabs, and the Tab order of a window.
+#pragma once
+
+#include <QWidget>
+
+class QKeyEvent;
+
+namespace vantix {
+
+// Space, Enter and Return: they press a focused button, check box or tab.
+bool IsActivationKey(int qt_key);
+
+// Marks a control as one that a focused Space or Enter presses (or unmarks
+// it). A window that swallows those keys still lets them reach it.
+void SetTakesActivationKeys(QWidget* control, bool takes);
+// Whether the key event sent to `receiver` belongs to the control itself: it
+// is marked, has the focus, and the key is an activation key.
+bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key);
+
+// Puts the controls in one row of arrow keys (group > 0; 0 leaves every row):
+// Left/Up and Right/Down move the focus to the previous or next control of
+// the row that can take it, in their order on screen, wrapping round.
+void SetArrowGroup(QWidget* control, int group);
+// Handles an arrow key on a control of a row; false when it is no such key
+// or the control is in no row.
+bool MoveFocusInArrowGroup(QWidget* from, int qt_key);
+
+// Orders the Tab chain of every focusable control of the window in reading
+// order: rows from the top (controls whose tops lie within `row_slack`
+// pixels share a row), left to right within a row. Hidden controls stay in
+// the chain; Qt skips them while they are hidden.
+void SetReadingTabOrder(QWidget* window, int row_slack = 8);
+
+}  // namespace vantix
