@@ -12,6 +12,7 @@
 #include "devicelink/device_link.h"
 #include "macro/macro_files.h"
 #include "ui/bitmap_btn.h"
+#include "ui/bmp_menu.h"
 #include "ui/keyboard_focus.h"
 #include "ui/png_slider.h"
 #include "ui/static_trans.h"
@@ -324,6 +325,31 @@ void CVantixDlg::mousePressEvent(QMouseEvent* event) {
   event->accept();
 }
 
+bool CVantixDlg::HandleMenuKey(QObject* watched, int key) {
+  if (assignment_menu_ != nullptr) {
+    if (assignment_menu_->HandleKey(key)) return true;
+    if (key != Qt::Key_Escape) return false;
+    CloseAssignmentMenu();
+    return true;
+  }
+  // The menu key opens the menu of a focused assignment button, as Enter does.
+  if (key != Qt::Key_Menu) return false;
+  for (CBitmapBtn* b : controls_.assign_buttons) {
+    if (b == watched && b->hasFocus()) {
+      b->Activate();
+      return true;
+    }
+  }
+  return false;
+}
+
+void CVantixDlg::changeEvent(QEvent* event) {
+  // A click outside the program takes the activation away: the open menu
+  // goes, as with a click anywhere in the window.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) CloseAssignmentMenu();
+  QDialog::changeEvent(event);
+}
+
 bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
   // Any click in the window closes an open assignment menu (a click on a
   // control too, before the control acts on it).
@@ -338,6 +364,7 @@ bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
   }
   const int key = static_cast<QKeyEvent*>(event)->key();
+  if (event->type() == QEvent::KeyPress && HandleMenuKey(watched, key)) return true;
   // The window swallows these keys, but a focused button or tab takes
   // Space and Enter for itself.
   if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);

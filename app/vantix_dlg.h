@@ -125,6 +125,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  // Keys for the open assignment menu, and the menu key that opens it;
+  // whether the key was used.
+  bool HandleMenuKey(QObject* watched, int key);
 
  private:
   // Window creation and initialisation, in this order.

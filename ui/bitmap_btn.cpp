@@ -135,7 +135,7 @@ void CBitmapBtn::paintEvent(QPaintEvent*) {
   state.check_mode = check_mode_;
   state.checked = checked_;
   state.held = Held();
-  state.hovering = hovering_;
+  state.hovering = hovering_ || highlighted_;
   state.disabled = !isEnabled();
   state.keep_checked_face_when_disabled = keep_checked_face_when_disabled_;
   const FaceChoice choice = ChooseFace(state);
@@ -283,6 +283,12 @@ void CBitmapBtn::Activate() {
   if (check_mode_) checked_ = !checked_;
   update();
   emit clicked();
+}
+
+void CBitmapBtn::SetHighlighted(bool highlighted) {
+  if (highlighted_ == highlighted) return;
+  highlighted_ = highlighted;
+  update();
 }
 
 void CBitmapBtn::keyPressEvent(QKeyEvent* event) {

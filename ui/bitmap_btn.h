@@ -93,6 +93,9 @@ class CBitmapBtn : public QWidget {
 
   // What a click does, for a focused button's Space or Enter.
   void Activate();
+  // Shows the pointer-over face without the pointer: the row a menu's arrow
+  // keys stand on.
+  void SetHighlighted(bool highlighted);
 
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
@@ -152,6 +155,7 @@ class CBitmapBtn : public QWidget {
   Qt::TextElideMode elide_mode_ = Qt::ElideRight;
   bool dim_when_disabled_ = true;
   bool hovering_ = false;
+  bool highlighted_ = false;
   bool held_ = false;
   bool press_inside_ = false;
 };

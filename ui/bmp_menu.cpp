@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/bitmap_btn.h"
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 #include "ui/top_window.h"
 
@@ -44,6 +45,8 @@ void StyleRow(CBitmapBtn* row, const QString& text) {
   row->SetDrawCaption(true);
   row->SetBackColor(0x1E1E1E);
   row->SetFillBackground(true);
+  // Menus take no focus: the keys reach them through the owner.
+  SetTakesActivationKeys(row, false);
 }
 
 void PaintFace(QWidget* window, const QImage& face) {
@@ -222,6 +225,80 @@ void CBmpMenu::OpenSubMenuOf(int i) {
 void CBmpMenu::CloseSubMenu() {
   delete sub_menu_;
   sub_menu_ = nullptr;
+  key_sub_row_ = -1;
+}
+
+namespace {
+// The next row of n in the key's direction, wrapping; from none, the first
+// or the last.
+int NextRow(int row, int n, int qt_key) {
+  if (n <= 0) return -1;
+  if (row < 0) return qt_key == Qt::Key_Up ? n - 1 : 0;
+  return (row + (qt_key == Qt::Key_Up ? n - 1 : 1)) % n;
+}
+}  // namespace
+
+bool CBmpMenu::OpenSubMenuByKey() {
+  if (key_row_ < 0) return false;
+  BmpMenuItem& item = items_[static_cast<std::size_t>(key_row_)];
+  if (!item.has_sub_menu) return false;
+  if (sub_menu_ == nullptr || sub_menu_->ParentIndex() != key_row_) {
+    if (sub_menu_ != nullptr) {
+      items_[static_cast<std::size_t>(sub_menu_->ParentIndex())].sub_menu_open = false;
+    }
+    CloseSubMenu();
+    item.sub_menu_open = true;
+    OpenSubMenuOf(key_row_);
+  }
+  key_sub_row_ = 0;
+  return true;
+}
+
+bool CBmpMenu::HandleKey(int qt_key) {
+  const bool in_sub = sub_menu_ != nullptr && key_sub_row_ >= 0;
+  switch (qt_key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (in_sub) {
+        key_sub_row_ = NextRow(key_sub_row_, sub_menu_->RowCount(), qt_key);
+      } else {
+        key_row_ = NextRow(key_row_, ItemCount(), qt_key);
+      }
+      break;
+    case Qt::Key_Right:
+      if (!in_sub) OpenSubMenuByKey();
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      if (in_sub) {
+        sub_menu_->Row(key_sub_row_)->Activate();
+      } else if (!OpenSubMenuByKey() && key_row_ >= 0) {
+        Row(key_row_)->Activate();
+      }
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Escape:
+      if (sub_menu_ != nullptr) {
+        items_[static_cast<std::size_t>(sub_menu_->ParentIndex())].sub_menu_open = false;
+        CloseSubMenu();
+      } else if (qt_key == Qt::Key_Escape) {
+        return false;
+      }
+      break;
+    default:
+      return false;
+  }
+  HighlightKeyRows();
+  return true;
+}
+
+void CBmpMenu::HighlightKeyRows() {
+  for (int i = 0; i < static_cast<int>(rows_.size()); ++i) Row(i)->SetHighlighted(i == key_row_);
+  if (sub_menu_ == nullptr) return;
+  for (int j = 0; j < sub_menu_->RowCount(); ++j) {
+    sub_menu_->Row(j)->SetHighlighted(j == key_sub_row_);
+  }
 }
 
 int CBmpMenu::ScreenRight() const {

@@ -3,6 +3,11 @@
 // pointer moves onto it. The menu runs no loop of its own and never closes
 // itself: the owner creates it, receives the choice as WM_MENU_PICK and
 // deletes it.
+// The menu never takes the focus: its owner passes it the keys while it is
+// open (HandleKey). Up/Down move along the rows of the deepest open level,
+// Right or Enter open an item's sub-menu, Left closes the sub-menu, Enter
+// picks as a click does; Escape closes a sub-menu, and at the top level is
+// left to the owner, which closes the menu.
 #pragma once
 
 #include <QImage>
@@ -87,6 +92,13 @@ class CBmpMenu final : public MessageWindow<QWidget> {
   CBitmapBtn* Row(int i) const;
   CSubBmpMenu* OpenSubMenu() const { return sub_menu_; }
 
+  // A key while the menu is open; false when the key is not the menu's
+  // (Escape at the top level among them).
+  bool HandleKey(int qt_key);
+  // The rows the keys stand on (-1: none yet, or no sub-menu of the keys).
+  int KeyRow() const { return key_row_; }
+  int KeySubRow() const { return key_sub_row_; }
+
   // Where the pointer is, in screen coordinates; tests stand in for it.
   void SetCursorSource(std::function<QPoint()> source) { cursor_ = std::move(source); }
   // The right edge of the screen that a sub-menu must not cross.
@@ -104,6 +116,8 @@ class CBmpMenu final : public MessageWindow<QWidget> {
   void OpenSubMenuOf(int i);
   void CloseSubMenu();
   int ScreenRight() const;
+  void HighlightKeyRows();
+  bool OpenSubMenuByKey();
 
   std::array<QImage, 4> item_images_;
   std::array<QImage, 4> sub_images_;
@@ -114,6 +128,8 @@ class CBmpMenu final : public MessageWindow<QWidget> {
   WindowHandle last_hover_window_ = kNoWindow;
   std::function<QPoint()> cursor_;
   int screen_right_ = -1;
+  int key_row_ = -1;
+  int key_sub_row_ = -1;
 };
 
 }  // namespace vantix

@@ -196,6 +196,62 @@ TEST_F(AssignmentMenu, AClickAnywhereInTheWindowClosesTheMenu) {
   }
 }
 
+TEST_F(AssignmentMenu, TheKeyboardOpensWalksAndPicks) {
+  QApplication::setActiveWindow(dlg.get());
+  CBitmapBtn* button = C().assign_buttons[6];
+  const auto key = [&](Qt::Key k) {
+    QTest::keyClick(button, k);
+    // A sub-menu's pick goes through the menu, then to the window.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
+  };
+  button->setFocus(Qt::TabFocusReason);
+  key(Qt::Key_Menu);
+  ASSERT_NE(dlg->AssignmentMenu(), nullptr);
+  for (int i = 0; i < 14; ++i) key(Qt::Key_Down);
+  EXPECT_EQ(dlg->AssignmentMenu()->KeyRow(), 13);
+  key(Qt::Key_Return);  // code 14, as a click on the row
+  EXPECT_EQ(Button(6).ButtonFunc, 14);
+  EXPECT_EQ(dlg->AssignmentMenu(), nullptr);
+
+  // Into a group's sub-menu and out again one level at a time.
+  key(Qt::Key_Return);
+  ASSERT_NE(dlg->AssignmentMenu(), nullptr);
+  for (int i = 0; i < 8; ++i) key(Qt::Key_Down);
+  key(Qt::Key_Right);
+  ASSERT_NE(dlg->AssignmentMenu()->OpenSubMenu(), nullptr);
+  EXPECT_EQ(dlg->AssignmentMenu()->KeySubRow(), 0);
+  key(Qt::Key_Escape);
+  ASSERT_NE(dlg->AssignmentMenu(), nullptr) << "Escape closes one level";
+  EXPECT_EQ(dlg->AssignmentMenu()->OpenSubMenu(), nullptr);
+  key(Qt::Key_Return);
+  key(Qt::Key_Down);
+  key(Qt::Key_Up);
+  key(Qt::Key_Left);
+  EXPECT_EQ(dlg->AssignmentMenu()->OpenSubMenu(), nullptr);
+  key(Qt::Key_Right);
+  key(Qt::Key_Down);
+  key(Qt::Key_Up);
+  key(Qt::Key_Space);  // group 8, first choice
+  EXPECT_EQ(Button(6).ButtonFunc, 17);
+  EXPECT_EQ(dlg->AssignmentMenu(), nullptr);
+
+  key(Qt::Key_Return);
+  key(Qt::Key_Escape);
+  EXPECT_EQ(dlg->AssignmentMenu(), nullptr);
+  EXPECT_TRUE(dlg->isVisible()) << "the window itself still ignores Escape";
+}
+
+TEST_F(AssignmentMenu, LeavingTheProgramClosesTheMenu) {
+  QApplication::setActiveWindow(dlg.get());
+  dlg->OpenAssignmentMenu(4);
+  ASSERT_NE(dlg->AssignmentMenu(), nullptr);
+  QWidget elsewhere;
+  elsewhere.show();
+  QApplication::setActiveWindow(&elsewhere);
+  EXPECT_EQ(dlg->AssignmentMenu(), nullptr);
+}
+
 TEST_F(AssignmentMenu, ARowClickedInTheMenuIsStored) {
   Click(C().assign_buttons[6]);
   ASSERT_NE(dlg->AssignmentMenu(), nullptr);
