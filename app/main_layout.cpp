@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/keyboard_focus.h"
@@ -401,13 +402,49 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   return c;
 }
 
+namespace {
+// The text of a slider's title without the value it shows after " : ".
+QString TitleOf(const CStaticTrans* title) { return title->text().section(QStringLiteral(" :"), 0, 0); }
+
+// Names for the controls whose face has no text (or not the whole story);
+// the rest are read by their captions.
+void NameForReaders(const MainControls& c) {
+  InstallSkinAccessibility();
+  c.minimise->setAccessibleName(QStringLiteral("Minimise"));
+  c.close->setAccessibleName(QStringLiteral("Close"));
+  for (std::size_t k = 0; k < c.assign_buttons.size(); ++k) {
+    c.assign_buttons[k]->setAccessibleName(QStringLiteral("Button %1").arg(k + 1));
+  }
+  for (std::size_t i = 0; i < c.pointer_sliders.size(); ++i) {
+    c.pointer_sliders[i]->setAccessibleName(TitleOf(c.slider_titles[i]));
+  }
+  for (std::size_t k = 0; k < c.stages.size(); ++k) {
+    const StageControls& s = c.stages[k];
+    const QString stage = c.stage_label->text() + QStringLiteral(" %1 ").arg(k + 1);
+    s.x_slider->setAccessibleName(stage + s.x_letter->text());
+    s.y_slider->setAccessibleName(stage + s.y_letter->text());
+    s.xy_slider->setAccessibleName(stage + s.x_letter->text() + s.y_letter->text());
+    s.enable->setAccessibleName(stage.trimmed());
+    s.link->setAccessibleName(stage + s.x_letter->text() + QStringLiteral("=") + s.y_letter->text());
+  }
+  for (std::size_t i = 0; i < c.colour_sliders.size(); ++i) {
+    c.colour_sliders[i]->setAccessibleName(c.colour_letters[i]->text());
+    c.colour_edits[i]->setAccessibleName(c.colour_letters[i]->text());
+  }
+}
+}  // namespace
+
 void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
   enum Row { kProfiles = 1, kPages, kViews };
   for (CStaticTrans* l : c.profile_labels) SetArrowGroup(l, kProfiles);
   for (CStaticTrans* l : c.page_tabs) SetArrowGroup(l, kPages);
   SetArrowGroup(c.macro_tab, kPages);
   for (CStaticTrans* l : c.view_switches) SetArrowGroup(l, kViews);
+  // Number badges are pictures, not commands: Tab passes them by.
+  for (CBitmapBtn* b : c.list_badges) SetTakesActivationKeys(b, false);
+  for (CBitmapBtn* b : c.picture_badges) SetTakesActivationKeys(b, false);
   SetReadingTabOrder(window);
+  NameForReaders(c);
 }
 
 std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {

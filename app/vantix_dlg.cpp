@@ -11,6 +11,7 @@
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
 #include "macro/macro_files.h"
+#include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/bmp_menu.h"
 #include "ui/keyboard_focus.h"
@@ -81,6 +82,8 @@ void CVantixDlg::Create() {
   // Without its face the window keeps the face's nominal size, so that every
   // control stays reachable.
   setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
+  // Before any control exists: Qt keeps the first interface it makes.
+  InstallSkinAccessibility();
   controls_ = BuildMainControls(this, skin_, images_);
   LinkKeyboardAccess(this, controls_);
   ConnectControls();

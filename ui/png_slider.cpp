@@ -183,6 +183,7 @@ void PngSliderTrack::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PngSliderTrack::PickValue(int value) {
+  value = slider::StepValue(value, 0, min_, max_);
   if (value == thumb_->Value()) return;
   thumb_->SetPos(value);
   PostWindowMessage(parentWidget(), WM_SLIDER_POS, thumb_->Value(), control_id_);

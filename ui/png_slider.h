@@ -95,6 +95,9 @@ class PngSliderTrack : public MessageWindow<QWidget> {
 
   std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) override;
+  // Moves to the value (kept in the range) and notifies, as a click there
+  // does; nothing when the thumb already stands there.
+  void PickValue(int value);
 
  protected:
   PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb, const QString& thumb_path,
@@ -110,9 +113,6 @@ class PngSliderTrack : public MessageWindow<QWidget> {
 
  private:
   void MapClick(QPoint point);
-  // Moves to the value and notifies, as a click there does; nothing when
-  // the thumb already stands there.
-  void PickValue(int value);
   // Value steps "forward" (right, or up on a vertical track) by count.
   void StepForward(int count);
 

@@ -1,6 +1,8 @@
 // The main window on the offscreen platform: its start-up, pages, profiles,
 // value editors, Apply and the agent's messages, with a scratch data folder,
 // a private endpoint folder and an agent starter that only records.
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -994,6 +996,62 @@ TEST_F(DlgTest, KeyboardWalksTheWindowAndPressesTheFocusedControlOnly) {
   // Escape stays swallowed, focused control or not.
   QTest::keyClick(C().report_rate[1], Qt::Key_Escape);
   EXPECT_TRUE(d.isVisible());
+}
+
+// Every interface under root whose widget shows, depth first.
+void ShownInterfaces(QAccessibleInterface* root, std::vector<QAccessibleInterface*>* out) {
+  for (int i = 0; i < root->childCount(); ++i) {
+    QAccessibleInterface* child = root->child(i);
+    if (child == nullptr || child->state().invisible) continue;
+    out->push_back(child);
+    ShownInterfaces(child, out);
+  }
+}
+
+TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
+  Open();
+  int sliders = 0;  // the lighting page shows its sliders in some modes only
+  for (CStaticTrans* tab : C().page_tabs) {
+    Click(tab);
+    std::vector<QAccessibleInterface*> seen;
+    ShownInterfaces(QAccessible::queryAccessibleInterface(dlg.get()), &seen);
+    for (QAccessibleInterface* a : seen) {
+      auto* w = qobject_cast<QWidget*>(a->object());
+      if (w == nullptr || w->focusPolicy() == Qt::NoFocus) continue;
+      SCOPED_TRACE(w->metaObject()->className());
+      EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->geometry().x() << "," << w->geometry().y();
+      if (a->role() == QAccessible::Slider) {
+        ++sliders;
+        QAccessibleValueInterface* v = a->valueInterface();
+        ASSERT_NE(v, nullptr);
+        EXPECT_LE(v->minimumValue().toInt(), v->currentValue().toInt());
+        EXPECT_GE(v->maximumValue().toInt(), v->currentValue().toInt());
+      }
+    }
+  }
+  EXPECT_EQ(sliders, 4 + 2 * kStageCount) << "the pointer sliders, X and Y of every stage";
+  const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+  EXPECT_EQ(name(C().profile_labels[0]), "Profile 1");
+  EXPECT_EQ(name(C().apply), "Apply");
+  EXPECT_EQ(name(C().assign_buttons[3]), "Button 4: " + C().assign_buttons[3]->Caption());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(C().page_tabs[0])->role(), QAccessible::PageTab);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(C().pointer_sliders[0])->role(), QAccessible::Slider);
+
+  // A slider's value as the window stores it; a check box's state.
+  Click(C().page_tabs[0]);
+  Slide(kSliderPointerSpeed, 7);
+  C().pointer_sliders[1]->Thumb()->SetPos(7);
+  QAccessibleInterface* speed = QAccessible::queryAccessibleInterface(C().pointer_sliders[1]);
+  EXPECT_EQ(speed->text(QAccessible::Name), "Pointer Speed");
+  EXPECT_EQ(speed->valueInterface()->currentValue().toInt(), 7);
+  EXPECT_EQ(speed->valueInterface()->minimumValue().toInt(), 1);
+  speed->valueInterface()->setCurrentValue(9);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(Profile().MouseSensitivity, 9) << "a reader's change stores as a click does";
+  Click(C().page_tabs[1]);
+  QAccessibleInterface* enable = QAccessible::queryAccessibleInterface(C().stages[1].enable);
+  EXPECT_EQ(enable->role(), QAccessible::CheckBox);
+  EXPECT_EQ(enable->state().checked, C().stages[1].enable->Checked());
 }
 
 TEST_F(DlgTest, CloseEndsWithoutSavingAndKeysDoNothing) {
