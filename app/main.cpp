@@ -34,17 +34,20 @@ int main(int argc, char** argv) {
   std::optional<vantix::DisplayOpenGuard> opening(std::in_place);
   QApplication qt(argc, argv);
   opening.reset();
-  // Desktops match the window to its launcher entry and icon by this name.
+  // Desktops match the window to its launcher entry and icon by this name,
+  // read when the window is created.
   QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
-  // The file chooser and other Qt texts speak the language of the skin's
-  // strings. Without Qt's translations installed they stay English.
   QTranslator qt_texts;
-  const QString tag = QString::fromLatin1(vantix::LanguageTag(vantix::ChooseUiLanguage()));
-  if (qt_texts.load(QLocale(tag), QStringLiteral("qtbase"), QStringLiteral("_"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qt_texts);
-  }
+  app.SetAfterFirstPaint([&qt_texts] {
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
+    // The file chooser and other Qt texts speak the language of the skin's
+    // strings. Without Qt's translations installed they stay English.
+    const QString tag = QString::fromLatin1(vantix::LanguageTag(vantix::ChooseUiLanguage()));
+    if (qt_texts.load(QLocale(tag), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QApplication::installTranslator(&qt_texts);
+    }
+  });
   vantix::ApplySkinToolTipLook();
   const int status = app.Run();
   app.ExitInstance();

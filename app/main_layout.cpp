@@ -170,15 +170,13 @@ const std::array<SectionPlace, 9> kSectionPlaces = {{
 
 MainImages LoadMainImages(const Skin& skin) {
   MainImages m;
-  // The two window-sized images take most of the start-up time: decode them
-  // on other threads while this one reads the small faces. QImage and
-  // QImageReader need no GUI thread.
+  // The window-sized face and the outline (cached beside its bitmap, or cut
+  // from it) take most of the start-up time: read them on other threads
+  // while this one reads the small faces. QImage, QImageReader and QRegion
+  // need no GUI thread.
   const QString outline_path = skin.BackgroundPath("cfgMainback.bmp");
-  auto outline = std::async(std::launch::async, [outline_path] {
-    QImage picture;
-    LoadPictureFile(outline_path, picture);
-    return picture;
-  });
+  auto outline =
+      std::async(std::launch::async, [outline_path] { return LoadWindowOutline(outline_path); });
   const QString background_path = skin.BackgroundPath("cfgMainback.png");
   auto background =
       std::async(std::launch::async, [background_path] { return LoadSkinImage(background_path); });

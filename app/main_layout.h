@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace vantix {
@@ -41,7 +43,7 @@ inline constexpr std::array<int, 9> kSectionLabelTexts = {23, 24, 25, 29, 33, 58
 
 // The pictures the window holds; the controls share the button images.
 struct MainImages {
-  QImage outline;     // cfgMainback.bmp: the window's shape only
+  std::optional<QRegion> outline;  // cut from cfgMainback.bmp: the window's shape
   QImage background;  // cfgMainback.png: the face, and the window's size
   QImage front_view;
   QImage side_view;

@@ -14,24 +14,28 @@
 namespace vantix {
 namespace {
 
-// Closes the window once its first paint is done. The close is queued: the
-// paint event starts a pass that paints every child and flushes the frame
-// before the event loop runs the timer.
-class FirstPaintCloser final : public QObject {
+// Runs `work` once the window's first paint is done. It is queued: the paint
+// event starts a pass that paints every child and flushes the frame before
+// the event loop runs the timer.
+class AfterFirstPaint final : public QObject {
  public:
-  explicit FirstPaintCloser(CVantixDlg& dlg) : dlg_(dlg) { dlg.installEventFilter(this); }
+  AfterFirstPaint(CVantixDlg& dlg, std::function<void()> work)
+      : dlg_(dlg), work_(std::move(work)) {
+    dlg.installEventFilter(this);
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &dlg_ && event->type() == QEvent::Paint && !armed_) {
       armed_ = true;
-      QTimer::singleShot(0, &dlg_, [this] { dlg_.done(IDCANCEL); });
+      QTimer::singleShot(0, &dlg_, work_);
     }
     return false;
   }
 
  private:
   CVantixDlg& dlg_;
+  std::function<void()> work_;
   bool armed_ = false;
 };
 
@@ -55,8 +59,12 @@ int CVantixApp::Run() {
   const MessageBus bus(endpoint_folder_);
   const DlgContext context{ResolveFolders(), live, bus, SystemProcessLauncher()};
   CVantixDlg dlg(context);
-  std::unique_ptr<FirstPaintCloser> closer;
-  if (exit_after_first_paint_) closer = std::make_unique<FirstPaintCloser>(dlg);
+  std::unique_ptr<AfterFirstPaint> later;
+  if (after_first_paint_) later = std::make_unique<AfterFirstPaint>(dlg, after_first_paint_);
+  std::unique_ptr<AfterFirstPaint> closer;
+  if (exit_after_first_paint_) {
+    closer = std::make_unique<AfterFirstPaint>(dlg, [&dlg] { dlg.done(IDCANCEL); });
+  }
   dlg.show();
   dlg.exec();
   return 0;

@@ -2,6 +2,7 @@
 // runs the main window modally and ends when the window closes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,9 @@ class CVantixApp {
   // Ends the window as soon as its first frame is painted (for the start-up
   // benchmark); the user never sets this.
   void SetExitAfterFirstPaint(bool exit) { exit_after_first_paint_ = exit; }
+  // Work the first frame does not need (the window icon, Qt's own texts):
+  // run once that frame is painted, so that the window shows sooner.
+  void SetAfterFirstPaint(std::function<void()> work) { after_first_paint_ = std::move(work); }
   // Runs the main window until it closes; the exit status.
   int Run();
   void ExitInstance();
@@ -30,6 +34,7 @@ class CVantixApp {
   std::string endpoint_folder_;
   std::unique_ptr<InstanceLock> lock_;
   bool exit_after_first_paint_ = false;
+  std::function<void()> after_first_paint_;
 };
 
 }  // namespace vantix

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "settings/text_codec.h"
+#include "ui/outline_cache.h"
 #include "ui/region_from_bitmap.h"
 
 namespace vantix {
@@ -60,6 +61,12 @@ QSize LoadPictureFile(const QString& path, QImage& picture) {
 }
 
 std::optional<QRegion> RegionFromBitmap(const QImage& bitmap, std::uint32_t key_rgb) {
+  const std::optional<PixelRegion> region = PixelRegionFromBitmap(bitmap, key_rgb);
+  if (!region) return std::nullopt;
+  return ToQRegion(*region);
+}
+
+std::optional<PixelRegion> PixelRegionFromBitmap(const QImage& bitmap, std::uint32_t key_rgb) {
   if (bitmap.isNull()) return std::nullopt;
   QImage pixels = bitmap;
   if (pixels.format() != QImage::Format_RGB32 && pixels.format() != QImage::Format_ARGB32) {
@@ -67,9 +74,7 @@ std::optional<QRegion> RegionFromBitmap(const QImage& bitmap, std::uint32_t key_
   }
   const BitmapView view{reinterpret_cast<const std::uint32_t*>(pixels.constBits()), pixels.width(),
                         pixels.height(), static_cast<std::ptrdiff_t>(pixels.bytesPerLine() / 4)};
-  const std::optional<PixelRegion> region = vantix::RegionFromBitmap(view, key_rgb);
-  if (!region) return std::nullopt;
-  return ToQRegion(*region);
+  return vantix::RegionFromBitmap(view, key_rgb);
 }
 
 QRegion ToQRegion(const PixelRegion& region) {
@@ -85,8 +90,22 @@ QRegion ToQRegion(const PixelRegion& region) {
 
 void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t key_rgb) {
   if (window == nullptr) return;
-  const std::optional<QRegion> region = RegionFromBitmap(outline, key_rgb);
-  if (!region) return;
+  ApplyWindowOutline(window, RegionFromBitmap(outline, key_rgb));
+}
+
+std::optional<QRegion> LoadWindowOutline(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  const QByteArray local = QFile::encodeName(path);
+  if (const std::optional<PixelRegion> cached = ReadOutlineCache(local.toStdString())) {
+    return ToQRegion(*cached);
+  }
+  QImage bitmap;
+  LoadPictureFile(path, bitmap);
+  return RegionFromBitmap(bitmap);
+}
+
+void ApplyWindowOutline(QWidget* window, const std::optional<QRegion>& region) {
+  if (window == nullptr || !region) return;
   // An empty mask means "no mask" to Qt; an outline without a single opaque
   // pixel must hide the whole window, so it becomes a pixel off the window.
   window->setMask(region->isEmpty() ? QRegion(-1, -1, 1, 1) : *region);

@@ -17,12 +17,11 @@
 #include <string_view>
 
 #include "assign/ui_text.h"
+#include "ui/region_from_bitmap.h"
 
 class QWidget;
 
 namespace vantix {
-
-class PixelRegion;
 
 inline constexpr std::string_view kSkinBackgroundFolder = "images/0409/background/";
 inline constexpr std::string_view kSkinButtonsFolder = "images/0409/buttons/";
@@ -68,11 +67,18 @@ QSize LoadPictureFile(const QString& path, QImage& picture);
 // The region of every pixel of bitmap that is not pure white; nothing for a
 // null bitmap. key_rgb (0xRRGGBB) chooses another cut-out colour.
 std::optional<QRegion> RegionFromBitmap(const QImage& bitmap, std::uint32_t key_rgb = 0xFFFFFF);
+std::optional<PixelRegion> PixelRegionFromBitmap(const QImage& bitmap,
+                                                 std::uint32_t key_rgb = 0xFFFFFF);
 QRegion ToQRegion(const PixelRegion& region);
 
 // Gives window the outline of bitmap (every pixel but the key colour); a
 // null bitmap leaves it rectangular.
 void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t key_rgb = 0xFFFFFF);
+// The same with the outline already cut; nullopt leaves it rectangular.
+void ApplyWindowOutline(QWidget* window, const std::optional<QRegion>& outline);
+// The outline of the bitmap at path: from the cache beside it when that is
+// current, else cut from the bitmap (key colour pure white).
+std::optional<QRegion> LoadWindowOutline(const QString& path);
 
 // The toolkit's font: Liberation Sans (Arial's metrics), or Arial, with
 // height as the Windows font height (a positive value is the whole cell,

@@ -40,7 +40,9 @@ extern char** environ;
 
 namespace {
 
-constexpr double kGoal = 1.5;
+// The goals of the start-up measuring kit run from outside on an X server.
+constexpr double kGoal = 1.3;
+constexpr double kPeakGoal = 1.3;
 constexpr int kChildLimitMs = 30000;  // a child that never paints is ended, not waited for
 constexpr const char* kPeakCounter = "peak_MiB";
 
@@ -221,9 +223,13 @@ int main(int argc, char** argv) {
   vantix::bench::PrintRatio(*reporter, "first frame", "BM_VantixFirstFrame", "BM_FloorFirstFrame",
                             kGoal, "ms");
   if (vantix != nullptr && floor != nullptr) {
-    std::printf("peak memory: vantix %.1f MiB, floor %.1f MiB\n",
-                vantix->counters.count(kPeakCounter) ? vantix->counters.at(kPeakCounter) : 0.0,
-                floor->counters.count(kPeakCounter) ? floor->counters.at(kPeakCounter) : 0.0);
+    const double vantix_peak =
+        vantix->counters.count(kPeakCounter) ? vantix->counters.at(kPeakCounter) : 0.0;
+    const double floor_peak =
+        floor->counters.count(kPeakCounter) ? floor->counters.at(kPeakCounter) : 0.0;
+    std::printf("peak memory: vantix %.1f MiB, floor %.1f MiB, ratio %.2f (goal %.2f)\n",
+                vantix_peak, floor_peak, floor_peak > 0 ? vantix_peak / floor_peak : 0.0,
+                kPeakGoal);
   }
   benchmark::Shutdown();
   return 0;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "skin/tests/skin_test_support.h"
+#include "ui/outline_cache.h"
+#include "ui/region_from_bitmap.h"
 
 namespace vantix::skin::test {
 namespace {
@@ -200,6 +202,20 @@ TEST_P(OutlineFormatTest, IsAnUncompressed24BitBottomUpBmp) {
   const std::uint32_t stride = (static_cast<std::uint32_t>(entry.width) * 3 + 3) / 4 * 4;
   EXPECT_EQ(Le(bytes, 10, 4) + stride * static_cast<std::uint32_t>(entry.height),
             static_cast<std::uint32_t>(bytes.size()));
+}
+
+// The build cuts the main outline once and keeps it beside the bitmap; the
+// window trusts it, so it must be the bitmap's own cut.
+TEST(OutlineCache, TheBuiltCacheIsTheMainBitmapsCut) {
+  const std::string path = std::string(VANTIX_SKIN_DIR) + "/background/cfgMainback.bmp";
+  const QImage bitmap =
+      QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+  ASSERT_FALSE(bitmap.isNull());
+  const BitmapView view{reinterpret_cast<const std::uint32_t*>(bitmap.constBits()), bitmap.width(),
+                        bitmap.height(), static_cast<std::ptrdiff_t>(bitmap.bytesPerLine() / 4)};
+  const std::optional<PixelRegion> cached = ReadOutlineCache(path);
+  ASSERT_TRUE(cached.has_value());
+  EXPECT_EQ(*cached, RegionFromBitmap(view, 0xFFFFFF));
 }
 
 INSTANTIATE_TEST_SUITE_P(Skin, OutlineFormatTest,
