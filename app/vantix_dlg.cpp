@@ -86,6 +86,11 @@ void CVantixDlg::Create() {
   InstallSkinAccessibility();
   controls_ = BuildMainControls(this, skin_, images_);
   LinkKeyboardAccess(this, controls_);
+  // The window itself holds the focus until the user tabs into it, so that
+  // Space or Enter right after opening presses no tab; it is not in the Tab
+  // chain itself.
+  setFocusPolicy(Qt::ClickFocus);
+  setFocus(Qt::OtherFocusReason);
   ConnectControls();
   ApplyWindowOutline(this, images_.outline);
 

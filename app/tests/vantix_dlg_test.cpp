@@ -960,6 +960,23 @@ TEST_F(DlgTest, ResetsRestoreFactoryValuesAfterConfirmation) {
   EXPECT_EQ(live, all);
 }
 
+TEST_F(DlgTest, NoControlHasTheFocusUntilTheUserTabs) {
+  CVantixDlg& d = Open();
+  QApplication::setActiveWindow(&d);
+  Click(C().profile_labels[2]);
+  ASSERT_EQ(live.CurrentProfile, 2);
+  QWidget* focused = QApplication::focusWidget();
+  EXPECT_TRUE(focused == nullptr || focused == &d) << focused->objectName().toStdString();
+  QTest::keyClick(focused != nullptr ? focused : &d, Qt::Key_Space);
+  QTest::keyClick(focused != nullptr ? focused : &d, Qt::Key_Return);
+  EXPECT_EQ(live.CurrentProfile, 2);
+  EXPECT_TRUE(d.isVisible());
+  // Tab takes the user into the controls.
+  QTest::keyClick(&d, Qt::Key_Tab);
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
+  EXPECT_NE(QApplication::focusWidget(), &d);
+}
+
 TEST_F(DlgTest, KeyboardWalksTheWindowAndPressesTheFocusedControlOnly) {
   CVantixDlg& d = Open();
   QApplication::setActiveWindow(&d);
