@@ -285,7 +285,7 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
     const QImage& track = i == 3 ? images.double_click_track : images.track;
     c.pointer_sliders[i] =
         b.HSlider(RectLtrb(725, y, 969, y + 18), kSliderAcceleration + i, track, slider_max[i]);
-    c.range_labels.push_back(b.Label(RectLtrb(710, y, 723, y + 18), "1", kSimpleStyle));
+    c.range_labels.push_back(b.Label(RectLtrb(710, y, 723, y + 18), QStringLiteral("1"), kSimpleStyle));
     c.range_labels.push_back(
         b.Label(RectLtrb(971, y, kRangeLabelRight, y + 18), QString::number(slider_max[i]),
                 kSimpleStyle));
@@ -319,7 +319,8 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   c.direction[0] = b.CheckButton(QRect(), b.Text(59), 14);
   c.direction[1] = b.CheckButton(QRect(), b.Text(60), 14);
 
-  const std::array<const char*, 3> letters = {"R:", "G:", "B:"};
+  const std::array<QLatin1String, 3> letters = {QLatin1String("R:"), QLatin1String("G:"),
+                                                QLatin1String("B:")};
   for (int i = 0; i < 3; ++i) {
     const int y = 440 + 28 * i;
     auto* l = b.Label(RectLtrb(470, y, 501, y + 18), letters[i], kSimpleStyle);
@@ -336,12 +337,12 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
     c.colour_edits[i] = e;
   }
 
-  c.stage_label = b.Label(RectLtrb(246, 185, 548, 202), "X", kSimpleStyle);
+  c.stage_label = b.Label(RectLtrb(246, 185, 548, 202), QStringLiteral("X"), kSimpleStyle);
   for (int s = 0; s < 6; ++s) {
     const int dx = 100 * s;
     StageControls& st = c.stages[s];
-    st.x_letter = b.Label(RectLtrb(253 + dx, 447, 265 + dx, 460), "X", kSimpleStyle);
-    st.y_letter = b.Label(RectLtrb(288 + dx, 447, 300 + dx, 460), "Y", kSimpleStyle);
+    st.x_letter = b.Label(RectLtrb(253 + dx, 447, 265 + dx, 460), QStringLiteral("X"), kSimpleStyle);
+    st.y_letter = b.Label(RectLtrb(288 + dx, 447, 300 + dx, 460), QStringLiteral("Y"), kSimpleStyle);
     st.x_value = b.Label(RectLtrb(243 + dx, 462, 276 + dx, 475), QString(), kSimpleStyle);
     st.x_value->SetFontHeight(13);
     st.y_value = b.Label(RectLtrb(279 + dx, 462, 311 + dx, 475), QString(), kSimpleStyle);

@@ -154,7 +154,7 @@ QFont SkinFont(int height, int weight, bool italic) {
     // the em. Scale by the cell-to-em ratio of the font actually found.
     // Measured once per family, weight and slant: windows set many fonts at start.
     static std::map<std::tuple<QString, int, bool>, double> ratios;
-    const auto key = std::tuple{font.families().join(','), static_cast<int>(font.weight()), italic};
+    const auto key = std::tuple{font.families().join(QLatin1Char(',')), static_cast<int>(font.weight()), italic};
     auto found = ratios.find(key);
     if (found == ratios.end()) {
       QFont probe = font;

@@ -70,7 +70,7 @@ FittedText FitBlock(const QFont& font, const QString& text, const QRect& room, i
   }
   fitted.font = Smallest(font);
   const int line_flags = flags & ~Qt::TextWordWrap;
-  fitted.text = QFontMetricsF(fitted.font).elidedText(QString(text).replace('\n', ' '),
+  fitted.text = QFontMetricsF(fitted.font).elidedText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')),
                                                       Qt::ElideRight, room.width());
   fitted.cut = fitted.text != text;
   fitted.bounds = bounds_of(fitted.font, fitted.text, line_flags);

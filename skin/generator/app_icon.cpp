@@ -77,8 +77,8 @@ QImage PaintAppIcon(int size) {
 bool WriteAppIcons(const QString& theme_folder, const QString& name) {
   for (const int size : kAppIconSizes) {
     const QString folder =
-        QDir(theme_folder).filePath(QString("%1x%1/apps").arg(size));
-    const QString path = QDir(folder).filePath(name + ".png");
+        QDir(theme_folder).filePath(QStringLiteral("%1x%1/apps").arg(size));
+    const QString path = QDir(folder).filePath(name + QLatin1String(".png"));
     if (!QDir().mkpath(folder) || !PaintAppIcon(size).save(path, "PNG")) {
       std::fprintf(stderr, "vantix_skingen: cannot write %s\n", path.toLocal8Bit().constData());
       return false;

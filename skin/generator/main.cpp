@@ -41,7 +41,7 @@ bool WriteImage(const QString& path, const SkinImage& entry, const QImage& image
 
 // Files left from an older skin would be installed with the new one.
 void RemoveStale(QDir folder, const std::set<QString>& keep) {
-  const QStringList files = folder.entryList({"*.png", "*.bmp"}, QDir::Files);
+  const QStringList files = folder.entryList({QStringLiteral("*.png"), QStringLiteral("*.bmp")}, QDir::Files);
   for (const QString& name : files) {
     if (!keep.contains(name)) folder.remove(name);
   }

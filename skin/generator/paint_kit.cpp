@@ -108,7 +108,7 @@ void BlendPixel(QImage& image, int x, int y, QRgb colour, qreal opacity) {
 
 QFont SkinFont(int pixel_size, QFont::Weight weight) {
   QFont font;
-  font.setFamilies(QStringList{"Arial", "Liberation Sans", "DejaVu Sans"});
+  font.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
   font.setPixelSize(pixel_size);
   font.setWeight(weight);
   font.setHintingPreference(QFont::PreferNoHinting);

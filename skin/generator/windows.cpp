@@ -130,15 +130,15 @@ void Header(QPainter& p, int width) {
 
   Emblem(p, QPointF(70, 43), 40);
   const QFont mark = SkinFont(27, QFont::Black);
-  SpacedText(p, QPointF(104, 49), "CORVANE", mark, 2.5, Colour(palette::kBright));
+  SpacedText(p, QPointF(104, 49), QStringLiteral("CORVANE"), mark, 2.5, Colour(palette::kBright));
   const QFontMetricsF metrics([&] {
     QFont f = mark;
     f.setLetterSpacing(QFont::AbsoluteSpacing, 2.5);
     return f;
   }());
-  SpacedText(p, QPointF(104 + metrics.horizontalAdvance("CORVANE") + 6, 49), "II", mark, 2.5,
+  SpacedText(p, QPointF(104 + metrics.horizontalAdvance(QStringLiteral("CORVANE")) + 6, 49), QStringLiteral("II"), mark, 2.5,
              Colour(palette::kAccent));
-  SpacedText(p, QPointF(106, 66), "GAMING MOUSE", SkinFont(10, QFont::DemiBold), 4.2,
+  SpacedText(p, QPointF(106, 66), QStringLiteral("GAMING MOUSE"), SkinFont(10, QFont::DemiBold), 4.2,
              Colour(palette::kMuted));
 
   // A slanted plate behind each profile label; the label's text starts at
@@ -195,9 +195,9 @@ void SideRail(QPainter& p) {
   name.setLetterSpacing(QFont::AbsoluteSpacing, 8);
   p.setFont(name);
   p.setPen(Colour(0xFFFFFF, 14));
-  p.drawText(QPointF(0, 0), "CORVANE");
+  p.drawText(QPointF(0, 0), QStringLiteral("CORVANE"));
   p.setPen(Colour(palette::kAccent, 40));
-  p.drawText(QPointF(QFontMetricsF(name).horizontalAdvance("CORVANE") + 10, 0), "II");
+  p.drawText(QPointF(QFontMetricsF(name).horizontalAdvance(QStringLiteral("CORVANE")) + 10, 0), QStringLiteral("II"));
   p.restore();
 }
 

@@ -116,7 +116,7 @@ QStringList BreakWord(const QString& word, const QFontMetrics& metrics, int widt
   while (metrics.horizontalAdvance(rest) > width && rest.size() > 1) {
     qsizetype cut = rest.size() - 1;
     while (cut > 1 && metrics.horizontalAdvance(rest.left(cut)) > width) --cut;
-    const qsizetype slash = rest.left(cut).lastIndexOf('/');
+    const qsizetype slash = rest.left(cut).lastIndexOf(QLatin1Char('/'));
     if (slash > 0) cut = slash + 1;
     pieces << rest.left(cut);
     rest = rest.mid(cut);
@@ -128,14 +128,14 @@ QStringList BreakWord(const QString& word, const QFontMetrics& metrics, int widt
 // Lines of a text wrapped to a width.
 QStringList Wrap(const QString& text, const QFontMetrics& metrics, int width) {
   QStringList lines;
-  for (const QString& paragraph : text.split('\n')) {
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
     QString line;
     QStringList words;
-    for (const QString& word : paragraph.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
       words << BreakWord(word, metrics, width);
     }
     for (const QString& word : words) {
-      const QString candidate = line.isEmpty() ? word : line + ' ' + word;
+      const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
       if (!line.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
         lines << line;
         line = word;
@@ -293,7 +293,7 @@ Section SkinImages(const QString& skin_root, const QString& shown_root) {
   for (const skin::SkinImage& image : skin::kSkinImages) {
     const QString key = QString::fromUtf8(skin::FolderName(image.folder).data(),
                                           static_cast<qsizetype>(skin::FolderName(image.folder).size())) +
-                        '/' + QString::fromUtf8(image.name.data(), static_cast<qsizetype>(image.name.size()));
+                        QLatin1Char('/') + QString::fromUtf8(image.name.data(), static_cast<qsizetype>(image.name.size()));
     expected[key] = QSize(image.width, image.height);
   }
 
@@ -307,11 +307,11 @@ Section SkinImages(const QString& skin_root, const QString& shown_root) {
     Card card;
     card.title = relative;
     card.scale_up = 0;
-    card.image = QImage(skin_root + '/' + relative);
+    card.image = QImage(skin_root + QLatin1Char('/') + relative);
     const auto want = expected.find(relative);
     if (card.image.isNull()) {
       card.problem = true;
-      card.note = QFileInfo::exists(skin_root + '/' + relative) ? QStringLiteral("cannot be read")
+      card.note = QFileInfo::exists(skin_root + QLatin1Char('/') + relative) ? QStringLiteral("cannot be read")
                                                                 : QStringLiteral("missing");
     } else {
       card.note = SizeText(card.image.size());
@@ -847,7 +847,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   QString root = QDir::cleanPath(QFile::decodeName(argv[1]));
-  const QString shown_root = root.endsWith(QLatin1String("images/0409")) ? root : root + "/images/0409";
+  const QString shown_root =
+      root.endsWith(QLatin1String("images/0409")) ? root : root + QLatin1String("/images/0409");
   const QString output = argc == 3 ? QFile::decodeName(argv[2]) : QStringLiteral("contact-sheet.png");
   if (root.endsWith(QLatin1String("images/0409"))) root.chop(QStringLiteral("images/0409").size());
   root = QDir(root).absolutePath();
@@ -857,7 +858,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const vantix::Skin skin(QFile::encodeName(root + '/').toStdString());
+  const vantix::Skin skin(QFile::encodeName(root + QLatin1Char('/')).toStdString());
   std::vector<vantix::Section> sections;
   sections.push_back(vantix::SkinImages(skin_root, shown_root));
   {
