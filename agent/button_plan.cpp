@@ -6,8 +6,8 @@
 #include <charconv>
 
 #include "agent/function_keys.h"
-#include "assign/function_catalogue.h"
-#include "macro/macro_model.h"
+#include "settings/function_codes.h"
+#include "settings/macro_model.h"
 
 namespace vantix::agent {
 namespace {

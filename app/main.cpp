@@ -10,7 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/vantix_app.h"
-#include "assign/ui_language.h"
+#include "settings/ui_language.h"
 #include "ui/skin.h"
 
 int main(int argc, char** argv) {

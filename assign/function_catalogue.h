@@ -9,20 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "assign/ui_text.h"
-#include "macro/macro_model.h"
+#include "settings/function_codes.h"
+#include "settings/macro_model.h"
 #include "settings/settings_block.h"
+#include "settings/ui_text.h"
 
 namespace vantix {
-
-inline constexpr int kPrimaryClickFunction = 1;
-inline constexpr int kSingleKeyFunction = 6;
-inline constexpr int kKeyCombinationFunction = 7;
-inline constexpr int kMacroFunction = 11;
-inline constexpr int kFireKeyFunction = 12;
-// Also what a macro assignment becomes when its macro is gone.
-inline constexpr int kMacroGoneFunction = 16;
-inline constexpr int kLastFunction = 54;
 
 // The label of a single-key button whose usage has no key: "skins.ini"
 // [General] 102, or the English word when the skin has none.

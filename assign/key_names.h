@@ -11,7 +11,7 @@
 #include <optional>
 #include <string_view>
 
-#include "assign/ui_text.h"
+#include "settings/ui_text.h"
 
 namespace vantix {
 

@@ -28,8 +28,8 @@
 
 #include "macro/macro_files.h"
 #include "macro/macro_recorder.h"
-#include "macro/macro_model.h"
 #include "settings/file_io.h"
+#include "settings/macro_model.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "agent/input_mapper.h"
 #include "bench/ratio_report.h"
-#include "macro/macro_model.h"
+#include "settings/macro_model.h"
 #include "settings/settings_block.h"
 
 namespace {

@@ -5,12 +5,12 @@
 
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
-#include "assign/ui_text.h"
 #include "cli/cli_common.h"
 #include "cli/json_out.h"
 #include "macro/macro_files.h"
 #include "settings/profile_store.h"
 #include "settings/text_codec.h"
+#include "settings/ui_text.h"
 
 namespace vantix::cli {
 namespace {

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "assign/ui_text.h"
 #include "cli/cli_common.h"
 #include "cli/json_out.h"
 #include "macro/event_rows.h"
 #include "macro/macro_files.h"
 #include "settings/text_codec.h"
+#include "settings/ui_text.h"
 
 namespace vantix::cli {
 namespace {

@@ -6,9 +6,10 @@
 
 #include <algorithm>
 
-#include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
+#include "settings/function_codes.h"
 #include "settings/ini_file.h"
+#include "settings/text_codec.h"
 
 namespace vantix {
 namespace {
@@ -90,6 +91,10 @@ void NotifyMacroAssignment(AgentChannel& agent, const SettingsBlock& settings,
       agent.SendToAgent(WM_AGENT_MACRO_ASSIGNED, p, b);
     }
   }
+}
+
+void AnnounceMacroLoop(AgentChannel& agent, const SettingsBlock& settings, std::string_view name) {
+  NotifyMacroAssignment(agent, settings, Utf8ToUtf16(name));
 }
 
 }  // namespace vantix

@@ -56,5 +56,8 @@ void NotifyMacroChanged(AgentChannel& agent, int slot);
 // when the agent exists.
 void NotifyMacroAssignment(AgentChannel& agent, const SettingsBlock& settings,
                            std::u16string_view name);
+// The same for the UTF-8 name of a macro after its repeat setting may have
+// changed.
+void AnnounceMacroLoop(AgentChannel& agent, const SettingsBlock& settings, std::string_view name);
 
 }  // namespace vantix

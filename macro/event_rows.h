@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "assign/key_names.h"
-#include "assign/ui_text.h"
-#include "macro/macro_model.h"
+#include "settings/macro_model.h"
+#include "settings/ui_text.h"
 
 namespace vantix {
 

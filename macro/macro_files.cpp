@@ -8,7 +8,6 @@
 #include <cstring>
 #include <tuple>
 
-#include "devicelink/device_link.h"
 #include "settings/folders.h"
 #include "settings/ini_document.h"
 #include "settings/ini_file.h"
@@ -257,14 +256,6 @@ MacroOutcome MacroFiles::DeleteMacro(std::string_view name) {
   MacroOutcome outcome;
   outcome.damaged = damaged;
   return outcome;
-}
-
-void AnnounceMacroSaved(AgentChannel& agent, const MacroFiles& files, std::string_view name) {
-  NotifyMacroChanged(agent, files.FindMacroSlot(name));
-}
-
-void AnnounceMacroLoop(AgentChannel& agent, const SettingsBlock& settings, std::string_view name) {
-  NotifyMacroAssignment(agent, settings, Utf8ToUtf16(name));
 }
 
 }  // namespace vantix

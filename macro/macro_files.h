@@ -13,10 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "devicelink/agent_channel.h"
-#include "macro/macro_model.h"
 #include "settings/file_io.h"
 #include "settings/ini_file.h"
+#include "settings/macro_model.h"
 #include "settings/settings_block.h"
 #include "settings/status.h"
 
@@ -107,12 +106,5 @@ class MacroFiles {
   std::string folder_;
   FileIo* io_;
 };
-
-// Tells the agent that the events of a macro changed (its slot, or -1 when
-// the name is not in the index). Nothing is sent when the agent is absent.
-void AnnounceMacroSaved(AgentChannel& agent, const MacroFiles& files, std::string_view name);
-// Tells the agent about every button assignment of the settings that uses the
-// macro, after its repeat setting may have changed.
-void AnnounceMacroLoop(AgentChannel& agent, const SettingsBlock& settings, std::string_view name);
 
 }  // namespace vantix

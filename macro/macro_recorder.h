@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "assign/key_names.h"
-#include "macro/macro_model.h"
+#include "settings/macro_model.h"
 
 namespace vantix {
 

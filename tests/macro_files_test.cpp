@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
 #include "macro/event_rows.h"
 #include "tests/test_support.h"
 
@@ -519,8 +520,8 @@ TEST_F(MacroFilesTest, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
 TEST_F(MacroFilesTest, NoticesGoToThePresentAgentOnly) {
   WriteIndex({"A", "B"});
   RecordingAgent agent;
-  AnnounceMacroSaved(agent, files, "B");
-  AnnounceMacroSaved(agent, files, "Unknown");
+  NotifyMacroChanged(agent, files.FindMacroSlot("B"));
+  NotifyMacroChanged(agent, files.FindMacroSlot("Unknown"));
   using Sent = RecordingAgent::Sent;
   EXPECT_EQ(agent.sent, (std::vector<Sent>{{WM_AGENT_MACRO_CHANGED, 1, 0},
                                            {WM_AGENT_MACRO_CHANGED, -1, 0}}));
@@ -544,7 +545,7 @@ TEST_F(MacroFilesTest, NoticesGoToThePresentAgentOnly) {
 
   agent.present = false;
   agent.sent.clear();
-  AnnounceMacroSaved(agent, files, "A");
+  NotifyMacroChanged(agent, files.FindMacroSlot("A"));
   AnnounceMacroLoop(agent, settings, "B");
   EXPECT_TRUE(agent.sent.empty());
 }

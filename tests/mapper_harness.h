@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "agent/input_mapper.h"
-#include "macro/macro_model.h"
+#include "settings/macro_model.h"
 #include "settings/settings_block.h"
 
 namespace vantix::agent::test {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "assign/function_catalogue.h"
-#include "assign/ui_language.h"
-#include "assign/ui_text.h"
+#include "settings/ui_language.h"
+#include "settings/ui_text.h"
 #include "tests/test_support.h"
 
 namespace vantix {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "assign/ui_text.h"
+#include "settings/ui_text.h"
 #include "ui/region_from_bitmap.h"
 
 class QWidget;

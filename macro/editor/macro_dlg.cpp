@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "devicelink/device_link.h"
 #include "hook/hook_protocol.h"
 #include "macro/editor/list_box_ex.h"
 #include "macro/event_rows.h"
@@ -106,7 +107,7 @@ bool CMacroDlg::SaveSelected() {
   return saved.ok();
 }
 
-void CMacroDlg::AnnounceSaved() { AnnounceMacroSaved(agent_, files_, macro_.name); }
+void CMacroDlg::AnnounceSaved() { NotifyMacroChanged(agent_, files_.FindMacroSlot(macro_.name)); }
 
 void CMacroDlg::RefreshTotals() {
   controls_.total_delay->setText(QString::number(TotalDelayMs(macro_.events)));

@@ -6,6 +6,7 @@
 
 #include "assign/dialogs/single_key_dlg.h"
 #include "assign/function_catalogue.h"
+#include "devicelink/device_link.h"
 #include "macro/editor/list_box_ex.h"
 #include "macro/editor/macro_dlg.h"
 #include "macro/event_rows.h"

@@ -11,7 +11,7 @@
 
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
-#include "assign/ui_text.h"
+#include "settings/ui_text.h"
 #include "skin/skin_texts.h"
 #include "skin/tests/skin_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "assign/ui_text.h"
+#include "settings/ui_text.h"
 
 #include "settings/folders.h"
 #include "settings/ini_file.h"

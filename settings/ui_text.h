@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "assign/ui_language.h"
 #include "settings/file_io.h"
+#include "settings/ui_language.h"
 
 namespace vantix {
 

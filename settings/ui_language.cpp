@@ -1,4 +1,4 @@
-#include "assign/ui_language.h"
+#include "settings/ui_language.h"
 
 #include <cctype>
 #include <cstdlib>
