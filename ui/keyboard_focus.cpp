@@ -84,4 +84,12 @@ void SetReadingTabOrder(QWidget* window, int row_slack) {
   }
 }
 
+void SetTabChain(std::initializer_list<QWidget*> chain) {
+  QWidget* previous = nullptr;
+  for (QWidget* w : chain) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+}
+
 }  // namespace vantix

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <initializer_list>
+
 class QKeyEvent;
 
 namespace vantix {
@@ -31,5 +33,9 @@ bool MoveFocusInArrowGroup(QWidget* from, int qt_key);
 // pixels share a row), left to right within a row. Hidden controls stay in
 // the chain; Qt skips them while they are hidden.
 void SetReadingTabOrder(QWidget* window, int row_slack = 8);
+
+// Orders the Tab chain as given, for a window read in columns rather than
+// rows.
+void SetTabChain(std::initializer_list<QWidget*> chain);
 
 }  // namespace vantix
