@@ -292,7 +292,8 @@ void CBitmapBtn::SetHighlighted(bool highlighted) {
 }
 
 void CBitmapBtn::keyPressEvent(QKeyEvent* event) {
-  if (IsActivationKey(event->key())) {
+  // A face that only shows something (a captured key) passes them on.
+  if (IsActivationKey(event->key()) && TakesActivationKeys(this)) {
     event->accept();
     if (!event->isAutoRepeat()) Activate();
     return;

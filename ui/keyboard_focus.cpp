@@ -23,10 +23,14 @@ void SetTakesActivationKeys(QWidget* control, bool takes) {
   control->setFocusPolicy(takes ? Qt::TabFocus : Qt::NoFocus);
 }
 
+bool TakesActivationKeys(const QWidget* control) {
+  return control->property(kActivatesProperty).toBool();
+}
+
 bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key) {
   if (!IsActivationKey(qt_key) || !receiver->isWidgetType()) return false;
   const auto* w = static_cast<const QWidget*>(receiver);
-  return w->hasFocus() && w->property(kActivatesProperty).toBool();
+  return w->hasFocus() && TakesActivationKeys(w);
 }
 
 void SetArrowGroup(QWidget* control, int group) { control->setProperty(kArrowGroupProperty, group); }

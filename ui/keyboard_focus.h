@@ -16,6 +16,7 @@ bool IsActivationKey(int qt_key);
 // Marks a control as one that a focused Space or Enter presses (or unmarks
 // it). A window that swallows those keys still lets them reach it.
 void SetTakesActivationKeys(QWidget* control, bool takes);
+bool TakesActivationKeys(const QWidget* control);
 // Whether the key event sent to `receiver` belongs to the control itself: it
 // is marked, has the focus, and the key is an activation key.
 bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key);
