@@ -29,16 +29,24 @@ TEST(AssignDialogAccess, NoControlIsUnnamed) {
     const char* name;
     std::function<std::unique_ptr<QDialog>()> make;
   } dialogs[] = {
-      {"key", [&] { return std::make_unique<CSingleKey>(&parent, skin, hook, QStringLiteral("Key"), prompt, CSingleKey::kSingleMode); }},
-      {"fire key", [&] { return std::make_unique<CFireKey>(&parent, skin, hook, QStringLiteral("Fire"), prompt); }},
-      {"text entry", [&] { return std::make_unique<CSingleKeyDlg>(&parent, skin, QStringLiteral("New"), prompt); }},
+      {"key",
+       [&] {
+         return std::make_unique<CSingleKey>(&parent, skin, hook, QStringLiteral("Key"), prompt,
+                                             CSingleKey::kSingleMode);
+       }},
+      {"fire key",
+       [&] {
+         return std::make_unique<CFireKey>(&parent, skin, hook, QStringLiteral("Fire"), prompt);
+       }},
+      {"text entry",
+       [&] { return std::make_unique<CSingleKeyDlg>(&parent, skin, QStringLiteral("New"), prompt); }},
   };
   for (const auto& d : dialogs) {
     std::unique_ptr<QDialog> dialog = d.make();
     dialog->open();
     EXPECT_EQ(test::UnnamedControls(dialog.get()), std::vector<QWidget*>{}) << d.name;
-    EXPECT_FALSE(QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name).isEmpty())
-        << d.name;
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(dialog.get());
+    EXPECT_FALSE(window->text(QAccessible::Name).isEmpty()) << d.name;
   }
 
   CSingleKey key(&parent, skin, hook, QStringLiteral("Key"), prompt, CSingleKey::kSingleMode);

@@ -236,7 +236,8 @@ TEST_F(KeyDialog, ItsOwnKeysNeverAnswerIt) {
 }
 
 // The dialog shown and active, so that the keyboard focus is real.
-std::unique_ptr<CSingleKey> OpenActive(QWidget& parent, const Skin& skin, test::HookRecorder& hook) {
+std::unique_ptr<CSingleKey> OpenActive(QWidget& parent, const Skin& skin,
+                                       test::HookRecorder& hook) {
   parent.show();
   auto dialog = std::make_unique<CSingleKey>(&parent, skin, hook, "Title", "Prompt",
                                              CSingleKey::kSingleMode);
@@ -252,7 +253,8 @@ TEST_F(KeyDialog, EveryKeyIsCapturedInTheFieldAndTabLeavesItForTheButtons) {
   ASSERT_EQ(QApplication::focusWidget(), field) << "the capture field has the focus at first";
   // Enter and Escape typed in the field are keys, not answers; so is
   // Shift+Tab, which stays in the field.
-  for (const auto& [qt_key, code] : {std::pair{Qt::Key_Return, Enter}, std::pair{Qt::Key_Escape, std::uint8_t{1}}}) {
+  constexpr std::uint8_t Escape = 1;
+  for (const auto& [qt_key, code] : {std::pair{Qt::Key_Return, Enter}, std::pair{Qt::Key_Escape, Escape}}) {
     QTest::keyClick(field, qt_key);
     test::SendKeys(dialog.get(), {Down(code), Up(code)});
     EXPECT_TRUE(dialog->isVisible());
