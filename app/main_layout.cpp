@@ -38,6 +38,8 @@ QImage LitUp(const QImage& face) {
 // margin: "20", "63" and "10" are wider than that in any bold sans font.
 constexpr int kRangeLabelRight = 993;
 
+void NameForReaders(const MainControls& c, const Skin& skin);
+
 struct Builder {
   QWidget* window;
   const Skin& skin;
@@ -398,6 +400,7 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
       if (kSectionLabelTexts[i] == p.text) c.section_labels[i] = l;
     }
   }
+  NameForReaders(c, skin);
   return c;
 }
 
@@ -405,30 +408,33 @@ namespace {
 // The text of a slider's title without the value it shows after " : ".
 QString TitleOf(const CStaticTrans* title) { return title->text().section(QStringLiteral(" :"), 0, 0); }
 
-// Names for the controls whose face has no text (or not the whole story);
-// the rest are read by their captions.
-void NameForReaders(const MainControls& c) {
-  InstallSkinAccessibility();
-  c.minimise->setAccessibleName(QStringLiteral("Minimise"));
-  c.close->setAccessibleName(QStringLiteral("Close"));
+// Names for the controls whose face has no text (or not the whole story),
+// from the string files; the rest are read by their captions.
+void NameForReaders(const MainControls& c, const Skin& skin) {
+  const auto text = [&skin](ReaderText t) { return ReaderString(skin, t); };
+  c.minimise->setAccessibleName(text(ReaderText::kMinimise));
+  c.close->setAccessibleName(text(ReaderText::kClose));
   for (std::size_t k = 0; k < c.assign_buttons.size(); ++k) {
-    c.assign_buttons[k]->setAccessibleName(QStringLiteral("Button %1").arg(k + 1));
+    c.assign_buttons[k]->setAccessibleName(text(ReaderText::kButton).arg(k + 1));
   }
   for (std::size_t i = 0; i < c.pointer_sliders.size(); ++i) {
     c.pointer_sliders[i]->setAccessibleName(TitleOf(c.slider_titles[i]));
   }
   for (std::size_t k = 0; k < c.stages.size(); ++k) {
     const StageControls& s = c.stages[k];
-    const QString stage = c.stage_label->text() + QStringLiteral(" %1 ").arg(k + 1);
-    s.x_slider->setAccessibleName(stage + s.x_letter->text());
-    s.y_slider->setAccessibleName(stage + s.y_letter->text());
-    s.xy_slider->setAccessibleName(stage + s.x_letter->text() + s.y_letter->text());
-    s.enable->setAccessibleName(stage.trimmed());
-    s.link->setAccessibleName(stage + s.x_letter->text() + QStringLiteral("=") + s.y_letter->text());
+    const QString stage = text(ReaderText::kStageDpi).arg(k + 1);
+    const QString axis = text(ReaderText::kStageAxisDpi);
+    s.x_slider->setAccessibleName(axis.arg(k + 1).arg(s.x_letter->text()));
+    s.y_slider->setAccessibleName(axis.arg(k + 1).arg(s.y_letter->text()));
+    s.xy_slider->setAccessibleName(stage);
+    s.enable->setAccessibleName(stage);
+    s.link->setAccessibleName(stage + QLatin1Char(' ') + s.x_letter->text() + QLatin1Char('=') +
+                              s.y_letter->text());
   }
+  constexpr std::array kColours = {ReaderText::kRed, ReaderText::kGreen, ReaderText::kBlue};
   for (std::size_t i = 0; i < c.colour_sliders.size(); ++i) {
-    c.colour_sliders[i]->setAccessibleName(c.colour_letters[i]->text());
-    c.colour_edits[i]->setAccessibleName(c.colour_letters[i]->text());
+    c.colour_sliders[i]->setAccessibleName(text(kColours[i]));
+    c.colour_edits[i]->setAccessibleName(text(kColours[i]));
   }
 }
 }  // namespace
@@ -443,7 +449,6 @@ void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
   for (CBitmapBtn* b : c.list_badges) SetTakesActivationKeys(b, false);
   for (CBitmapBtn* b : c.picture_badges) SetTakesActivationKeys(b, false);
   SetReadingTabOrder(window);
-  NameForReaders(c);
 }
 
 std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {

@@ -90,6 +90,13 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("SINGLEKEY", 7, "fire key: title and prompt"),
     detail::Ui("FireKey", 1, 4, "fire modes: left, right, middle button, keyboard key"),
     detail::Ui("FireKey", 7, 8, "labels of the two fire-key numbers"),
+    // Screen readers only.
+    detail::Ui("Access", 1, 2, "title bar buttons: minimise, close"),
+    detail::Ui("Access", 3, "assignment buttons (\"%1\": the button's number)"),
+    detail::Ui("Access", 4, 5, "stage sliders: linked, one axis (%1: stage, %2: axis letter)"),
+    detail::Ui("Access", 6, 8, "colour sliders and boxes: red, green, blue"),
+    detail::Ui("Access", 9, 10, "macro editor: record, stop recording"),
+    detail::Ui("Access", 11, 12, "macro editor rows of a key press, a key release (%1: the key)"),
     // Function names.
     detail::Names("FUNCTION_STRING", 1, 16, "top-level functions and group heads"),
     detail::Names("BASIC", 1, 8, "functions 17-24"),

@@ -6,6 +6,7 @@
 
 #include "ui/bitmap_btn.h"
 #include "ui/png_slider.h"
+#include "ui/skin.h"
 #include "ui/static_trans.h"
 
 namespace vantix {
@@ -14,6 +15,38 @@ QString SpokenName(const QString& accessible_name, const QString& caption) {
   if (accessible_name.isEmpty()) return caption;
   if (caption.isEmpty()) return accessible_name;
   return accessible_name + QStringLiteral(": ") + caption;
+}
+
+QString ReaderString(const Skin& skin, ReaderText text) {
+  const QString read = skin.UiText("Access", static_cast<int>(text));
+  if (!read.isEmpty()) return read;
+  switch (text) {
+    case ReaderText::kMinimise:
+      return QStringLiteral("Minimise");
+    case ReaderText::kClose:
+      return QStringLiteral("Close");
+    case ReaderText::kButton:
+      return QStringLiteral("Button %1");
+    case ReaderText::kStageDpi:
+      return QStringLiteral("Stage %1 DPI");
+    case ReaderText::kStageAxisDpi:
+      return QStringLiteral("Stage %1 DPI %2");
+    case ReaderText::kRed:
+      return QStringLiteral("Red");
+    case ReaderText::kGreen:
+      return QStringLiteral("Green");
+    case ReaderText::kBlue:
+      return QStringLiteral("Blue");
+    case ReaderText::kRecord:
+      return QStringLiteral("Record");
+    case ReaderText::kStopRecording:
+      return QStringLiteral("Stop recording");
+    case ReaderText::kRowPressed:
+      return QStringLiteral("%1, pressed");
+    case ReaderText::kRowReleased:
+      return QStringLiteral("%1, released");
+  }
+  return QString();
 }
 
 namespace {

@@ -99,6 +99,7 @@ void CBitmapBtn::SetTextRect(const QRect& rect) { text_rect_ = rect; update(); }
 void CBitmapBtn::SetSquareImage(bool square) { square_image_ = square; update(); }
 void CBitmapBtn::SetCheckMode(bool check_mode) { check_mode_ = check_mode; update(); }
 void CBitmapBtn::SetElideMode(Qt::TextElideMode mode) { elide_mode_ = mode; update(); }
+void CBitmapBtn::SetFocusRingInset(int pixels) { focus_ring_inset_ = pixels; update(); }
 void CBitmapBtn::SetDimWhenDisabled(bool dim) { dim_when_disabled_ = dim; update(); }
 void CBitmapBtn::SetKeepCheckedFaceWhenDisabled(bool keep) {
   keep_checked_face_when_disabled_ = keep;
@@ -144,7 +145,12 @@ void CBitmapBtn::paintEvent(QPaintEvent*) {
   const QImage& image = FaceImage(choice.face);
   if (!image.isNull()) painter.drawImage(image_rect, image);
   if (!caption_.isEmpty()) DrawCaptionText(painter, CaptionColorRef(choice.color));
-  if (hasFocus()) DrawFocusRing(painter, image_rect);
+  // A check box with its caption beside it: the ring takes in both, as
+  // its box alone is too small to show one clearly.
+  const bool caption_beside = square_image_ && draw_caption_ && !caption_.isEmpty();
+  const QRect ring = caption_beside ? client : image_rect;
+  const int inset = focus_ring_inset_;
+  if (hasFocus()) DrawFocusRing(painter, ring.adjusted(inset, inset, -inset, -inset));
 }
 
 namespace {
@@ -292,7 +298,8 @@ void CBitmapBtn::SetHighlighted(bool highlighted) {
 }
 
 void CBitmapBtn::keyPressEvent(QKeyEvent* event) {
-  if (IsActivationKey(event->key())) {
+  // A face that only shows something (a captured key) passes them on.
+  if (IsActivationKey(event->key()) && TakesActivationKeys(this)) {
     event->accept();
     if (!event->isAutoRepeat()) Activate();
     return;

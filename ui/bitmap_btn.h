@@ -87,6 +87,9 @@ class CBitmapBtn : public QWidget {
   void SetKeepCheckedFaceWhenDisabled(bool keep);
   // Where a caption too long even when shrunk loses its text.
   void SetElideMode(Qt::TextElideMode mode);
+  // Draws the focus ring this many pixels inside the face, for a face whose
+  // own frame would hide a ring on its edge.
+  void SetFocusRingInset(int pixels);
   // A disabled button is drawn dimmed unless this is off (a number badge is
   // disabled only so that it takes no clicks; it is no command).
   void SetDimWhenDisabled(bool dim);
@@ -153,6 +156,7 @@ class CBitmapBtn : public QWidget {
   bool checked_ = false;
   bool keep_checked_face_when_disabled_ = false;
   Qt::TextElideMode elide_mode_ = Qt::ElideRight;
+  int focus_ring_inset_ = 0;
   bool dim_when_disabled_ = true;
   bool hovering_ = false;
   bool highlighted_ = false;

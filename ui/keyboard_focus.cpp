@@ -23,10 +23,14 @@ void SetTakesActivationKeys(QWidget* control, bool takes) {
   control->setFocusPolicy(takes ? Qt::TabFocus : Qt::NoFocus);
 }
 
+bool TakesActivationKeys(const QWidget* control) {
+  return control->property(kActivatesProperty).toBool();
+}
+
 bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key) {
   if (!IsActivationKey(qt_key) || !receiver->isWidgetType()) return false;
   const auto* w = static_cast<const QWidget*>(receiver);
-  return w->hasFocus() && w->property(kActivatesProperty).toBool();
+  return w->hasFocus() && TakesActivationKeys(w);
 }
 
 void SetArrowGroup(QWidget* control, int group) { control->setProperty(kArrowGroupProperty, group); }
@@ -81,6 +85,14 @@ void SetReadingTabOrder(QWidget* window, int row_slack) {
   });
   for (std::size_t k = 1; k < order.size(); ++k) {
     QWidget::setTabOrder(chain[order[k - 1]], chain[order[k]]);
+  }
+}
+
+void SetTabChain(std::initializer_list<QWidget*> chain) {
+  QWidget* previous = nullptr;
+  for (QWidget* w : chain) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
   }
 }
 

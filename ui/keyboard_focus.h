@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <initializer_list>
+
 class QKeyEvent;
 
 namespace vantix {
@@ -14,6 +16,7 @@ bool IsActivationKey(int qt_key);
 // Marks a control as one that a focused Space or Enter presses (or unmarks
 // it). A window that swallows those keys still lets them reach it.
 void SetTakesActivationKeys(QWidget* control, bool takes);
+bool TakesActivationKeys(const QWidget* control);
 // Whether the key event sent to `receiver` belongs to the control itself: it
 // is marked, has the focus, and the key is an activation key.
 bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key);
@@ -31,5 +34,9 @@ bool MoveFocusInArrowGroup(QWidget* from, int qt_key);
 // pixels share a row), left to right within a row. Hidden controls stay in
 // the chain; Qt skips them while they are hidden.
 void SetReadingTabOrder(QWidget* window, int row_slack = 8);
+
+// Orders the Tab chain as given, for a window read in columns rather than
+// rows.
+void SetTabChain(std::initializer_list<QWidget*> chain);
 
 }  // namespace vantix

@@ -41,6 +41,8 @@ CBitmapBtn* MakeKeyDisplay(QWidget* dialog, const Skin& skin, const QRect& rect)
   display->SetElideMode(Qt::ElideMiddle);
   display->SetFontWeight(700);
   display->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+  // Inside the face's accent frame, where the ring shows.
+  display->SetFocusRingInset(3);
   return display;
 }
 

@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 #include "ui/small_dialog.h"
 #include "ui/static_trans.h"
@@ -26,6 +28,9 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
                          const QString& message, const QString& detail)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("warningDialog"));
+  // Before any control exists: Qt keeps the first interface it makes.
+  InstallSkinAccessibility();
+  setWindowTitle(title);
   face_ = LoadSkinImage(skin.BackgroundPath("dlg.png"));
   icon_ = LoadSkinImage(skin.BackgroundPath("warn.png"));
   setFixedSize(kWidth, kHeight);
@@ -54,7 +59,9 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
   detail_label_ = MakeDialogLabel(this, "detailLabel", detail, RectLtrb(127, 157, 405, 187),
                                   SS_CENTER, 15, 400);
 
-  // Enter answers OK whatever holds the focus inside the dialog.
+  SetReadingTabOrder(this);
+  // Enter answers OK whatever else holds the focus inside the dialog; a
+  // focused button takes Space and Enter itself.
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
@@ -81,7 +88,7 @@ void CWarningDlg::keyPressEvent(QKeyEvent* event) {
 bool CWarningDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsEnterKey(key->key())) {
+    if (IsEnterKey(key->key()) && !KeyBelongsToFocusedControl(watched, key->key())) {
       done(IDOK);
       return true;
     }

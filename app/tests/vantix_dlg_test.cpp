@@ -34,6 +34,7 @@
 #include "ui/png_slider.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/tests/reader_walk.h"
 #include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
@@ -1015,23 +1016,13 @@ TEST_F(DlgTest, KeyboardWalksTheWindowAndPressesTheFocusedControlOnly) {
   EXPECT_TRUE(d.isVisible());
 }
 
-// Every interface under root whose widget shows, depth first.
-void ShownInterfaces(QAccessibleInterface* root, std::vector<QAccessibleInterface*>* out) {
-  for (int i = 0; i < root->childCount(); ++i) {
-    QAccessibleInterface* child = root->child(i);
-    if (child == nullptr || child->state().invisible) continue;
-    out->push_back(child);
-    ShownInterfaces(child, out);
-  }
-}
-
 TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   Open();
   int sliders = 0;  // the lighting page shows its sliders in some modes only
   for (CStaticTrans* tab : C().page_tabs) {
     Click(tab);
     std::vector<QAccessibleInterface*> seen;
-    ShownInterfaces(QAccessible::queryAccessibleInterface(dlg.get()), &seen);
+    test::ShownInterfaces(QAccessible::queryAccessibleInterface(dlg.get()), &seen);
     for (QAccessibleInterface* a : seen) {
       auto* w = qobject_cast<QWidget*>(a->object());
       if (w == nullptr || w->focusPolicy() == Qt::NoFocus) continue;
@@ -1053,6 +1044,17 @@ TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   EXPECT_EQ(name(C().assign_buttons[3]), "Button 4: " + C().assign_buttons[3]->Caption());
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().page_tabs[0])->role(), QAccessible::PageTab);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().pointer_sliders[0])->role(), QAccessible::Slider);
+  // Image-only controls: terse names from the string files.
+  const std::vector<std::pair<QWidget*, QString>> terse = {
+      {C().minimise, QStringLiteral("Minimise")},
+      {C().close, QStringLiteral("Close")},
+      {C().stages[2].xy_slider, QStringLiteral("Stage 3 DPI")},
+      {C().stages[2].x_slider, QStringLiteral("Stage 3 DPI X")},
+      {C().stages[5].y_slider, QStringLiteral("Stage 6 DPI Y")},
+      {C().colour_sliders[0], QStringLiteral("Red")},
+      {C().colour_edits[2], QStringLiteral("Blue")},
+  };
+  for (const auto& [control, expected] : terse) EXPECT_EQ(name(control), expected);
 
   // A slider's value as the window stores it; a check box's state.
   Click(C().page_tabs[0]);

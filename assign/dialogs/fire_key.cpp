@@ -116,16 +116,8 @@ void CFireKey::SetNextRun(std::function<void(CFireKey&)> run) { NextRun() = std:
 
 CFireKey::CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
                    const QString& prompt, int capture_mode)
-    : MessageWindow<QDialog>(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      skin_(skin),
-      hook_(hook),
-      capture_mode_(capture_mode) {
+    : KeyCaptureDialog(parent, skin, hook, title), capture_mode_(capture_mode) {
   setObjectName(QStringLiteral("fireKeyDialog"));
-  setWindowTitle(title);
-  setFont(SkinFont(14, 400));
-  LoadPictureFile(skin_.BackgroundPath("cfgMainback2.bmp"), outline_);
-  face_ = LoadSkinImage(skin_.BackgroundPath("dlg.png"));
-
   title_label_ =
       MakeDialogLabel(this, "titleLabel", title, RectLtrb(99, 32, 382, 78), SS_CENTER, 18, 700);
   prompt_label_ =
@@ -142,18 +134,19 @@ CFireKey::CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QStri
     b->SetDrawCaption(true);
     b->SetTextColors(0xFFFFFF, 0xCCFF00, 0xCCFF00);
     // A click on a mode takes the focus out of a number box, as a click on
-    // any button would, so that the next key is captured, not typed.
-    b->setFocusPolicy(Qt::ClickFocus);
+    // any button would, so that the next key is captured, not typed; Tab
+    // reaches the modes too.
+    b->setFocusPolicy(Qt::StrongFocus);
     connect(b, &CBitmapBtn::clicked, this, [this, m] { OnModeClicked(static_cast<int>(m)); });
     mode_buttons_[m] = b;
   }
 
-  key_display_ = MakeKeyDisplay(this, skin_, RectLtrb(60, 165, 159, 191));
-
-  MakeDialogLabel(this, "firstNumberLabel", skin_.UiText("FireKey", 7),
-                  RectLtrb(229, 130, 367, 149), SS_RIGHT, 15, 700);
-  MakeDialogLabel(this, "secondNumberLabel", skin_.UiText("FireKey", 8),
-                  RectLtrb(229, 171, 367, 190), SS_RIGHT, 15, 700);
+  const QString first_label = skin_.UiText("FireKey", 7);
+  const QString second_label = skin_.UiText("FireKey", 8);
+  MakeDialogLabel(this, "firstNumberLabel", first_label, RectLtrb(229, 130, 367, 149), SS_RIGHT,
+                  15, 700);
+  MakeDialogLabel(this, "secondNumberLabel", second_label, RectLtrb(229, 171, 367, 190), SS_RIGHT,
+                  15, 700);
   const auto make_box = [this](const char* name, const QRect& rect, int id, int top) {
     auto* box = new CClrEdit(this, rect, id);
     box->setObjectName(QLatin1String(name));
@@ -163,50 +156,36 @@ CFireKey::CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QStri
     box->setValidator(new NumberBoxValidator(top, box));
     box->SetTextColor(0xFFFFFF);
     box->SetBackColor(kNumberBoxBack);
-    box->installEventFilter(this);
     return box;
   };
   first_box_ = make_box("firstNumberBox", RectLtrb(383, 130, 444, 149), kFireFirstNumberId, 255);
   second_box_ = make_box("secondNumberBox", RectLtrb(383, 171, 444, 190), kFireSecondNumberId, 999);
+  first_box_->setAccessibleName(first_label);
+  second_box_->setAccessibleName(second_label);
 
-  const OkCancelButtons buttons = MakeOkCancel(this, skin_);
-  ok_button_ = buttons.ok;
-  cancel_button_ = buttons.cancel;
-  connect(ok_button_, &CBitmapBtn::clicked, this, [this] { OnOk(); });
-  connect(cancel_button_, &CBitmapBtn::clicked, this, [this] { done(IDCANCEL); });
-
-  PrepareSmallDialog(this, outline_);
+  FinishLayout(RectLtrb(60, 165, 159, 191), skin_.UiText("FireKey", 4));
 }
 
-CFireKey::~CFireKey() {
-  if (initialised_) {
-    hook_.EnableHook(false);
-    hook_.RemoveHook();
+int CFireKey::DoModal() { return RunModal(NextRun()); }
+
+void CFireKey::showEvent(QShowEvent* event) {
+  KeyCaptureDialog::showEvent(event);
+  // The dialog opens with the chosen mode in focus rather than a number box,
+  // or, for a keyboard key, with the capture field, so keys go to the
+  // capture until the user clicks into a box.
+  if (values_.fire_mode == kKeyboardMode) {
+    FocusCapture();
+  } else {
+    mode_buttons_[static_cast<std::size_t>(values_.fire_mode)]->setFocus();
   }
 }
 
-int CFireKey::DoModal() {
-  InitDialog();
-  return RunModalOrStandIn(*this, NextRun());
-}
-
-void CFireKey::showEvent(QShowEvent* event) {
-  InitDialog();
-  MessageWindow<QDialog>::showEvent(event);
-  // The dialog opens with the chosen mode in focus rather than a number box,
-  // so keys go to the capture until the user clicks into a box.
-  mode_buttons_[static_cast<std::size_t>(values_.fire_mode)]->setFocus();
-}
-
-void CFireKey::InitDialog() {
-  if (initialised_) return;
-  initialised_ = true;
-  hook_.InstallHook(NativeWindowId(this));
-  EnableHook(true);
+void CFireKey::OnInit() {
+  hook_enabled_ = true;
   if (values_.key != kNoKey) {
     // The mouse-button values have no key code and show nothing.
     const KeyCode code = UsageToKeyCode(values_.key).value_or(0);
-    key_display_->SetCaption(QString::fromUtf8(KeyName(code, skin_.Strings())), 0,
+    KeyDisplay()->SetCaption(QString::fromUtf8(KeyName(code, skin_.Strings())), 0,
                              kCaptionCentred);
   }
   SelectMode(values_.fire_mode);
@@ -215,7 +194,7 @@ void CFireKey::InitDialog() {
   untouched_ = true;
 }
 
-QString CFireKey::KeyText() const { return key_display_->Caption(); }
+QString CFireKey::KeyText() const { return KeyDisplay()->Caption(); }
 
 void CFireKey::EnableHook(bool on) {
   hook_.EnableHook(on);
@@ -232,7 +211,11 @@ void CFireKey::SelectMode(int mode) {
 
 void CFireKey::OnModeClicked(int mode) {
   SelectMode(mode);
-  if (mode != kKeyboardMode) values_.key = kMouseButtonKeys[static_cast<std::size_t>(mode)];
+  if (mode != kKeyboardMode) {
+    values_.key = kMouseButtonKeys[static_cast<std::size_t>(mode)];
+  } else {
+    FocusCapture();  // the next key is the one to fire
+  }
 }
 
 std::int64_t CFireKey::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
@@ -244,12 +227,13 @@ std::int64_t CFireKey::OnWindowMessage(std::uint32_t message, std::int64_t wpara
 
 void CFireKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
   if (!SharedRepeatFilter<CFireKey>().Accept(code, flags)) return;
+  if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {
     key_count_ = 0;
     untouched_ = false;
   }
   values_.key = KeyCodeToUsage(code).value_or(0);
-  key_display_->SetCaption(QString::fromUtf8(KeyName(code, skin_.Strings())), 0, kCaptionCentred);
+  KeyDisplay()->SetCaption(QString::fromUtf8(KeyName(code, skin_.Strings())), 0, kCaptionCentred);
   key_count_ = 1;
 }
 
@@ -269,28 +253,23 @@ void CFireKey::OnOk() {
   done(IDOK);
 }
 
-void CFireKey::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  if (!face_.isNull()) painter.drawImage(rect(), face_);
-}
-
 void CFireKey::keyPressEvent(QKeyEvent* event) {
   if (IsEnterKey(event->key())) {
     OnOk();
     return;
   }
-  MessageWindow<QDialog>::keyPressEvent(event);  // Escape cancels
+  KeyCaptureDialog::keyPressEvent(event);  // Escape cancels
 }
 
 bool CFireKey::eventFilter(QObject* watched, QEvent* event) {
   // Enter in a number box answers the dialog as the OK button does, so the
   // numbers just typed are kept.
-  if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event)->key())) {
+  if (event->type() == QEvent::KeyPress && (watched == first_box_ || watched == second_box_) &&
+      IsEnterKey(static_cast<QKeyEvent*>(event)->key())) {
     OnOk();
     return true;
   }
-  return MessageWindow<QDialog>::eventFilter(watched, event);
+  return KeyCaptureDialog::eventFilter(watched, event);
 }
 
 }  // namespace vantix

@@ -5,25 +5,20 @@
 // in its MacroName.
 #pragma once
 
-#include <QDialog>
-#include <QImage>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 
+#include "assign/dialogs/key_capture_dialog.h"
 #include "assign/dialogs/single_key.h"
 #include "settings/settings_block.h"
-#include "ui/skin.h"
-#include "ui/window_message.h"
 
 namespace vantix {
 
-class CBitmapBtn;
 class CClrEdit;
 class CStaticTrans;
-class KeyHook;
 
 // The key values of the three mouse-button modes.
 inline constexpr std::uint8_t kFireLeftButton = 0xF0;
@@ -56,7 +51,7 @@ void StoreFireKey(const FireKeyValues& result, int button, ButtonRecord& record)
 // before it skipped); 0 when there are none. Saturates at the int32 range.
 std::int32_t LeadingNumber(std::u16string_view text);
 
-class CFireKey final : public MessageWindow<QDialog> {
+class CFireKey final : public KeyCaptureDialog {
  public:
   static constexpr int kLeftButtonMode = 0;
   static constexpr int kRightButtonMode = 1;
@@ -67,7 +62,6 @@ class CFireKey final : public MessageWindow<QDialog> {
   // caller; it is kept for the caller's sake.
   CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
            const QString& prompt, int capture_mode = 1);
-  ~CFireKey() override;
 
   void SetValues(const FireKeyValues& values) { values_ = values; }
   const FireKeyValues& Values() const { return values_; }
@@ -85,50 +79,38 @@ class CFireKey final : public MessageWindow<QDialog> {
   bool Untouched() const { return untouched_; }
   QString KeyText() const;
   CBitmapBtn* ModeButton(int mode) const { return mode_buttons_[static_cast<std::size_t>(mode)]; }
-  CBitmapBtn* KeyDisplay() const { return key_display_; }
   CClrEdit* FirstBox() const { return first_box_; }
   CClrEdit* SecondBox() const { return second_box_; }
-  CBitmapBtn* OkButton() const { return ok_button_; }
-  CBitmapBtn* CancelButton() const { return cancel_button_; }
 
   std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void InitDialog();
+  void OnInit() override;
+  void OnOk() override;
   void SelectMode(int mode);
   void OnModeClicked(int mode);
   void OnHookKey(std::uint8_t code, std::int64_t flags);
   void OnFocusReport(std::int64_t what);
   void EnableHook(bool on);
-  void OnOk();
 
-  Skin skin_;
-  KeyHook& hook_;
   int capture_mode_;
   FireKeyValues values_;
   int key_count_ = 0;
   int focus_count_ = 0;
   bool untouched_ = true;
-  bool initialised_ = false;
   bool hook_enabled_ = false;
 
-  QImage face_;
-  QImage outline_;
   CStaticTrans* title_label_ = nullptr;
   CStaticTrans* prompt_label_ = nullptr;
   std::array<CBitmapBtn*, 4> mode_buttons_{};
-  CBitmapBtn* key_display_ = nullptr;
   CClrEdit* first_box_ = nullptr;
   CClrEdit* second_box_ = nullptr;
-  CBitmapBtn* ok_button_ = nullptr;
-  CBitmapBtn* cancel_button_ = nullptr;
 };
 
 }  // namespace vantix

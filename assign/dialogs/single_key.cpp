@@ -61,51 +61,19 @@ void CSingleKey::SetNextRun(std::function<void(CSingleKey&)> run) { NextRun() = 
 
 CSingleKey::CSingleKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
                        const QString& prompt, int mode)
-    : MessageWindow<QDialog>(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      skin_(skin),
-      hook_(hook),
-      mode_(mode) {
+    : KeyCaptureDialog(parent, skin, hook, title), mode_(mode) {
   setObjectName(QStringLiteral("keyDialog"));
   new SkinDrag(this);
-  setWindowTitle(title);
-  setFont(SkinFont(14, 400));
-  LoadPictureFile(skin_.BackgroundPath("cfgMainback2.bmp"), outline_);
-  face_ = LoadSkinImage(skin_.BackgroundPath("dlg.png"));
-
   title_label_ =
       MakeDialogLabel(this, "titleLabel", title, RectLtrb(99, 22, 382, 68), SS_CENTER, 18, 700);
   prompt_label_ =
       MakeDialogLabel(this, "promptLabel", prompt, RectLtrb(45, 70, 433, 118), SS_CENTER, 16, 400);
-
-  key_display_ = MakeKeyDisplay(this, skin_, RectLtrb(81, 145, 382, 171));
-
-  const OkCancelButtons buttons = MakeOkCancel(this, skin_);
-  ok_button_ = buttons.ok;
-  cancel_button_ = buttons.cancel;
-  connect(ok_button_, &CBitmapBtn::clicked, this, [this] { OnOk(); });
-  connect(cancel_button_, &CBitmapBtn::clicked, this, [this] { done(IDCANCEL); });
-
-  PrepareSmallDialog(this, outline_);
+  FinishLayout(RectLtrb(81, 145, 382, 171), prompt);
 }
 
-CSingleKey::~CSingleKey() {
-  if (initialised_) {
-    hook_.EnableHook(false);
-    hook_.RemoveHook();
-  }
-}
+int CSingleKey::DoModal() { return RunModal(NextRun()); }
 
-int CSingleKey::DoModal() {
-  InitDialog();
-  return RunModalOrStandIn(*this, NextRun());
-}
-
-void CSingleKey::InitDialog() {
-  if (initialised_) return;
-  initialised_ = true;
-  hook_.InstallHook(NativeWindowId(this));
-  hook_.EnableHook(true);
-
+void CSingleKey::OnInit() {
   if (key_count_ < 2) {
     ShowText(key_ == kNoKey ? QString()
                             : QString::fromUtf8(KeyName(UsageToKeyCode(key_).value_or(0),
@@ -119,14 +87,14 @@ void CSingleKey::InitDialog() {
 }
 
 void CSingleKey::showEvent(QShowEvent* event) {
-  InitDialog();
-  MessageWindow<QDialog>::showEvent(event);
+  KeyCaptureDialog::showEvent(event);
+  FocusCapture();
 }
 
-QString CSingleKey::KeyText() const { return key_display_->Caption(); }
+QString CSingleKey::KeyText() const { return KeyDisplay()->Caption(); }
 
 void CSingleKey::ShowText(const QString& text) {
-  key_display_->SetCaption(text, 0, kCaptionCentred);
+  KeyDisplay()->SetCaption(text, 0, kCaptionCentred);
 }
 
 std::int64_t CSingleKey::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
@@ -137,6 +105,7 @@ std::int64_t CSingleKey::OnWindowMessage(std::uint32_t message, std::int64_t wpa
 
 void CSingleKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
   if (!SharedRepeatFilter<CSingleKey>().Accept(code, flags)) return;
+  if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {
     key_count_ = 0;
     live_ = {};
@@ -237,15 +206,14 @@ KeyEventBlock CombinationEvents(const std::vector<std::uint8_t>& usages) {
   return events;
 }
 
-void CSingleKey::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  if (!face_.isNull()) painter.drawImage(rect(), face_);
-}
-
 void CSingleKey::keyPressEvent(QKeyEvent* event) {
   // Keys reach the dialog through the hook only; Enter and Escape must not
-  // answer it while the user is capturing them.
+  // answer it while the user is capturing them. Tabbed out of the capture,
+  // Escape cancels.
+  if (event->key() == Qt::Key_Escape && !CaptureHasFocus()) {
+    done(IDCANCEL);
+    return;
+  }
   event->accept();
 }
 
@@ -254,7 +222,7 @@ void CSingleKey::mousePressEvent(QMouseEvent* event) {
     event->accept();  // the skin drags the window once the pointer moves (SkinDrag)
     return;
   }
-  MessageWindow<QDialog>::mousePressEvent(event);
+  KeyCaptureDialog::mousePressEvent(event);
 }
 
 }  // namespace vantix

@@ -1,11 +1,11 @@
 // CSingleKey: the modal dialog that captures the key (single mode) or the key
 // combination (combination mode) of a mouse button. Keys come only from the
-// keyboard hook, as WM_HOOK_KEY; the dialog's own keyboard input is ignored,
-// so Enter and Escape are keys to capture, not answers.
+// keyboard hook, as WM_HOOK_KEY; while the capture field has the focus the
+// dialog's own keyboard input is ignored, so Enter and Escape are keys to
+// capture, not answers. Tabbed to OK or Cancel, Space or Enter press it and
+// Escape cancels.
 #pragma once
 
-#include <QDialog>
-#include <QImage>
 #include <QString>
 
 #include <array>
@@ -13,15 +13,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "assign/dialogs/key_capture_dialog.h"
 #include "settings/settings_block.h"
-#include "ui/skin.h"
-#include "ui/window_message.h"
 
 namespace vantix {
 
-class CBitmapBtn;
 class CStaticTrans;
-class KeyHook;
 
 using KeyEventBlock = std::array<std::uint8_t, kKeyEventBytes>;
 
@@ -44,7 +41,7 @@ struct KeySlots {
   bool operator==(const KeySlots&) const = default;
 };
 
-class CSingleKey final : public MessageWindow<QDialog> {
+class CSingleKey final : public KeyCaptureDialog {
  public:
   static constexpr int kCombinationMode = 0;
   static constexpr int kSingleMode = 1;
@@ -53,7 +50,6 @@ class CSingleKey final : public MessageWindow<QDialog> {
   // when it opens and removes it when it is destroyed.
   CSingleKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
              const QString& prompt, int mode);
-  ~CSingleKey() override;
 
   // What the caller presets before DoModal and reads after IDOK.
   void SetKey(std::uint8_t usage) { key_ = usage; }
@@ -77,45 +73,33 @@ class CSingleKey final : public MessageWindow<QDialog> {
   QString KeyText() const;
   const KeySlots& LiveSlots() const { return live_; }
   const KeySlots& CommittedSlots() const { return committed_; }
-  CBitmapBtn* KeyDisplay() const { return key_display_; }
-  CBitmapBtn* OkButton() const { return ok_button_; }
-  CBitmapBtn* CancelButton() const { return cancel_button_; }
 
   std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  void InitDialog();
+  void OnInit() override;
+  void OnOk() override;
   void OnHookKey(std::uint8_t code, std::int64_t flags);
   void OnCombinationPress(std::uint8_t code);
   void OnCombinationRelease(std::uint8_t code);
-  void OnOk();
   void ShowText(const QString& text);
 
-  Skin skin_;
-  KeyHook& hook_;
   int mode_;
   std::uint8_t key_ = kNoKey;
   int key_count_ = 0;
   KeyEventBlock events_{};
   bool untouched_ = true;
-  bool initialised_ = false;
   KeySlots live_;
   KeySlots committed_;
 
-  QImage face_;
-  QImage outline_;
   CStaticTrans* title_label_ = nullptr;
   CStaticTrans* prompt_label_ = nullptr;
-  CBitmapBtn* key_display_ = nullptr;
-  CBitmapBtn* ok_button_ = nullptr;
-  CBitmapBtn* cancel_button_ = nullptr;
 };
 
 }  // namespace vantix

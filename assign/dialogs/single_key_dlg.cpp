@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "ui/small_dialog.h"
+#include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
@@ -43,6 +45,8 @@ CSingleKeyDlg::CSingleKeyDlg(QWidget* parent, const Skin& skin, const QString& f
                              const QString& second_text)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("textEntryDialog"));
+  // Before any control exists: Qt keeps the first interface it makes.
+  InstallSkinAccessibility();
   setWindowTitle(first_text);
   setFont(SkinFont(14, 500));
   face_ = LoadSkinImage(skin.BackgroundPath("dlg.png"));
@@ -58,6 +62,7 @@ CSingleKeyDlg::CSingleKeyDlg(QWidget* parent, const Skin& skin, const QString& f
   edit_->setMaxLength(kMaxTextUnits);
   edit_->SetTextColor(0xFFFFFF);
   edit_->SetBackColor(0x1E1E1E);
+  edit_->setAccessibleName(second_text);
 
   const OkCancelButtons buttons = MakeOkCancel(this, skin);
   ok_button_ = buttons.ok;
@@ -67,6 +72,7 @@ CSingleKeyDlg::CSingleKeyDlg(QWidget* parent, const Skin& skin, const QString& f
 
   // The face doubles as the outline: it is white outside the window's shape.
   PrepareSmallDialog(this, face_);
+  SetReadingTabOrder(this);
 
   focus_timer_.setSingleShot(true);
   focus_timer_.setInterval(kFocusDelayMs);

@@ -70,7 +70,8 @@ CListBoxEx::CListBoxEx(QWidget* parent, const QRect& rect, int control_id, bool 
       "QScrollBar::handle:vertical { background: #8a8a8a; min-height: 20px; margin: 2px; }"
       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
-  setFocusPolicy(Qt::ClickFocus);
+  // Tab reaches the list, so that a screen reader reads its rows.
+  setFocusPolicy(Qt::StrongFocus);
   viewport()->setAutoFillBackground(false);
   background_ = QBrush(Qt::white);
   show();
@@ -242,6 +243,7 @@ void CListBoxEx::paintEvent(QPaintEvent*) {
     }
     p.drawText(x, r.top() + metrics.ascent(), row.text);
   }
+  if (hasFocus()) DrawFocusRing(p, viewport()->rect());
 }
 
 void CListBoxEx::Notify(std::uint32_t message, int row) {

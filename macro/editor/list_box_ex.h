@@ -1,7 +1,8 @@
 // CListBoxEx: the macro editor's owner-drawn list. Rows of 23 pixels with an
 // arrow for presses and releases, the selection in the highlight colour, a
 // solid or patterned background; clicks reported to the owner as window
-// messages; the keyboard ignored; and a number box over a delay row, opened
+// messages; reached by Tab, with a focus ring, but the selection never
+// moved by keys; and a number box over a delay row, opened
 // by a double click, that commits on Enter or a click in the list and
 // restores the old value on Escape.
 #pragma once
@@ -68,6 +69,9 @@ class CListBoxEx final : public QAbstractScrollArea {
   std::uint32_t text_colour = 0x000000;
   std::uint32_t selected_text_colour = 0xFFFFFF;
   std::uint32_t highlight_colour = 0xD77800;
+  // What a screen reader says for a key row ("%1": the row's text).
+  QString press_row_text = QStringLiteral("%1");
+  QString release_row_text = QStringLiteral("%1");
 
   // Rows: the list-box operations. Indexes out of range answer LB_ERR.
   int AddString(const QString& text);

@@ -7,11 +7,14 @@
 
 #include "devicelink/device_link.h"
 #include "hook/hook_protocol.h"
+#include "ui/accessible.h"
+#include "macro/editor/list_box_accessible.h"
 #include "macro/editor/list_box_ex.h"
 #include "macro/event_rows.h"
 #include "ui/bitmap_btn.h"
 #include "ui/bmp_menu.h"
 #include "ui/clr_edit.h"
+#include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
 #include "ui/top_window.h"
@@ -35,7 +38,17 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
   face_ = LoadSkinImage(skin_.BackgroundPath("dlg2.png"));
   LoadPictureFile(skin_.BackgroundPath("cfgMainback.bmp"), outline_);
   setFixedSize(kWidth, kHeight);
+  // Before any control exists: Qt keeps the first interface it makes.
+  InstallSkinAccessibility();
+  InstallListBoxAccessibility();
   BuildControls();
+  NameForReaders();
+  // Panel by panel, left to right, each from the top; then the bottom row.
+  const MacroControls& c = controls_;
+  SetTabChain({c.names, c.new_macro, c.delete_macro, c.events, c.record, c.stop,
+               c.delay_measured, c.delay_fixed, c.delay_box, c.loop_times, c.loop_box,
+               c.loop_held, c.editing[0], c.editing[1], c.editing[2], c.editing[3], c.editing[4],
+               c.editing[5], c.editing[6], c.editing[7], c.ok, c.close});
 
   FillNameList(files_.ReadMacroList());
   controls_.names->SetCurSel(0);
@@ -305,7 +318,11 @@ bool CMacroDlg::eventFilter(QObject* watched, QEvent* event) {
     event->accept();
     return true;
   }
-  switch (static_cast<QKeyEvent*>(event)->key()) {
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  // The window swallows these keys, but a focused button or check box takes
+  // Space and Enter for itself.
+  if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);
+  switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:

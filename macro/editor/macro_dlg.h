@@ -129,6 +129,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   static constexpr int kWarnDamaged = 20;
 
   void BuildControls();
+  void NameForReaders();
   void FillNameList(const std::vector<std::string>& names);
   QString SelectedName() const;
   bool HasSelectedMacro() const;

@@ -3,6 +3,7 @@
 
 #include "macro/editor/list_box_ex.h"
 #include "macro/editor/macro_dlg.h"
+#include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
 #include "ui/skin.h"
@@ -162,6 +163,27 @@ void CMacroDlg::BuildControls() {
   label(6, RectLtrb(447, 122, 548, 138), 14, 700);
   label(11, RectLtrb(577, 90, 691, 108), 16, 700);
   label(17, RectLtrb(577, 288, 727, 304), 16, 700);
+}
+
+// Names for the controls whose face has no text: image buttons, check boxes
+// and number boxes by the label beside them, the lists by their headings.
+void CMacroDlg::NameForReaders() {
+  MacroControls& c = controls_;
+  const auto macro_text = [this](int number) { return skin_.UiText("MACRO", number); };
+  c.names->setAccessibleName(macro_text(2));
+  c.events->setAccessibleName(macro_text(3));
+  for (CListBoxEx* list : {c.names, c.events}) {
+    list->press_row_text = ReaderString(skin_, ReaderText::kRowPressed);
+    list->release_row_text = ReaderString(skin_, ReaderText::kRowReleased);
+  }
+  c.record->setAccessibleName(ReaderString(skin_, ReaderText::kRecord));
+  c.stop->setAccessibleName(ReaderString(skin_, ReaderText::kStopRecording));
+  c.delay_measured->setAccessibleName(macro_text(12));
+  c.delay_fixed->setAccessibleName(macro_text(13));
+  c.delay_box->setAccessibleName(macro_text(13) + QLatin1Char(' ') + macro_text(14));
+  c.loop_times->setAccessibleName(macro_text(15));
+  c.loop_box->setAccessibleName(macro_text(15));
+  c.loop_held->setAccessibleName(macro_text(16));
 }
 
 }  // namespace vantix

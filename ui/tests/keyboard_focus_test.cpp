@@ -124,5 +124,23 @@ TEST_F(KeyboardWindow, OnlyTheFocusedControlShowsTheRing) {
   }
 }
 
+TEST_F(KeyboardWindow, TheRingTakesInTheCaptionBesideABoxAndStaysInsideAFramedFace) {
+  auto* boxed = new CBitmapBtn(&window_, QRect(20, 150, 120, 16));
+  boxed->SetSquareImage(true);
+  boxed->SetCaption(QStringLiteral("1000"), 20, kCaptionLeft);
+  boxed->SetDrawCaption(true);
+  auto* framed = new CBitmapBtn(&window_, QRect(200, 150, 100, 26));
+  framed->SetFocusRingInset(3);
+  const struct {
+    CBitmapBtn* control;
+    QRect ring;
+  } cases[] = {{boxed, QRect(0, 0, 120, 16)}, {framed, QRect(3, 3, 94, 20)}};
+  for (const auto& c : cases) {
+    c.control->show();
+    c.control->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(test::BoxOf(c.control->grab().toImage(), FromColorRef(kFocusRingColor)), c.ring);
+  }
+}
+
 }  // namespace
 }  // namespace vantix

@@ -1,5 +1,6 @@
 #include "ui/warning_dlg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include "ui/bitmap_btn.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/tests/reader_walk.h"
 #include "ui/tests/ui_test_support.h"
 
 namespace vantix {
@@ -130,6 +132,34 @@ TEST_F(WarningDialog, EnterIsOkEvenOverTheCancelButton) {
   test::Move(dialog->CancelButton(), {5, 5});
   QTest::keyClick(dialog->CancelButton(), Qt::Key_Return);
   EXPECT_EQ(dialog->result(), IDOK);
+}
+
+TEST_F(WarningDialog, TabReachesTheButtonsAndTheFocusedOneTakesSpaceAndEnter) {
+  struct Case {
+    int tabs;  // 1: OK, 2: Cancel
+    Qt::Key key;
+    int answer;
+  };
+  for (const Case c : {Case{1, Qt::Key_Space, IDOK}, Case{2, Qt::Key_Space, IDCANCEL},
+                       Case{2, Qt::Key_Return, IDCANCEL}, Case{2, Qt::Key_Escape, IDCANCEL}}) {
+    auto dialog = Open();
+    QApplication::setActiveWindow(dialog.get());
+    dialog->OkButton()->setFocus(Qt::TabFocusReason);
+    if (c.tabs == 2) QTest::keyClick(dialog->OkButton(), Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, c.tabs == 1 ? dialog->OkButton() : dialog->CancelButton());
+    QTest::keyClick(focused, c.key);
+    EXPECT_FALSE(dialog->isVisible()) << c.tabs << " " << c.key;
+    EXPECT_EQ(dialog->result(), c.answer) << c.tabs << " " << c.key;
+  }
+}
+
+TEST_F(WarningDialog, ScreenReadersHearTheTitleAndNamedButtons) {
+  auto dialog = Open();
+  EXPECT_EQ(test::UnnamedControls(dialog.get()), std::vector<QWidget*>{});
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name), "Title");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog->CancelButton())->text(QAccessible::Name),
+            "Cancel");
 }
 
 TEST_F(WarningDialog, ButtonsAnswer) {

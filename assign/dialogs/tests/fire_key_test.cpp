@@ -1,5 +1,6 @@
 #include "assign/dialogs/fire_key.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -285,6 +286,45 @@ TEST_F(FireKeyDialog, CancelAndEscapeKeepNothing) {
     dialog.SetValues(FireKeyPreload(Record(0x04, 2, u"15")));
     EXPECT_EQ(dialog.DoModal(), IDCANCEL) << escape;
   }
+}
+
+TEST_F(FireKeyDialog, TabWalksInReadingOrderAndTheFocusedControlTakesItsKeys) {
+  parent_.show();
+  auto dialog = Open(Record(0x04, 2, u"15"));
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  ASSERT_EQ(QApplication::focusWidget(), dialog->KeyDisplay()) << "keyboard mode opens on the field";
+  dialog->ModeButton(0)->setFocus(Qt::TabFocusReason);
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 9; ++i) {
+    walk.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  const std::vector<QWidget*> reading = {
+      dialog->ModeButton(0), dialog->ModeButton(1), dialog->ModeButton(2),
+      dialog->ModeButton(3), dialog->FirstBox(),    dialog->KeyDisplay(),
+      dialog->SecondBox(),   dialog->OkButton(),    dialog->CancelButton()};
+  EXPECT_EQ(walk, reading);
+
+  // Space on a mode picks it and is no fire key; picking the keyboard key
+  // moves to the field, where the next key is captured.
+  dialog->ModeButton(1)->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(dialog->ModeButton(1), Qt::Key_Space);
+  EXPECT_EQ(dialog->Values().fire_mode, CFireKey::kRightButtonMode);
+  dialog->ModeButton(3)->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(dialog->ModeButton(3), Qt::Key_Space);
+  test::SendKeys(dialog.get(), {Down(57), Up(57)});
+  EXPECT_EQ(dialog->Values().fire_mode, CFireKey::kKeyboardMode);
+  EXPECT_EQ(QApplication::focusWidget(), dialog->KeyDisplay());
+  EXPECT_EQ(dialog->KeyText(), "A") << "the Space that picked the mode is not the key";
+  test::SendKeys(dialog.get(), {Down(48), Up(48)});
+  EXPECT_EQ(dialog->KeyText(), "B");
+
+  // Enter on the focused Cancel cancels; it is no OK there.
+  dialog->CancelButton()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(dialog->CancelButton(), Qt::Key_Return);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), IDCANCEL);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "assign/dialogs/single_key.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -232,6 +233,75 @@ TEST_F(KeyDialog, ItsOwnKeysNeverAnswerIt) {
   dialog->CancelButton()->clicked();
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), IDCANCEL);
+}
+
+// The dialog shown and active, so that the keyboard focus is real.
+std::unique_ptr<CSingleKey> OpenActive(QWidget& parent, const Skin& skin,
+                                       test::HookRecorder& hook) {
+  parent.show();
+  auto dialog = std::make_unique<CSingleKey>(&parent, skin, hook, "Title", "Prompt",
+                                             CSingleKey::kSingleMode);
+  dialog->open();
+  dialog->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  return dialog;
+}
+
+TEST_F(KeyDialog, EveryKeyIsCapturedInTheFieldAndTabLeavesItForTheButtons) {
+  auto dialog = OpenActive(parent_, skin_, hook_);
+  CBitmapBtn* field = dialog->KeyDisplay();
+  ASSERT_EQ(QApplication::focusWidget(), field) << "the capture field has the focus at first";
+  // Enter and Escape typed in the field are keys, not answers; so is
+  // Shift+Tab, which stays in the field.
+  constexpr std::uint8_t Escape = 1;
+  for (const auto& [qt_key, code] : {std::pair{Qt::Key_Return, Enter}, std::pair{Qt::Key_Escape, Escape}}) {
+    QTest::keyClick(field, qt_key);
+    test::SendKeys(dialog.get(), {Down(code), Up(code)});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->KeyText(), QString::fromUtf8(KeyName(code, skin_.Strings())));
+  }
+  for (const Qt::Key back : {Qt::Key_Backtab, Qt::Key_Tab}) {  // as X and as QTest send it
+    QTest::keyClick(field, back, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), field);
+  }
+
+  // Tab moves on to OK; neither it nor keys typed on a button are captured.
+  QTest::keyClick(field, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), dialog->OkButton());
+  test::SendKeys(dialog.get(), {Down(15), Up(15), Down(A), Up(A)});
+  EXPECT_EQ(dialog->KeyText(), QString::fromUtf8(KeyName(1, skin_.Strings())));
+  QTest::keyClick(dialog->OkButton(), Qt::Key_Tab, Qt::ShiftModifier);
+  test::SendKeys(dialog.get(), {Down(15), Up(15)});
+  EXPECT_EQ(QApplication::focusWidget(), field) << "Shift+Tab from OK walks back";
+  EXPECT_EQ(dialog->KeyText(), QString::fromUtf8(KeyName(1, skin_.Strings())))
+      << "the Tab that came back is not captured";
+  test::SendKeys(dialog.get(), {Down(B), Up(B)});
+  EXPECT_EQ(dialog->KeyText(), "B") << "back in the field, keys are captured again";
+}
+
+TEST_F(KeyDialog, TheFocusedButtonTakesSpaceEnterAndEscape) {
+  const struct {
+    const char* name;
+    int tabs;  // from the field: 1 OK, 2 Cancel
+    Qt::Key key;
+    std::uint8_t code;
+    int result;
+  } cases[] = {
+      {"Space on OK", 1, Qt::Key_Space, 57, IDOK},
+      {"Enter on OK", 1, Qt::Key_Return, Enter, IDOK},
+      {"Enter on Cancel", 2, Qt::Key_Return, Enter, IDCANCEL},
+      {"Escape on OK", 1, Qt::Key_Escape, 1, IDCANCEL},
+  };
+  for (const auto& c : cases) {
+    auto dialog = OpenActive(parent_, skin_, hook_);
+    test::SendKeys(dialog.get(), {Down(A), Up(A)});
+    for (int t = 0; t < c.tabs; ++t) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), c.key);
+    test::SendKeys(dialog.get(), {Down(c.code), Up(c.code)});
+    EXPECT_FALSE(dialog->isVisible()) << c.name;
+    EXPECT_EQ(dialog->result(), c.result) << c.name;
+    EXPECT_EQ(dialog->Key(), 0x04) << c.name << ": the key that pressed the button is not captured";
+  }
 }
 
 TEST_F(KeyDialog, NextRunPlaysTheUserInsideDoModal) {

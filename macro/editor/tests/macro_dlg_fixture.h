@@ -30,6 +30,7 @@
 #include "ui/clr_edit.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
+#include "ui/tests/reader_walk.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {

@@ -390,6 +390,94 @@ TEST_F(MacroDlgTest, EnterEscapeAndSpaceNeverCloseTheEditor) {
   EXPECT_EQ(dlg->result(), CMacroDlg::kResultOk);
 }
 
+TEST_F(MacroDlgTest, TabWalksThePanelsAndTheFocusedControlTakesSpaceAndEnter) {
+  MakeMacro("m", {Press(4), Release(4)});
+  Open();
+  QApplication::setActiveWindow(dlg.get());
+  ASSERT_EQ(QApplication::focusWidget(), C().names);
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 22; ++i) {
+    walk.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  const MacroControls& c = C();
+  // The stop button is off until a recording runs: Tab passes it by.
+  const std::vector<QWidget*> panels = {
+      c.names,       c.new_macro,  c.delete_macro, c.events,     c.record,     c.delay_measured,
+      c.delay_fixed, c.delay_box,  c.loop_times,   c.loop_box,   c.loop_held,  c.editing[0],
+      c.editing[1],  c.editing[2], c.editing[3],   c.editing[4], c.editing[5], c.editing[6],
+      c.editing[7],  c.ok,         c.close,        c.names};
+  EXPECT_EQ(walk, panels);
+  // Shift+Tab walks back, out of a list too, and wraps at the first control.
+  const std::pair<QWidget*, QWidget*> back[] = {
+      {c.close, c.ok}, {c.events, c.delete_macro}, {c.names, c.close}};
+  for (const auto& [from, to] : back) {
+    from->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(from, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), to);
+  }
+
+  // Space and Enter press the focused check box or button, and only that.
+  const struct {
+    CBitmapBtn* control;
+    Qt::Key key;
+  } presses[] = {{c.delay_fixed, Qt::Key_Space}, {c.loop_held, Qt::Key_Return}};
+  for (const auto& p : presses) {
+    p.control->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(p.control, p.key);
+  }
+  EXPECT_EQ(Stored("m").DelayType, kDelayFixed);
+  EXPECT_EQ(Stored("m").LoopType, kLoopSecondMode);
+  c.delete_event()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(c.delete_event(), Qt::Key_Enter);
+  EXPECT_EQ(Events(Stored("m")), (std::vector{Release(4)}));
+  // Escape stays the window's: nothing closes it.
+  QTest::keyClick(c.delete_event(), Qt::Key_Escape);
+  EXPECT_TRUE(dlg->isVisible());
+  c.close->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(c.close, Qt::Key_Space);
+  EXPECT_FALSE(dlg->isVisible());
+  EXPECT_EQ(dlg->result(), CMacroDlg::kResultClose);
+}
+
+TEST_F(MacroDlgTest, ScreenReadersFindEveryControlNamedAndTheRowsOfTheLists) {
+  MakeMacro("first", {Press(4), Release(4)});
+  MakeMacro("second", {});
+  Open();
+  EXPECT_EQ(test::UnnamedControls(dlg.get()), std::vector<QWidget*>{});
+  const auto iface = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+  EXPECT_EQ(iface(C().record)->text(QAccessible::Name), "Record");
+  EXPECT_EQ(iface(C().delay_fixed)->role(), QAccessible::CheckBox);
+  EXPECT_EQ(iface(C().delay_fixed)->text(QAccessible::Name), skin.UiText("MACRO", 13));
+  EXPECT_EQ(iface(C().ok)->text(QAccessible::Name), skin.UiText("General", 46));
+
+  QAccessibleInterface* names = iface(C().names);
+  EXPECT_EQ(names->role(), QAccessible::List);
+  EXPECT_EQ(names->text(QAccessible::Name), skin.UiText("MACRO", 2));
+  ASSERT_EQ(names->childCount(), 2);
+  EXPECT_EQ(names->child(1)->text(QAccessible::Name), "second");
+  EXPECT_EQ(names->child(1)->role(), QAccessible::ListItem);
+  EXPECT_TRUE(names->child(0)->state().selected);
+  EXPECT_EQ(names->indexOfChild(names->child(1)), 1);
+  ClickRow(C().names, 1);
+  EXPECT_TRUE(names->child(1)->state().selected);
+  EXPECT_FALSE(names->child(0)->state().selected);
+
+  ClickRow(C().names, 0);
+  QAccessibleInterface* events = iface(C().events);
+  ASSERT_EQ(events->childCount(), C().events->GetCount());
+  const std::vector<EventRow> rows = Rows();
+  for (int i = 0; i < events->childCount(); ++i) {
+    const QString text = QString::fromStdString(rows[static_cast<std::size_t>(i)].text);
+    const QString spoken = events->child(i)->text(QAccessible::Name);
+    const int data = rows[static_cast<std::size_t>(i)].item_data;
+    const QString suffix = data == kRowPress     ? QStringLiteral(", pressed")
+                           : data == kRowRelease ? QStringLiteral(", released")
+                                                 : QString();
+    EXPECT_EQ(spoken, text + suffix);
+  }
+}
+
 TEST_F(MacroDlgTest, ClosingDuringARecordingSavesIt) {
   MakeMacro("m", {}, kDelayNone);
   Open();
