@@ -45,13 +45,10 @@ void CVantixDlg::ApplySettings() {
   const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
   applying_ = false;
   WatchDataFolder();  // the folder may only exist now
-  // Other save failures stay silent, as they always were: the files keep
-  // their last good contents. A busy lock is another writer at work: the
-  // user must know that nothing was written, and may try again.
+  // A busy lock is another writer at work: the user must know that nothing
+  // was written, and may try again.
   if (outcome.saved.lock_busy()) {
-    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
-                        QString::fromStdString(outcome.saved.reason()));
-    warning.DoModal();
+    WarnNotSaved(outcome.saved);
     SetBottomRowEnabled(true);
     return;
   }
@@ -59,10 +56,21 @@ void CVantixDlg::ApplySettings() {
   // send it: one that is gone, or silent past the limit, never will.
   if (outcome.notified.state == SendOutcome::State::kAbsent) {
     ApplyUnconfirmed();
-    return;
+  } else {
+    apply_waited_ = std::chrono::milliseconds(0);
+    apply_watch_timer_.start();
   }
-  apply_waited_ = std::chrono::milliseconds(0);
-  apply_watch_timer_.start();
+  // Any other failed save leaves the files with their last good contents,
+  // which are not what the window shows: the user is told. The agent was
+  // told too and reads those files, so the row waits for it as after a good
+  // save; the wait begins first, so that its answer meanwhile counts.
+  if (!outcome.saved.ok()) WarnNotSaved(outcome.saved);
+}
+
+void CVantixDlg::WarnNotSaved(const Status& saved) {
+  CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
+                      QString::fromStdString(saved.reason()));
+  warning.DoModal();
 }
 
 void CVantixDlg::ApplyUnconfirmed() {

@@ -167,6 +167,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   std::int64_t OnAgentStatus();
   void ApplyStatusEffects(const StatusEffects& effects);
   void SetBottomRowEnabled(bool enabled);
+  // Apply's save failed: the profiles on disk are not what the window shows.
+  void WarnNotSaved(const Status& saved);
   // The row back without the agent's word, and the status line says so.
   void ApplyUnconfirmed();
 
