@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <algorithm>
+#include <type_traits>
 
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
@@ -57,7 +57,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       store_(context.folders.DataFolder, context.live, WindowFileIo()),
       sync_(store_, WindowFileIo()),
       agent_(context.bus, context.agent_send_limit),
-      apply_confirm_limit_(context.apply_confirm_limit),
+      apply_wait_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
   new SkinDrag(this);
@@ -65,7 +65,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
   connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
-  apply_watch_timer_.setInterval(std::min(kApplyWatchInterval, apply_confirm_limit_));
+  apply_watch_timer_.setInterval(apply_wait_.WatchInterval());
   connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
   Create();
   InitDialog();

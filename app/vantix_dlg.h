@@ -52,11 +52,6 @@ struct DlgContext {
   std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
 };
 
-// While an Apply waits for its confirmation, the window looks for the agent
-// this often (and gives the row back as soon as it is gone).
-inline constexpr int kTimerApplyWatch = 535;
-inline constexpr std::chrono::milliseconds kApplyWatchInterval{1000};
-
 // The agent over the bus, with the window's limit on every sent message.
 class DlgAgentChannel final : public AgentChannel {
  public:
@@ -166,11 +161,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   std::int64_t OnAgentEvent(std::int64_t kind, std::int64_t value);
   std::int64_t OnAgentStatus();
   void ApplyStatusEffects(const StatusEffects& effects);
+  void CarryOut(const ApplyEffects& effects, const Status& saved = Status::Ok());
   void SetBottomRowEnabled(bool enabled);
   // Apply's save failed: the profiles on disk are not what the window shows.
   void WarnNotSaved(const Status& saved);
-  // The row back without the agent's word, and the status line says so.
-  void ApplyUnconfirmed();
 
   ProfileRecord& Current();
   QString Text(int number) const { return skin_.UiText("General", number); }
@@ -197,8 +191,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   QTimer blink_timer_;
   QTimer apply_done_timer_;
   QTimer apply_watch_timer_;
-  std::chrono::milliseconds apply_confirm_limit_;
-  std::chrono::milliseconds apply_waited_{0};
+  ApplyWait apply_wait_;
   StatusBlink blink_;
 
   int page_ = 0;
