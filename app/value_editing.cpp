@@ -90,7 +90,7 @@ void CVantixDlg::Edit(const ValueEdit& edit) {
   if (e.report_rate) SelectRadio(controls_.report_rate, *e.report_rate);
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
   if (e.lighting_group) {
-    SelectRadio(controls_.light_groups[(*e.lighting_group)[0]], (*e.lighting_group)[1]);
+    SelectRadio(controls_.light_groups[e.lighting_group->group], e.lighting_group->button);
   }
   if (e.stage_enable_refused) controls_.stages[*e.stage_enable_refused].enable->SetChecked(true);
   if (e.show_stage) ShowStage(*e.show_stage);

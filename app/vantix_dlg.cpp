@@ -166,7 +166,7 @@ void CVantixDlg::ConnectControls() {
       Edit(StageLinkClicked{k, box->Checked()});
     });
   }
-  // The sixth mode button is never seen, and does nothing.
+  // The sixth mode button is never seen; a click on it only closes the menu.
   for (int i = 0; i < 5; ++i) {
     on_click(c.mode_buttons[i], [this, i] { Edit(LightingModeClicked{i}); });
   }

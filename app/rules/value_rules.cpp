@@ -65,7 +65,7 @@ struct Editor {
   }
 
   void operator()(const LightingGroupClicked& edit) const {
-    e.lighting_group = {edit.group, edit.button};
+    e.lighting_group = GroupChoice{edit.group, edit.button};
     switch (edit.group) {
       case 0:
         p.LedState1 = kLedStates[edit.button];

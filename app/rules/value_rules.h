@@ -75,6 +75,12 @@ struct StageLabels {
   bool operator==(const StageLabels&) const = default;
 };
 
+struct GroupChoice {
+  int group;
+  int button;
+  bool operator==(const GroupChoice&) const = default;
+};
+
 struct PointerShown {
   int index;           // 0..3: acceleration, pointer speed, wheel lines, double-click
   std::int32_t value;  // the thumb's position and the number in its title
@@ -83,12 +89,12 @@ struct PointerShown {
 
 // What the window shows after an edit, in the order it carries it out.
 struct ValueEffects {
-  std::optional<Rgb> colour{};                         // the colour being edited becomes this
-  std::optional<int> report_rate{};                    // select this report-rate button
-  std::optional<int> lighting_mode{};                  // show this lighting mode
-  std::optional<std::array<int, 2>> lighting_group{};  // select {group, button}
-  std::optional<int> stage_enable_refused{};           // this stage's enable box is checked again
-  std::optional<int> show_stage{};                     // show this stage afresh
+  std::optional<Rgb> colour{};                  // the colour being edited becomes this
+  std::optional<int> report_rate{};             // select this report-rate button
+  std::optional<int> lighting_mode{};           // show this lighting mode
+  std::optional<GroupChoice> lighting_group{};  // select this button of the group
+  std::optional<int> stage_enable_refused{};    // this stage's enable box is checked again
+  std::optional<int> show_stage{};              // show this stage afresh
   std::optional<StageLabels> stage_labels{};
   std::optional<PointerShown> pointer_slider{};
   std::optional<int> colour_edit_cut{};  // this edit's text becomes "255"
