@@ -39,36 +39,27 @@ void CVantixDlg::OpenEndpoint() {
 }
 
 void CVantixDlg::ApplySettings() {
-  SetBottomRowEnabled(false);
-  SetLabelShown(controls_.status_unconfirmed, false);
+  CarryOut(apply_wait_.Begin());
   applying_ = true;
   const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
   applying_ = false;
   WatchDataFolder();  // the folder may only exist now
-  // Other save failures stay silent, as they always were: the files keep
-  // their last good contents. A busy lock is another writer at work: the
-  // user must know that nothing was written, and may try again.
-  if (outcome.saved.lock_busy()) {
-    CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
-                        QString::fromStdString(outcome.saved.reason()));
-    warning.DoModal();
-    SetBottomRowEnabled(true);
-    return;
-  }
-  // The row waits for the agent's kind 15 only while there is an agent to
-  // send it: one that is gone, or silent past the limit, never will.
-  if (outcome.notified.state == SendOutcome::State::kAbsent) {
-    ApplyUnconfirmed();
-    return;
-  }
-  apply_waited_ = std::chrono::milliseconds(0);
-  apply_watch_timer_.start();
+  CarryOut(apply_wait_.Saved(outcome), outcome.saved);
 }
 
-void CVantixDlg::ApplyUnconfirmed() {
-  apply_watch_timer_.stop();
-  SetBottomRowEnabled(true);
-  SetLabelShown(controls_.status_unconfirmed, true);
+void CVantixDlg::CarryOut(const ApplyEffects& e, const Status& saved) {
+  if (e.stop_watch) apply_watch_timer_.stop();
+  if (e.start_done_timer) apply_done_timer_.start();
+  if (e.start_watch) apply_watch_timer_.start();
+  if (e.warn_not_saved) WarnNotSaved(saved);
+  if (e.row_enabled) SetBottomRowEnabled(*e.row_enabled);
+  if (e.show_unconfirmed) SetLabelShown(controls_.status_unconfirmed, *e.show_unconfirmed);
+}
+
+void CVantixDlg::WarnNotSaved(const Status& saved) {
+  CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
+                      QString::fromStdString(saved.reason()));
+  warning.DoModal();
 }
 
 std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
@@ -97,17 +88,12 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
   // The title follows the thumb, as it does when the user moves it.
   if (e.pointer_slider) ShowPointerSlider(1, *e.pointer_slider);
-  if (e.start_apply_done_timer) {
-    apply_watch_timer_.stop();
-    apply_done_timer_.start();
-  }
+  if (e.start_apply_done_timer) CarryOut(apply_wait_.OnConfirmed());
   return 0;
 }
 
 std::int64_t CVantixDlg::OnAgentStatus() {
-  // The agent's state changed under a pending Apply: its answer may never
-  // come, so the row does not wait for it.
-  if (apply_watch_timer_.isActive()) ApplyUnconfirmed();
+  CarryOut(apply_wait_.OnAgentStatus());
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
   return 0;
 }
@@ -128,12 +114,9 @@ void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
 void CVantixDlg::OnTimer(int id) {
   if (id == kTimerApplyDone) {
     apply_done_timer_.stop();
-    apply_watch_timer_.stop();
-    SetBottomRowEnabled(true);
-    SetLabelShown(controls_.status_unconfirmed, false);
+    CarryOut(apply_wait_.OnDone());
   } else if (id == kTimerApplyWatch) {
-    apply_waited_ += std::chrono::milliseconds(apply_watch_timer_.interval());
-    if (!agent_.FindAgent() || apply_waited_ >= apply_confirm_limit_) ApplyUnconfirmed();
+    CarryOut(apply_wait_.OnWatchTick(agent_.FindAgent()));
   } else if (id == kTimerStatusBlink) {
     const StatusBlink::Tick tick = blink_.OnTick();
     SetLabelShown(controls_.status_connected, tick.show_connected);

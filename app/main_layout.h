@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/rules/value_rules.h"
+
 namespace vantix {
 
 class CBitmapBtn;
@@ -19,23 +21,8 @@ class CStaticTrans;
 class PngSliderTrack;
 class Skin;
 
-// Slider identifiers, sent with every slider move.
-inline constexpr int kSliderAcceleration = 10004;
-inline constexpr int kSliderPointerSpeed = 10005;
-inline constexpr int kSliderWheelLines = 10006;
-inline constexpr int kSliderDoubleClick = 10007;
-inline constexpr int kSliderStageX = 10008;   // + stage
-inline constexpr int kSliderStageY = 10014;   // + stage
-inline constexpr int kSliderStageXY = 10020;  // + stage
-inline constexpr int kSliderRed = 10026;      // green 10027, blue 10028
-// Tags of the three colour edits (red, green, blue).
-inline constexpr int kEditRed = 255;
-
 // "General" text of the status line shown when an Apply was not confirmed.
 inline constexpr int kTextUnconfirmed = 65;
-
-inline constexpr int kStageSliderMax = 135;
-inline constexpr int kColourSliderMax = 256;
 
 // Text numbers of the lighting page's section labels ("General" n), in the
 // order the lighting-mode table names them.

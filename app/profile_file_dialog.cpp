@@ -21,7 +21,8 @@ std::optional<QString> AskProfileFile(ProfileFileMode mode, const QString& folde
     if (next->isEmpty()) return std::nullopt;
     return next;
   }
-  // No owner window, as the chooser of the original stands on its own.
+  // No owner window: the chooser is a window of its own, which the user may
+  // move and stack apart from the main window.
   QFileDialog dialog(nullptr, QString(), folder, QStringLiteral("pfd(*.pfd)"));
   dialog.setDefaultSuffix(QStringLiteral("pfd"));
   if (mode == ProfileFileMode::kSave) {

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <algorithm>
+#include <type_traits>
 
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
@@ -57,7 +57,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       store_(context.folders.DataFolder, context.live, WindowFileIo()),
       sync_(store_, WindowFileIo()),
       agent_(context.bus, context.agent_send_limit),
-      apply_confirm_limit_(context.apply_confirm_limit),
+      apply_wait_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
   setObjectName(QStringLiteral("mainWindow"));
   new SkinDrag(this);
@@ -65,7 +65,7 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
   apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
   connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
-  apply_watch_timer_.setInterval(std::min(kApplyWatchInterval, apply_confirm_limit_));
+  apply_watch_timer_.setInterval(apply_wait_.WatchInterval());
   connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
   Create();
   InitDialog();
@@ -122,85 +122,58 @@ void CVantixDlg::InitDialog() {
 }
 
 void CVantixDlg::ConnectControls() {
-  const auto wire = [this](auto* control) {
-    connect(control, &std::remove_pointer_t<decltype(control)>::clicked, this,
-            [this, control] { OnCommand(control); });
+  // Each control has its own handler; a click anywhere first closes an open
+  // assignment menu.
+  const auto on_click = [this](auto* control, auto handler) {
+    connect(control, &std::remove_pointer_t<decltype(control)>::clicked, this, [this, handler] {
+      CloseAssignmentMenu();
+      handler();
+    });
   };
   const MainControls& c = controls_;
-  for (CBitmapBtn* b : {c.minimise, c.close}) wire(b);
-  for (CBitmapBtn* b : c.BottomRow()) wire(b);
-  for (CStaticTrans* l : c.page_tabs) wire(l);
-  wire(c.macro_tab);
-  for (CStaticTrans* l : c.view_switches) wire(l);
-  for (CStaticTrans* l : c.profile_labels) wire(l);
-  for (CBitmapBtn* b : c.assign_buttons) wire(b);
-  for (CBitmapBtn* b : c.report_rate) wire(b);
-  for (const auto& group : c.light_groups) {
-    for (CBitmapBtn* b : group) wire(b);
+  on_click(c.minimise, [this] { showMinimized(); });
+  on_click(c.close, [this] { done(IDCANCEL); });
+  on_click(c.export_button, [this] { ExportCurrentProfile(); });
+  on_click(c.import_button, [this] { ImportIntoCurrentProfile(); });
+  on_click(c.reset_profile, [this] { ResetCurrentProfile(); });
+  on_click(c.reset_all, [this] { ResetAll(); });
+  on_click(c.apply, [this] { ApplySettings(); });
+  for (int i = 0; i < 3; ++i) on_click(c.page_tabs[i], [this, i] { SwitchPage(i + 1); });
+  on_click(c.macro_tab, [this] { RunMacroEditor(); });
+  for (int i = 0; i < 2; ++i) on_click(c.view_switches[i], [this, i] { SetView(i); });
+  for (int i = 0; i < kProfileCount; ++i) {
+    on_click(c.profile_labels[i], [this, i] {
+      SwitchProfile(i);
+      RefreshControls();
+      LabelRefresh();
+    });
   }
-  for (const StageControls& s : c.stages) {
-    wire(s.enable);
-    wire(s.link);
+  for (int k = 0; k < kButtonCount; ++k) {
+    on_click(c.assign_buttons[k], [this, k] { OpenAssignmentMenu(k); });
   }
-  for (CBitmapBtn* b : c.mode_buttons) wire(b);
+  for (int i = 0; i < 4; ++i) on_click(c.report_rate[i], [this, i] { Edit(ReportRateClicked{i}); });
+  for (int g = 0; g < 3; ++g) {
+    for (int i = 0; i < 3; ++i) {
+      on_click(c.light_groups[g][i], [this, g, i] { Edit(LightingGroupClicked{g, i}); });
+    }
+  }
+  for (int k = 0; k < kStageCount; ++k) {
+    const StageControls& stage = c.stages[k];
+    on_click(stage.enable, [this, k, box = stage.enable] {
+      Edit(StageEnableClicked{k, box->Checked()});
+    });
+    on_click(stage.link, [this, k, box = stage.link] {
+      Edit(StageLinkClicked{k, box->Checked()});
+    });
+  }
+  // The sixth mode button is never seen; a click on it only closes the menu.
+  for (int i = 0; i < 5; ++i) {
+    on_click(c.mode_buttons[i], [this, i] { Edit(LightingModeClicked{i}); });
+  }
+  on_click(c.mode_buttons[5], [] {});
 }
 
 ProfileRecord& CVantixDlg::Current() { return CurrentRecord(live_); }
-
-void CVantixDlg::OnCommand(QObject* control) {
-  CloseAssignmentMenu();
-  const MainControls& c = controls_;
-  if (control == c.apply) {
-    ApplySettings();
-  } else if (control == c.export_button) {
-    ExportCurrentProfile();
-  } else if (control == c.import_button) {
-    ImportIntoCurrentProfile();
-  } else if (control == c.reset_profile) {
-    ResetCurrentProfile();
-  } else if (control == c.reset_all) {
-    ResetAll();
-  } else if (control == c.view_switches[0] || control == c.view_switches[1]) {
-    SetView(control == c.view_switches[0] ? 0 : 1);
-  } else if (control == c.macro_tab) {
-    RunMacroEditor();
-  } else if (control == c.minimise) {
-    showMinimized();
-  } else if (control == c.close) {
-    done(IDCANCEL);
-  } else {
-    for (int i = 0; i < 3; ++i) {
-      if (control == c.page_tabs[i]) SwitchPage(i + 1);
-    }
-    for (int i = 0; i < kProfileCount; ++i) {
-      if (control == c.profile_labels[i]) {
-        SwitchProfile(i);
-        RefreshControls();
-        LabelRefresh();
-      }
-    }
-    for (int i = 0; i < 5; ++i) {
-      if (control == c.mode_buttons[i]) OnLightingModeButton(i);
-    }
-  }
-
-  // These groups are tested whatever matched above.
-  for (int k = 0; k < kStageCount; ++k) {
-    if (control == c.stages[k].enable) OnStageEnable(k);
-    if (control == c.stages[k].link) OnStageLink(k);
-  }
-  for (int i = 0; i < 4; ++i) {
-    if (control == c.report_rate[i]) OnReportRate(i);
-  }
-  for (int k = 0; k < kButtonCount; ++k) {
-    if (control == c.assign_buttons[k]) OpenAssignmentMenu(k);
-  }
-  for (int g = 0; g < 3; ++g) {
-    for (int i = 0; i < 3; ++i) {
-      if (control == c.light_groups[g][i]) OnLightingGroup(g, i);
-    }
-  }
-}
 
 void CVantixDlg::SwitchPage(int page) {
   if (page == page_ || page < 1 || page > 3) return;
@@ -237,7 +210,7 @@ void CVantixDlg::SwitchPage(int page) {
     ShowStageLabel();
   } else {
     ShowLightingMode(ShownLightingMode(Current().LedMode1));
-    for (int i = 0; i < 3; ++i) SetColourEdit(i);
+    for (int i = 0; i < 3; ++i) lighting_.ShowColourEdit(i);
   }
 }
 
@@ -288,9 +261,11 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
                                          std::int64_t lparam) {
   switch (message) {
     case WM_SLIDER_POS:
-      return OnSliderPos(wparam, lparam);
+      Edit(SliderMoved{lparam, wparam});
+      return 0;
     case WM_EDIT_KEYUP:
-      return OnEditKeyUp(lparam);
+      Edit(ColourTyped{lparam, lighting_.TypedValues()});
+      return 0;
     case WM_AGENT_EVENT:
       return OnAgentEvent(wparam, lparam);
     case WM_AGENT_STATUS:
@@ -313,13 +288,7 @@ void CVantixDlg::paintEvent(QPaintEvent*) {
       p.drawImage(kFrontViewRect, images_.front_view);
     }
   }
-  if (page_ == 3 && lighting_mode_shown_ <= 1) {
-    p.drawImage(QRect(210, 282, 208, 149), images_.colour_wheel);
-    p.setPen(QPen(Qt::white, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(518, 299, 64, 64));
-    p.fillRect(QRect(519, 300, 63, 63), QColor(colour_[0], colour_[1], colour_[2]));
-  }
+  if (page_ == 3) lighting_.Paint(p);
 }
 
 void CVantixDlg::mousePressEvent(QMouseEvent* event) {

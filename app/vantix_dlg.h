@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/lighting_page.h"
 #include "app/main_layout.h"
 #include "app/profile_sync.h"
 #include "devicelink/agent_events.h"
@@ -51,11 +52,6 @@ struct DlgContext {
   std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
 };
 
-// While an Apply waits for its confirmation, the window looks for the agent
-// this often (and gives the row back as soon as it is gone).
-inline constexpr int kTimerApplyWatch = 535;
-inline constexpr std::chrono::milliseconds kApplyWatchInterval{1000};
-
 // The agent over the bus, with the window's limit on every sent message.
 class DlgAgentChannel final : public AgentChannel {
  public:
@@ -69,9 +65,6 @@ class DlgAgentChannel final : public AgentChannel {
   std::chrono::milliseconds send_limit_;
 };
 
-// The lighting mode the mode buttons show for a stored LedMode1.
-int ShownLightingMode(std::int32_t stored);
-
 inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
 inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
 
@@ -80,8 +73,6 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   explicit CVantixDlg(const DlgContext& context, QWidget* parent = nullptr);
   ~CVantixDlg() override;
 
-  // Commands: the control that was clicked.
-  void OnCommand(QObject* control);
   void SwitchPage(int page);
   void SwitchProfile(int index);
   void SetView(int view);
@@ -116,8 +107,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   int Page() const { return page_; }
   int View() const { return view_; }
   int ProfileShown() const { return profile_; }
-  int LightingModeShown() const { return lighting_mode_shown_; }
-  std::array<std::uint8_t, 3> Colour() const { return colour_; }
+  int LightingModeShown() const { return lighting_.ModeShown(); }
+  Rgb Colour() const { return lighting_.Colour(); }
   bool OwnsEndpoint() const { return endpoint_ != nullptr; }
   const Skin& SkinFiles() const { return skin_; }
 
@@ -148,18 +139,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // assignment menu's editor entry).
   void RunMacroEditor();
 
-  // Value editors.
-  void OnReportRate(int button);
-  void OnLightingModeButton(int button);
-  void OnLightingGroup(int group, int button);
-  void OnStageEnable(int stage);
-  void OnStageLink(int stage);
-  std::int64_t OnSliderPos(std::int64_t value, std::int64_t id);
-  std::int64_t OnEditKeyUp(std::int64_t tag);
+  // An edit of the current profile: the rules change it, the window shows
+  // what they say.
+  void Edit(const ValueEdit& edit);
   void ShowPointerSlider(int index, std::int32_t value);
-  void SetColourSlider(int component);
-  void SetColourEdit(int component);
-  void InvalidateSwatch();
 
   // Profile files changed by someone else: taken in where the window holds
   // no edits of that profile; at Apply the user decides about the others.
@@ -178,9 +161,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   std::int64_t OnAgentEvent(std::int64_t kind, std::int64_t value);
   std::int64_t OnAgentStatus();
   void ApplyStatusEffects(const StatusEffects& effects);
+  void CarryOut(const ApplyEffects& effects, const Status& saved = Status::Ok());
   void SetBottomRowEnabled(bool enabled);
-  // The row back without the agent's word, and the status line says so.
-  void ApplyUnconfirmed();
+  // Apply's save failed: the profiles on disk are not what the window shows.
+  void WarnNotSaved(const Status& saved);
 
   ProfileRecord& Current();
   QString Text(int number) const { return skin_.UiText("General", number); }
@@ -207,15 +191,13 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   QTimer blink_timer_;
   QTimer apply_done_timer_;
   QTimer apply_watch_timer_;
-  std::chrono::milliseconds apply_confirm_limit_;
-  std::chrono::milliseconds apply_waited_{0};
+  ApplyWait apply_wait_;
   StatusBlink blink_;
 
   int page_ = 0;
   int view_ = 0;
   std::uint8_t profile_ = 0;
-  std::uint8_t lighting_mode_shown_ = 0;
-  std::array<std::uint8_t, 3> colour_ = {255, 0, 0};
+  LightingPage lighting_{this, controls_, images_};
 
   // The assignment menu: at most one is open, for selected_button_.
   CBmpMenu* assignment_menu_ = nullptr;

@@ -1,6 +1,7 @@
 #include "devicelink/agent_events.h"
 
 #include "devicelink/agent_messages.h"
+#include "devicelink/device_link.h"
 
 namespace vantix {
 namespace {
@@ -88,6 +89,51 @@ StatusEffects InitialConnectionEffects(bool connected) {
     effects.show_disconnected = true;
   }
   return effects;
+}
+
+ApplyEffects ApplyWait::Begin() const { return {.row_enabled = false, .show_unconfirmed = false}; }
+
+ApplyEffects ApplyWait::Saved(const ApplyOutcome& outcome) {
+  // A busy lock is another writer at work: nothing was written, and the user
+  // may try again at once.
+  if (outcome.saved.lock_busy()) return {.warn_not_saved = true, .row_enabled = true};
+  ApplyEffects effects;
+  if (outcome.notified.state == SendOutcome::State::kAbsent) {
+    effects = Unconfirmed();
+  } else {
+    waited_ = std::chrono::milliseconds(0);
+    waiting_ = true;
+    effects.start_watch = true;
+  }
+  // Any other failed save leaves the files with their last good contents,
+  // which are not what the window shows. The agent was told all the same
+  // and reads those files, so the row waits for it as after a good save; the
+  // wait begins before the warning, so that its answer meanwhile counts.
+  effects.warn_not_saved = !outcome.saved.ok();
+  return effects;
+}
+
+ApplyEffects ApplyWait::OnWatchTick(bool agent_found) {
+  waited_ += WatchInterval();
+  if (!agent_found || waited_ >= limit_) return Unconfirmed();
+  return {};
+}
+
+ApplyEffects ApplyWait::OnConfirmed() {
+  waiting_ = false;
+  return {.stop_watch = true, .start_done_timer = true};
+}
+
+ApplyEffects ApplyWait::OnDone() {
+  waiting_ = false;
+  return {.stop_watch = true, .row_enabled = true, .show_unconfirmed = false};
+}
+
+ApplyEffects ApplyWait::OnAgentStatus() { return waiting_ ? Unconfirmed() : ApplyEffects{}; }
+
+ApplyEffects ApplyWait::Unconfirmed() {
+  waiting_ = false;
+  return {.stop_watch = true, .row_enabled = true, .show_unconfirmed = true};
 }
 
 StatusBlink::Tick StatusBlink::OnTick() {

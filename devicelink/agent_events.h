@@ -3,6 +3,8 @@
 // effects returned. Every row of the tables can be checked without a window.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -15,6 +17,12 @@ inline constexpr int kTimerStatusBlink = 532;
 inline constexpr int kTimerApplyDone = 534;
 inline constexpr int kBlinkIntervalMs = 500;
 inline constexpr int kApplyDoneDelayMs = 500;
+// While an Apply waits for its confirmation, the window looks for the agent
+// this often (and gives the row back as soon as it is gone).
+inline constexpr int kTimerApplyWatch = 535;
+inline constexpr std::chrono::milliseconds kApplyWatchInterval{1000};
+
+struct ApplyOutcome;
 
 struct AgentEventEffects {
   bool handled = false;  // false: an unknown kind or a bad value, nothing changed
@@ -54,6 +62,45 @@ struct StatusEffects {
 StatusEffects OnAgentStatus(bool connected);
 // At window creation: only enables Apply or shows the red label.
 StatusEffects InitialConnectionEffects(bool connected);
+
+// What the window does about an Apply's wait, in this order.
+struct ApplyEffects {
+  bool stop_watch = false;        // TIMER_APPLY_WATCH
+  bool start_done_timer = false;  // TIMER_APPLY_DONE
+  bool start_watch = false;
+  bool warn_not_saved = false;  // the warning dialog, with the save's reason
+  std::optional<bool> row_enabled{};       // the bottom row
+  std::optional<bool> show_unconfirmed{};  // the line under the connection label
+  bool operator==(const ApplyEffects&) const = default;
+};
+
+// An Apply's wait for the agent's kind 15. The bottom row waits only while
+// there is an agent to send it: one that is gone, changes its state or stays
+// silent past the limit never will, and the row comes back with the line
+// that says the Apply was not confirmed.
+class ApplyWait {
+ public:
+  explicit ApplyWait(std::chrono::milliseconds limit) : limit_(limit) {}
+  std::chrono::milliseconds WatchInterval() const { return std::min(kApplyWatchInterval, limit_); }
+
+  // Before the save: the row is disabled, the line hidden.
+  ApplyEffects Begin() const;
+  // After the save and the agent's notice.
+  ApplyEffects Saved(const ApplyOutcome& outcome);
+  // TIMER_APPLY_WATCH, with whether the agent's endpoint is still there.
+  ApplyEffects OnWatchTick(bool agent_found);
+  ApplyEffects OnConfirmed();    // kind 15
+  ApplyEffects OnDone();         // TIMER_APPLY_DONE
+  ApplyEffects OnAgentStatus();  // WM_AGENT_STATUS: the answer may never come
+  bool Waiting() const { return waiting_; }
+
+ private:
+  ApplyEffects Unconfirmed();
+
+  std::chrono::milliseconds limit_;
+  std::chrono::milliseconds waited_{0};
+  bool waiting_ = false;
+};
 
 // TIMER_STATUS_BLINK: three flashes of the green label, ending hidden.
 class StatusBlink {

@@ -23,11 +23,12 @@ declare -A uses=(
   [macro/editor]="assign/dialogs ui macro devicelink"
   [agent]="macro devicelink"
   [cli]="agent macro assign devicelink settings"
-  [app]="macro/editor assign/dialogs ui macro assign hook devicelink settings"
+  [app/rules]="settings"
+  [app]="app/rules macro/editor assign/dialogs ui macro assign hook devicelink settings"
   [skin]="ui"
 )
 # Layers that must not reach Qt.
-qt_free="settings devicelink hook assign macro ui/outline agent cli"
+qt_free="settings devicelink hook assign macro ui/outline app/rules agent cli"
 
 # The layer a source path belongs to.
 layer_of() {
@@ -35,6 +36,7 @@ layer_of() {
     ui/outline_cache.* | ui/region_from_bitmap.*) echo ui/outline ;;
     assign/dialogs/*) echo assign/dialogs ;;
     macro/editor/*) echo macro/editor ;;
+    app/rules/*) echo app/rules ;;
     *) echo "${1%%/*}" ;;
   esac
 }

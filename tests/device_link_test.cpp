@@ -145,6 +145,96 @@ TEST(AgentStatusTest, ConnectionChangesDriveApplyAndTheLabels) {
   EXPECT_EQ(InitialConnectionEffects(false).show_disconnected, true);
 }
 
+ApplyOutcome Outcome(Status saved, SendOutcome::State notified) {
+  return {std::move(saved), {notified, 0}};
+}
+
+TEST(ApplyWaitTest, TheRowWaitsOnlyForAnAgentThatWasTold) {
+  using State = SendOutcome::State;
+  const ApplyEffects waits{.start_watch = true};
+  const ApplyEffects unconfirmed{.stop_watch = true, .row_enabled = true,
+                                 .show_unconfirmed = true};
+  struct Case {
+    const char* name;
+    ApplyOutcome outcome;
+    ApplyEffects effects;
+    bool waiting;
+  };
+  const Case cases[] = {
+      {"saved, agent told", Outcome(Status::Ok(), State::kAnswered), waits, true},
+      {"saved, agent silent", Outcome(Status::Ok(), State::kNoAnswer), waits, true},
+      {"saved, no agent", Outcome(Status::Ok(), State::kAbsent), unconfirmed, false},
+      // The agent reads whatever the files hold, so the row waits for it even
+      // after a failed save; the user is told after the wait has begun.
+      {"not saved, agent told", Outcome(Status::Error("read-only"), State::kAnswered),
+       {.start_watch = true, .warn_not_saved = true}, true},
+      {"not saved, no agent", Outcome(Status::Error("read-only"), State::kAbsent),
+       {.stop_watch = true, .warn_not_saved = true, .row_enabled = true,
+        .show_unconfirmed = true},
+       false},
+      // Another writer holds the folder: told, and the row back at once.
+      {"folder busy", Outcome(Status::LockBusy("held"), State::kAnswered),
+       {.warn_not_saved = true, .row_enabled = true}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ApplyWait wait(std::chrono::seconds(10));
+    EXPECT_EQ(wait.Begin(), (ApplyEffects{.row_enabled = false, .show_unconfirmed = false}));
+    EXPECT_EQ(wait.Saved(c.outcome), c.effects);
+    EXPECT_EQ(wait.Waiting(), c.waiting);
+  }
+}
+
+TEST(ApplyWaitTest, TheWaitEndsWithTheAnswerOrTheAgentsSilence) {
+  const ApplyOutcome told = Outcome(Status::Ok(), SendOutcome::State::kAnswered);
+  const ApplyEffects unconfirmed{.stop_watch = true, .row_enabled = true,
+                                 .show_unconfirmed = true};
+  using std::chrono::milliseconds;
+  {
+    SCOPED_TRACE("silent past the limit");
+    ApplyWait wait(milliseconds(2500));
+    EXPECT_EQ(wait.WatchInterval(), milliseconds(1000));
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnWatchTick(true), ApplyEffects{});
+    EXPECT_EQ(wait.OnWatchTick(true), ApplyEffects{});
+    EXPECT_EQ(wait.OnWatchTick(true), unconfirmed);
+    EXPECT_FALSE(wait.Waiting());
+    // A second Apply waits its own full limit again.
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnWatchTick(true), ApplyEffects{});
+  }
+  {
+    SCOPED_TRACE("a short limit is looked at as often as it lasts");
+    ApplyWait wait(milliseconds(300));
+    EXPECT_EQ(wait.WatchInterval(), milliseconds(300));
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnWatchTick(true), unconfirmed);
+  }
+  {
+    SCOPED_TRACE("gone");
+    ApplyWait wait(std::chrono::seconds(10));
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnWatchTick(false), unconfirmed);
+  }
+  {
+    SCOPED_TRACE("its state changed; afterwards a status change is no news");
+    ApplyWait wait(std::chrono::seconds(10));
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnAgentStatus(), unconfirmed);
+    EXPECT_EQ(wait.OnAgentStatus(), ApplyEffects{});
+  }
+  {
+    SCOPED_TRACE("confirmed, then the done timer");
+    ApplyWait wait(std::chrono::seconds(10));
+    std::ignore = wait.Saved(told);
+    EXPECT_EQ(wait.OnConfirmed(), (ApplyEffects{.stop_watch = true, .start_done_timer = true}));
+    EXPECT_FALSE(wait.Waiting());
+    EXPECT_EQ(wait.OnAgentStatus(), ApplyEffects{});
+    EXPECT_EQ(wait.OnDone(),
+              (ApplyEffects{.stop_watch = true, .row_enabled = true, .show_unconfirmed = false}));
+  }
+}
+
 TEST(AgentStatusTest, BlinkFlashesThreeTimesAndEndsHidden) {
   StatusBlink blink;
   for (int round = 0; round < 2; ++round) {  // a restart begins from the start again

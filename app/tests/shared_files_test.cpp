@@ -1,7 +1,8 @@
 // The window and the other writers of its files (vantixctl, the agent):
 // changes made outside show where the window holds no edits of its own and
-// are never overwritten without asking; a writer that holds the folder makes
-// Apply fail and say so; files too large to be ours are told of once.
+// are never overwritten without asking; an Apply that cannot write (another
+// writer holds the folder, a file is read-only) says so; files too large to
+// be ours are told of once.
 #include <filesystem>
 
 #include "app/tests/dlg_test_fixture.h"
@@ -123,6 +124,28 @@ TEST_F(SharedFiles, ApplyWhileAnotherWriterHoldsTheFolderWritesNothingAndSaysSo)
     EXPECT_EQ(test::ReadBytes(ProfilePath(data, 0)), before);
     EXPECT_TRUE(RowEnabled()) << "the user may try again";
   }
+  EXPECT_FALSE(WatchModal([&] { Click(C().apply); }).has_value());
+  EXPECT_EQ(OnDisk(0, "Acceleration"), 4);
+}
+
+TEST_F(SharedFiles, ApplyThatCannotWriteAProfileSaysSo) {
+  OpenApplied();
+  Slide(kSliderAcceleration, 4);
+  const std::string path = ProfilePath(data, 0);
+  const std::string before = test::ReadBytes(path);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
+  const auto seen = WatchModal([&] { Click(C().apply); }, IDOK);
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(seen->message, Warning(19));
+  EXPECT_NE(seen->detail.indexOf(QStringLiteral("read-only")), -1) << seen->detail.toStdString();
+  EXPECT_EQ(test::ReadBytes(path), before);
+  EXPECT_EQ(Profile().Acceleration, 4) << "the window keeps its values";
+
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  dlg->OnTimer(kTimerApplyDone);
   EXPECT_FALSE(WatchModal([&] { Click(C().apply); }).has_value());
   EXPECT_EQ(OnDisk(0, "Acceleration"), 4);
 }

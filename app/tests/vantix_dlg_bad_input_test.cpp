@@ -124,7 +124,8 @@ TEST_F(DlgBadInputTest, DamagedProfileFilesLoadAsDefaultsAndTheWindowWorks) {
 
     ExpectWorking();
     Slide(kSliderAcceleration, 3);
-    EXPECT_FALSE(ApplyShowedADialog());
+    // Profiles that cannot be written (folders in their place) are told of.
+    EXPECT_EQ(ApplyShowedADialog(), !c.replaced_by_apply);
     EXPECT_TRUE(RowEnabled());  // no agent: nothing to wait for
     for (int i = 0; i < kProfileCount; ++i) {
       const std::string path = ProfilePath(folder, i);
@@ -141,7 +142,7 @@ TEST_F(DlgBadInputTest, DamagedProfileFilesLoadAsDefaultsAndTheWindowWorks) {
   }
 }
 
-TEST_F(DlgBadInputTest, AnUnwritableDataFolderKeepsApplySilentAndTheRowComesBack) {
+TEST_F(DlgBadInputTest, AnUnwritableDataFolderMakesApplySaySoAndTheRowComesBack) {
   AnsweringAgent agent(bus);
   ASSERT_TRUE(agent.Listening());
   test::WriteBytes(scratch / "a-file", "not a folder");
@@ -168,7 +169,7 @@ TEST_F(DlgBadInputTest, AnUnwritableDataFolderKeepsApplySilentAndTheRowComesBack
     EXPECT_TRUE(launcher.started.empty());  // the agent was found
 
     Slide(kSliderAcceleration, 3);
-    EXPECT_FALSE(ApplyShowedADialog());
+    EXPECT_TRUE(ApplyShowedADialog());
     // Told even though nothing was saved: it reads whatever the files hold.
     EXPECT_EQ(agent.Applies(), ++applies);
     EXPECT_TRUE(RowDisabled());
@@ -179,7 +180,7 @@ TEST_F(DlgBadInputTest, AnUnwritableDataFolderKeepsApplySilentAndTheRowComesBack
     // The agent's own kind 15 is on its way.
     AgentApplyDoneRestoresTheRow(/*post=*/false);
     ExpectWorking();
-    EXPECT_FALSE(ApplyShowedADialog());
+    EXPECT_TRUE(ApplyShowedADialog());
     EXPECT_EQ(agent.Applies(), ++applies);
     AgentApplyDoneRestoresTheRow(false);
   }
