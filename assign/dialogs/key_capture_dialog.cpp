@@ -1,5 +1,6 @@
 #include "assign/dialogs/key_capture_dialog.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -115,16 +116,31 @@ bool KeyCaptureDialog::CountsAsCaptured(std::uint8_t code, bool released) {
     if (released) uncounted_.erase(code);
     return false;
   }
-  if (CaptureHasFocus()) return true;
+  if (CaptureHasFocus()) {
+    if (!released) typed_since_focus_ = true;
+    return true;
+  }
   if (!released) uncounted_.insert(code);
   return false;
 }
 
 bool KeyCaptureDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == key_display_ && event->type() == QEvent::FocusIn) {
+    // Walked into with Tab, the field lets the next Tab walk on.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    typed_since_focus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+  }
   if (event->type() != QEvent::KeyPress) return MessageWindow<QDialog>::eventFilter(watched, event);
   const auto& key = static_cast<const QKeyEvent&>(*event);
-  // Shift+Tab in the field is a combination to capture; plain Tab leaves it.
-  if (watched == key_display_ && MovesFocusBack(key)) return true;
+  if (watched == key_display_) {
+    // Shift+Tab in the field is a combination to capture. Plain Tab is a key
+    // to capture too (a mouse button may well type it) when it is the first
+    // key typed in the field since it opened or was clicked; otherwise it
+    // leaves the field, so a keyboard user reaches OK with at most two Tabs.
+    const bool first_key = !typed_since_focus_;
+    typed_since_focus_ = true;
+    if (MovesFocusBack(key) || (first_key && MovesFocus(key))) return true;
+  }
   // The report of a key Qt uses for the controls arrives after Qt saw it.
   if (MovesFocus(key) || KeyBelongsToFocusedControl(watched, key.key())) {
     if (const std::uint8_t code = CodeOfQtKey(key.key())) uncounted_.insert(code);

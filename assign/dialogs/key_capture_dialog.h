@@ -6,7 +6,9 @@
 //
 // The keyboard: the capture field (the readout of the captured key) holds
 // the focus when the dialog opens, and every key typed there is captured;
-// Tab leaves it. While another control holds the focus the hook's reports
+// Tab leaves it, except as the first key typed in the field since the
+// dialog opened or the field was clicked: then Tab is captured like any
+// other key (Tab on a mouse button is common), and the next Tab leaves. While another control holds the focus the hook's reports
 // do not count, and that control takes its keys as anywhere else (Space or
 // Enter press the focused button). A key Qt used to move the focus or press
 // a control is not captured either, nor the release of a key whose press
@@ -82,6 +84,9 @@ class KeyCaptureDialog : public MessageWindow<QDialog> {
   CBitmapBtn* cancel_button_ = nullptr;
   // Keys whose press did not count: their release does not either.
   std::set<std::uint8_t> uncounted_;
+  // Whether a key was typed in the capture field since it took the focus
+  // (or it was reached with Tab): then Tab leaves it.
+  bool typed_since_focus_ = false;
 };
 
 }  // namespace vantix

@@ -279,6 +279,34 @@ TEST_F(KeyDialog, EveryKeyIsCapturedInTheFieldAndTabLeavesItForTheButtons) {
   EXPECT_EQ(dialog->KeyText(), "B") << "back in the field, keys are captured again";
 }
 
+TEST_F(KeyDialog, TabAsTheFirstKeyIsCapturedAndTheNextTabLeaves) {
+  constexpr std::uint8_t Tab = 15;
+  auto dialog = OpenActive(parent_, skin_, hook_);
+  CBitmapBtn* field = dialog->KeyDisplay();
+  QTest::keyClick(field, Qt::Key_Tab);
+  test::SendKeys(dialog.get(), {Down(Tab), Up(Tab)});
+  EXPECT_EQ(QApplication::focusWidget(), field) << "the first Tab is a key";
+  EXPECT_EQ(dialog->KeyText(), QString::fromUtf8(KeyName(Tab, skin_.Strings())));
+
+  QTest::keyClick(field, Qt::Key_Tab);
+  test::SendKeys(dialog.get(), {Down(Tab), Up(Tab)});
+  EXPECT_EQ(QApplication::focusWidget(), dialog->OkButton()) << "the second Tab leaves";
+  QTest::keyClick(dialog->OkButton(), Qt::Key_Space);
+  test::SendKeys(dialog.get(), {Down(57), Up(57)});
+  EXPECT_EQ(dialog->result(), IDOK);
+  EXPECT_EQ(dialog->Key(), 0x2B) << "Tab is stored";
+
+  // Walked back into with Shift+Tab, the field lets Tab walk on at once.
+  auto again = OpenActive(parent_, skin_, hook_);
+  test::SendKeys(again.get(), {Down(A), Up(A)});
+  QTest::keyClick(again->KeyDisplay(), Qt::Key_Tab);
+  QTest::keyClick(again->OkButton(), Qt::Key_Tab, Qt::ShiftModifier);
+  ASSERT_EQ(QApplication::focusWidget(), again->KeyDisplay());
+  QTest::keyClick(again->KeyDisplay(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), again->OkButton());
+  EXPECT_EQ(again->KeyText(), "A");
+}
+
 TEST_F(KeyDialog, TheFocusedButtonTakesSpaceEnterAndEscape) {
   const struct {
     const char* name;
