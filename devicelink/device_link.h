@@ -41,7 +41,7 @@ bool ReadConnectionState(const std::string& data_folder);
 
 // The link's part of Apply: look the agent up, save the five profile files,
 // then notify the agent if it was there.
-struct ApplyOutcome {
+struct [[nodiscard]] ApplyOutcome {
   Status saved;
   SendOutcome notified;  // kAbsent when there was no agent
 };
