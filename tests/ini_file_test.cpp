@@ -21,34 +21,10 @@
 namespace vantix {
 namespace {
 
+using test::FaultyFileIo;
 using test::ReadBytes;
 using test::ScratchDir;
 using test::WriteBytes;
-
-// The real file system, counting calls; Read and Replace can be made to fail.
-class TestFileIo final : public FileIo {
- public:
-  FileRead Read(const std::string& path, std::size_t max_bytes) override {
-    ++reads;
-    if (fail_read) return FileRead{FileRead::State::kFailed, {}, "injected read failure"};
-    return SystemFileIo().Read(path, max_bytes);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
-    ++replaces;
-    last_sync_folder = sync_folder;
-    if (fail_replace) return Status::Error("injected write failure");
-    return SystemFileIo().Replace(path, bytes, sync_folder);
-  }
-  Status SyncFolder(const std::string& folder) override {
-    return SystemFileIo().SyncFolder(folder);
-  }
-
-  int reads = 0;
-  int replaces = 0;
-  bool last_sync_folder = false;
-  bool fail_read = false;
-  bool fail_replace = false;
-};
 
 struct stat StatOf(const std::string& path) {
   struct stat st {};
@@ -82,7 +58,7 @@ class IniFileTest : public ::testing::Test {
  protected:
   ScratchDir dir_;
   const std::string path_ = dir_ / "profile.ini";
-  TestFileIo io_;
+  FaultyFileIo io_;
 };
 
 TEST_F(IniFileTest, MissingFileReadsDefaultsAndCreatesNothing) {
@@ -287,17 +263,17 @@ TEST_F(IniFileTest, WriteIntoAMissingFolderFails) {
 TEST_F(IniFileTest, FailedReplaceIsReportedAndTheBatchCanRetry) {
   const std::string bytes = "[S]\r\nk=1\r\n";
   WriteBytes(path_, bytes);
-  io_.fail_replace = true;
+  io_.FailAfterWrites(0);
   IniFile file(path_, io_);
   const Status single = file.WriteString("S", "k", "2");
   EXPECT_FALSE(single.ok());
-  EXPECT_EQ(single.reason(), "injected write failure");
+  EXPECT_EQ(single.reason(), "cannot write " + path_ + ": disk full");
   EXPECT_EQ(ReadBytes(path_), bytes);
 
   IniBatch batch = file.Edit();
   batch.WriteString("S", "k", "3");
   EXPECT_FALSE(batch.Commit().ok());
-  io_.fail_replace = false;
+  io_.StopFailing();
   EXPECT_TRUE(batch.Changed());
   ASSERT_TRUE(batch.Commit().ok());
   EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=3\r\n");
@@ -305,13 +281,13 @@ TEST_F(IniFileTest, FailedReplaceIsReportedAndTheBatchCanRetry) {
 
 TEST_F(IniFileTest, FileThatCannotBeReadIsNeverOverwritten) {
   WriteBytes(path_, "[S]\r\nk=1\r\n");
-  io_.fail_read = true;
+  io_.fail_reads = true;
   IniFile file(path_, io_);
   EXPECT_EQ(file.ReadInt(9, "S", "k"), 9);
   EXPECT_EQ(file.Load().State(), FileRead::State::kFailed);
   const Status status = file.WriteString("S", "k", "2");
   EXPECT_FALSE(status.ok());
-  EXPECT_EQ(status.reason(), "injected read failure");
+  EXPECT_EQ(status.reason(), "cannot read " + path_ + ": injected fault");
   EXPECT_EQ(io_.replaces, 0);
   EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=1\r\n");
 }

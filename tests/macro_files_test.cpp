@@ -34,27 +34,6 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return tree;
 }
 
-// The system file layer, counting replacements and failing those of paths
-// that end with a given text.
-class CountingIo final : public FileIo {
- public:
-  FileRead Read(const std::string& path, std::size_t max_bytes) override {
-    return SystemFileIo().Read(path, max_bytes);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
-    ++replacements;
-    if (!fail_suffix.empty() && path.size() >= fail_suffix.size() &&
-        path.compare(path.size() - fail_suffix.size(), fail_suffix.size(), fail_suffix) == 0) {
-      return Status::Error("cannot write " + path + ": disk full");
-    }
-    return SystemFileIo().Replace(path, bytes, sync_folder);
-  }
-  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
-
-  int replacements = 0;
-  std::string fail_suffix;
-};
-
 class RecordingAgent final : public AgentChannel {
  public:
   struct Sent {
@@ -87,7 +66,7 @@ class MacroFilesTest : public ::testing::Test {
   }
 
   ScratchDir dir;
-  CountingIo io;
+  test::FaultyFileIo io;
   MacroFiles files{dir.path() + "/", io};
 };
 
@@ -152,7 +131,7 @@ TEST_F(MacroFilesTest, SaveWritesTheKeysInOrderInOneReplacement) {
   macro.LoopType = kLoopTimes;
   macro.DelayType = kDelayFixed;
   ASSERT_TRUE(files.SaveMacro(macro).ok());
-  EXPECT_EQ(io.replacements, 1);
+  EXPECT_EQ(io.replaces, 1);
 
   const std::string hex = "840400040400" + std::string(183 * 2, '0') + "90";
   ASSERT_EQ(hex.size(), 380u);
@@ -277,7 +256,7 @@ TEST_F(MacroFilesTest, DeletingAMacroMovesTheLaterOnesUp) {
 
 TEST_F(MacroFilesTest, RewriteOfAFreshIndexListsAllFifteenKeysInOneReplacement) {
   ASSERT_TRUE(files.RewriteMacroList({"x", "y"}).ok());
-  EXPECT_EQ(io.replacements, 1);
+  EXPECT_EQ(io.replaces, 1);
   std::string expected = "[MACRO_LIST]\r\n0=x\r\n1=y\r\n";
   for (int k = 2; k < 15; ++k) expected += std::to_string(k) + "=\r\n";
   EXPECT_EQ(ReadBytes(index()), expected);
@@ -303,7 +282,7 @@ TEST_F(MacroFilesTest, ASixteenthMacroIsRefusedWithoutTouchingAnyFile) {
   EXPECT_EQ(files.AddMacroName("Sixteen").result, MacroResult::kFull);
   EXPECT_EQ(Tree(dir.path()), before);
   EXPECT_EQ(macro.name, "unchanged");
-  EXPECT_EQ(io.replacements, 0);
+  EXPECT_EQ(io.replaces, 0);
 }
 
 TEST_F(MacroFilesTest, AListedNameIsNeverCreatedAgainButALeftoverFileIsTakenOver) {
@@ -429,7 +408,7 @@ TEST_F(MacroFilesTest, HostileIndexEntriesNeverReachTheFileSystem) {
     EXPECT_EQ(files.SaveMacro(macro).result, MacroResult::kInvalidName);
   }
   EXPECT_EQ(Tree(dir.path()), before);
-  EXPECT_EQ(io.replacements, 0);
+  EXPECT_EQ(io.replaces, 0);
 
   // Deleting such an entry only takes it out of the index.
   for (const std::string& name : hostile) ASSERT_TRUE(files.DeleteMacro(name).ok()) << name;
@@ -489,7 +468,7 @@ TEST_F(MacroFilesTest, WithoutAMacroFolderEveryWriteReportsItsFailure) {
 
 TEST_F(MacroFilesTest, ACreateWhoseIndexCannotBeWrittenTakesItsFileBack) {
   WriteIndex({"A"});
-  io.fail_suffix = "MacroSet.MSDB";
+  io.FailAfterWrites(1);  // the new macro's file, then not the index
   MacroData macro;
   const MacroOutcome outcome = files.CreateMacro("New", macro);
   EXPECT_EQ(outcome.result, MacroResult::kWriteFailed);
@@ -497,7 +476,7 @@ TEST_F(MacroFilesTest, ACreateWhoseIndexCannotBeWrittenTakesItsFileBack) {
   EXPECT_FALSE(Exists(file_of("New")));
   EXPECT_TRUE(macro.name.empty());
 
-  io.fail_suffix.clear();
+  io.StopFailing();
   EXPECT_TRUE(files.CreateMacro("New", macro).ok());
   EXPECT_EQ(files.FindMacroSlot("New"), 1);
 }
@@ -508,7 +487,7 @@ TEST_F(MacroFilesTest, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
   macro.LoopTime = 4;
   ASSERT_TRUE(files.SaveMacro(macro).ok());
   const std::string before = ReadBytes(file_of("Kept"));
-  io.fail_suffix = ".MSMACRO";
+  io.FailAfterWrites(0, ".MSMACRO");
   macro.LoopTime = 5;
   const MacroOutcome outcome = files.SaveMacro(macro);
   EXPECT_EQ(outcome.result, MacroResult::kWriteFailed);

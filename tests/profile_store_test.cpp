@@ -180,28 +180,12 @@ TEST(ProfileStoreTest, SavingTheSameValuesLeavesFilesUntouched) {
   EXPECT_EQ(before.st_ino, after.st_ino);  // a rewrite would have renamed a new file in
 }
 
-// Fails the replacement of one chosen file, passes everything else through.
-class FailingIo final : public FileIo {
- public:
-  explicit FailingIo(std::string fail_suffix) : fail_suffix_(std::move(fail_suffix)) {}
-  FileRead Read(const std::string& path, std::size_t max) override {
-    return SystemFileIo().Read(path, max);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync) override {
-    if (path.ends_with(fail_suffix_)) return Status::Error("disk full: " + path);
-    return SystemFileIo().Replace(path, bytes, sync);
-  }
-  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
-
- private:
-  std::string fail_suffix_;
-};
-
 TEST(ProfileStoreTest, AFailedFileIsReportedAndTheOthersAreStillSaved) {
   ScratchDir dir;
   WriteBytes(dir / "RSProfile2.pfd", "[GROUP]\r\nDPI=5\r\n");
   SettingsBlock live = BusyBlock();
-  FailingIo io("RSProfile2.pfd");
+  test::FaultyFileIo io;
+  io.FailAfterWrites(0, "RSProfile2.pfd");
   const Status status = ProfileStore(dir.path() + "/", live, io).SaveProfiles();
   EXPECT_FALSE(status.ok());
   EXPECT_NE(status.reason().find("RSProfile2.pfd"), std::string::npos);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace vantix::test {
 
@@ -103,6 +104,33 @@ HeldFolderLock::HeldFolderLock(const std::string& folder)
 
 HeldFolderLock::~HeldFolderLock() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+void FaultyFileIo::FailAfterWrites(int n, std::string only_suffix) {
+  writes_left_ = n;
+  only_suffix_ = std::move(only_suffix);
+}
+
+FileRead FaultyFileIo::Read(const std::string& path, std::size_t max_bytes) {
+  ++reads;
+  if (fail_reads) {
+    return FileRead{FileRead::State::kFailed, {}, "cannot read " + path + ": injected fault"};
+  }
+  return SystemFileIo().Read(path, max_bytes);
+}
+
+Status FaultyFileIo::Replace(const std::string& path, std::string_view bytes, bool sync_folder) {
+  ++replaces;
+  last_sync_folder = sync_folder;
+  if (writes_left_ && path.ends_with(only_suffix_)) {
+    if (*writes_left_ == 0) return Status::Error("cannot write " + path + ": disk full");
+    --*writes_left_;
+  }
+  return SystemFileIo().Replace(path, bytes, sync_folder);
+}
+
+Status FaultyFileIo::SyncFolder(const std::string& folder) {
+  return SystemFileIo().SyncFolder(folder);
 }
 
 }  // namespace vantix::test
