@@ -135,12 +135,13 @@ int main(int argc, char** argv) {
     return 0;  // another copy runs
   }
 
-  vantix::Status error;
-  const auto endpoint = vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoint_folder, error);
-  if (!endpoint) {
-    Log("cannot own the endpoint: " + error.reason());
+  const vantix::OpenedEndpoint opened =
+      vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoint_folder);
+  if (!opened.status.ok()) {
+    Log("cannot own the endpoint: " + opened.status.reason());
     return 1;
   }
+  const auto& endpoint = opened.endpoint;
 
   sigset_t signals;
   sigemptyset(&signals);

@@ -34,8 +34,7 @@ std::string TempFolder() {
 class Window {
  public:
   Window(const std::string& folder, std::string_view title) {
-    Status error;
-    endpoint_ = Endpoint::Open(title, folder, error);
+    endpoint_ = Endpoint::Open(title, folder).endpoint;
     if (!endpoint_) std::abort();
     thread_ = std::thread([this] {
       while (!stop_) {

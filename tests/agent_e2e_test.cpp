@@ -60,9 +60,9 @@ int Wait(pid_t pid) {
 class MainWindow {
  public:
   explicit MainWindow(const std::string& folder) {
-    Status error;
-    endpoint_ = Endpoint::Open(kMainWindowTitle, folder, error);
-    if (!endpoint_) throw std::runtime_error(error.reason());
+    OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, folder);
+    if (!opened.status.ok()) throw std::runtime_error(opened.status.reason());
+    endpoint_ = std::move(opened.endpoint);
     thread_ = std::thread([this] {
       while (!stop_) {
         pollfd p{endpoint_->Fd(), POLLIN, 0};

@@ -24,9 +24,9 @@ using test::ScratchDir;
 class Served {
  public:
   Served(const std::string& folder, std::string_view title, Endpoint::Handler handler) {
-    Status error;
-    endpoint_ = Endpoint::Open(title, folder, error);
-    if (!endpoint_) throw std::runtime_error(error.reason());
+    OpenedEndpoint opened = Endpoint::Open(title, folder);
+    if (!opened.status.ok()) throw std::runtime_error(opened.status.reason());
+    endpoint_ = std::move(opened.endpoint);
     thread_ = std::thread([this, handler] {
       while (!stop_) {
         pollfd p{endpoint_->Fd(), POLLIN, 0};
@@ -128,20 +128,19 @@ TEST_F(MessageBusTest, AStaleSocketIsReplacedButALiveOwnerIsNot) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ::close(fd);
   }
-  Status error;
-  auto first = Endpoint::Open("Target", folder, error);
-  ASSERT_NE(first, nullptr) << error.reason();
-  auto second = Endpoint::Open("Target", folder, error);
-  EXPECT_EQ(second, nullptr);
-  EXPECT_FALSE(error.ok());
+  const OpenedEndpoint first = Endpoint::Open("Target", folder);
+  ASSERT_NE(first.endpoint, nullptr) << first.status.reason();
+  const OpenedEndpoint second = Endpoint::Open("Target", folder);
+  EXPECT_EQ(second.endpoint, nullptr);
+  EXPECT_FALSE(second.status.ok());
 }
 
 TEST_F(MessageBusTest, AFolderOpenToOthersOrNotOursIsRefused) {
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   EXPECT_FALSE(PrepareEndpointFolder(folder).ok());
-  Status error;
-  EXPECT_EQ(Endpoint::Open("Target", folder, error), nullptr);
-  EXPECT_FALSE(error.ok());
+  const OpenedEndpoint refused = Endpoint::Open("Target", folder);
+  EXPECT_EQ(refused.endpoint, nullptr);
+  EXPECT_FALSE(refused.status.ok());
   EXPECT_FALSE(MessageBus(folder).FindWindow("Target"));
 
   ::chmod(folder.c_str(), 0700);
@@ -247,9 +246,8 @@ TEST_F(MessageBusTest, AFullEndpointDropsItsOldestPeerAfterAnyNumberOfConnection
 }
 
 TEST_F(MessageBusTest, ASenderGivesUpOnAReceiverThatDoesNotAnswer) {
-  Status error;
-  const auto endpoint = Endpoint::Open("Frozen", folder, error);  // never processed
-  ASSERT_NE(endpoint, nullptr);
+  const OpenedEndpoint frozen = Endpoint::Open("Frozen", folder);  // never processed
+  ASSERT_NE(frozen.endpoint, nullptr);
   const auto start = std::chrono::steady_clock::now();
   const SendOutcome outcome =
       MessageBus(folder).SendMessage("Frozen", 1, 0, 0, std::chrono::milliseconds(200));

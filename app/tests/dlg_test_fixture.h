@@ -96,8 +96,7 @@ class AnsweringAgent {
  public:
   explicit AnsweringAgent(const MessageBus& bus, bool confirms = true)
       : bus_(bus), confirms_(confirms) {
-    Status error;
-    endpoint_ = Endpoint::Open(kAgentWindowTitle, bus.Folder(), error);
+    endpoint_ = Endpoint::Open(kAgentWindowTitle, bus.Folder()).endpoint;
     if (endpoint_) thread_ = std::thread([this] { Run(); });
   }
   ~AnsweringAgent() {

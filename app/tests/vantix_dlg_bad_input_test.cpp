@@ -200,9 +200,9 @@ TEST_F(DlgBadInputTest, AnAgentThatNeverAnswersOrDiesNeverHoldsTheWindowPastTheL
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // An endpoint nobody processes: found, connected to, never answering.
-    Status error;
-    std::unique_ptr<Endpoint> agent = Endpoint::Open(kAgentWindowTitle, bus.Folder(), error);
-    ASSERT_TRUE(agent) << error.reason();
+    OpenedEndpoint opened = Endpoint::Open(kAgentWindowTitle, bus.Folder());
+    ASSERT_TRUE(opened.endpoint) << opened.status.reason();
+    std::unique_ptr<Endpoint> agent = std::move(opened.endpoint);
     launcher.started.clear();
     const std::string folder = scratch / c.name + "/";
     fs::create_directory(folder);

@@ -60,9 +60,11 @@ int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
 }  // namespace
 
 WindowStandIn::WindowStandIn(const std::string& endpoint_folder) {
-  Status error;
-  endpoint_ = Endpoint::Open(kMainWindowTitle, endpoint_folder, error);
-  if (!endpoint_) throw std::runtime_error("no main window endpoint: " + error.reason());
+  OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, endpoint_folder);
+  if (!opened.status.ok()) {
+    throw std::runtime_error("no main window endpoint: " + opened.status.reason());
+  }
+  endpoint_ = std::move(opened.endpoint);
   thread_ = std::thread([this] {
     for (;;) {
       {
