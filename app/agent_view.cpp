@@ -108,7 +108,7 @@ std::int64_t CVantixDlg::OnAgentStatus() {
   // The agent's state changed under a pending Apply: its answer may never
   // come, so the row does not wait for it.
   if (apply_watch_timer_.isActive()) ApplyUnconfirmed();
-  ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
+  ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder, io_)));
   return 0;
 }
 

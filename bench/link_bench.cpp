@@ -107,7 +107,7 @@ void BM_ApplyUntilApplyDone(benchmark::State& state) {
   InitSettings(init);
   SettingsBlock live;
   ValidateSettings(init, live);
-  const ProfileStore store(data, live);
+  const ProfileStore store(data, live, vantix::SystemFileIo());
   BusAgentChannel channel(bus);
   long applies = 0;
   for (auto _ : state) {

@@ -369,7 +369,7 @@ TEST_F(MacroFilesTest, NewNamesMustBePlainFileNamesThatSurviveTheIndex) {
     EXPECT_EQ(IsValidNewMacroName(c.name), c.valid);
     ScratchDir scratch;
     std::filesystem::create_directories(scratch / "MacroDB");
-    MacroFiles fresh(scratch.path());
+    MacroFiles fresh(scratch.path(), SystemFileIo());
     MacroData macro;
     const MacroOutcome outcome = fresh.CreateMacro(c.name, macro);
     if (c.valid) {
@@ -450,7 +450,7 @@ TEST_F(MacroFilesTest, AFileThatCannotBeRemovedLeavesTheIndexAsItWas) {
 
 TEST_F(MacroFilesTest, WithoutAMacroFolderEveryWriteReportsItsFailure) {
   ScratchDir empty;
-  MacroFiles nowhere(empty.path());
+  MacroFiles nowhere(empty.path(), SystemFileIo());
   MacroData macro;
   macro.name = "Lost";
   const MacroOutcome create = nowhere.CreateMacro("Lost", macro);
@@ -529,7 +529,7 @@ TEST_F(MacroFilesTest, NoticesGoToThePresentAgentOnly) {
 }
 
 TEST(EventRowTest, RowsShowWhatTheEditorLists) {
-  const SkinStringFiles english(kEnglishSkin);
+  const SkinStringFiles english(kEnglishSkin, SystemFileIo());
   const std::string key_indent(15, ' ');
   const std::string delay_indent(46, ' ');
   MacroEventBlock events{};
@@ -558,7 +558,7 @@ TEST(EventRowTest, RowsShowWhatTheEditorLists) {
   };
   EXPECT_EQ(EventRows(events, english), expected);
 
-  const SkinStringFiles german(kGermanSkin);
+  const SkinStringFiles german(kGermanSkin, SystemFileIo());
   EXPECT_EQ(MakeEventRow(events[0], german), (EventRow{key_indent + "Z", kRowPress}));
   EXPECT_EQ(MakeEventRow(events[4], german), (EventRow{key_indent + "Linksklick", kRowPress}));
   EXPECT_FALSE(MakeEventRow(MacroEvent{}, german).has_value());

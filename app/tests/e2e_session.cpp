@@ -57,7 +57,7 @@ bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds lim
 
 SettingsBlock LoadSavedProfiles(const std::string& data) {
   SettingsBlock unused;
-  ProfileStore store(data, unused);
+  ProfileStore store(data, unused, SystemFileIo());
   SettingsBlock block;
   InitSettings(block);
   store.LoadProfiles(block);

@@ -55,7 +55,7 @@ struct ScreenPoint {
 
 class MacroE2eTest : public test::E2eSession {
  protected:
-  MacroE2eTest() : bus(endpoints), files(data) {
+  MacroE2eTest() : bus(endpoints), files(data, SystemFileIo()) {
     // The editor saves and announces every edit: give each click longer to land.
     click_settle = 300ms;
   }

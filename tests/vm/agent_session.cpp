@@ -199,7 +199,9 @@ CommandResult AgentSession::Ctl(const std::vector<std::string>& args) const {
   return result;
 }
 
-int AgentSession::Setting() const { return IniFile(MacroIndexPath(data_)).ReadInt(-1, "Device", "Setting"); }
+int AgentSession::Setting() const {
+  return IniFile(MacroIndexPath(data_), SystemFileIo()).ReadInt(-1, "Device", "Setting");
+}
 
 std::string BlockHex(const std::vector<std::uint8_t>& bytes, std::size_t size) {
   std::string hex;
