@@ -120,8 +120,9 @@ class AgentTest : public ::testing::Test {
 
   void StartAgent() {
     agent = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
-    for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(bus.FindWindow(kAgentWindowTitle)) << ReadBytes(scratch / "hid.log");
+    ASSERT_TRUE(test::WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 5s,
+                              "the agent's endpoint"))
+        << ReadBytes(scratch / "hid.log");
   }
   void StopAgent() {
     if (agent <= 0) return;
@@ -325,7 +326,8 @@ TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
   if (test::Exists("/dev/uinput")) GTEST_SKIP() << "this machine has uinput; the kernel tests cover it";
   MainWindow window(folder);
   agent = Spawn({HID_PATH, "--backend=kernel"}, env, scratch / "hid.out", scratch / "hid.log");
-  for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(
+      test::WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 5s, "the agent's endpoint"));
   ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace vantix::test {
@@ -96,6 +97,19 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+::testing::AssertionResult WaitFor(const std::function<bool()>& condition,
+                                   std::chrono::milliseconds deadline, std::string_view what) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) {
+      return ::testing::AssertionFailure()
+             << "gave up after " << deadline.count() << " ms waiting for " << what;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return ::testing::AssertionSuccess();
+}
 
 HeldFolderLock::HeldFolderLock(const std::string& folder)
     : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {

@@ -1,8 +1,12 @@
-// Shared helpers for the tests: scratch folders, whole-file access and a
-// file layer that fails on request.
+// Shared helpers for the tests: scratch folders, whole-file access, waiting
+// for a condition and a file layer that fails on request.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +51,12 @@ inline bool Killed(const ProgramRun& run) { return run.status == -1; }
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 bool Exists(const std::string& path);
+
+// Polls condition until it holds, at most deadline: other processes and
+// servers answer when they are ready, not after a fixed time. The failure
+// names what was awaited and how long the test waited.
+::testing::AssertionResult WaitFor(const std::function<bool()>& condition,
+                                   std::chrono::milliseconds deadline, std::string_view what);
 
 // Holds a folder's writer lock as another program would (its own open file),
 // until it goes.
