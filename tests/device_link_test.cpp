@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -257,10 +256,8 @@ TEST(DeviceLinkTest, ADetachedProgramRunsOnAndIsNotOurChild) {
   test::WriteBytes(script, "#!/bin/sh\necho $PPID > \"$(dirname \"$0\")/ran\"\n");
   ::chmod(script.c_str(), 0755);
   ASSERT_TRUE(SystemProcessLauncher().StartDetached(script));
-  for (int i = 0; i < 500 && !test::Exists(dir / "ran"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(test::Exists(dir / "ran"));
+  EXPECT_TRUE(test::WaitFor([&] { return test::Exists(dir / "ran"); }, std::chrono::seconds(5),
+                            "the detached program's mark"));
   // Nothing is left for us to reap.
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);

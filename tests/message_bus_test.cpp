@@ -107,7 +107,8 @@ TEST_F(MessageBusTest, SentMessagesAreAnsweredAndPostedOnesDelivered) {
     EXPECT_EQ(outcome.state, SendOutcome::State::kAnswered);
     EXPECT_EQ(outcome.result, 42);
     EXPECT_TRUE(bus.PostMessage("Target", 0x4DD, 7, 8));
-    for (int i = 0; i < 500 && inbox.Size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(test::WaitFor([&] { return inbox.Size() >= 2; }, std::chrono::seconds(1),
+                              "the sent and the posted message"));
     ASSERT_EQ(inbox.Size(), 2u);
     EXPECT_TRUE(inbox.messages[0].sent);
     EXPECT_EQ(inbox.messages[1].message, 0x4DDu);
@@ -236,9 +237,8 @@ TEST_F(MessageBusTest, AFullEndpointDropsItsOldestPeerAfterAnyNumberOfConnection
     return std::count_if(inbox.messages.begin(), inbox.messages.end(),
                          [](const WindowMessage& m) { return m.message == 3; });
   };
-  for (int i = 0; i < 1000 && heard() < static_cast<long>(idle.size()); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  EXPECT_TRUE(test::WaitFor([&] { return heard() >= static_cast<long>(idle.size()); },
+                            std::chrono::seconds(2), "the idle peers' late frames"));
   EXPECT_EQ(heard(), static_cast<long>(idle.size()));
   EXPECT_EQ(inbox.Size(), kConnections + 5 + idle.size()) << "every post, sync and idle peer once";
   for (const int fd : idle) ::close(fd);
@@ -281,7 +281,10 @@ TEST_F(MessageBusTest, PeersOfAnotherUserAreDropped) {
   ::chmod(folder.c_str(), 0700);
   // Our own message after it arrives; the foreign one never does.
   EXPECT_TRUE(MessageBus(folder).PostMessage("Target", 67, 0, 0));
-  for (int i = 0; i < 500 && inbox.Size() < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(test::WaitFor([&] { return inbox.Size() >= 1; }, std::chrono::seconds(1),
+                            "our own message"));
+  // A pause, not a wait: the foreign frame, had it got through, would have
+  // arrived by now.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::lock_guard lock(inbox.mutex);
   ASSERT_EQ(inbox.messages.size(), 1u);
