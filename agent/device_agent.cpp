@@ -22,9 +22,10 @@ std::string Hex(std::uint32_t v) {
 
 }  // namespace
 
-DeviceAgent::DeviceAgent(std::string data_folder, MouseBackend& mouse, Poster post, Logger log,
-                         std::optional<std::string> config_path)
+DeviceAgent::DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mouse, Poster post,
+                         Logger log, std::optional<std::string> config_path)
     : data_folder_(std::move(data_folder)),
+      io_(io),
       mouse_(mouse),
       post_(std::move(post)),
       log_(std::move(log)),
@@ -56,7 +57,7 @@ void DeviceAgent::Stop() {
 
 void DeviceAgent::WriteConnectionState() {
   const Status status =
-      IniFile(MacroIndexPath(data_folder_), SystemFileIo(), kDataFile)
+      IniFile(MacroIndexPath(data_folder_), io_, kDataFile)
           .WriteInt("Device", "Setting", stored_connected_ ? 1 : 0);
   if (!status.ok()) log_("cannot store the connection state: " + status.reason());
 }
@@ -162,7 +163,7 @@ Status DeviceAgent::ApplySavedFiles(int& current_profile) {
   SettingsBlock loaded;
   InitSettings(loaded);
   SettingsBlock live;
-  ProfileStore store(data_folder_, live);
+  ProfileStore store(data_folder_, live, io_);
   store.LoadProfiles(loaded);
   ValidateSettings(loaded, live);
   current_profile = live.CurrentProfile;
@@ -186,7 +187,7 @@ std::string DeviceAgent::HandleApply() {
 
 std::string DeviceAgent::HandleReconfigure() {
   if (!config_path_) return "no agent settings file";
-  const AgentConfig config = ReadAgentConfig(*config_path_);
+  const AgentConfig config = ReadAgentConfig(*config_path_, io_);
   mouse_.Reconfigure(config);
   const std::string device =
       config.device.kind == DeviceChoice::Kind::kAutomatic ? "automatic" : config.device.Text();
@@ -195,7 +196,7 @@ std::string DeviceAgent::HandleReconfigure() {
 }
 
 std::string DeviceAgent::ApplyMacroSlot(int slot) {
-  const IniSnapshot index = IniFile(MacroIndexPath(data_folder_), SystemFileIo(), kDataFile).Load();
+  const IniSnapshot index = IniFile(MacroIndexPath(data_folder_), io_, kDataFile).Load();
   MacroUpload macro;
   macro.slot = slot;
   macro.name = index.ReadString("MACRO_LIST", std::to_string(slot), "");
@@ -210,7 +211,7 @@ std::string DeviceAgent::ApplyMacroSlot(int slot) {
   // The index is only a file: a name in it must not lead outside the folder.
   if (!IsSafeMacroName(macro.name)) return forget("slot " + std::to_string(slot) + " refused: unsafe name");
   const IniSnapshot file =
-      IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO", SystemFileIo(), kDataFile).Load();
+      IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO", io_, kDataFile).Load();
   if (!file.Readable()) return forget("macro \"" + macro.name + "\" has no file");
   file.ReadStruct(macro.events.size(), macro.events.data(), "Setting", "MacroSetting_0");
   macro.loop_time = file.ReadInt(1, "Setting", "LoopTime");
@@ -239,7 +240,7 @@ std::string DeviceAgent::HandleMacroAssigned(std::int64_t profile, std::int64_t 
   }
   const int p = static_cast<int>(profile);
   const int b = static_cast<int>(button);
-  const IniSnapshot file = IniFile(ProfilePath(data_folder_, p), SystemFileIo(), kDataFile).Load();
+  const IniSnapshot file = IniFile(ProfilePath(data_folder_, p), io_, kDataFile).Load();
   ButtonRecord record;
   const std::string section = ButtonKey(b);
   record.ButtonID = static_cast<std::uint8_t>(file.ReadInt(b + 1, section, kButtonIdKey));

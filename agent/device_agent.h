@@ -11,6 +11,7 @@
 
 #include "agent/mouse_backend.h"
 #include "devicelink/message_bus.h"
+#include "settings/file_io.h"
 
 namespace vantix::agent {
 
@@ -21,7 +22,7 @@ class DeviceAgent final : public MouseBackend::Listener {
   using Logger = std::function<void(const std::string&)>;
 
   // config_path: agent.ini, read again when vantixctl asks; none without one.
-  DeviceAgent(std::string data_folder, MouseBackend& mouse, Poster post, Logger log,
+  DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mouse, Poster post, Logger log,
               std::optional<std::string> config_path = std::nullopt);
   ~DeviceAgent() override;
 
@@ -57,6 +58,7 @@ class DeviceAgent final : public MouseBackend::Listener {
   void WriteConnectionState();
 
   std::string data_folder_;
+  FileIo& io_;
   MouseBackend& mouse_;
   Poster post_;
   Logger log_;

@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
   }
 
   const vantix::Folders folders = vantix::ResolveFolders();
+  // No window to keep responsive: the agent waits patiently for other writers.
+  vantix::FileIo& io = vantix::SystemFileIo();
   // The agent owns the "Device" section of the macro index, so it makes the
   // folders that index lives in.
   MakeFolder(folders.DataFolder);
@@ -135,12 +137,13 @@ int main(int argc, char** argv) {
     return 0;  // another copy runs
   }
 
-  vantix::Status error;
-  const auto endpoint = vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoint_folder, error);
-  if (!endpoint) {
-    Log("cannot own the endpoint: " + error.reason());
+  const vantix::OpenedEndpoint opened =
+      vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoint_folder);
+  if (!opened.status.ok()) {
+    Log("cannot own the endpoint: " + opened.status.reason());
     return 1;
   }
+  const auto& endpoint = opened.endpoint;
 
   sigset_t signals;
   sigemptyset(&signals);
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
   const vantix::MessageBus bus(endpoint_folder);
   const std::optional<std::string> config_path = vantix::AgentConfigPath();
   const vantix::AgentConfig config =
-      config_path ? vantix::ReadAgentConfig(*config_path) : vantix::AgentConfig{};
+      config_path ? vantix::ReadAgentConfig(*config_path, io) : vantix::AgentConfig{};
   // The environment stands in for the option where the agent is started by
   // another program (the window's tests on a machine with uinput).
   if (const char* chosen = std::getenv("VANTIX_AGENT_BACKEND"); !backend && chosen != nullptr) {
@@ -171,7 +174,7 @@ int main(int argc, char** argv) {
   vantix::agent::MouseBackend& mouse =
       kernel ? static_cast<vantix::agent::MouseBackend&>(*kernel) : simulated;
   vantix::agent::DeviceAgent agent(
-      folders.DataFolder, mouse,
+      folders.DataFolder, io, mouse,
       [&bus](std::uint32_t message, std::int64_t w, std::int64_t l) {
         bus.PostMessage(vantix::kMainWindowTitle, message, w, l);
       },
@@ -184,7 +187,7 @@ int main(int argc, char** argv) {
   const auto publish = [&] {
     const vantix::AgentState state = mouse.State();
     if (published == state) return;
-    if (const vantix::Status status = vantix::WriteAgentState(state_path, state); !status.ok()) {
+    if (const vantix::Status status = vantix::WriteAgentState(state_path, state, io); !status.ok()) {
       Log("cannot publish the agent's state: " + status.reason());
     }
     published = state;

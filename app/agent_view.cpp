@@ -25,13 +25,13 @@ void SetLabelShown(CStaticTrans* label, bool shown) {
 }  // namespace
 
 void CVantixDlg::OpenEndpoint() {
-  Status error;
-  endpoint_ = Endpoint::Open(kMainWindowTitle, bus_.Folder(), error);
-  if (!endpoint_) {
+  OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, bus_.Folder());
+  if (!opened.status.ok()) {
     // The window works without it; the agent's reports just do not arrive.
-    std::fprintf(stderr, "vantix: %s\n", error.reason().c_str());
+    std::fprintf(stderr, "vantix: %s\n", opened.status.reason().c_str());
     return;
   }
+  endpoint_ = std::move(opened.endpoint);
   notifier_ = new QSocketNotifier(endpoint_->Fd(), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] {
     endpoint_->Process([this](const WindowMessage& m) { return DeliverWindowMessage(this, m); });
@@ -94,7 +94,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
 
 std::int64_t CVantixDlg::OnAgentStatus() {
   CarryOut(apply_wait_.OnAgentStatus());
-  ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder)));
+  ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder, io_)));
   return 0;
 }
 

@@ -100,7 +100,7 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
                    kMacroFunction);
   // Each macro's value is its key in the index, the number the assignment
   // and the button label look the name up by, gaps or not.
-  const MacroSlots slots_in_index = MacroFiles(folders_.DataFolder).ReadSlots();
+  const MacroSlots slots_in_index = MacroFiles(folders_.DataFolder, io_).ReadSlots();
   for (std::size_t i = 0; i < slots_in_index.size(); ++i) {
     if (slots_in_index[i].empty()) continue;
     menu->AddSubItem(kMacroItemIndex, QString::fromStdString(slots_in_index[i]),
@@ -188,7 +188,7 @@ void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
         RunMacroEditor();
         break;
       }
-      const MacroFiles files(folders_.DataFolder);
+      const MacroFiles files(folders_.DataFolder, io_);
       const MacroSlots in_index = files.ReadSlots();
       record().ButtonFunc = kMacroFunction;
       record().KeyNumber = static_cast<std::uint8_t>(lo);
@@ -196,7 +196,7 @@ void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
       std::int32_t loop = 1;
       if (static_cast<std::size_t>(lo) < in_index.size()) {
         if (const std::optional<std::string> path = files.MacroFilePath(in_index[lo])) {
-          loop = IniFile(*path).ReadInt(1, kMacroSettingSection, "LoopTime");
+          loop = IniFile(*path, io_).ReadInt(1, kMacroSettingSection, "LoopTime");
         }
       }
       record().LoopNumber = static_cast<std::uint8_t>(loop & 0xFF);

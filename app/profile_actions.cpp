@@ -27,7 +27,7 @@ void CVantixDlg::ExportCurrentProfile() {
   const std::optional<QString> path =
       AskProfileFile(ProfileFileMode::kSave, QString::fromStdString(folders_.DataFolder));
   if (!path) return;
-  const Status saved = ExportProfile(path->toStdString(), Current());
+  const Status saved = ExportProfile(path->toStdString(), Current(), io_);
   if (!saved.ok()) Warn(this, skin_, *path, saved.reason());
 }
 
@@ -38,7 +38,7 @@ void CVantixDlg::ImportIntoCurrentProfile() {
   ProfileRecord imported = Current();
   // A file that holds no profile (empty, another program's, binary, too
   // large) is refused with the reason and changes nothing.
-  const Status read = ImportProfile(path->toStdString(), imported);
+  const Status read = ImportProfile(path->toStdString(), imported, io_);
   if (!read.ok()) {
     Warn(this, skin_, *path, read.reason());
     return;

@@ -17,7 +17,7 @@ namespace vantix {
 
 class ProfileSync {
  public:
-  explicit ProfileSync(const ProfileStore& store, FileIo& io = SystemFileIo())
+  explicit ProfileSync(const ProfileStore& store, FileIo& io)
       : store_(store), io_(io) {}
 
   // The live block and the five files agree now (after loading them, after

@@ -57,7 +57,8 @@ int CVantixApp::Run() {
   HookEventFilter::Install();
   SettingsBlock live;
   const MessageBus bus(endpoint_folder_);
-  const DlgContext context{ResolveFolders(), live, bus, SystemProcessLauncher()};
+  // The window waits only briefly for another writer's lock, and says so.
+  const DlgContext context{ResolveFolders(), live, bus, SystemProcessLauncher(), WindowFileIo()};
   CVantixDlg dlg(context);
   std::unique_ptr<AfterFirstPaint> later;
   if (after_first_paint_) later = std::make_unique<AfterFirstPaint>(dlg, after_first_paint_);

@@ -52,10 +52,10 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       live_(context.live),
       bus_(context.bus),
       launcher_(context.launcher),
+      io_(context.io),
       skin_(context.folders.ProgramFolder),
-      // The window waits only briefly for another writer's lock, and says so.
-      store_(context.folders.DataFolder, context.live, WindowFileIo()),
-      sync_(store_, WindowFileIo()),
+      store_(context.folders.DataFolder, context.live, io_),
+      sync_(store_, io_),
       agent_(context.bus, context.agent_send_limit),
       apply_wait_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
@@ -95,7 +95,7 @@ void CVantixDlg::Create() {
   ApplyWindowOutline(this, images_.outline);
 
   StartAgentIfAbsent(agent_, folders_.ProgramFolder, launcher_);
-  ApplyStatusEffects(InitialConnectionEffects(ReadConnectionState(folders_.DataFolder)));
+  ApplyStatusEffects(InitialConnectionEffects(ReadConnectionState(folders_.DataFolder, io_)));
 }
 
 void CVantixDlg::InitDialog() {
@@ -107,7 +107,7 @@ void CVantixDlg::InitDialog() {
   ProfileLoad load;
   store_.ReloadProfiles(&load);
   std::vector<std::string> damaged = load.damaged;
-  if (MacroFiles(folders_.DataFolder, WindowFileIo()).IndexDamaged()) {
+  if (MacroFiles(folders_.DataFolder, io_).IndexDamaged()) {
     damaged.push_back(MacroIndexPath(folders_.DataFolder));
   }
   // Told once the window shows, not from inside its construction.
@@ -234,7 +234,7 @@ void CVantixDlg::SetView(int view) {
 }
 
 void CVantixDlg::LabelRefresh() {
-  const MacroSlots macro_slots = MacroFiles(folders_.DataFolder).ReadSlots();
+  const MacroSlots macro_slots = MacroFiles(folders_.DataFolder, io_).ReadSlots();
   const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
   for (int k = 0; k < kButtonCount; ++k) {
     controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);

@@ -42,6 +42,9 @@ struct DlgContext {
   SettingsBlock& live;
   const MessageBus& bus;  // also where the window's own endpoint lives
   ProcessLauncher& launcher;
+  // Every file the window and the dialogs it opens read or write; the
+  // program gives WindowFileIo(), whose lock wait is short.
+  FileIo& io;
   // How long a message to the agent may wait for its answer; tests shorten it.
   std::chrono::milliseconds agent_send_limit = kSendTimeout;
   // The keyboard hook of the capturing dialogs; null: the program folder's
@@ -173,6 +176,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   SettingsBlock& live_;
   const MessageBus& bus_;
   ProcessLauncher& launcher_;
+  FileIo& io_;
   Skin skin_;
   ProfileStore store_;
   ProfileSync sync_;

@@ -34,8 +34,7 @@ std::string TempFolder() {
 class Window {
  public:
   Window(const std::string& folder, std::string_view title) {
-    Status error;
-    endpoint_ = Endpoint::Open(title, folder, error);
+    endpoint_ = Endpoint::Open(title, folder).endpoint;
     if (!endpoint_) std::abort();
     thread_ = std::thread([this] {
       while (!stop_) {
@@ -108,7 +107,7 @@ void BM_ApplyUntilApplyDone(benchmark::State& state) {
   InitSettings(init);
   SettingsBlock live;
   ValidateSettings(init, live);
-  const ProfileStore store(data, live);
+  const ProfileStore store(data, live, vantix::SystemFileIo());
   BusAgentChannel channel(bus);
   long applies = 0;
   for (auto _ : state) {

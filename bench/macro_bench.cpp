@@ -89,7 +89,7 @@ struct Workspace {
       std::filesystem::create_directories(dir + "MacroDB");
     }
     macros = {FullMacro(0), FullMacro(1)};
-    vantix::MacroFiles files(load_dir);
+    vantix::MacroFiles files(load_dir, vantix::SystemFileIo());
     for (int v = 0; v < 2; ++v) {
       if (!files.SaveMacro(macros[v]).ok()) throw std::runtime_error("cannot save the macro");
       images[v] = ReadWhole(*files.MacroFilePath(macros[v].name));
@@ -116,7 +116,7 @@ bool UsableOrSkip(benchmark::State& state) {
 void BM_SaveMacro(benchmark::State& state) {
   Workspace& ws = Files();
   if (!UsableOrSkip(state)) return;
-  vantix::MacroFiles files(ws.save_dir);
+  vantix::MacroFiles files(ws.save_dir, vantix::SystemFileIo());
   int variant = 1;
   for (auto _ : state) {
     if (!files.SaveMacro(ws.macros[variant]).ok()) {
@@ -159,7 +159,7 @@ void BM_SaveMacroFloor(benchmark::State& state) {
 void BM_LoadMacro(benchmark::State& state) {
   Workspace& ws = Files();
   if (!UsableOrSkip(state)) return;
-  const vantix::MacroFiles files(ws.load_dir);
+  const vantix::MacroFiles files(ws.load_dir, vantix::SystemFileIo());
   vantix::MacroData macro;
   for (auto _ : state) {
     files.LoadMacro(ws.macros[0].name, macro);

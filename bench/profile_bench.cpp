@@ -115,13 +115,15 @@ struct Workspace {
     // Capture what SaveProfiles writes for each variant, the second written
     // over the first as in the benchmark loop.
     for (int v = 0; v < 2; ++v) {
-      const vantix::Status status = vantix::ProfileStore(load_dir, blocks[v]).SaveProfiles();
+      const vantix::Status status =
+          vantix::ProfileStore(load_dir, blocks[v], vantix::SystemFileIo()).SaveProfiles();
       if (!status.ok()) throw std::runtime_error(status.reason());
       for (int i = 0; i < kProfileCount; ++i) {
         images[v][i] = ReadWhole(vantix::ProfilePath(load_dir, i));
       }
     }
-    const vantix::Status status = vantix::ProfileStore(load_dir, blocks[0]).SaveProfiles();
+    const vantix::Status status =
+        vantix::ProfileStore(load_dir, blocks[0], vantix::SystemFileIo()).SaveProfiles();
     if (!status.ok()) throw std::runtime_error(status.reason());
     for (int i = 0; i < kProfileCount; ++i) {
       if (ReadWhole(vantix::ProfilePath(load_dir, i)) != images[0][i]) {
@@ -133,7 +135,7 @@ struct Workspace {
     vantix::SettingsBlock loaded;
     vantix::SettingsBlock live;
     vantix::InitSettings(loaded);
-    vantix::ProfileStore(load_dir, live).LoadProfiles(loaded);
+    vantix::ProfileStore(load_dir, live, vantix::SystemFileIo()).LoadProfiles(loaded);
     if (!(loaded == blocks[0])) problem = "the loaded profiles differ from the saved ones";
   }
 };
@@ -153,8 +155,8 @@ void BM_SaveProfiles(benchmark::State& state) {
   Workspace& files = Files();
   if (!UsableOrSkip(state)) return;
   const std::array<vantix::ProfileStore, 2> stores = {
-      vantix::ProfileStore(files.save_dir, files.blocks[0]),
-      vantix::ProfileStore(files.save_dir, files.blocks[1])};
+      vantix::ProfileStore(files.save_dir, files.blocks[0], vantix::SystemFileIo()),
+      vantix::ProfileStore(files.save_dir, files.blocks[1], vantix::SystemFileIo())};
   // Start from the other variant so that the first save rewrites every file.
   if (!stores[1].SaveProfiles().ok()) {
     state.SkipWithError("cannot write the profile files");
@@ -220,7 +222,7 @@ void BM_LoadProfiles(benchmark::State& state) {
   Workspace& files = Files();
   if (!UsableOrSkip(state)) return;
   vantix::SettingsBlock live;
-  const vantix::ProfileStore store(files.load_dir, live);
+  const vantix::ProfileStore store(files.load_dir, live, vantix::SystemFileIo());
   vantix::SettingsBlock block;
   for (auto _ : state) {
     vantix::InitSettings(block);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/file_io.h"
 #include "settings/status.h"
 
 namespace vantix::cli {
@@ -20,6 +21,7 @@ inline constexpr int kExitWriteFailed = 3;
 using Args = std::vector<std::string_view>;
 
 struct Context {
+  FileIo& io;                           // every file a command reads or writes
   std::optional<std::string> data_dir;  // --data-dir, as given
   bool json = false;                    // --json or --format json
   // Only commands that write may create the data folder.
@@ -55,7 +57,7 @@ std::optional<std::string_view> HelpFor(const Args& args);
 
 // Command families; args[0] is the command word.
 int RunProfileCommand(const Context& context, const Args& args);
-int RunIniCommand(const Args& args);
+int RunIniCommand(FileIo& io, const Args& args);
 int RunKeysCommand(const Context& context, const Args& args);   // keys, labels
 int RunMacroCommand(const Context& context, const Args& args);  // macro ...
 int RunApplyCommand(const Context& context, const Args& args);
@@ -64,6 +66,6 @@ int RunAgentCommand(const Context& context, const Args& args);
 int RunAgentDeviceCommand(const Context& context, const Args& args);
 // "reason: ...\n" when the running agent serves no mouse and says why; empty
 // otherwise.
-std::string AgentReasonLine();
+std::string AgentReasonLine(FileIo& io);
 
 }  // namespace vantix::cli

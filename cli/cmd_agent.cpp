@@ -17,7 +17,7 @@ int RunApplyCommand(const Context& context, const Args& args) {
   if (args.size() != 1) return Usage("apply takes no arguments");
   const std::string data_folder = context.DataFolder();
   SettingsBlock live;
-  const ProfileStore store(data_folder, live);
+  const ProfileStore store(data_folder, live, context.io);
   // Read and written as one step, so that no other writer's change falls
   // between and is undone.
   const FolderLock lock = store.Lock();
@@ -73,8 +73,8 @@ int RunAgentCommand(const Context& context, const Args& args) {
   if (what == "status") {
     if (args.size() != 2) return Usage("agent status");
     const bool running = bus.FindWindow(kAgentWindowTitle);
-    const bool connected = ReadConnectionState(context.DataFolder());
-    const std::string reason_line = connected ? std::string() : AgentReasonLine();
+    const bool connected = ReadConnectionState(context.DataFolder(), context.io);
+    const std::string reason_line = connected ? std::string() : AgentReasonLine(context.io);
     if (context.json) {
       JsonObject status;
       status.String("agent", running ? "running" : "absent")

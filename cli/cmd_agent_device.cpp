@@ -23,14 +23,14 @@ std::optional<std::string> ConfigPathOrComplain() {
 }
 
 // The running agent's state, or an empty one when it does not run.
-AgentState RunningAgentState(const MessageBus& bus) {
+AgentState RunningAgentState(const MessageBus& bus, FileIo& io) {
   if (!bus.FindWindow(kAgentWindowTitle)) return {};
-  return ReadAgentState(AgentStatePath(bus.Folder()));
+  return ReadAgentState(AgentStatePath(bus.Folder()), io);
 }
 
-int List(bool json) {
+int List(bool json, FileIo& io) {
   const MessageBus bus;
-  const AgentState state = RunningAgentState(bus);
+  const AgentState state = RunningAgentState(bus, io);
   const agent::InputScan scan = agent::ScanInputDevices();
   std::string devices = "[";
   for (const agent::InputDeviceInfo& device : scan.devices) {
@@ -90,7 +90,7 @@ std::optional<std::string> Unservable(const DeviceChoice& choice) {
                         "and is not the agent's own virtual mouse)";
 }
 
-int Use(std::string_view what) {
+int Use(std::string_view what, FileIo& io) {
   if (what.empty()) return Usage("agent device use PATH|NAME|none");
   const DeviceChoice choice = DeviceChoice::Parse(what);
   if (const auto refusal = Unservable(choice)) {
@@ -99,11 +99,11 @@ int Use(std::string_view what) {
   }
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
-  if (const Status status = WriteDeviceChoice(*path, choice); !status.ok()) return WriteFailed(status);
+  if (const Status status = WriteDeviceChoice(*path, choice, io); !status.ok()) return WriteFailed(status);
   return TellAgent();
 }
 
-int Resolution(std::string_view text) {
+int Resolution(std::string_view text, FileIo& io) {
   const auto dpi = ParseInt32(text);
   if (!dpi || *dpi < kMinNativeResolution || *dpi > kMaxNativeResolution) {
     return Usage("agent device resolution: DPI must be a whole number from " +
@@ -111,7 +111,7 @@ int Resolution(std::string_view text) {
   }
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
-  if (const Status status = WriteNativeResolution(*path, *dpi); !status.ok()) return WriteFailed(status);
+  if (const Status status = WriteNativeResolution(*path, *dpi, io); !status.ok()) return WriteFailed(status);
   return TellAgent();
 }
 
@@ -123,21 +123,21 @@ int RunAgentDeviceCommand(const Context& context, const Args& args) {
   const std::string_view what = args[2];
   if (what == "list") {
     if (args.size() != 3) return Usage("agent device list");
-    return List(context.json);
+    return List(context.json, context.io);
   }
   if (what == "use") {
     if (args.size() != 4) return Usage("agent device use PATH|NAME|none");
-    return Use(args[3]);
+    return Use(args[3], context.io);
   }
   if (what == "resolution") {
     if (args.size() != 4) return Usage("agent device resolution DPI");
-    return Resolution(args[3]);
+    return Resolution(args[3], context.io);
   }
   return Usage("agent device: unknown operation " + std::string(what));
 }
 
-std::string AgentReasonLine() {
-  const AgentState state = RunningAgentState(MessageBus());
+std::string AgentReasonLine(FileIo& io) {
+  const AgentState state = RunningAgentState(MessageBus(), io);
   if (!state.served_path.empty() || state.reason.empty()) return {};
   return "reason: " + state.reason + "\n";
 }

@@ -37,14 +37,14 @@ std::string ToHex(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-int RunIniCommand(const Args& args) {
+int RunIniCommand(FileIo& io, const Args& args) {
   if (args.empty()) return Usage("ini: missing operation");
   const std::string_view op = args[0];
   const auto want = [&](std::size_t min, std::size_t max) {
     return args.size() - 1 >= min && args.size() - 1 <= max;
   };
   if (args.size() < 4) return Usage("ini " + std::string(op) + ": missing arguments");
-  IniFile file{std::string(args[1])};
+  IniFile file{std::string(args[1]), io};
   const std::string_view section = args[2];
   const std::string_view key = args[3];
 

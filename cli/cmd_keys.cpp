@@ -57,13 +57,14 @@ int Labels(const Context& context, Args args) {
 
   const std::string data_folder = context.DataFolder();
   SettingsBlock live;
-  const ProfileStore store(data_folder, live);
+  const ProfileStore store(data_folder, live, context.io);
   store.ReloadProfiles();
 
   // Stale macro assignments change in memory only, as on screen; nothing is
   // saved.
-  const SkinStringFiles strings = SkinStringFiles::InProgramFolder(*program_folder);
-  const MacroSlots slots = MacroFiles(data_folder).ReadSlots();
+  const SkinStringFiles strings =
+      SkinStringFiles::InProgramFolder(*program_folder, ChooseUiLanguage(), context.io);
+  const MacroSlots slots = MacroFiles(data_folder, context.io).ReadSlots();
   const auto labels = ButtonLabels(live.Profiles[static_cast<std::size_t>(*index)], strings, slots);
   if (context.json) {
     const std::vector<std::string> all(labels.begin(), labels.end());

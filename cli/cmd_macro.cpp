@@ -63,7 +63,7 @@ std::string_view RowKind(const EventRow& row) {
 }
 
 int Show(const MacroFiles& files, std::string_view name, const std::string& program_folder,
-         bool json) {
+         FileIo& io, bool json) {
   // Only what the editor can select: a name of the list.
   if (files.FindMacroSlot(name) < 0) return Refused("no macro named " + Printable(name));
   MacroData macro;
@@ -72,7 +72,8 @@ int Show(const MacroFiles& files, std::string_view name, const std::string& prog
   } else if (loaded.damaged) {
     return Refused(Damaged(*files.MacroFilePath(name)) + ": read as empty");
   }
-  const SkinStringFiles strings = SkinStringFiles::InProgramFolder(program_folder);
+  const SkinStringFiles strings =
+      SkinStringFiles::InProgramFolder(program_folder, ChooseUiLanguage(), io);
   const std::vector<EventRow> rows = EventRows(macro.events, strings);
   if (json) {
     std::string events = "[";
@@ -114,7 +115,7 @@ int RunMacroCommand(const Context& context, const Args& all) {
   Args args(all.begin() + 1, all.end());
   if (args.empty()) return Usage("macro list | show NAME | new NAME | delete NAME");
   const std::string_view op = args[0];
-  MacroFiles files(context.DataFolder());
+  MacroFiles files(context.DataFolder(), context.io);
 
   if (op == "list") {
     if (args.size() != 1) return Usage("macro list takes no arguments");
@@ -131,7 +132,7 @@ int RunMacroCommand(const Context& context, const Args& all) {
     const std::optional<std::string> program_folder = TakeProgramFolder(args);
     if (!program_folder) return kExitUsage;
     if (args.size() != 2) return Usage("macro show NAME [--program-dir DIR]");
-    return Show(files, args[1], *program_folder, context.json);
+    return Show(files, args[1], *program_folder, context.io, context.json);
   }
   if (op == "new" || op == "delete") {
     if (args.size() != 2) return Usage("macro " + std::string(op) + " NAME");

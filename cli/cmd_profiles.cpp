@@ -22,7 +22,7 @@ int RunProfileCommand(const Context& context, const Args& args) {
   const std::string data_folder = context.DataFolder();
   const std::string_view command = args[0];
   SettingsBlock live;
-  ProfileStore store(data_folder, live);
+  ProfileStore store(data_folder, live, context.io);
   const auto load = [&](bool validate) {
     SettingsBlock buffer;
     InitSettings(buffer);
@@ -51,7 +51,7 @@ int RunProfileCommand(const Context& context, const Args& args) {
     const auto index = ParseProfileNumber(args[1]);
     if (!index) return Usage("profile number must be 1 to 5");
     load(true);
-    return written(ExportProfile(std::string(args[2]), live.Profiles[*index]));
+    return written(ExportProfile(std::string(args[2]), live.Profiles[*index], context.io));
   }
 
   // The changing commands read, change and write as one step under the data
@@ -79,7 +79,7 @@ int RunProfileCommand(const Context& context, const Args& args) {
   if (!lock.held()) return WriteFailed(lock.status());
   load(true);
   if (command == "import") {
-    const Status status = ImportProfile(std::string(args[2]), live.Profiles[index]);
+    const Status status = ImportProfile(std::string(args[2]), live.Profiles[index], context.io);
     if (!status.ok()) {
       std::cerr << "vantixctl: " << status.reason() << "\n";
       return kExitReadFailed;

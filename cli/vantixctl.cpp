@@ -56,8 +56,8 @@ std::size_t TakeFormatAt(const Args& args, std::size_t i, FormatOption& format) 
   return taken;
 }
 
-int Ini(const Context&, const Args& args) {
-  return vantix::cli::RunIniCommand(Args(args.begin() + 1, args.end()));
+int Ini(const Context& context, const Args& args) {
+  return vantix::cli::RunIniCommand(context.io, Args(args.begin() + 1, args.end()));
 }
 
 constexpr Command kCommands[] = {
@@ -74,7 +74,8 @@ constexpr Command kCommands[] = {
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   Args args(argv + 1, argv + argc);
-  Context context;
+  // No window to keep responsive: vantixctl waits patiently for other writers.
+  Context context{vantix::SystemFileIo(), /*data_dir=*/{}};
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string_view a = args[i];

@@ -30,9 +30,10 @@ Status MakeFolders(const std::string& folder) {
   return Status::Ok();
 }
 
-Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value) {
+Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value,
+                        FileIo& io) {
   if (Status made = MakeFolders(FolderOf(path)); !made.ok()) return made;
-  IniBatch batch = IniFile(path).Edit();
+  IniBatch batch = IniFile(path, io).Edit();
   batch.WriteString(kDeviceSection, key, value);
   return batch.Commit();
 }
@@ -79,8 +80,8 @@ std::optional<std::string> AgentConfigPath() {
   });
 }
 
-AgentConfig ReadAgentConfig(const std::string& path) {
-  const IniSnapshot file = IniFile(path).Load();
+AgentConfig ReadAgentConfig(const std::string& path, FileIo& io) {
+  const IniSnapshot file = IniFile(path, io).Load();
   AgentConfig config;
   config.device = DeviceChoice::Parse(file.ReadString(kDeviceSection, kUseKey, ""));
   const int dpi = file.ReadInt(kDefaultNativeResolution, kDeviceSection, kResolutionKey);
@@ -88,23 +89,23 @@ AgentConfig ReadAgentConfig(const std::string& path) {
   return config;
 }
 
-Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice) {
-  return WriteConfigValue(path, kUseKey, choice.Text());
+Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io) {
+  return WriteConfigValue(path, kUseKey, choice.Text(), io);
 }
 
-Status WriteNativeResolution(const std::string& path, int dpi) {
+Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io) {
   if (dpi < kMinNativeResolution || dpi > kMaxNativeResolution) {
     return Status::Error("resolution out of range");
   }
-  return WriteConfigValue(path, kResolutionKey, std::to_string(dpi));
+  return WriteConfigValue(path, kResolutionKey, std::to_string(dpi), io);
 }
 
 std::string AgentStatePath(const std::string& endpoint_folder) {
   return endpoint_folder + "/Corvane_II_GamingMouse_HID.state";
 }
 
-Status WriteAgentState(const std::string& path, const AgentState& state) {
-  IniBatch batch = IniFile(path).Edit();
+Status WriteAgentState(const std::string& path, const AgentState& state, FileIo& io) {
+  IniBatch batch = IniFile(path, io).Edit();
   batch.WriteString(kStateSection, "Backend", state.backend);
   batch.WriteString(kStateSection, "Served", state.served_path);
   batch.WriteString(kStateSection, "ServedName", state.served_name);
@@ -112,8 +113,8 @@ Status WriteAgentState(const std::string& path, const AgentState& state) {
   return batch.Commit(false);
 }
 
-AgentState ReadAgentState(const std::string& path) {
-  const IniSnapshot file = IniFile(path).Load();
+AgentState ReadAgentState(const std::string& path, FileIo& io) {
+  const IniSnapshot file = IniFile(path, io).Load();
   AgentState state;
   state.backend = file.ReadString(kStateSection, "Backend", "");
   state.served_path = file.ReadString(kStateSection, "Served", "");

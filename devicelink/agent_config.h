@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/file_io.h"
 #include "settings/status.h"
 
 namespace vantix {
@@ -53,10 +54,10 @@ std::optional<std::string> AgentConfigPath();
 
 // A missing file or key reads as the defaults; a resolution out of range
 // reads as the default.
-AgentConfig ReadAgentConfig(const std::string& path);
+AgentConfig ReadAgentConfig(const std::string& path, FileIo& io);
 // Creates the folder when missing. Only the given values are written.
-Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice);
-Status WriteNativeResolution(const std::string& path, int dpi);
+Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io);
+Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io);
 
 // What the running agent publishes about itself.
 struct AgentState {
@@ -69,8 +70,8 @@ struct AgentState {
 
 // The state file beside the agent's endpoint in the endpoint folder.
 std::string AgentStatePath(const std::string& endpoint_folder);
-Status WriteAgentState(const std::string& path, const AgentState& state);
+Status WriteAgentState(const std::string& path, const AgentState& state, FileIo& io);
 // A missing file reads as an empty state.
-AgentState ReadAgentState(const std::string& path);
+AgentState ReadAgentState(const std::string& path, FileIo& io);
 
 }  // namespace vantix

@@ -57,8 +57,8 @@ std::string MacroIndexPath(const std::string& data_folder) {
   return data_folder + "MacroDB/MacroSet.MSDB";
 }
 
-bool ReadConnectionState(const std::string& data_folder) {
-  return IniFile(MacroIndexPath(data_folder), SystemFileIo(), kDataFile)
+bool ReadConnectionState(const std::string& data_folder, FileIo& io) {
+  return IniFile(MacroIndexPath(data_folder), io, kDataFile)
              .ReadInt(0, "Device", "Setting") != 0;
 }
 

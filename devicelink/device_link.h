@@ -37,11 +37,11 @@ SendOutcome NotifyApply(AgentChannel& agent);
 // "MacroDB/MacroSet.MSDB" in the data folder.
 std::string MacroIndexPath(const std::string& data_folder);
 // The agent keeps [Device] Setting non-zero while the mouse is connected.
-bool ReadConnectionState(const std::string& data_folder);
+bool ReadConnectionState(const std::string& data_folder, FileIo& io);
 
 // The link's part of Apply: look the agent up, save the five profile files,
 // then notify the agent if it was there.
-struct ApplyOutcome {
+struct [[nodiscard]] ApplyOutcome {
   Status saved;
   SendOutcome notified;  // kAbsent when there was no agent
 };

@@ -357,29 +357,29 @@ Endpoint::~Endpoint() {
   }
 }
 
-std::unique_ptr<Endpoint> Endpoint::Open(std::string_view title, const std::string& folder,
-                                         Status& error) {
-  error = PrepareEndpointFolder(folder);
-  if (!error.ok()) return nullptr;
+OpenedEndpoint Endpoint::Open(std::string_view title, const std::string& folder) {
+  if (Status prepared = PrepareEndpointFolder(folder); !prepared.ok()) {
+    return {nullptr, std::move(prepared)};
+  }
+  const auto refused = [](std::string reason) {
+    return OpenedEndpoint{nullptr, Status::Error(std::move(reason))};
+  };
   auto impl = std::make_unique<Impl>();
   impl->path = SocketPath(folder, title);
   sockaddr_un addr{};
   if (!FillAddress(impl->path, addr)) {
-    error = Status::Error("endpoint path too long: " + impl->path);
-    return nullptr;
+    return refused("endpoint path too long: " + impl->path);
   }
 
   struct stat st {};
   if (::lstat(impl->path.c_str(), &st) == 0) {
     if (!S_ISSOCK(st.st_mode)) {
-      error = Status::Error(impl->path + " exists and is not a socket");
-      return nullptr;
+      return refused(impl->path + " exists and is not a socket");
     }
     UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (::connect(probe.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ||
         errno == EAGAIN) {
-      error = Status::Error("another process owns " + impl->path);
-      return nullptr;
+      return refused("another process owns " + impl->path);
     }
     ::unlink(impl->path.c_str());  // stale: its owner is gone
   }
@@ -388,16 +388,14 @@ std::unique_ptr<Endpoint> Endpoint::Open(std::string_view title, const std::stri
   if (impl->listener.get() < 0 ||
       ::bind(impl->listener.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
       ::listen(impl->listener.get(), SOMAXCONN) != 0) {
-    error = Status::Error("cannot listen on " + impl->path + ": " + std::strerror(errno));
-    return nullptr;
+    return refused("cannot listen on " + impl->path + ": " + std::strerror(errno));
   }
   if (::lstat(impl->path.c_str(), &st) == 0) impl->inode = st.st_ino;
 
   impl->epoll = UniqueFd(::epoll_create1(EPOLL_CLOEXEC));
   impl->timer = UniqueFd(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK));
   if (impl->epoll.get() < 0 || impl->timer.get() < 0) {
-    error = Status::Error(std::string("cannot watch the endpoint: ") + std::strerror(errno));
-    return nullptr;
+    return refused(std::string("cannot watch the endpoint: ") + std::strerror(errno));
   }
   for (const int fd : {impl->listener.get(), impl->timer.get()}) {
     epoll_event ev{};
@@ -405,7 +403,7 @@ std::unique_ptr<Endpoint> Endpoint::Open(std::string_view title, const std::stri
     ev.data.fd = fd;
     ::epoll_ctl(impl->epoll.get(), EPOLL_CTL_ADD, fd, &ev);
   }
-  return std::unique_ptr<Endpoint>(new Endpoint(std::move(impl)));
+  return {std::unique_ptr<Endpoint>(new Endpoint(std::move(impl))), Status::Ok()};
 }
 
 int Endpoint::Fd() const { return impl_->epoll.get(); }

@@ -58,6 +58,8 @@ class MessageBus {
   std::string folder_;
 };
 
+struct OpenedEndpoint;
+
 // The receiving side: one pollable descriptor for an event loop (a Qt socket
 // notifier or poll), and Process to run when it is readable. The handler runs
 // on the caller's thread; a sent message's result is written back after the
@@ -69,8 +71,7 @@ class Endpoint {
 
   // Owns the endpoint of the title; a stale socket left by a dead owner is
   // replaced, a live owner makes this fail.
-  static std::unique_ptr<Endpoint> Open(std::string_view title, const std::string& folder,
-                                        Status& error);
+  static OpenedEndpoint Open(std::string_view title, const std::string& folder);
   ~Endpoint();
   Endpoint(const Endpoint&) = delete;
   Endpoint& operator=(const Endpoint&) = delete;
@@ -84,6 +85,12 @@ class Endpoint {
   struct Impl;
   explicit Endpoint(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
+};
+
+// The endpoint, or why there is none.
+struct [[nodiscard]] OpenedEndpoint {
+  std::unique_ptr<Endpoint> endpoint;  // null unless status is ok
+  Status status;
 };
 
 // Holds an advisory lock on folder/name.lock while it lives: the Linux form

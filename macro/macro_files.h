@@ -59,7 +59,7 @@ bool IsValidNewMacroName(std::string_view name);
 class MacroFiles {
  public:
   // data_folder is the DataFolder (a trailing '/' is added when missing).
-  explicit MacroFiles(const std::string& data_folder, FileIo& io = SystemFileIo());
+  explicit MacroFiles(const std::string& data_folder, FileIo& io);
 
   const std::string& Folder() const { return folder_; }  // ends with '/'
   std::string IndexPath() const;

@@ -115,7 +115,7 @@ class IniBatch {
 
 class IniFile {
  public:
-  explicit IniFile(std::string path, FileIo& io = SystemFileIo(), IniFileKind kind = kAnyIniFile)
+  explicit IniFile(std::string path, FileIo& io, IniFileKind kind = kAnyIniFile)
       : path_(std::move(path)), io_(&io), kind_(kind) {}
 
   const std::string& Path() const { return path_; }

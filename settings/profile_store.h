@@ -20,13 +20,12 @@ std::string ButtonKey(int button);
 // Writes one profile as an exported file: the profile-file layout without
 // "GroupID" and "LoopNumber". Keys already in the file that the export does
 // not write stay.
-Status ExportProfile(const std::string& path, const ProfileRecord& record,
-                     FileIo& io = SystemFileIo());
+Status ExportProfile(const std::string& path, const ProfileRecord& record, FileIo& io);
 // Reads an exported (or profile) file into one record, unvalidated: a key the
 // file lacks becomes unset. LoopNumber is kept. A file that holds no profile
 // (missing, unreadable, over kMaxDataFileBytes, binary, or without any
 // profile key in "GROUP") changes nothing and is reported with the reason.
-Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io = SystemFileIo());
+Status ImportProfile(const std::string& path, ProfileRecord& record, FileIo& io);
 
 // What a load found besides the values.
 struct ProfileLoad {
@@ -38,7 +37,7 @@ struct ProfileLoad {
 
 class ProfileStore {
  public:
-  ProfileStore(std::string data_folder, SettingsBlock& live, FileIo& io = SystemFileIo())
+  ProfileStore(std::string data_folder, SettingsBlock& live, FileIo& io)
       : data_folder_(std::move(data_folder)), live_(live), io_(io) {}
 
   // Reads the five files into block (normally just initialised); values are

@@ -6,7 +6,7 @@
 
 namespace vantix {
 
-class Status {
+class [[nodiscard]] Status {
  public:
   Status() = default;
   static Status Ok() { return {}; }

@@ -32,12 +32,11 @@ class SkinStrings {
 class SkinStringFiles final : public SkinStrings {
  public:
   // strings_folder holds "skins.ini" and "general.ini".
-  explicit SkinStringFiles(std::string strings_folder, FileIo& io = SystemFileIo());
+  explicit SkinStringFiles(std::string strings_folder, FileIo& io);
   // The strings of a program folder (ending with '/') in the user's
   // language; the English ones when the skin has none in that language.
   static SkinStringFiles InProgramFolder(const std::string& program_folder,
-                                         UiLanguage language = ChooseUiLanguage(),
-                                         FileIo& io = SystemFileIo());
+                                         UiLanguage language, FileIo& io);
 
   std::string UiText(std::string_view section, int number) const override;
   std::string GeneralText(std::string_view section, int number) const override;

@@ -11,6 +11,7 @@
 #include "ui/skin.h"
 
 int main(int argc, char** argv) {
+  vantix::FileIo& io = vantix::SystemFileIo();
   if (argc < 2) {
     std::fprintf(stderr, "usage: vantix_outlinecache BITMAP...\n");
     return 2;
@@ -23,8 +24,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     const std::optional<vantix::PixelRegion> outline = vantix::PixelRegionFromBitmap(bitmap);
-    const vantix::Status written =
-        outline ? vantix::WriteOutlineCache(argv[i], *outline) : vantix::Status::Error("no outline");
+    const vantix::Status written = outline ? vantix::WriteOutlineCache(argv[i], *outline, io)
+                                           : vantix::Status::Error("no outline");
     if (!written.ok()) {
       std::fprintf(stderr, "vantix_outlinecache: %s: %s\n", argv[i], written.reason().c_str());
       return 1;

@@ -247,33 +247,33 @@ TEST(AgentConfigTest, PathFollowsXdgConfigHome) {
 TEST(AgentConfigTest, RoundTripsAndFallsBackToDefaults) {
   test::ScratchDir dir;
   const std::string path = dir / "made/by/write/agent.ini";
-  EXPECT_EQ(ReadAgentConfig(path), AgentConfig{});
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()), AgentConfig{});
 
-  ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kPath, "/dev/input/event4"}).ok());
-  ASSERT_TRUE(WriteNativeResolution(path, 1600).ok());
-  EXPECT_EQ(ReadAgentConfig(path), (AgentConfig{{Kind::kPath, "/dev/input/event4"}, 1600}));
-  ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kNone, ""}).ok());
-  EXPECT_EQ(ReadAgentConfig(path).device.kind, Kind::kNone);
-  EXPECT_EQ(ReadAgentConfig(path).native_resolution, 1600);
+  ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kPath, "/dev/input/event4"}, SystemFileIo()).ok());
+  ASSERT_TRUE(WriteNativeResolution(path, 1600, SystemFileIo()).ok());
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()), (AgentConfig{{Kind::kPath, "/dev/input/event4"}, 1600}));
+  ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kNone, ""}, SystemFileIo()).ok());
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).device.kind, Kind::kNone);
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).native_resolution, 1600);
 
-  EXPECT_FALSE(WriteNativeResolution(path, 99).ok());
-  EXPECT_FALSE(WriteNativeResolution(path, 50001).ok());
+  EXPECT_FALSE(WriteNativeResolution(path, 99, SystemFileIo()).ok());
+  EXPECT_FALSE(WriteNativeResolution(path, 50001, SystemFileIo()).ok());
   for (const char* stored : {"0", "-5", "99999999", "abc"}) {
     test::WriteBytes(path, std::string("[Device]\nResolution=") + stored + "\n");
-    EXPECT_EQ(ReadAgentConfig(path).native_resolution, kDefaultNativeResolution) << stored;
+    EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).native_resolution, kDefaultNativeResolution) << stored;
   }
 }
 
 TEST(AgentStateTest, RoundTrips) {
   test::ScratchDir dir;
   const std::string path = AgentStatePath(dir.path());
-  EXPECT_EQ(ReadAgentState(path), AgentState{});
+  EXPECT_EQ(ReadAgentState(path, SystemFileIo()), AgentState{});
   const AgentState state{"kernel", "/dev/input/event3", "Corvane II Gaming Mouse", ""};
-  ASSERT_TRUE(WriteAgentState(path, state).ok());
-  EXPECT_EQ(ReadAgentState(path), state);
+  ASSERT_TRUE(WriteAgentState(path, state, SystemFileIo()).ok());
+  EXPECT_EQ(ReadAgentState(path, SystemFileIo()), state);
   const AgentState none{"kernel", "", "", "no read access to /dev/input/event3: Permission denied"};
-  ASSERT_TRUE(WriteAgentState(path, none).ok());
-  EXPECT_EQ(ReadAgentState(path), none);
+  ASSERT_TRUE(WriteAgentState(path, none, SystemFileIo()).ok());
+  EXPECT_EQ(ReadAgentState(path, SystemFileIo()), none);
 }
 
 }  // namespace

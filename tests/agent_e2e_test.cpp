@@ -60,9 +60,9 @@ int Wait(pid_t pid) {
 class MainWindow {
  public:
   explicit MainWindow(const std::string& folder) {
-    Status error;
-    endpoint_ = Endpoint::Open(kMainWindowTitle, folder, error);
-    if (!endpoint_) throw std::runtime_error(error.reason());
+    OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, folder);
+    if (!opened.status.ok()) throw std::runtime_error(opened.status.reason());
+    endpoint_ = std::move(opened.endpoint);
     thread_ = std::thread([this] {
       while (!stop_) {
         pollfd p{endpoint_->Fd(), POLLIN, 0};
@@ -120,8 +120,9 @@ class AgentTest : public ::testing::Test {
 
   void StartAgent() {
     agent = Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
-    for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(bus.FindWindow(kAgentWindowTitle)) << ReadBytes(scratch / "hid.log");
+    ASSERT_TRUE(test::WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 5s,
+                              "the agent's endpoint"))
+        << ReadBytes(scratch / "hid.log");
   }
   void StopAgent() {
     if (agent <= 0) return;
@@ -129,7 +130,9 @@ class AgentTest : public ::testing::Test {
     Wait(agent);
     agent = -1;
   }
-  int Setting() { return IniFile(MacroIndexPath(data)).ReadInt(-1, "Device", "Setting"); }
+  int Setting() {
+    return IniFile(MacroIndexPath(data), SystemFileIo()).ReadInt(-1, "Device", "Setting");
+  }
   std::pair<int, std::string> Ctl(std::vector<std::string> args) {
     args.insert(args.begin(), VANTIXCTL_PATH);
     const int status = Wait(Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
@@ -187,7 +190,7 @@ TEST_F(AgentTest, ApplyRoundTripEndsWithApplyDone) {
   SettingsBlock live;
   ValidateSettings(init, live);
   BusAgentChannel channel(bus);
-  const ApplyOutcome outcome = ApplyProfiles(ProfileStore(data, live), channel);
+  const ApplyOutcome outcome = ApplyProfiles(ProfileStore(data, live, SystemFileIo()), channel);
   EXPECT_TRUE(outcome.saved.ok());
   EXPECT_EQ(outcome.notified.state, SendOutcome::State::kAnswered);
   const auto done = window.Next(WM_AGENT_EVENT);
@@ -222,9 +225,14 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
 
 TEST_F(AgentTest, MacroNoticesAreReadAndLogged) {
   StartAgent();
-  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteString("MACRO_LIST", "0", "Combo").ok());
-  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteString("MACRO_LIST", "1", "../../evil").ok());
-  ASSERT_TRUE(IniFile(data + "MacroDB/Combo.MSMACRO").WriteInt("Setting", "LoopTime", 3).ok());
+  ASSERT_TRUE(
+      IniFile(MacroIndexPath(data), SystemFileIo()).WriteString("MACRO_LIST", "0", "Combo").ok());
+  ASSERT_TRUE(IniFile(MacroIndexPath(data), SystemFileIo())
+                  .WriteString("MACRO_LIST", "1", "../../evil")
+                  .ok());
+  ASSERT_TRUE(IniFile(data + "MacroDB/Combo.MSMACRO", SystemFileIo())
+                  .WriteInt("Setting", "LoopTime", 3)
+                  .ok());
   EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_CHANGED, 0, 0).state, SendOutcome::State::kAnswered);
   EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_CHANGED, 1, 0).state, SendOutcome::State::kAnswered);
   EXPECT_EQ(bus.SendMessage(kAgentWindowTitle, WM_AGENT_MACRO_ASSIGNED, 2, 11).state,
@@ -289,10 +297,11 @@ TEST_F(AgentTest, DeviceChoicesAreKeptInAgentIniAndReadByTheAgent) {
   EXPECT_EQ(Ctl({"agent", "device", "resolution", "1600"}).first, 0);
   StartAgent();
   EXPECT_EQ(Ctl({"agent", "device", "use", "/dev/input/by-id/some-mouse"}).first, 0);
-  EXPECT_EQ(IniFile(ini).ReadString("Device", "Use"), "/dev/input/by-id/some-mouse");
-  EXPECT_EQ(IniFile(ini).ReadInt(0, "Device", "Resolution"), 1600);
+  EXPECT_EQ(IniFile(ini, SystemFileIo()).ReadString("Device", "Use"),
+            "/dev/input/by-id/some-mouse");
+  EXPECT_EQ(IniFile(ini, SystemFileIo()).ReadInt(0, "Device", "Resolution"), 1600);
   EXPECT_EQ(Ctl({"agent", "device", "use", "none"}).first, 0);
-  EXPECT_EQ(IniFile(ini).ReadString("Device", "Use"), "none");
+  EXPECT_EQ(IniFile(ini, SystemFileIo()).ReadString("Device", "Use"), "none");
   const std::string log = ReadBytes(scratch / "hid.log");
   EXPECT_NE(log.find("agent settings read: device /dev/input/by-id/some-mouse, resolution 1600"), std::string::npos)
       << log;
@@ -307,7 +316,8 @@ TEST_F(AgentTest, DeviceChoicesAreKeptInAgentIniAndReadByTheAgent) {
                                                                {"agent", "device", "jump"}}) {
     EXPECT_EQ(Ctl(bad).first, 2) << bad.back();
   }
-  EXPECT_EQ(IniFile(ini).ReadInt(0, "Device", "Resolution"), 1600) << "a refused value changed the file";
+  EXPECT_EQ(IniFile(ini, SystemFileIo()).ReadInt(0, "Device", "Resolution"), 1600)
+      << "a refused value changed the file";
   // No event devices on a build machine may be listed, but the call works.
   EXPECT_EQ(Ctl({"agent", "device", "list"}).first, 0);
 }
@@ -316,7 +326,8 @@ TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
   if (test::Exists("/dev/uinput")) GTEST_SKIP() << "this machine has uinput; the kernel tests cover it";
   MainWindow window(folder);
   agent = Spawn({HID_PATH, "--backend=kernel"}, env, scratch / "hid.out", scratch / "hid.log");
-  for (int i = 0; i < 500 && !bus.FindWindow(kAgentWindowTitle); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(
+      test::WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 5s, "the agent's endpoint"));
   ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,

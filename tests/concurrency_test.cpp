@@ -93,8 +93,8 @@ TEST_F(ConcurrentWritersTest, TwoImportsIntoDifferentProfilesBothStay) {
   const std::string b = scratch / "B.pfd";
   ASSERT_EQ(Run(source, {"export", "1", a}).status, 0);
   ASSERT_EQ(Run(source, {"export", "1", b}).status, 0);
-  ASSERT_TRUE(IniFile(a).WriteInt("GROUP", "PollingRate", 5).ok());
-  ASSERT_TRUE(IniFile(b).WriteInt("GROUP", "PollingRate", 7).ok());
+  ASSERT_TRUE(IniFile(a, SystemFileIo()).WriteInt("GROUP", "PollingRate", 5).ok());
+  ASSERT_TRUE(IniFile(b, SystemFileIo()).WriteInt("GROUP", "PollingRate", 7).ok());
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     const std::string data = Fresh(round);
@@ -102,8 +102,10 @@ TEST_F(ConcurrentWritersTest, TwoImportsIntoDifferentProfilesBothStay) {
     ExpectAllSucceeded(test::RunTogether(
         {Ctl(data, {"import", "2", a}), Ctl(data, {"import", "4", b}), Ctl(data, {"reset", "5"})},
         scratch));
-    EXPECT_EQ(IniFile(data + "/RSProfile2.pfd").ReadInt(-1, "GROUP", "PollingRate"), 5);
-    EXPECT_EQ(IniFile(data + "/RSProfile4.pfd").ReadInt(-1, "GROUP", "PollingRate"), 7);
+    EXPECT_EQ(IniFile(data + "/RSProfile2.pfd", SystemFileIo()).ReadInt(-1, "GROUP", "PollingRate"),
+              5);
+    EXPECT_EQ(IniFile(data + "/RSProfile4.pfd", SystemFileIo()).ReadInt(-1, "GROUP", "PollingRate"),
+              7);
   }
 }
 
@@ -136,13 +138,13 @@ TEST_F(ConcurrentWritersTest, AWriterStalledInsideTheLockIsWaitedFor) {
   });
   EXPECT_TRUE(IniFile(file, stalled).WriteString("S", "k1", "A").ok());
   other.join();
-  EXPECT_EQ(IniFile(file).ReadString("S", "k1"), "A");
-  EXPECT_EQ(IniFile(file).ReadString("S", "k2"), "B");
+  EXPECT_EQ(IniFile(file, SystemFileIo()).ReadString("S", "k1"), "A");
+  EXPECT_EQ(IniFile(file, SystemFileIo()).ReadString("S", "k2"), "B");
 }
 
 TEST_F(ConcurrentWritersTest, TheWindowsShortWaitFailsTheWriteAndSaysSo) {
   const std::string file = scratch / "settings.ini";
-  ASSERT_TRUE(IniFile(file).WriteString("S", "k", "old").ok());
+  ASSERT_TRUE(IniFile(file, SystemFileIo()).WriteString("S", "k", "old").ok());
   // Another program's lock: its own open file, as flock locks go.
   const int held = ::open(scratch.path().c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
@@ -150,10 +152,10 @@ TEST_F(ConcurrentWritersTest, TheWindowsShortWaitFailsTheWriteAndSaysSo) {
   EXPECT_FALSE(busy.ok());
   EXPECT_TRUE(busy.lock_busy());
   EXPECT_NE(busy.reason().find(scratch.path()), std::string::npos) << busy.reason();
-  EXPECT_EQ(IniFile(file).ReadString("S", "k"), "old");
+  EXPECT_EQ(IniFile(file, SystemFileIo()).ReadString("S", "k"), "old");
   ::close(held);
   EXPECT_TRUE(IniFile(file, WindowFileIo()).WriteString("S", "k", "new").ok());
-  EXPECT_EQ(IniFile(file).ReadString("S", "k"), "new");
+  EXPECT_EQ(IniFile(file, SystemFileIo()).ReadString("S", "k"), "new");
 }
 
 }  // namespace

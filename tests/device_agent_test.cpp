@@ -69,7 +69,7 @@ class DeviceAgentTest : public ::testing::Test {
       : data(dir.path() + "/data/"),
         config(dir / "config/vantix/agent.ini"),
         agent(
-            data, mouse, [this](std::uint32_t m, std::int64_t w, std::int64_t l) { posted.push_back({m, w, l}); },
+            data, SystemFileIo(), mouse, [this](std::uint32_t m, std::int64_t w, std::int64_t l) { posted.push_back({m, w, l}); },
             [this](const std::string& line) { log += line + "\n"; }, config) {
     ::mkdir(data.c_str(), 0700);
     ::mkdir((data + "MacroDB").c_str(), 0700);
@@ -79,9 +79,11 @@ class DeviceAgentTest : public ::testing::Test {
     SettingsBlock init = live;
     ValidateSettings(init, live);
     live.CurrentProfile = 2;
-    EXPECT_TRUE(ProfileStore(data, live).SaveProfiles().ok());
+    EXPECT_TRUE(ProfileStore(data, live, SystemFileIo()).SaveProfiles().ok());
   }
-  int Setting() { return IniFile(MacroIndexPath(data)).ReadInt(-1, "Device", "Setting"); }
+  int Setting() {
+    return IniFile(MacroIndexPath(data), SystemFileIo()).ReadInt(-1, "Device", "Setting");
+  }
   std::vector<Posted> TakePosted() {
     agent.Flush();
     std::vector<Posted> taken;
@@ -129,14 +131,14 @@ TEST_F(DeviceAgentTest, DeviceEventsGoToTheWindow) {
 TEST_F(DeviceAgentTest, ReconfigureReadsTheAgentsSettings) {
   agent.Start();
   TakePosted();
-  ASSERT_TRUE(WriteDeviceChoice(config, DeviceChoice::Parse("Other Mouse")).ok());
-  ASSERT_TRUE(WriteNativeResolution(config, 1600).ok());
+  ASSERT_TRUE(WriteDeviceChoice(config, DeviceChoice::Parse("Other Mouse"), SystemFileIo()).ok());
+  ASSERT_TRUE(WriteNativeResolution(config, 1600, SystemFileIo()).ok());
   EXPECT_EQ(agent.Handle({kAgentControlReconfigure, true, 0, 0}), 1);
   ASSERT_EQ(mouse.configs.size(), 1u);
   EXPECT_EQ(mouse.configs[0], (AgentConfig{{DeviceChoice::Kind::kName, "Other Mouse"}, 1600}));
   EXPECT_EQ(TakePosted(), std::vector<Posted>{kStatus});
 
-  ASSERT_TRUE(WriteDeviceChoice(config, DeviceChoice::Parse("none")).ok());
+  ASSERT_TRUE(WriteDeviceChoice(config, DeviceChoice::Parse("none"), SystemFileIo()).ok());
   EXPECT_EQ(agent.Handle({kAgentControlReconfigure, true, 0, 0}), 0) << "no mouse served afterwards";
   EXPECT_EQ(Setting(), 0);
 }

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -54,7 +53,9 @@ SettingsBlock Factory() {
 
 class AgentEventTest : public ::testing::Test {
  protected:
-  AgentEventTest() : live(Factory()), store(dir.path() + "/", live) { live.CurrentProfile = 2; }
+  AgentEventTest() : live(Factory()), store(dir.path() + "/", live, SystemFileIo()) {
+    live.CurrentProfile = 2;
+  }
   AgentEventEffects Event(std::int64_t kind, std::int64_t value) {
     return OnAgentEvent(live, store, kind, value);
   }
@@ -67,7 +68,7 @@ TEST_F(AgentEventTest, ReloadReadsTheFilesAgainOnlyForValueZero) {
   SettingsBlock on_disk = Factory();
   on_disk.CurrentProfile = 4;
   on_disk.Profiles[4].DPI = 3;
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", on_disk).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", on_disk, SystemFileIo()).SaveProfiles().ok());
 
   EXPECT_FALSE(Event(kEventReload, 1).handled);
   EXPECT_EQ(live.CurrentProfile, 2);
@@ -255,7 +256,7 @@ TEST(AgentStatusTest, BlinkFlashesThreeTimesAndEndsHidden) {
 TEST(DeviceLinkTest, ApplyLooksTheAgentUpThenSavesThenNotifies) {
   ScratchDir dir;
   SettingsBlock live = Factory();
-  const ProfileStore store(dir.path() + "/", live);
+  const ProfileStore store(dir.path() + "/", live, SystemFileIo());
   RecordingAgent agent;
   bool files_at_find = true;
   bool files_at_send = false;
@@ -274,7 +275,8 @@ TEST(DeviceLinkTest, ApplyWithoutAnAgentSavesAndSendsNothing) {
   SettingsBlock live = Factory();
   RecordingAgent agent;
   agent.present = false;
-  const ApplyOutcome outcome = ApplyProfiles(ProfileStore(dir.path() + "/", live), agent);
+  const ApplyOutcome outcome =
+      ApplyProfiles(ProfileStore(dir.path() + "/", live, SystemFileIo()), agent);
   EXPECT_TRUE(outcome.saved.ok());
   EXPECT_EQ(outcome.notified.state, SendOutcome::State::kAbsent);
   EXPECT_TRUE(agent.sent.empty());
@@ -311,12 +313,12 @@ TEST(DeviceLinkTest, MacroNoticesGoToExactlyTheButtonsUsingTheMacro) {
 TEST(DeviceLinkTest, ConnectionStateComesFromTheMacroIndex) {
   ScratchDir dir;
   const std::string data = dir.path() + "/";
-  EXPECT_FALSE(ReadConnectionState(data));
+  EXPECT_FALSE(ReadConnectionState(data, SystemFileIo()));
   ::mkdir((dir / "MacroDB").c_str(), 0700);
-  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", 1).ok());
-  EXPECT_TRUE(ReadConnectionState(data));
-  ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", 0).ok());
-  EXPECT_FALSE(ReadConnectionState(data));
+  ASSERT_TRUE(IniFile(MacroIndexPath(data), SystemFileIo()).WriteInt("Device", "Setting", 1).ok());
+  EXPECT_TRUE(ReadConnectionState(data, SystemFileIo()));
+  ASSERT_TRUE(IniFile(MacroIndexPath(data), SystemFileIo()).WriteInt("Device", "Setting", 0).ok());
+  EXPECT_FALSE(ReadConnectionState(data, SystemFileIo()));
 }
 
 class RecordingLauncher final : public ProcessLauncher {
@@ -344,10 +346,8 @@ TEST(DeviceLinkTest, ADetachedProgramRunsOnAndIsNotOurChild) {
   test::WriteBytes(script, "#!/bin/sh\necho $PPID > \"$(dirname \"$0\")/ran\"\n");
   ::chmod(script.c_str(), 0755);
   ASSERT_TRUE(SystemProcessLauncher().StartDetached(script));
-  for (int i = 0; i < 500 && !test::Exists(dir / "ran"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(test::Exists(dir / "ran"));
+  EXPECT_TRUE(test::WaitFor([&] { return test::Exists(dir / "ran"); }, std::chrono::seconds(5),
+                            "the detached program's mark"));
   // Nothing is left for us to reap.
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);

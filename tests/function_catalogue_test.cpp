@@ -59,14 +59,14 @@ TEST(FunctionLabelTest, EachCodeRangeReadsItsSectionCountingFromOne) {
 }
 
 TEST(FunctionLabelTest, ReadsTheSkinsFunctionNamesAndDegradesToEmpty) {
-  const SkinStringFiles english(kEnglishSkin);
-  const SkinStringFiles german(kGermanSkin);
+  const SkinStringFiles english(kEnglishSkin, SystemFileIo());
+  const SkinStringFiles german(kGermanSkin, SystemFileIo());
   EXPECT_EQ(FunctionLabel(1, english), "Left Click");
   EXPECT_EQ(FunctionLabel(48, english), "DPI Down");
   EXPECT_EQ(FunctionLabel(5, german), "Zur\xC3\xBC" "ck");
   EXPECT_EQ(FunctionLabel(55, english), "");  // SCROLL 4 is not in the file
 
-  const SkinStringFiles missing("/nonexistent/skin");
+  const SkinStringFiles missing("/nonexistent/skin", SystemFileIo());
   for (int code = 1; code <= 54; ++code) EXPECT_EQ(FunctionLabel(code, missing), "") << code;
 }
 
@@ -254,12 +254,12 @@ TEST(ButtonLabelTest, FactoryProfileShowsItsTwelveLabels) {
   InitSettings(block);
   ResetProfile(block, 0);
   const std::array<std::string, kButtonCount> english =
-      ButtonLabels(block.Profiles[0], SkinStringFiles(kEnglishSkin), MacroSlots());
+      ButtonLabels(block.Profiles[0], SkinStringFiles(kEnglishSkin, SystemFileIo()), MacroSlots());
   EXPECT_EQ(english, (std::array<std::string, kButtonCount>{
                          "Left Click", "Right Click", "Middle Click", "1", "2", "3", "4", "5", "6",
                          "DPI Down", "DPI Cycle", "Fire Key"}));
   const std::array<std::string, kButtonCount> german =
-      ButtonLabels(block.Profiles[0], SkinStringFiles(kGermanSkin), MacroSlots());
+      ButtonLabels(block.Profiles[0], SkinStringFiles(kGermanSkin, SystemFileIo()), MacroSlots());
   EXPECT_EQ(german[0], "Linksklick");
   EXPECT_EQ(german[11], "Dauerfeuer");
 }

@@ -21,34 +21,10 @@
 namespace vantix {
 namespace {
 
+using test::FaultyFileIo;
 using test::ReadBytes;
 using test::ScratchDir;
 using test::WriteBytes;
-
-// The real file system, counting calls; Read and Replace can be made to fail.
-class TestFileIo final : public FileIo {
- public:
-  FileRead Read(const std::string& path, std::size_t max_bytes) override {
-    ++reads;
-    if (fail_read) return FileRead{FileRead::State::kFailed, {}, "injected read failure"};
-    return SystemFileIo().Read(path, max_bytes);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
-    ++replaces;
-    last_sync_folder = sync_folder;
-    if (fail_replace) return Status::Error("injected write failure");
-    return SystemFileIo().Replace(path, bytes, sync_folder);
-  }
-  Status SyncFolder(const std::string& folder) override {
-    return SystemFileIo().SyncFolder(folder);
-  }
-
-  int reads = 0;
-  int replaces = 0;
-  bool last_sync_folder = false;
-  bool fail_read = false;
-  bool fail_replace = false;
-};
 
 struct stat StatOf(const std::string& path) {
   struct stat st {};
@@ -82,11 +58,11 @@ class IniFileTest : public ::testing::Test {
  protected:
   ScratchDir dir_;
   const std::string path_ = dir_ / "profile.ini";
-  TestFileIo io_;
+  FaultyFileIo io_;
 };
 
 TEST_F(IniFileTest, MissingFileReadsDefaultsAndCreatesNothing) {
-  const IniFile file(path_);
+  const IniFile file(path_, SystemFileIo());
   std::array<std::uint8_t, 2> target = {7, 7};
   EXPECT_EQ(file.ReadString("S", "k", "def"), "def");
   EXPECT_EQ(file.ReadInt(-3, "S", "k"), -3);
@@ -118,7 +94,7 @@ TEST_F(IniFileTest, WriteRewritesTheWholeFileKeepingItsEncoding) {
   std::string bytes;
   for (const char16_t u : before) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
   WriteBytes(path_, bytes);
-  ASSERT_TRUE(IniFile(path_).WriteString("S", "k", "\xC3\xA9").ok());
+  ASSERT_TRUE(IniFile(path_, SystemFileIo()).WriteString("S", "k", "\xC3\xA9").ok());
   const std::u16string after = u"\uFEFF;  note=x\r\n[S]\r\nk=\u00E9\r\n";
   std::string expected;
   for (const char16_t u : after) expected += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
@@ -127,7 +103,7 @@ TEST_F(IniFileTest, WriteRewritesTheWholeFileKeepingItsEncoding) {
 
 TEST_F(IniFileTest, FileWithOnlyAUtf16MarkIsWrittenAsUtf16) {
   WriteBytes(path_, "\xFF\xFE");
-  ASSERT_TRUE(IniFile(path_).WriteString("S", "k", "v").ok());
+  ASSERT_TRUE(IniFile(path_, SystemFileIo()).WriteString("S", "k", "v").ok());
   EXPECT_EQ(ReadBytes(path_), std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 22));
 }
 
@@ -162,7 +138,7 @@ TEST_F(IniFileTest, BatchOfManyWritesIsOneReplacement) {
   EXPECT_FALSE(io_.last_sync_folder);
   EXPECT_NE(StatOf(path_).st_ino, before);
   EXPECT_EQ(ReadBytes(path_), expected.Serialize());
-  EXPECT_EQ(IniFile(path_).ReadInt(-1, "s3", "K199"), 199);
+  EXPECT_EQ(IniFile(path_, SystemFileIo()).ReadInt(-1, "s3", "K199"), 199);
 
   // Committing again has nothing left to write.
   ASSERT_TRUE(batch.Commit().ok());
@@ -175,17 +151,17 @@ TEST(IniBatchConcurrencyTest, AWriteByAnotherWriterMeanwhileIsNotLost) {
   ScratchDir dir;
   const std::string path = dir / "MacroSet.MSDB";
   WriteBytes(path, "[MACRO_LIST]\r\n0=Old\r\n");
-  IniBatch ours = IniFile(path).Edit();
+  IniBatch ours = IniFile(path, SystemFileIo()).Edit();
   ours.WriteString("MACRO_LIST", "0", "Combo");
   ours.WriteString("MACRO_LIST", "1", "Burst");
-  ASSERT_TRUE(IniFile(path).WriteInt("Device", "Setting", 1).ok());  // someone else
+  ASSERT_TRUE(IniFile(path, SystemFileIo()).WriteInt("Device", "Setting", 1).ok());  // someone else
   ASSERT_TRUE(ours.Commit().ok());
   EXPECT_EQ(ReadBytes(path), "[MACRO_LIST]\r\n0=Combo\r\n1=Burst\r\n[Device]\r\nSetting=1\r\n");
 
   // Their write may also make ours unnecessary: then nothing is rewritten.
-  IniBatch same = IniFile(path).Edit();
+  IniBatch same = IniFile(path, SystemFileIo()).Edit();
   same.WriteString("Device", "Setting", "0");
-  ASSERT_TRUE(IniFile(path).WriteInt("Device", "Setting", 0).ok());
+  ASSERT_TRUE(IniFile(path, SystemFileIo()).WriteInt("Device", "Setting", 0).ok());
   const ino_t inode = StatOf(path).st_ino;
   ASSERT_TRUE(same.Commit().ok());
   EXPECT_EQ(StatOf(path).st_ino, inode);
@@ -237,7 +213,7 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
   ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
   SetOldMtime(path_);
   const ino_t inode = StatOf(path_).st_ino;
-  IniFile file(path_);
+  IniFile file(path_, SystemFileIo());
 
   const Status status = file.WriteString("S", "k", "2");
   EXPECT_FALSE(status.ok());
@@ -257,7 +233,7 @@ TEST_F(IniFileTest, SymbolicLinkTargetIsReplacedNotTheLink) {
   ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
   std::filesystem::create_symlink("real/target.ini", path_);
 
-  ASSERT_TRUE(IniFile(path_).WriteString("S", "k", "2").ok());
+  ASSERT_TRUE(IniFile(path_, SystemFileIo()).WriteString("S", "k", "2").ok());
   EXPECT_TRUE(std::filesystem::is_symlink(path_));
   EXPECT_EQ(std::filesystem::read_symlink(path_), "real/target.ini");
   EXPECT_EQ(ReadBytes(target), "[S]\r\nk=2\r\n");
@@ -270,15 +246,16 @@ TEST_F(IniFileTest, PermissionsSurviveARewrite) {
   for (const mode_t mode : {0600, 0640, 0664, 0606}) {
     WriteBytes(path_, "[S]\nk=0\n");
     ASSERT_EQ(::chmod(path_.c_str(), mode), 0);
-    ASSERT_TRUE(IniFile(path_).WriteInt("S", "k", static_cast<std::int32_t>(mode)).ok());
+    ASSERT_TRUE(
+        IniFile(path_, SystemFileIo()).WriteInt("S", "k", static_cast<std::int32_t>(mode)).ok());
     EXPECT_EQ(StatOf(path_).st_mode & 07777, mode);
-    EXPECT_EQ(IniFile(path_).ReadInt(0, "S", "k"), static_cast<std::int32_t>(mode));
+    EXPECT_EQ(IniFile(path_, SystemFileIo()).ReadInt(0, "S", "k"), static_cast<std::int32_t>(mode));
   }
 }
 
 TEST_F(IniFileTest, WriteIntoAMissingFolderFails) {
   const std::string path = dir_ / "missing/profile.ini";
-  const Status status = IniFile(path).WriteString("S", "k", "v");
+  const Status status = IniFile(path, SystemFileIo()).WriteString("S", "k", "v");
   EXPECT_FALSE(status.ok());
   EXPECT_FALSE(status.reason().empty());
   EXPECT_TRUE(Names(dir_.path()).empty());
@@ -287,17 +264,17 @@ TEST_F(IniFileTest, WriteIntoAMissingFolderFails) {
 TEST_F(IniFileTest, FailedReplaceIsReportedAndTheBatchCanRetry) {
   const std::string bytes = "[S]\r\nk=1\r\n";
   WriteBytes(path_, bytes);
-  io_.fail_replace = true;
+  io_.FailAfterWrites(0);
   IniFile file(path_, io_);
   const Status single = file.WriteString("S", "k", "2");
   EXPECT_FALSE(single.ok());
-  EXPECT_EQ(single.reason(), "injected write failure");
+  EXPECT_EQ(single.reason(), "cannot write " + path_ + ": disk full");
   EXPECT_EQ(ReadBytes(path_), bytes);
 
   IniBatch batch = file.Edit();
   batch.WriteString("S", "k", "3");
   EXPECT_FALSE(batch.Commit().ok());
-  io_.fail_replace = false;
+  io_.StopFailing();
   EXPECT_TRUE(batch.Changed());
   ASSERT_TRUE(batch.Commit().ok());
   EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=3\r\n");
@@ -305,13 +282,13 @@ TEST_F(IniFileTest, FailedReplaceIsReportedAndTheBatchCanRetry) {
 
 TEST_F(IniFileTest, FileThatCannotBeReadIsNeverOverwritten) {
   WriteBytes(path_, "[S]\r\nk=1\r\n");
-  io_.fail_read = true;
+  io_.fail_reads = true;
   IniFile file(path_, io_);
   EXPECT_EQ(file.ReadInt(9, "S", "k"), 9);
   EXPECT_EQ(file.Load().State(), FileRead::State::kFailed);
   const Status status = file.WriteString("S", "k", "2");
   EXPECT_FALSE(status.ok());
-  EXPECT_EQ(status.reason(), "injected read failure");
+  EXPECT_EQ(status.reason(), "cannot read " + path_ + ": injected fault");
   EXPECT_EQ(io_.replaces, 0);
   EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=1\r\n");
 }
@@ -330,7 +307,8 @@ TEST_F(IniFileTest, WriteFailingHalfWayLeavesOldFileAndNoTemporary) {
   struct rlimit small = saved;
   small.rlim_cur = 64;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const Status status = IniFile(path_).WriteString("S", "k", std::string(1000, 'x'));
+  const Status status =
+      IniFile(path_, SystemFileIo()).WriteString("S", "k", std::string(1000, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, old_handler);
 
@@ -342,7 +320,7 @@ TEST_F(IniFileTest, WriteFailingHalfWayLeavesOldFileAndNoTemporary) {
 
 TEST_F(IniFileTest, HugeValueIsWrittenWholeAndReadCut) {
   const std::string huge(1'000'000, 'v');
-  IniFile file(path_);
+  IniFile file(path_, SystemFileIo());
   ASSERT_TRUE(file.WriteString("S", "k", huge).ok());
   EXPECT_EQ(ReadBytes(path_), "[S]\r\nk=" + huge + "\r\n");
   EXPECT_EQ(file.ReadString("S", "k"), std::string(kIniStringUnits, 'v'));
@@ -352,7 +330,7 @@ TEST_F(IniFileTest, HugeValueIsWrittenWholeAndReadCut) {
 TEST_F(IniFileTest, MegabyteLineSurvivesOtherWrites) {
   const std::string line = "big=" + std::string(1 << 20, 'b') + "=tail";
   WriteBytes(path_, "[S]\r\n" + line + "\r\nk=1\r\n");
-  IniFile file(path_);
+  IniFile file(path_, SystemFileIo());
   EXPECT_EQ(file.ReadInt(0, "S", "k"), 1);
   EXPECT_EQ(file.ReadString("S", "big"), std::string(kIniStringUnits, 'b'));
   ASSERT_TRUE(file.WriteInt("S", "k", 2).ok());
@@ -370,7 +348,7 @@ TEST_F(IniFileTest, FiftyMegabyteFile) {
   content += "[Tail]\r\nlast=end\r\n";
   WriteBytes(path_, content);
 
-  IniFile file(path_);
+  IniFile file(path_, SystemFileIo());
   const IniSnapshot snapshot = file.Load();
   EXPECT_EQ(snapshot.ReadString("Profile", "Name"), "first");
   EXPECT_EQ(snapshot.ReadString("Bulk", "key" + std::to_string(lines - 1)), filler);
@@ -394,7 +372,7 @@ TEST_F(IniFileTest, AnOversizedDataFileReadsAsEmptyAndIsMovedAsideByTheNextWrite
   EXPECT_TRUE(snapshot.Damaged());
   EXPECT_EQ(snapshot.ReadInt(-1, "S", "k"), -1);
 
-  EXPECT_TRUE(IniFile(path_).Load().Readable());  // within the general limit
+  EXPECT_TRUE(IniFile(path_, SystemFileIo()).Load().Readable());  // within the general limit
   IniBatch batch = data.Edit();
   batch.WriteInt("S", "k", 2);
   ASSERT_TRUE(batch.Commit().ok());
@@ -432,7 +410,7 @@ TEST_F(IniFileTest, TemporariesOfWritersThatAreGoneGoAtTheNextWrite) {
   WriteBytes(dir_ / (".profile.ini.tmp-" + dead + "-0"), "stale");
   WriteBytes(dir_ / (".RSProfile3.pfd.tmp-" + dead + "-17"), "stale");
 
-  ASSERT_TRUE(IniFile(path_).WriteString("S", "k", "v").ok());
+  ASSERT_TRUE(IniFile(path_, SystemFileIo()).WriteString("S", "k", "v").ok());
   std::set<std::string> expected = kept;
   expected.insert("profile.ini");
   EXPECT_EQ(Names(dir_.path()), expected);
@@ -443,10 +421,10 @@ TEST_F(IniFileTest, AHolderOfTheFolderLockWritesInsideIt) {
   // batches that take it again; waiting for itself would stall every save.
   const FolderLock lock(SystemFileIo(), dir_.path());
   ASSERT_TRUE(lock.held());
-  EXPECT_TRUE(IniFile(path_).WriteString("S", "k", "1").ok());
-  EXPECT_TRUE(IniFile(dir_ / "other.ini").WriteString("S", "k", "2").ok());
+  EXPECT_TRUE(IniFile(path_, SystemFileIo()).WriteString("S", "k", "1").ok());
+  EXPECT_TRUE(IniFile(dir_ / "other.ini", SystemFileIo()).WriteString("S", "k", "2").ok());
   EXPECT_TRUE(IniFile(dir_ / "window.ini", WindowFileIo()).WriteString("S", "k", "3").ok());
-  EXPECT_EQ(IniFile(path_).ReadString("S", "k"), "1");
+  EXPECT_EQ(IniFile(path_, SystemFileIo()).ReadString("S", "k"), "1");
 }
 
 }  // namespace

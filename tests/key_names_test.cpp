@@ -149,7 +149,7 @@ TEST_P(KeyNameMarkerTest, ChoosesTheColumn) {
   const MarkerCase& c = GetParam();
   ScratchDir dir;
   if (!c.skins_ini.empty()) WriteBytes(dir / "skins.ini", c.skins_ini);
-  const SkinStringFiles strings(dir.path());
+  const SkinStringFiles strings(dir.path(), SystemFileIo());
   EXPECT_EQ(KeyNameLanguage(strings), c.language);
   EXPECT_EQ(KeyName(21, strings), c.language == KeyLanguage::kGerman ? "Z" : "Y");
   EXPECT_EQ(KeyName(240, strings), "Left Button");
@@ -175,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(KeyNameTest, TheMarkerIsReadAgainOnEveryCall) {
   ScratchDir dir;
-  const SkinStringFiles strings(dir.path());
+  const SkinStringFiles strings(dir.path(), SystemFileIo());
   EXPECT_EQ(KeyName(29, strings), "LCtrl");
   WriteBytes(dir / "skins.ini", "[General]\r\n500=GER\r\n");
   EXPECT_EQ(KeyName(29, strings), "LStrg");
@@ -184,8 +184,8 @@ TEST(KeyNameTest, TheMarkerIsReadAgainOnEveryCall) {
 }
 
 TEST(KeyNameTest, TheFixtureSkinsSpeakTheirLanguage) {
-  const SkinStringFiles english(std::string(VANTIX_TEST_DATA) + "/strings/en");
-  const SkinStringFiles german(std::string(VANTIX_TEST_DATA) + "/strings/de");
+  const SkinStringFiles english(std::string(VANTIX_TEST_DATA) + "/strings/en", SystemFileIo());
+  const SkinStringFiles german(std::string(VANTIX_TEST_DATA) + "/strings/de", SystemFileIo());
   EXPECT_EQ(KeyName(42, english), "LShift");
   EXPECT_EQ(KeyName(42, german), "LUmschalt");
   EXPECT_EQ(KeyName(57, german), "LEER");

@@ -35,27 +35,6 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return tree;
 }
 
-// The system file layer, counting replacements and failing those of paths
-// that end with a given text.
-class CountingIo final : public FileIo {
- public:
-  FileRead Read(const std::string& path, std::size_t max_bytes) override {
-    return SystemFileIo().Read(path, max_bytes);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
-    ++replacements;
-    if (!fail_suffix.empty() && path.size() >= fail_suffix.size() &&
-        path.compare(path.size() - fail_suffix.size(), fail_suffix.size(), fail_suffix) == 0) {
-      return Status::Error("cannot write " + path + ": disk full");
-    }
-    return SystemFileIo().Replace(path, bytes, sync_folder);
-  }
-  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
-
-  int replacements = 0;
-  std::string fail_suffix;
-};
-
 class RecordingAgent final : public AgentChannel {
  public:
   struct Sent {
@@ -88,7 +67,7 @@ class MacroFilesTest : public ::testing::Test {
   }
 
   ScratchDir dir;
-  CountingIo io;
+  test::FaultyFileIo io;
   MacroFiles files{dir.path() + "/", io};
 };
 
@@ -153,7 +132,7 @@ TEST_F(MacroFilesTest, SaveWritesTheKeysInOrderInOneReplacement) {
   macro.LoopType = kLoopTimes;
   macro.DelayType = kDelayFixed;
   ASSERT_TRUE(files.SaveMacro(macro).ok());
-  EXPECT_EQ(io.replacements, 1);
+  EXPECT_EQ(io.replaces, 1);
 
   const std::string hex = "840400040400" + std::string(183 * 2, '0') + "90";
   ASSERT_EQ(hex.size(), 380u);
@@ -278,7 +257,7 @@ TEST_F(MacroFilesTest, DeletingAMacroMovesTheLaterOnesUp) {
 
 TEST_F(MacroFilesTest, RewriteOfAFreshIndexListsAllFifteenKeysInOneReplacement) {
   ASSERT_TRUE(files.RewriteMacroList({"x", "y"}).ok());
-  EXPECT_EQ(io.replacements, 1);
+  EXPECT_EQ(io.replaces, 1);
   std::string expected = "[MACRO_LIST]\r\n0=x\r\n1=y\r\n";
   for (int k = 2; k < 15; ++k) expected += std::to_string(k) + "=\r\n";
   EXPECT_EQ(ReadBytes(index()), expected);
@@ -304,7 +283,7 @@ TEST_F(MacroFilesTest, ASixteenthMacroIsRefusedWithoutTouchingAnyFile) {
   EXPECT_EQ(files.AddMacroName("Sixteen").result, MacroResult::kFull);
   EXPECT_EQ(Tree(dir.path()), before);
   EXPECT_EQ(macro.name, "unchanged");
-  EXPECT_EQ(io.replacements, 0);
+  EXPECT_EQ(io.replaces, 0);
 }
 
 TEST_F(MacroFilesTest, AListedNameIsNeverCreatedAgainButALeftoverFileIsTakenOver) {
@@ -391,7 +370,7 @@ TEST_F(MacroFilesTest, NewNamesMustBePlainFileNamesThatSurviveTheIndex) {
     EXPECT_EQ(IsValidNewMacroName(c.name), c.valid);
     ScratchDir scratch;
     std::filesystem::create_directories(scratch / "MacroDB");
-    MacroFiles fresh(scratch.path());
+    MacroFiles fresh(scratch.path(), SystemFileIo());
     MacroData macro;
     const MacroOutcome outcome = fresh.CreateMacro(c.name, macro);
     if (c.valid) {
@@ -430,7 +409,7 @@ TEST_F(MacroFilesTest, HostileIndexEntriesNeverReachTheFileSystem) {
     EXPECT_EQ(files.SaveMacro(macro).result, MacroResult::kInvalidName);
   }
   EXPECT_EQ(Tree(dir.path()), before);
-  EXPECT_EQ(io.replacements, 0);
+  EXPECT_EQ(io.replaces, 0);
 
   // Deleting such an entry only takes it out of the index.
   for (const std::string& name : hostile) ASSERT_TRUE(files.DeleteMacro(name).ok()) << name;
@@ -472,7 +451,7 @@ TEST_F(MacroFilesTest, AFileThatCannotBeRemovedLeavesTheIndexAsItWas) {
 
 TEST_F(MacroFilesTest, WithoutAMacroFolderEveryWriteReportsItsFailure) {
   ScratchDir empty;
-  MacroFiles nowhere(empty.path());
+  MacroFiles nowhere(empty.path(), SystemFileIo());
   MacroData macro;
   macro.name = "Lost";
   const MacroOutcome create = nowhere.CreateMacro("Lost", macro);
@@ -490,7 +469,7 @@ TEST_F(MacroFilesTest, WithoutAMacroFolderEveryWriteReportsItsFailure) {
 
 TEST_F(MacroFilesTest, ACreateWhoseIndexCannotBeWrittenTakesItsFileBack) {
   WriteIndex({"A"});
-  io.fail_suffix = "MacroSet.MSDB";
+  io.FailAfterWrites(1);  // the new macro's file, then not the index
   MacroData macro;
   const MacroOutcome outcome = files.CreateMacro("New", macro);
   EXPECT_EQ(outcome.result, MacroResult::kWriteFailed);
@@ -498,7 +477,7 @@ TEST_F(MacroFilesTest, ACreateWhoseIndexCannotBeWrittenTakesItsFileBack) {
   EXPECT_FALSE(Exists(file_of("New")));
   EXPECT_TRUE(macro.name.empty());
 
-  io.fail_suffix.clear();
+  io.StopFailing();
   EXPECT_TRUE(files.CreateMacro("New", macro).ok());
   EXPECT_EQ(files.FindMacroSlot("New"), 1);
 }
@@ -509,7 +488,7 @@ TEST_F(MacroFilesTest, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
   macro.LoopTime = 4;
   ASSERT_TRUE(files.SaveMacro(macro).ok());
   const std::string before = ReadBytes(file_of("Kept"));
-  io.fail_suffix = ".MSMACRO";
+  io.FailAfterWrites(0, ".MSMACRO");
   macro.LoopTime = 5;
   const MacroOutcome outcome = files.SaveMacro(macro);
   EXPECT_EQ(outcome.result, MacroResult::kWriteFailed);
@@ -551,7 +530,7 @@ TEST_F(MacroFilesTest, NoticesGoToThePresentAgentOnly) {
 }
 
 TEST(EventRowTest, RowsShowWhatTheEditorLists) {
-  const SkinStringFiles english(kEnglishSkin);
+  const SkinStringFiles english(kEnglishSkin, SystemFileIo());
   const std::string key_indent(15, ' ');
   const std::string delay_indent(46, ' ');
   MacroEventBlock events{};
@@ -580,7 +559,7 @@ TEST(EventRowTest, RowsShowWhatTheEditorLists) {
   };
   EXPECT_EQ(EventRows(events, english), expected);
 
-  const SkinStringFiles german(kGermanSkin);
+  const SkinStringFiles german(kGermanSkin, SystemFileIo());
   EXPECT_EQ(MakeEventRow(events[0], german), (EventRow{key_indent + "Z", kRowPress}));
   EXPECT_EQ(MakeEventRow(events[4], german), (EventRow{key_indent + "Linksklick", kRowPress}));
   EXPECT_FALSE(MakeEventRow(MacroEvent{}, german).has_value());

@@ -24,9 +24,9 @@ using test::ScratchDir;
 class Served {
  public:
   Served(const std::string& folder, std::string_view title, Endpoint::Handler handler) {
-    Status error;
-    endpoint_ = Endpoint::Open(title, folder, error);
-    if (!endpoint_) throw std::runtime_error(error.reason());
+    OpenedEndpoint opened = Endpoint::Open(title, folder);
+    if (!opened.status.ok()) throw std::runtime_error(opened.status.reason());
+    endpoint_ = std::move(opened.endpoint);
     thread_ = std::thread([this, handler] {
       while (!stop_) {
         pollfd p{endpoint_->Fd(), POLLIN, 0};
@@ -107,7 +107,8 @@ TEST_F(MessageBusTest, SentMessagesAreAnsweredAndPostedOnesDelivered) {
     EXPECT_EQ(outcome.state, SendOutcome::State::kAnswered);
     EXPECT_EQ(outcome.result, 42);
     EXPECT_TRUE(bus.PostMessage("Target", 0x4DD, 7, 8));
-    for (int i = 0; i < 500 && inbox.Size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(test::WaitFor([&] { return inbox.Size() >= 2; }, std::chrono::seconds(1),
+                              "the sent and the posted message"));
     ASSERT_EQ(inbox.Size(), 2u);
     EXPECT_TRUE(inbox.messages[0].sent);
     EXPECT_EQ(inbox.messages[1].message, 0x4DDu);
@@ -128,20 +129,19 @@ TEST_F(MessageBusTest, AStaleSocketIsReplacedButALiveOwnerIsNot) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ::close(fd);
   }
-  Status error;
-  auto first = Endpoint::Open("Target", folder, error);
-  ASSERT_NE(first, nullptr) << error.reason();
-  auto second = Endpoint::Open("Target", folder, error);
-  EXPECT_EQ(second, nullptr);
-  EXPECT_FALSE(error.ok());
+  const OpenedEndpoint first = Endpoint::Open("Target", folder);
+  ASSERT_NE(first.endpoint, nullptr) << first.status.reason();
+  const OpenedEndpoint second = Endpoint::Open("Target", folder);
+  EXPECT_EQ(second.endpoint, nullptr);
+  EXPECT_FALSE(second.status.ok());
 }
 
 TEST_F(MessageBusTest, AFolderOpenToOthersOrNotOursIsRefused) {
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   EXPECT_FALSE(PrepareEndpointFolder(folder).ok());
-  Status error;
-  EXPECT_EQ(Endpoint::Open("Target", folder, error), nullptr);
-  EXPECT_FALSE(error.ok());
+  const OpenedEndpoint refused = Endpoint::Open("Target", folder);
+  EXPECT_EQ(refused.endpoint, nullptr);
+  EXPECT_FALSE(refused.status.ok());
   EXPECT_FALSE(MessageBus(folder).FindWindow("Target"));
 
   ::chmod(folder.c_str(), 0700);
@@ -237,9 +237,8 @@ TEST_F(MessageBusTest, AFullEndpointDropsItsOldestPeerAfterAnyNumberOfConnection
     return std::count_if(inbox.messages.begin(), inbox.messages.end(),
                          [](const WindowMessage& m) { return m.message == 3; });
   };
-  for (int i = 0; i < 1000 && heard() < static_cast<long>(idle.size()); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  EXPECT_TRUE(test::WaitFor([&] { return heard() >= static_cast<long>(idle.size()); },
+                            std::chrono::seconds(2), "the idle peers' late frames"));
   EXPECT_EQ(heard(), static_cast<long>(idle.size()));
   EXPECT_EQ(inbox.Size(), kConnections + 5 + idle.size()) << "every post, sync and idle peer once";
   for (const int fd : idle) ::close(fd);
@@ -247,9 +246,8 @@ TEST_F(MessageBusTest, AFullEndpointDropsItsOldestPeerAfterAnyNumberOfConnection
 }
 
 TEST_F(MessageBusTest, ASenderGivesUpOnAReceiverThatDoesNotAnswer) {
-  Status error;
-  const auto endpoint = Endpoint::Open("Frozen", folder, error);  // never processed
-  ASSERT_NE(endpoint, nullptr);
+  const OpenedEndpoint frozen = Endpoint::Open("Frozen", folder);  // never processed
+  ASSERT_NE(frozen.endpoint, nullptr);
   const auto start = std::chrono::steady_clock::now();
   const SendOutcome outcome =
       MessageBus(folder).SendMessage("Frozen", 1, 0, 0, std::chrono::milliseconds(200));
@@ -283,7 +281,10 @@ TEST_F(MessageBusTest, PeersOfAnotherUserAreDropped) {
   ::chmod(folder.c_str(), 0700);
   // Our own message after it arrives; the foreign one never does.
   EXPECT_TRUE(MessageBus(folder).PostMessage("Target", 67, 0, 0));
-  for (int i = 0; i < 500 && inbox.Size() < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(test::WaitFor([&] { return inbox.Size() >= 1; }, std::chrono::seconds(1),
+                            "our own message"));
+  // A pause, not a wait: the foreign frame, had it got through, would have
+  // arrived by now.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::lock_guard lock(inbox.mutex);
   ASSERT_EQ(inbox.messages.size(), 1u);

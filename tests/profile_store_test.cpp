@@ -65,14 +65,14 @@ SettingsBlock Load(const std::string& folder) {
   SettingsBlock scratch;
   SettingsBlock block;
   InitSettings(block);
-  ProfileStore(folder, scratch).LoadProfiles(block);
+  ProfileStore(folder, scratch, SystemFileIo()).LoadProfiles(block);
   return block;
 }
 
 TEST(ProfileStoreTest, SaveThenLoadRoundTripsEveryField) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   EXPECT_EQ(Load(dir.path() + "/"), live);
 }
 
@@ -84,7 +84,7 @@ TEST(ProfileStoreTest, FreshFileHasTheAgentsKeyOrder) {
   ValidateSettings(init, live);
   ResetAllProfiles(live);
   SetName(live.Profiles[0].Buttons[1], u"Gr\u00FC\u00DFe");
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   EXPECT_EQ(ReadBytes(dir / "RSProfile1.pfd"),
             ReadBytes(std::string(VANTIX_TEST_DATA) + "/factory_RSProfile1.pfd"));
 }
@@ -92,7 +92,7 @@ TEST(ProfileStoreTest, FreshFileHasTheAgentsKeyOrder) {
 TEST(ProfileStoreTest, MissingFilesLoadAsDefaultsThatValidationRepairs) {
   ScratchDir dir;
   SettingsBlock live;
-  ProfileStore store(dir.path() + "/nowhere/", live);
+  ProfileStore store(dir.path() + "/nowhere/", live, SystemFileIo());
   EXPECT_EQ(store.ReloadProfiles(), 0);
   for (const ProfileRecord& p : live.Profiles) {
     EXPECT_EQ(p.LedColor1, 0);  // 0 is no unset marker, so it stays black
@@ -120,7 +120,7 @@ TEST(ProfileStoreTest, LoadReadsWhatOtherWritersWrite) {
   InitSettings(block);
   block.Profiles[0].Buttons[2].KeyEvents.fill(0x5A);
   SettingsBlock scratch;
-  ProfileStore(dir.path() + "/", scratch).LoadProfiles(block);
+  ProfileStore(dir.path() + "/", scratch, SystemFileIo()).LoadProfiles(block);
 
   EXPECT_EQ(block.CurrentProfile, 4);  // the last file read wins
   EXPECT_EQ(block.Profiles[0].Acceleration, 3);
@@ -133,7 +133,7 @@ TEST(ProfileStoreTest, LoadReadsWhatOtherWritersWrite) {
 TEST(ProfileStoreTest, WindowsEncodedFilesLoadAndKeepTheirEncoding) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   // Profile 2 as UTF-16LE with a mark, as Windows writes Unicode INI files.
   const std::string utf8 = ReadBytes(dir / "RSProfile2.pfd");
   TextEncoding utf16 = TextEncoding::Utf16Le;
@@ -141,7 +141,7 @@ TEST(ProfileStoreTest, WindowsEncodedFilesLoadAndKeepTheirEncoding) {
   EXPECT_EQ(Load(dir.path() + "/"), live);
 
   live.Profiles[1].DPI = 4;
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   const std::string rewritten = ReadBytes(dir / "RSProfile2.pfd");
   ASSERT_GE(rewritten.size(), 2u);
   EXPECT_EQ(rewritten.substr(0, 2), "\xFF\xFE");
@@ -159,8 +159,8 @@ TEST(ProfileStoreTest, SaveUpdatesExistingFilesKeyByKey) {
   const std::string path = dir / "RSProfile1.pfd";
   WriteBytes(path, "; written by hand\r\n[GROUP]\r\nVendorKey=7\r\nDPI=3\r\n[Extra]\r\nfoo=bar\r\n");
   SettingsBlock live = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
-  const IniSnapshot file = IniFile(path).Load();
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
+  const IniSnapshot file = IniFile(path, SystemFileIo()).Load();
   EXPECT_EQ(file.ReadInt(0, "GROUP", "VendorKey"), 7);
   EXPECT_EQ(file.ReadString("Extra", "foo"), "bar");
   EXPECT_EQ(ReadBytes(path).substr(0, 38), "; written by hand\r\n[GROUP]\r\nVendorKey=");
@@ -170,7 +170,7 @@ TEST(ProfileStoreTest, SaveUpdatesExistingFilesKeyByKey) {
 TEST(ProfileStoreTest, SavingTheSameValuesLeavesFilesUntouched) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  ProfileStore store(dir.path() + "/", live);
+  ProfileStore store(dir.path() + "/", live, SystemFileIo());
   ASSERT_TRUE(store.SaveProfiles().ok());
   struct stat before {};
   ASSERT_EQ(::stat((dir / "RSProfile3.pfd").c_str(), &before), 0);
@@ -180,28 +180,12 @@ TEST(ProfileStoreTest, SavingTheSameValuesLeavesFilesUntouched) {
   EXPECT_EQ(before.st_ino, after.st_ino);  // a rewrite would have renamed a new file in
 }
 
-// Fails the replacement of one chosen file, passes everything else through.
-class FailingIo final : public FileIo {
- public:
-  explicit FailingIo(std::string fail_suffix) : fail_suffix_(std::move(fail_suffix)) {}
-  FileRead Read(const std::string& path, std::size_t max) override {
-    return SystemFileIo().Read(path, max);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync) override {
-    if (path.ends_with(fail_suffix_)) return Status::Error("disk full: " + path);
-    return SystemFileIo().Replace(path, bytes, sync);
-  }
-  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
-
- private:
-  std::string fail_suffix_;
-};
-
 TEST(ProfileStoreTest, AFailedFileIsReportedAndTheOthersAreStillSaved) {
   ScratchDir dir;
   WriteBytes(dir / "RSProfile2.pfd", "[GROUP]\r\nDPI=5\r\n");
   SettingsBlock live = BusyBlock();
-  FailingIo io("RSProfile2.pfd");
+  test::FaultyFileIo io;
+  io.FailAfterWrites(0, "RSProfile2.pfd");
   const Status status = ProfileStore(dir.path() + "/", live, io).SaveProfiles();
   EXPECT_FALSE(status.ok());
   EXPECT_NE(status.reason().find("RSProfile2.pfd"), std::string::npos);
@@ -212,28 +196,29 @@ TEST(ProfileStoreTest, AFailedFileIsReportedAndTheOthersAreStillSaved) {
 TEST(ProfileStoreTest, SaveIntoAMissingFolderFails) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  EXPECT_FALSE(ProfileStore(dir.path() + "/missing/", live).SaveProfiles().ok());
+  EXPECT_FALSE(ProfileStore(dir.path() + "/missing/", live, SystemFileIo()).SaveProfiles().ok());
 }
 
 TEST(ProfileStoreTest, AnOversizedProfileLoadsAsDefaultsAndTheNextSaveMovesItAside) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   std::string garbage(kMaxDataFileBytes + 4096, 'G');
   WriteBytes(dir / "RSProfile2.pfd", garbage);
 
   SettingsBlock loaded;
   InitSettings(loaded);
   SettingsBlock unused;
-  const ProfileLoad load = ProfileStore(dir.path() + "/", unused).LoadProfiles(loaded);
+  const ProfileLoad load =
+      ProfileStore(dir.path() + "/", unused, SystemFileIo()).LoadProfiles(loaded);
   EXPECT_EQ(load.damaged, std::vector<std::string>{dir / "RSProfile2.pfd"});
   EXPECT_EQ(loaded.Profiles[1].PollingRate, kUnset);  // the load default
   EXPECT_EQ(loaded.Profiles[2], live.Profiles[2]);
   ProfileLoad reloaded;
-  ProfileStore(dir.path() + "/", unused).ReloadProfiles(&reloaded);
+  ProfileStore(dir.path() + "/", unused, SystemFileIo()).ReloadProfiles(&reloaded);
   EXPECT_EQ(reloaded.damaged, load.damaged);
 
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   EXPECT_EQ(Load(dir.path() + "/").Profiles[1], live.Profiles[1]);
   int aside = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -248,7 +233,7 @@ TEST(ProfileStoreTest, AnOversizedProfileLoadsAsDefaultsAndTheNextSaveMovesItAsi
 TEST(ProfileStoreTest, SavingOneProfileWritesOnlyItsFileAndKeepsTheCurrentProfile) {
   ScratchDir dir;
   SettingsBlock live = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", live).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", live, SystemFileIo()).SaveProfiles().ok());
   std::array<std::string, kProfileCount> before;
   for (int i = 0; i < kProfileCount; ++i) before[i] = ReadBytes(ProfilePath(dir.path() + "/", i));
 
@@ -256,7 +241,7 @@ TEST(ProfileStoreTest, SavingOneProfileWritesOnlyItsFileAndKeepsTheCurrentProfil
   changed.CurrentProfile = 0;  // stale: another writer's choice is on disk
   changed.Profiles[2].PollingRate = 6;
   changed.Profiles[3].PollingRate = 6;  // not the profile being saved
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", changed).SaveProfile(2).ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", changed, SystemFileIo()).SaveProfile(2).ok());
   for (int i = 0; i < kProfileCount; ++i) {
     if (i == 2) continue;
     EXPECT_EQ(ReadBytes(ProfilePath(dir.path() + "/", i)), before[i]) << i;
@@ -267,7 +252,7 @@ TEST(ProfileStoreTest, SavingOneProfileWritesOnlyItsFileAndKeepsTheCurrentProfil
 
   // A new file still gets its current profile first, as the agent expects.
   ScratchDir fresh;
-  ASSERT_TRUE(ProfileStore(fresh.path() + "/", changed).SaveProfile(4).ok());
+  ASSERT_TRUE(ProfileStore(fresh.path() + "/", changed, SystemFileIo()).SaveProfile(4).ok());
   EXPECT_EQ(ReadBytes(fresh / "RSProfile5.pfd").rfind("[GROUP]\r\nGroupID=0\r\n", 0), 0u);
   EXPECT_FALSE(test::Exists(fresh / "RSProfile1.pfd"));
 }
@@ -276,7 +261,7 @@ TEST(ProfileExportTest, ExportThenImportCopiesAProfileExceptLoopNumbers) {
   ScratchDir dir;
   SettingsBlock block = BusyBlock();
   const std::string path = dir / "profile3.pfd";
-  ASSERT_TRUE(ExportProfile(path, block.Profiles[2]).ok());
+  ASSERT_TRUE(ExportProfile(path, block.Profiles[2], SystemFileIo()).ok());
 
   const std::string bytes = ReadBytes(path);
   EXPECT_EQ(bytes.find("GroupID"), std::string::npos);
@@ -284,7 +269,7 @@ TEST(ProfileExportTest, ExportThenImportCopiesAProfileExceptLoopNumbers) {
   EXPECT_EQ(bytes.substr(0, 15), "[GROUP]\r\nGroup=");
 
   ProfileRecord target = block.Profiles[0];
-  ASSERT_TRUE(ImportProfile(path, target).ok());
+  ASSERT_TRUE(ImportProfile(path, target, SystemFileIo()).ok());
   for (int b = 0; b < kButtonCount; ++b) {
     SCOPED_TRACE("button " + std::to_string(b + 1));
     EXPECT_EQ(target.Buttons[b].LoopNumber, block.Profiles[0].Buttons[b].LoopNumber);
@@ -299,11 +284,11 @@ TEST(ProfileExportTest, ExportThenImportCopiesAProfileExceptLoopNumbers) {
 TEST(ProfileExportTest, ExportOverAProfileFileKeepsTheKeysItDoesNotWrite) {
   ScratchDir dir;
   SettingsBlock block = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", block).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", block, SystemFileIo()).SaveProfiles().ok());
   const std::string path = dir / "RSProfile1.pfd";
   block.Profiles[1].DPI = 2;
-  ASSERT_TRUE(ExportProfile(path, block.Profiles[1]).ok());
-  const IniSnapshot file = IniFile(path).Load();
+  ASSERT_TRUE(ExportProfile(path, block.Profiles[1], SystemFileIo()).ok());
+  const IniSnapshot file = IniFile(path, SystemFileIo()).Load();
   EXPECT_EQ(file.ReadInt(-9, "GROUP", "GroupID"), 3);
   EXPECT_EQ(file.ReadInt(-9, "ButtonAssigned_2", "LoopNumber"), block.Profiles[0].Buttons[1].LoopNumber);
   EXPECT_EQ(file.ReadInt(-9, "GROUP", "DPI"), 2);
@@ -312,9 +297,9 @@ TEST(ProfileExportTest, ExportOverAProfileFileKeepsTheKeysItDoesNotWrite) {
 TEST(ProfileExportTest, ImportingAProfileFileIgnoresGroupIdAndLoopNumbers) {
   ScratchDir dir;
   SettingsBlock block = BusyBlock();
-  ASSERT_TRUE(ProfileStore(dir.path() + "/", block).SaveProfiles().ok());
+  ASSERT_TRUE(ProfileStore(dir.path() + "/", block, SystemFileIo()).SaveProfiles().ok());
   ProfileRecord target = block.Profiles[1];
-  ASSERT_TRUE(ImportProfile(dir / "RSProfile4.pfd", target).ok());
+  ASSERT_TRUE(ImportProfile(dir / "RSProfile4.pfd", target, SystemFileIo()).ok());
   EXPECT_EQ(target.DPI, block.Profiles[3].DPI);
   EXPECT_EQ(target.Buttons[7].LoopNumber, block.Profiles[1].Buttons[7].LoopNumber);
   EXPECT_EQ(block.CurrentProfile, 3);
@@ -325,7 +310,7 @@ TEST(ProfileExportTest, ImportingAFileWithOnlyOneKeyUnsetsFieldsButKeepsKeyBlock
   WriteBytes(dir / "sparse.pfd", "[GROUP]\r\nDPIStageNum=-1\r\n");
   SettingsBlock block = BusyBlock();
   ProfileRecord target = block.Profiles[0];
-  ASSERT_TRUE(ImportProfile(dir / "sparse.pfd", target).ok());
+  ASSERT_TRUE(ImportProfile(dir / "sparse.pfd", target, SystemFileIo()).ok());
   for (const ProfileField& field : kProfileFields) EXPECT_EQ(target.*field.member, -1) << field.key;
   for (const DpiStage& s : target.Stages) EXPECT_EQ(s, DpiStage{});
   for (int b = 0; b < kButtonCount; ++b) {
@@ -361,22 +346,22 @@ TEST(ProfileExportTest, ImportingAFileThatHoldsNoProfileChangesNothing) {
     SCOPED_TRACE(c.name);
     WriteBytes(dir / c.name, c.bytes);
     ProfileRecord target = block.Profiles[0];
-    const Status status = ImportProfile(dir / c.name, target);
+    const Status status = ImportProfile(dir / c.name, target, SystemFileIo());
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.reason().find(c.reason), std::string::npos) << status.reason();
     EXPECT_EQ(target, block.Profiles[0]);
   }
   ProfileRecord target = block.Profiles[0];
-  EXPECT_FALSE(ImportProfile(dir / "absent.pfd", target).ok());
-  EXPECT_FALSE(ImportProfile(dir.path(), target).ok());  // a folder
+  EXPECT_FALSE(ImportProfile(dir / "absent.pfd", target, SystemFileIo()).ok());
+  EXPECT_FALSE(ImportProfile(dir.path(), target, SystemFileIo()).ok());  // a folder
   EXPECT_EQ(target, block.Profiles[0]);
 }
 
 TEST(ProfileExportTest, ExportReportsAFileThatCannotBeWritten) {
   ScratchDir dir;
   const SettingsBlock block = BusyBlock();
-  EXPECT_FALSE(ExportProfile(dir / "missing/x.pfd", block.Profiles[0]).ok());
-  EXPECT_FALSE(ExportProfile(dir.path(), block.Profiles[0]).ok());
+  EXPECT_FALSE(ExportProfile(dir / "missing/x.pfd", block.Profiles[0], SystemFileIo()).ok());
+  EXPECT_FALSE(ExportProfile(dir.path(), block.Profiles[0], SystemFileIo()).ok());
 }
 
 }  // namespace

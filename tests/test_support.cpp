@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+#include <utility>
 
 namespace vantix::test {
 
@@ -96,6 +98,19 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
+::testing::AssertionResult WaitFor(const std::function<bool()>& condition,
+                                   std::chrono::milliseconds deadline, std::string_view what) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) {
+      return ::testing::AssertionFailure()
+             << "gave up after " << deadline.count() << " ms waiting for " << what;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return ::testing::AssertionSuccess();
+}
+
 HeldFolderLock::HeldFolderLock(const std::string& folder)
     : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
   held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
@@ -103,6 +118,33 @@ HeldFolderLock::HeldFolderLock(const std::string& folder)
 
 HeldFolderLock::~HeldFolderLock() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+void FaultyFileIo::FailAfterWrites(int n, std::string only_suffix) {
+  writes_left_ = n;
+  only_suffix_ = std::move(only_suffix);
+}
+
+FileRead FaultyFileIo::Read(const std::string& path, std::size_t max_bytes) {
+  ++reads;
+  if (fail_reads) {
+    return FileRead{FileRead::State::kFailed, {}, "cannot read " + path + ": injected fault"};
+  }
+  return SystemFileIo().Read(path, max_bytes);
+}
+
+Status FaultyFileIo::Replace(const std::string& path, std::string_view bytes, bool sync_folder) {
+  ++replaces;
+  last_sync_folder = sync_folder;
+  if (writes_left_ && path.ends_with(only_suffix_)) {
+    if (*writes_left_ == 0) return Status::Error("cannot write " + path + ": disk full");
+    --*writes_left_;
+  }
+  return SystemFileIo().Replace(path, bytes, sync_folder);
+}
+
+Status FaultyFileIo::SyncFolder(const std::string& folder) {
+  return SystemFileIo().SyncFolder(folder);
 }
 
 }  // namespace vantix::test

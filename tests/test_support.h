@@ -1,9 +1,18 @@
-// Shared helpers for the tests: scratch folders and whole-file access.
+// Shared helpers for the tests: scratch folders, whole-file access, waiting
+// for a condition and a file layer that fails on request.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings/file_io.h"
 
 namespace vantix::test {
 
@@ -43,6 +52,12 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 bool Exists(const std::string& path);
 
+// Polls condition until it holds, at most deadline: other processes and
+// servers answer when they are ready, not after a fixed time. The failure
+// names what was awaited and how long the test waited.
+::testing::AssertionResult WaitFor(const std::function<bool()>& condition,
+                                   std::chrono::milliseconds deadline, std::string_view what);
+
 // Holds a folder's writer lock as another program would (its own open file),
 // until it goes.
 class HeldFolderLock {
@@ -56,6 +71,31 @@ class HeldFolderLock {
  private:
   int fd_ = -1;
   bool held_ = false;
+};
+
+// The real file system, counting what it is asked, that fails on request as
+// a disk that fills up would: once FailAfterWrites(n) has let n more
+// replacements through, every later one fails and leaves the old file alone.
+// Reads fail while fail_reads is set.
+class FaultyFileIo final : public FileIo {
+ public:
+  // Only replacements of paths that end with only_suffix (any, when empty)
+  // count and fail; the others always go through.
+  void FailAfterWrites(int n, std::string only_suffix = {});
+  void StopFailing() { writes_left_.reset(); }
+
+  FileRead Read(const std::string& path, std::size_t max_bytes) override;
+  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override;
+  Status SyncFolder(const std::string& folder) override;
+
+  bool fail_reads = false;
+  int reads = 0;
+  int replaces = 0;  // every call, failed or not
+  bool last_sync_folder = false;
+
+ private:
+  std::optional<int> writes_left_;  // none: no replacement fails
+  std::string only_suffix_;
 };
 
 }  // namespace vantix::test

@@ -78,15 +78,19 @@ class StringsFolderTest : public ::testing::Test {
 TEST_F(StringsFolderTest, EachLanguageReadsItsOwnFolder) {
   Put("images/0409/strings", "[General]\n48=Apply\n");
   Put("images/0407/strings", "[General]\n48=\xC3\x9C" "bernehmen\n500=GER\n");
-  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kEnglish).UiText("General", 48),
+  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kEnglish, SystemFileIo())
+                .UiText("General", 48),
             "Apply");
-  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman).UiText("General", 48),
-            "\xC3\x9C" "bernehmen");
+  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman, SystemFileIo())
+                .UiText("General", 48),
+            "\xC3\x9C"
+            "bernehmen");
 }
 
 TEST_F(StringsFolderTest, ASkinWithoutGermanStringsSpeaksEnglish) {
   Put("images/0409/strings", "[General]\n48=Apply\n");
-  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman).UiText("General", 48),
+  EXPECT_EQ(SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman, SystemFileIo())
+                .UiText("General", 48),
             "Apply");
 }
 
@@ -97,11 +101,17 @@ TEST_F(StringsFolderTest, TheNoKeyLabelComesFromTheStringsWithAnEnglishFallback)
   const MacroSlots slots;
   Put("images/0409/strings", "[General]\n102=key\n");
   Put("images/0407/strings", "[General]\n102=Taste\n");
-  EXPECT_EQ(ButtonLabel(record, SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman), slots),
-            "Taste");
+  EXPECT_EQ(
+      ButtonLabel(record,
+                  SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman, SystemFileIo()),
+                  slots),
+      "Taste");
   Put("images/0407/strings", "[General]\n500=GER\n");
-  EXPECT_EQ(ButtonLabel(record, SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman), slots),
-            "key");
+  EXPECT_EQ(
+      ButtonLabel(record,
+                  SkinStringFiles::InProgramFolder(program, UiLanguage::kGerman, SystemFileIo()),
+                  slots),
+      "key");
 }
 
 }  // namespace

@@ -214,7 +214,7 @@ TEST_F(VantixctlMacroTest, MacrosAreCreatedListedShownAndDeleted) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
 
-  MacroFiles files(data);
+  MacroFiles files(data, SystemFileIo());
   MacroData macro;
   ASSERT_TRUE(files.LoadMacro("Beta", macro).ok());
   macro.events[0] = MacroEvent::Key(0x1C, true);

@@ -18,12 +18,10 @@ namespace vantix {
 std::string OutlineCachePath(const std::string& bitmap_path);
 
 // Writes the outline of the bitmap at bitmap_path beside it.
-Status WriteOutlineCache(const std::string& bitmap_path, const PixelRegion& outline,
-                         FileIo& io = SystemFileIo());
+Status WriteOutlineCache(const std::string& bitmap_path, const PixelRegion& outline, FileIo& io);
 
 // The cached outline; nullopt when there is none, it is damaged, or the
 // bitmap is not the one it was cut from.
-std::optional<PixelRegion> ReadOutlineCache(const std::string& bitmap_path,
-                                            FileIo& io = SystemFileIo());
+std::optional<PixelRegion> ReadOutlineCache(const std::string& bitmap_path, FileIo& io);
 
 }  // namespace vantix

@@ -30,7 +30,9 @@ QString UiText(const SkinStrings& strings, std::string_view section, int number)
 
 Skin::Skin(std::string program_folder)
     : program_folder_(std::move(program_folder)),
-      strings_(SkinStringFiles::InProgramFolder(program_folder_)) {}
+      // The skin only reads its files: no writer's lock to wait for.
+      strings_(SkinStringFiles::InProgramFolder(program_folder_, ChooseUiLanguage(),
+                                                SystemFileIo())) {}
 
 QString Skin::Path(std::string_view folder, std::string_view file) const {
   std::string path = program_folder_;
@@ -96,7 +98,8 @@ void ApplyWindowOutline(QWidget* window, const QImage& outline, std::uint32_t ke
 std::optional<QRegion> LoadWindowOutline(const QString& path) {
   if (path.isEmpty()) return std::nullopt;
   const QByteArray local = QFile::encodeName(path);
-  if (const std::optional<PixelRegion> cached = ReadOutlineCache(local.toStdString())) {
+  if (const std::optional<PixelRegion> cached =
+          ReadOutlineCache(local.toStdString(), SystemFileIo())) {
     return ToQRegion(*cached);
   }
   QImage bitmap;

@@ -60,12 +60,13 @@ struct Workspace {
       vantix::SettingsBlock good;
       vantix::InitSettings(good);
       vantix::ResetAllProfiles(good);
-      std::ignore = vantix::ProfileStore(data, good).SaveProfiles();
+      std::ignore = vantix::ProfileStore(data, good, vantix::SystemFileIo()).SaveProfiles();
     }
   }
 
   std::unique_ptr<vantix::CVantixDlg> Open() {
-    const vantix::DlgContext context{{VANTIX_PROGRAM_DIR "/", data}, live, bus, launcher};
+    const vantix::DlgContext context{{VANTIX_PROGRAM_DIR "/", data}, live, bus, launcher,
+                                     vantix::WindowFileIo()};
     return std::make_unique<vantix::CVantixDlg>(context);
   }
 };

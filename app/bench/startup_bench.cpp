@@ -81,9 +81,9 @@ struct Workspace {
       problem = s.reason();
       return;
     }
-    vantix::Status error;
-    agent = vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoints, error);
-    if (!agent) problem = "no stand-in agent: " + error.reason();
+    vantix::OpenedEndpoint opened = vantix::Endpoint::Open(vantix::kAgentWindowTitle, endpoints);
+    if (!opened.status.ok()) problem = "no stand-in agent: " + opened.status.reason();
+    agent = std::move(opened.endpoint);
   }
 
   ~Workspace() {

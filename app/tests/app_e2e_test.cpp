@@ -6,7 +6,6 @@
 #include <chrono>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/tests/e2e_session.h"
 #include "devicelink/agent_messages.h"
@@ -18,7 +17,6 @@ namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Eventually;
 using test::kProgramDir;
 using test::ReadBytes;
 using test::ScratchDir;
@@ -53,10 +51,13 @@ TEST_F(AppE2eTest, StartsOnceAppliesByClickAndFollowsTheAgent) {
 
   app = Spawn({std::string(kProgramDir) + "/vantix"}, env, log);
   std::string window;
-  ASSERT_TRUE(Eventually([&] {
-    window = FindWindow("Corvane II Gaming Mouse");
-    return !window.empty();
-  })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        window = FindWindow("Corvane II Gaming Mouse");
+        return !window.empty();
+      },
+      10s, "the main window"))
+      << ReadBytes(log);
   const std::string geometry = Run("xdotool getwindowgeometry " + window);
   EXPECT_NE(geometry.find("Position: 0,0"), std::string::npos) << geometry;
   EXPECT_NE(geometry.find("Geometry: 1028x712"), std::string::npos) << geometry;
@@ -66,7 +67,9 @@ TEST_F(AppE2eTest, StartsOnceAppliesByClickAndFollowsTheAgent) {
   EXPECT_NE(Pixel(20, 400), Pixel(1100, 2));
 
   // The agent was started and owns its endpoint; ours is there too.
-  EXPECT_TRUE(Eventually([&] { return bus.FindWindow(kAgentWindowTitle); })) << ReadBytes(log);
+  EXPECT_TRUE(
+      WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 10s, "the agent's endpoint"))
+      << ReadBytes(log);
   EXPECT_TRUE(bus.FindWindow(kMainWindowTitle));
 
   // A second copy ends at once, silently, without a window.
@@ -79,29 +82,36 @@ TEST_F(AppE2eTest, StartsOnceAppliesByClickAndFollowsTheAgent) {
   ClickAt(612, 113);
   ClickAt(264, 420);
   ClickAt(665, 684);
-  ASSERT_TRUE(Eventually([&] {
-    for (int i = 0; i < kProfileCount; ++i) {
-      if (!test::Exists(ProfilePath(data, i))) return false;
-    }
-    return true;
-  })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (int i = 0; i < kProfileCount; ++i) {
+          if (!test::Exists(ProfilePath(data, i))) return false;
+        }
+        return true;
+      },
+      10s, "the five profile files"))
+      << ReadBytes(log);
   SettingsBlock saved = LoadFiles();
   EXPECT_EQ(saved.CurrentProfile, 1);
   const std::int32_t first_x = saved.Profiles[1].Stages[0].X;
   EXPECT_NE(first_x, 10) << "the slider click did not reach the stage";
 
   // The agent answers the apply with kind 15: half a second later the row
-  // works again, so a second Apply after another change is saved too.
-  std::this_thread::sleep_for(1500ms);
+  // works again, so a second Apply after another change is saved too. Until
+  // then Apply does nothing, so it is pressed until the save shows.
   ClickAt(264, 260);
-  ClickAt(665, 684);
-  EXPECT_TRUE(Eventually([&] { return LoadFiles().Profiles[1].Stages[0].X != first_x; }))
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        ClickAt(665, 684);
+        return LoadFiles().Profiles[1].Stages[0].X != first_x;
+      },
+      10s, "a second Apply, once the row works again, to save the change"))
       << ReadBytes(log);
 
   // The agent loses the mouse: the red label shows.
   EXPECT_EQ(Run(std::string(kProgramDir) + "/vantixctl agent disconnect >/dev/null 2>&1; echo $?"),
             "0");
-  EXPECT_TRUE(Eventually([&] { return RedLabelShown(); }, 5s));
+  EXPECT_TRUE(WaitFor([&] { return RedLabelShown(); }, 5s, "the red disconnected label"));
 
   // The close button ends the program.
   ClickAt(998, 27);

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/tests/e2e_session.h"
@@ -17,10 +17,10 @@ namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Eventually;
 using test::kProgramDir;
 using test::ReadBytes;
 using test::Spawn;
+using test::WaitFor;
 
 // Assignment button k of the main window, and the menu's rows below it.
 constexpr int kButton = 3;
@@ -35,11 +35,14 @@ constexpr int kOkY = 232;
 
 class AssignE2eTest : public test::E2eSession {
  protected:
-  // A digest of what the screen shows in a rectangle.
-  std::string Crop(int left, int top, int width, int height) const {
-    return Run("import -window root -crop " + std::to_string(width) + "x" +
-               std::to_string(height) + "+" + std::to_string(left) + "+" + std::to_string(top) +
-               " rgb:- 2>/dev/null | md5sum");
+  // A digest of what the screen (or a picture of it taken earlier) shows in
+  // a rectangle.
+  std::string Crop(int left, int top, int width, int height,
+                   const std::string& picture = {}) const {
+    const std::string source =
+        picture.empty() ? "import -window root" : "convert '" + picture + "'";
+    return Run(source + " -crop " + std::to_string(width) + "x" + std::to_string(height) + "+" +
+               std::to_string(left) + "+" + std::to_string(top) + " rgb:- 2>/dev/null | md5sum");
   }
 };
 
@@ -49,21 +52,29 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
       << "xdotool and ImageMagick are needed";
 
   app = Spawn({std::string(kProgramDir) + "/vantix"}, env, log);
-  ASSERT_TRUE(Eventually([&] { return !FindWindow("Corvane II Gaming Mouse").empty(); }))
+  ASSERT_TRUE(WaitFor([&] { return !FindWindow("Corvane II Gaming Mouse").empty(); }, 10s,
+                      "the main window"))
       << ReadBytes(log);
-  std::this_thread::sleep_for(300ms);
-  const auto face_before = Crop(kButtonLeft, kButtonBottom - 20, 148, 20);
+  const auto face = [&] { return Crop(kButtonLeft, kButtonBottom - 20, 148, 20); };
+  // Beside the window the bare screen shows.
+  const std::string bare = Crop(1100, 0, 148, 20);
+  ASSERT_TRUE(WaitFor([&] { return face() != bare; }, 10s, "the button's face"));
+  const std::string face_before = face();
+  const std::string before_dialog = scratch / "before-dialog.png";
+  Run("import -window root '" + before_dialog + "'");
 
   // The button's menu opens below it; its seventh row is the combination.
   ClickAt(kButtonLeft + 74, kButtonBottom - 10);
   ClickAt(kButtonLeft + kMenuRowWidth / 2,
           kButtonBottom + kCombinationRow * kMenuRowHeight + kMenuRowHeight / 2);
   std::string dialog;
-  ASSERT_TRUE(Eventually([&] {
-    dialog = FindWindow("Key Combination");
-    return !dialog.empty();
-  })) << ReadBytes(log);
-  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        dialog = FindWindow("Key Combination");
+        return !dialog.empty();
+      },
+      10s, "the Key Combination dialog"))
+      << ReadBytes(log);
   std::istringstream where(Run("xdotool getwindowgeometry --shell " + dialog));
   int left = -1, top = -1;
   for (std::string line; std::getline(where, line);) {
@@ -72,6 +83,9 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
   }
   ASSERT_GE(left, 0);
   const auto key_display = [&] { return Crop(left + 81, top + 145, 301, 26); };
+  ASSERT_TRUE(
+      WaitFor([&] { return key_display() != Crop(left + 81, top + 145, 301, 26, before_dialog); },
+              10s, "the dialog's key display"));
   const std::string display_before = key_display();
 
   // Left Ctrl, left Shift and A held together, then let go.
@@ -79,20 +93,31 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
       "xdotool keydown a; sleep 0.1; xdotool keyup a; sleep 0.1; xdotool keyup Shift_L; "
       "sleep 0.1; xdotool keyup Control_L");
   // The hook's reports arrive on their own way: wait until they are shown.
-  ASSERT_TRUE(Eventually([&] { return key_display() != display_before; })) << ReadBytes(log);
-  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(WaitFor([&] { return key_display() != display_before; }, 10s,
+                      "the keys on the dialog's display"))
+      << ReadBytes(log);
+  // The last release is shown when two looks in a row agree.
+  std::string last_look;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        std::string look = key_display();
+        const bool settled = look == last_look;
+        last_look = std::move(look);
+        return settled;
+      },
+      10s, "the dialog's display to settle"));
   ASSERT_FALSE(FindWindow("Key Combination").empty()) << "keys must not answer the dialog";
 
   ClickAt(left + kOkX, top + kOkY);
-  ASSERT_TRUE(Eventually([&] { return FindWindow("Key Combination").empty(); }));
-  std::this_thread::sleep_for(200ms);
-  EXPECT_NE(Crop(kButtonLeft, kButtonBottom - 20, 148, 20), face_before)
-      << "the button shows its new label";
+  ASSERT_TRUE(
+      WaitFor([&] { return FindWindow("Key Combination").empty(); }, 10s, "the dialog to close"));
+  EXPECT_TRUE(WaitFor([&] { return face() != face_before; }, 5s, "the button's new label"));
 
   // Apply writes the six events: presses in the order Shift, Ctrl, A, then
   // the releases in reverse.
   ClickAt(665, 684);
-  ASSERT_TRUE(Eventually([&] { return test::Exists(ProfilePath(data, 0)); })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor([&] { return test::Exists(ProfilePath(data, 0)); }, 10s, "the profile file"))
+      << ReadBytes(log);
   const SettingsBlock saved = test::LoadSavedProfiles(data);
   const ButtonRecord& record = saved.Profiles[0].Buttons[kButton];
   EXPECT_EQ(record.ButtonFunc, 7);

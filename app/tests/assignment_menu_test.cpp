@@ -33,8 +33,13 @@ class AssignmentMenu : public DlgTest {
   void SetUp() override {
     SharedRepeatFilter<CSingleKey>().Remember(-1, -1);
     SharedRepeatFilter<CFireKey>().Remember(-1, -1);
-    const DlgContext context{Folders{VANTIX_PROGRAM_DIR "/", data}, live, bus, launcher,
-                             send_limit, &hook};
+    const DlgContext context{Folders{VANTIX_PROGRAM_DIR "/", data},
+                             live,
+                             bus,
+                             launcher,
+                             WindowFileIo(),
+                             send_limit,
+                             &hook};
     dlg = std::make_unique<CVantixDlg>(context);
     dlg->show();
   }
@@ -61,7 +66,9 @@ class AssignmentMenu : public DlgTest {
   void WriteMacroIndex(const std::vector<std::pair<int, std::string>>& slots_in_index) {
     std::filesystem::create_directories(data + "MacroDB");
     for (const auto& [slot, name] : slots_in_index) {
-      ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteString("MACRO_LIST", std::to_string(slot), name).ok());
+      ASSERT_TRUE(IniFile(MacroIndexPath(data), SystemFileIo())
+                      .WriteString("MACRO_LIST", std::to_string(slot), name)
+                      .ok());
     }
   }
 
@@ -461,7 +468,9 @@ TEST_F(AssignmentMenu, MacrosByTheirKeyUpToTheTwelfthAndBeyond) {
   std::vector<std::pair<int, std::string>> names;
   for (int i = 0; i < 13; ++i) names.push_back({i, "Macro" + std::to_string(i)});
   WriteMacroIndex(names);
-  ASSERT_TRUE(IniFile(data + "MacroDB/Macro11.MSMACRO").WriteInt("Setting", "LoopTime", 260).ok());
+  ASSERT_TRUE(IniFile(data + "MacroDB/Macro11.MSMACRO", SystemFileIo())
+                  .WriteInt("Setting", "LoopTime", 260)
+                  .ok());
 
   // The twelfth macro: value 11, the same number as the macro item's code.
   Pick(2, 10, 12, 11, 11);
@@ -501,7 +510,8 @@ TEST_F(AssignmentMenu, TheEditorEntryOpensTheEditorAndAssignsNothing) {
 TEST_F(AssignmentMenu, ADamagedMacroIndexIsHarmless) {
   std::filesystem::create_directories(data + "MacroDB");
   // A macro file outside the macro folder, named by the index: never read.
-  ASSERT_TRUE(IniFile(scratch / "x.MSMACRO").WriteInt("Setting", "LoopTime", 9).ok());
+  ASSERT_TRUE(
+      IniFile(scratch / "x.MSMACRO", SystemFileIo()).WriteInt("Setting", "LoopTime", 9).ok());
   for (unsigned seed = 1; seed <= 5; ++seed) {
     std::ofstream(MacroIndexPath(data), std::ios::binary) << "[MACRO_LIST]\r\n0=../../x\r\n"
                                                           << Garbage(2000, seed);

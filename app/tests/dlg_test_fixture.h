@@ -96,8 +96,7 @@ class AnsweringAgent {
  public:
   explicit AnsweringAgent(const MessageBus& bus, bool confirms = true)
       : bus_(bus), confirms_(confirms) {
-    Status error;
-    endpoint_ = Endpoint::Open(kAgentWindowTitle, bus.Folder(), error);
+    endpoint_ = Endpoint::Open(kAgentWindowTitle, bus.Folder()).endpoint;
     if (endpoint_) thread_ = std::thread([this] { Run(); });
   }
   ~AnsweringAgent() {
@@ -137,7 +136,8 @@ class DlgTest : public ::testing::Test {
   }
 
   CVantixDlg& Open(std::string program_folder = VANTIX_PROGRAM_DIR "/") {
-    DlgContext context{Folders{program_folder, data}, live, bus, launcher, send_limit};
+    DlgContext context{
+        Folders{program_folder, data}, live, bus, launcher, WindowFileIo(), send_limit};
     context.apply_confirm_limit = apply_confirm_limit;
     dlg = std::make_unique<CVantixDlg>(context);
     dlg->show();
@@ -157,7 +157,8 @@ class DlgTest : public ::testing::Test {
   }
   void SetConnected(int setting) {
     ::mkdir((data + "MacroDB").c_str(), 0700);
-    ASSERT_TRUE(IniFile(MacroIndexPath(data)).WriteInt("Device", "Setting", setting).ok());
+    ASSERT_TRUE(
+        IniFile(MacroIndexPath(data), SystemFileIo()).WriteInt("Device", "Setting", setting).ok());
   }
   bool AnyProfileFile() const {
     for (int i = 0; i < kProfileCount; ++i) {

@@ -46,18 +46,9 @@ std::optional<int> WaitFor(pid_t pid, std::chrono::milliseconds limit) {
   return std::nullopt;
 }
 
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return done();
-}
-
 SettingsBlock LoadSavedProfiles(const std::string& data) {
   SettingsBlock unused;
-  ProfileStore store(data, unused);
+  ProfileStore store(data, unused, SystemFileIo());
   SettingsBlock block;
   InitSettings(block);
   store.LoadProfiles(block);

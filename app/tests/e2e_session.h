@@ -28,9 +28,6 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, st
 // The exit status, or nothing when the process is still running at the deadline.
 std::optional<int> WaitFor(pid_t pid, std::chrono::milliseconds limit);
 
-bool Eventually(const std::function<bool()>& done,
-                std::chrono::milliseconds limit = std::chrono::seconds(10));
-
 // The profiles in the five files of data, read as the program reads them.
 SettingsBlock LoadSavedProfiles(const std::string& data);
 

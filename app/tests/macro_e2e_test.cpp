@@ -23,10 +23,10 @@ namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Eventually;
 using test::kProgramDir;
 using test::ReadBytes;
 using test::Spawn;
+using test::WaitFor;
 
 // Places on the screen: the main window sits at (0, 0); the editor's places
 // are in its own window, which opens centred over the main window.
@@ -55,7 +55,7 @@ struct ScreenPoint {
 
 class MacroE2eTest : public test::E2eSession {
  protected:
-  MacroE2eTest() : bus(endpoints), files(data) {
+  MacroE2eTest() : bus(endpoints), files(data, SystemFileIo()) {
     // The editor saves and announces every edit: give each click longer to land.
     click_settle = 300ms;
   }
@@ -94,12 +94,17 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   ASSERT_EQ(Run("command -v xdotool >/dev/null && echo ok"), "ok") << "xdotool is needed";
 
   app = Spawn({std::string(kProgramDir) + "/vantix"}, env, log);
-  ASSERT_TRUE(Eventually([&] { return WindowShown("Corvane II Gaming Mouse"); })) << ReadBytes(log);
-  ASSERT_TRUE(Eventually([&] { return bus.FindWindow(kAgentWindowTitle); })) << ReadBytes(log);
+  ASSERT_TRUE(
+      WaitFor([&] { return WindowShown("Corvane II Gaming Mouse"); }, 10s, "the main window"))
+      << ReadBytes(log);
+  ASSERT_TRUE(
+      WaitFor([&] { return bus.FindWindow(kAgentWindowTitle); }, 10s, "the agent's endpoint"))
+      << ReadBytes(log);
 
   // The macro tab opens the editor; New asks for the name.
   ClickAt(kMacroTabX, kMacroTabY);
-  ASSERT_TRUE(Eventually([&] { return WindowShown("Macro Editor"); })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor([&] { return WindowShown("Macro Editor"); }, 10s, "the macro editor"))
+      << ReadBytes(log);
   // Centred over the 1028 x 712 main window: 757 x 582 at (135, 65).
   const ScreenPoint origin = EditorOrigin();
   EXPECT_EQ(origin.x, 135);
@@ -108,20 +113,24 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
     ClickAt(origin.x + x, origin.y + y, clicks);
   };
   in_editor(kNewX, kNewY);
-  ASSERT_TRUE(Eventually([&] { return WindowShown("New Macro"); })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor([&] { return WindowShown("New Macro"); }, 10s, "the New Macro dialog"))
+      << ReadBytes(log);
   std::this_thread::sleep_for(300ms);  // the name field takes the focus after 50 ms
   Run("xdotool type --delay 60 E2E; xdotool key Return");
-  ASSERT_TRUE(Eventually([&] { return files.ReadMacroList() == std::vector<std::string>{"E2E"}; }))
+  ASSERT_TRUE(WaitFor([&] { return files.ReadMacroList() == std::vector<std::string>{"E2E"}; }, 10s,
+                      "the new macro in the list"))
       << ReadBytes(log);
 
   // Record A, held for a moment, with measured delays.
   in_editor(kRecordDelaysX, kRecordDelaysY);
-  EXPECT_TRUE(Eventually([&] { return Stored("E2E").DelayType == kDelayMeasured; }));
+  EXPECT_TRUE(WaitFor([&] { return Stored("E2E").DelayType == kDelayMeasured; }, 10s,
+                      "measured delays stored"));
   in_editor(kRecordX, kRecordY);
   Run("xdotool keydown a; sleep 0.4; xdotool keyup a");
   std::this_thread::sleep_for(300ms);
   in_editor(kStopX, kStopY);
-  ASSERT_TRUE(Eventually([&] { return Stored("E2E").count == 3; })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor([&] { return Stored("E2E").count == 3; }, 10s, "the three recorded events"))
+      << ReadBytes(log);
   MacroData macro = Stored("E2E");
   EXPECT_EQ(macro.events[0], MacroEvent::Key(0x04, true));
   EXPECT_TRUE(macro.events[1].IsDelay());
@@ -132,7 +141,8 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   in_editor(kEventRowX, EventRowY(0));
   in_editor(kInsertClickX, kInsertClickY);
   in_editor(kInsertClickX, kInsertClickY + 10 + 2 * kMenuRow);
-  ASSERT_TRUE(Eventually([&] { return Stored("E2E").count == 5; })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor([&] { return Stored("E2E").count == 5; }, 10s, "the five recorded events"))
+      << ReadBytes(log);
   macro = Stored("E2E");
   EXPECT_EQ(macro.events[1], MacroEvent::MouseButton(kMacroMiddleButton, true));
   EXPECT_EQ(macro.events[2], MacroEvent::MouseButton(kMacroMiddleButton, false));
@@ -141,10 +151,12 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
   // The delay, edited in place: 1234 ms is stored as 123 units.
   in_editor(kEventRowX, EventRowY(3), 2);
   Run("xdotool type --delay 60 1234; xdotool key Return");
-  EXPECT_TRUE(Eventually([&] { return Stored("E2E").events[3] == MacroEvent::Delay(123); }))
+  EXPECT_TRUE(WaitFor([&] { return Stored("E2E").events[3] == MacroEvent::Delay(123); }, 10s,
+                      "the edited delay stored"))
       << ReadBytes(log);
   in_editor(kOkX, kOkY);
-  ASSERT_TRUE(Eventually([&] { return !WindowShown("Macro Editor"); }));
+  ASSERT_TRUE(
+      WaitFor([&] { return !WindowShown("Macro Editor"); }, 10s, "the macro editor to close"));
 
   // The macro goes to the second mouse button through its menu.
   ClickAt(kAssignX, kAssignY);
@@ -153,27 +165,33 @@ TEST_F(MacroE2eTest, CreateRecordEditAssignAndApplyAMacro) {
 
   // Back in the editor, a repeat count tells the agent about that button.
   ClickAt(kMacroTabX, kMacroTabY);
-  ASSERT_TRUE(Eventually([&] { return WindowShown("Macro Editor"); }));
+  ASSERT_TRUE(WaitFor([&] { return WindowShown("Macro Editor"); }, 10s, "the macro editor"));
   in_editor(kLoopBoxX, kLoopBoxY);
   Run("xdotool key BackSpace BackSpace BackSpace; xdotool type 3");
-  EXPECT_TRUE(Eventually([&] { return Stored("E2E").LoopTime == 3; })) << ReadBytes(log);
+  EXPECT_TRUE(WaitFor([&] { return Stored("E2E").LoopTime == 3; }, 10s, "the repeat count stored"))
+      << ReadBytes(log);
   in_editor(kOkX, kOkY);
-  ASSERT_TRUE(Eventually([&] { return !WindowShown("Macro Editor"); }));
+  ASSERT_TRUE(
+      WaitFor([&] { return !WindowShown("Macro Editor"); }, 10s, "the macro editor to close"));
 
   ClickAt(kApplyX, kApplyY);
   SettingsBlock saved;
-  ASSERT_TRUE(Eventually([&] {
-    if (!test::Exists(ProfilePath(data, 0))) return false;
-    saved = test::LoadSavedProfiles(data);
-    return saved.Profiles[0].Buttons[1].ButtonFunc == 11;
-  })) << ReadBytes(log);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        if (!test::Exists(ProfilePath(data, 0))) return false;
+        saved = test::LoadSavedProfiles(data);
+        return saved.Profiles[0].Buttons[1].ButtonFunc == 11;
+      },
+      10s, "the macro on the second button"))
+      << ReadBytes(log);
   const ButtonRecord& button = saved.Profiles[0].Buttons[1];
   EXPECT_EQ(button.KeyNumber, 0);
   EXPECT_EQ(Utf16ToUtf8(MacroNameView(button)), "E2E");
 
   // What the agent heard: every change of the macro, the button that uses
   // it, and the apply.
-  EXPECT_TRUE(Eventually([&] { return Logged("0x4DE") == 1; })) << ReadBytes(log);
+  EXPECT_TRUE(WaitFor([&] { return Logged("0x4DE") == 1; }, 10s, "the agent's 0x4DE notice"))
+      << ReadBytes(log);
   EXPECT_GE(Logged("0x1514"), 4) << ReadBytes(log);
   EXPECT_GE(Logged("0x1516"), 1) << ReadBytes(log);
   EXPECT_NE(ReadBytes(log).find("0x1516 sent w=0 l=1"), std::string::npos) << ReadBytes(log);

@@ -23,10 +23,11 @@ class SharedFiles : public DlgTest {
   }
   // Another writer, as vantixctl writes one profile.
   void WriteOutside(int profile, const char* key, int value) {
-    ASSERT_TRUE(IniFile(ProfilePath(data, profile)).WriteInt("GROUP", key, value).ok());
+    ASSERT_TRUE(
+        IniFile(ProfilePath(data, profile), SystemFileIo()).WriteInt("GROUP", key, value).ok());
   }
   int OnDisk(int profile, const char* key) {
-    return IniFile(ProfilePath(data, profile)).ReadInt(-5, "GROUP", key);
+    return IniFile(ProfilePath(data, profile), SystemFileIo()).ReadInt(-5, "GROUP", key);
   }
   // Long enough for the window to have looked at the folder.
   static void Settle() { QTest::qWait(400); }
@@ -164,7 +165,7 @@ TEST_F(SharedFiles, FilesTooLargeToBeOursAreToldOnceAndSetAsideByApply) {
   EXPECT_EQ(seen->message, Warning(20));
   EXPECT_EQ(seen->detail, "RSProfile2.pfd, RSProfile4.pfd, MacroSet.MSDB");
   SettingsBlock defaults;
-  std::ignore = ProfileStore(scratch / "none/", defaults).ReloadProfiles();
+  std::ignore = ProfileStore(scratch / "none/", defaults, SystemFileIo()).ReloadProfiles();
   EXPECT_EQ(live.Profiles[1], defaults.Profiles[1]);
 
   // Read again on every refresh, told no more.

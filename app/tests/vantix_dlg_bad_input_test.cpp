@@ -86,7 +86,7 @@ class DlgBadInputTest : public DlgTest {
 
 TEST_F(DlgBadInputTest, DamagedProfileFilesLoadAsDefaultsAndTheWindowWorks) {
   SettingsBlock defaults;
-  std::ignore = ProfileStore(scratch / "no-files/", defaults).ReloadProfiles();
+  std::ignore = ProfileStore(scratch / "no-files/", defaults, SystemFileIo()).ReloadProfiles();
   struct Case {
     const char* name;
     std::function<void(const std::string& path, int index)> damage;
@@ -131,7 +131,7 @@ TEST_F(DlgBadInputTest, DamagedProfileFilesLoadAsDefaultsAndTheWindowWorks) {
       const std::string path = ProfilePath(folder, i);
       if (c.replaced_by_apply) {
         // Good files again, with what the window holds.
-        EXPECT_EQ(IniFile(path).ReadInt(-5, "GROUP", "Acceleration"),
+        EXPECT_EQ(IniFile(path, SystemFileIo()).ReadInt(-5, "GROUP", "Acceleration"),
                   i == live.CurrentProfile ? 3 : defaults.Profiles[i].Acceleration);
       } else {
         EXPECT_TRUE(fs::is_directory(path)) << i;
@@ -201,9 +201,9 @@ TEST_F(DlgBadInputTest, AnAgentThatNeverAnswersOrDiesNeverHoldsTheWindowPastTheL
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // An endpoint nobody processes: found, connected to, never answering.
-    Status error;
-    std::unique_ptr<Endpoint> agent = Endpoint::Open(kAgentWindowTitle, bus.Folder(), error);
-    ASSERT_TRUE(agent) << error.reason();
+    OpenedEndpoint opened = Endpoint::Open(kAgentWindowTitle, bus.Folder());
+    ASSERT_TRUE(opened.endpoint) << opened.status.reason();
+    std::unique_ptr<Endpoint> agent = std::move(opened.endpoint);
     launcher.started.clear();
     const std::string folder = scratch / c.name + "/";
     fs::create_directory(folder);

@@ -76,7 +76,8 @@ TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
 TEST_F(DlgTest, ASecondWindowFindsTheEndpointTakenAndStillOpens) {
   Open();
   SettingsBlock other_live;
-  const DlgContext context{Folders{VANTIX_PROGRAM_DIR "/", data}, other_live, bus, launcher};
+  const DlgContext context{Folders{VANTIX_PROGRAM_DIR "/", data}, other_live, bus, launcher,
+                           WindowFileIo()};
   CVantixDlg second(context);
   EXPECT_FALSE(second.OwnsEndpoint());
   EXPECT_TRUE(dlg->OwnsEndpoint());
@@ -451,7 +452,7 @@ TEST_F(DlgTest, AFirstRunShowsTheFactoryLightingModeAndStoresItUnset) {
 
   // What reaches the file is what was there: the mode is still unset.
   Click(C().apply);
-  EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(0, "GROUP", "LedMode1"), kUnset);
+  EXPECT_EQ(IniFile(ProfilePath(data, 0), SystemFileIo()).ReadInt(0, "GROUP", "LedMode1"), kUnset);
   EXPECT_EQ(Profile().LedMode1, kUnset);
 }
 
@@ -643,7 +644,7 @@ TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndGivesTheRowBackUnconfirmed) 
   Slide(kSliderAcceleration, 3);
   Click(C().apply);
   EXPECT_TRUE(AllProfileFiles());
-  EXPECT_EQ(IniFile(ProfilePath(data, 0)).ReadInt(-5, "GROUP", "Acceleration"), 3);
+  EXPECT_EQ(IniFile(ProfilePath(data, 0), SystemFileIo()).ReadInt(-5, "GROUP", "Acceleration"), 3);
   // Nobody will confirm: the row is back at once, and the status says so.
   EXPECT_TRUE(RowEnabled());
   EXPECT_TRUE(Shown(C().status_unconfirmed));
@@ -929,9 +930,11 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
     EXPECT_EQ(p.Acceleration, 3);
     EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
     // What was applied is what is shown.
-    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "Acceleration"), p.Acceleration);
-    EXPECT_EQ(IniFile(ProfilePath(data, 1)).ReadInt(-5, "GROUP", "MouseSensitivity"),
-              p.MouseSensitivity);
+    EXPECT_EQ(IniFile(ProfilePath(data, 1), SystemFileIo()).ReadInt(-5, "GROUP", "Acceleration"),
+              p.Acceleration);
+    EXPECT_EQ(
+        IniFile(ProfilePath(data, 1), SystemFileIo()).ReadInt(-5, "GROUP", "MouseSensitivity"),
+        p.MouseSensitivity);
     EXPECT_EQ(live.Profiles[0], before.Profiles[0]);
   }
 }

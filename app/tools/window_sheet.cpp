@@ -76,7 +76,7 @@ QPixmap Grab(QWidget* w) {
 // A macro with keys, a click and delays, so the editor shows every kind of row.
 void MakeSampleMacro(const std::string& data_folder) {
   QDir().mkpath(QString::fromStdString(data_folder + "MacroDB"));
-  MacroFiles files(data_folder);
+  MacroFiles files(data_folder, SystemFileIo());
   MacroData macro;
   if (!files.CreateMacro("Reload", macro).ok()) return;
   const MacroEvent events[] = {
@@ -97,7 +97,7 @@ std::vector<Shot> TakeShots(const std::string& program_folder, const std::string
   NoLauncher launcher;
   NoHook hook;
   const DlgContext context{Folders{program_folder, data_folder}, live, bus, launcher,
-                           std::chrono::milliseconds(100), &hook};
+                           WindowFileIo(), std::chrono::milliseconds(100), &hook};
   CVantixDlg dlg(context);
   dlg.show();
   const Skin& skin = dlg.SkinFiles();

@@ -213,7 +213,7 @@ TEST(OutlineCache, TheBuiltCacheIsTheMainBitmapsCut) {
   ASSERT_FALSE(bitmap.isNull());
   const BitmapView view{reinterpret_cast<const std::uint32_t*>(bitmap.constBits()), bitmap.width(),
                         bitmap.height(), static_cast<std::ptrdiff_t>(bitmap.bytesPerLine() / 4)};
-  const std::optional<PixelRegion> cached = ReadOutlineCache(path);
+  const std::optional<PixelRegion> cached = ReadOutlineCache(path, SystemFileIo());
   ASSERT_TRUE(cached.has_value());
   EXPECT_EQ(*cached, RegionFromBitmap(view, 0xFFFFFF));
 }

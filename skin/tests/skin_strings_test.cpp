@@ -51,7 +51,7 @@ std::set<std::pair<std::string, std::string>> KeysOf(const QByteArray& bytes) {
 
 class SkinStringsTest : public ::testing::TestWithParam<std::string> {
  protected:
-  SkinStringsTest() : strings_(SourceFolder(GetParam())) {}
+  SkinStringsTest() : strings_(SourceFolder(GetParam()), SystemFileIo()) {}
   SkinStringFiles strings_;
 };
 
@@ -105,7 +105,7 @@ TEST(SkinLanguage, MarkerChoosesTheKeyNames) {
   const std::pair<std::string, KeyLanguage> cases[] = {{"en", KeyLanguage::kEnglish},
                                                        {"de", KeyLanguage::kGerman}};
   for (const auto& [language, key_language] : cases) {
-    const SkinStringFiles strings(SourceFolder(language));
+    const SkinStringFiles strings(SourceFolder(language), SystemFileIo());
     EXPECT_EQ(KeyNameLanguage(strings), key_language) << language;
   }
 }

@@ -60,9 +60,11 @@ int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
 }  // namespace
 
 WindowStandIn::WindowStandIn(const std::string& endpoint_folder) {
-  Status error;
-  endpoint_ = Endpoint::Open(kMainWindowTitle, endpoint_folder, error);
-  if (!endpoint_) throw std::runtime_error("no main window endpoint: " + error.reason());
+  OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, endpoint_folder);
+  if (!opened.status.ok()) {
+    throw std::runtime_error("no main window endpoint: " + opened.status.reason());
+  }
+  endpoint_ = std::move(opened.endpoint);
   thread_ = std::thread([this] {
     for (;;) {
       {
@@ -197,7 +199,9 @@ CommandResult AgentSession::Ctl(const std::vector<std::string>& args) const {
   return result;
 }
 
-int AgentSession::Setting() const { return IniFile(MacroIndexPath(data_)).ReadInt(-1, "Device", "Setting"); }
+int AgentSession::Setting() const {
+  return IniFile(MacroIndexPath(data_), SystemFileIo()).ReadInt(-1, "Device", "Setting");
+}
 
 std::string BlockHex(const std::vector<std::uint8_t>& bytes, std::size_t size) {
   std::string hex;

@@ -54,16 +54,16 @@ class OutlineCacheTest : public ::testing::Test {
 };
 
 TEST_F(OutlineCacheTest, ReadsBackWhatWasWritten) {
-  EXPECT_FALSE(ReadOutlineCache(bitmap_).has_value());
-  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_).ok());
-  const std::optional<PixelRegion> read = ReadOutlineCache(bitmap_);
+  EXPECT_FALSE(ReadOutlineCache(bitmap_, SystemFileIo()).has_value());
+  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_, SystemFileIo()).ok());
+  const std::optional<PixelRegion> read = ReadOutlineCache(bitmap_, SystemFileIo());
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(*read, cut_);
   EXPECT_EQ(LoadWindowOutline(QString::fromStdString(bitmap_)), ToQRegion(cut_));
 }
 
 TEST_F(OutlineCacheTest, ABitmapChangedSinceIsCutAgain) {
-  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_).ok());
+  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_, SystemFileIo()).ok());
   QImage other = SampleBitmap();
   other.fill(Qt::white);
   other.setPixel(5, 5, 0);
@@ -82,7 +82,7 @@ TEST_F(OutlineCacheTest, ABitmapChangedSinceIsCutAgain) {
   };
   for (const auto& change : changes) {
     change();
-    EXPECT_FALSE(ReadOutlineCache(bitmap_).has_value());
+    EXPECT_FALSE(ReadOutlineCache(bitmap_, SystemFileIo()).has_value());
     QImage now;
     LoadPictureFile(QString::fromStdString(bitmap_), now);
     EXPECT_EQ(LoadWindowOutline(QString::fromStdString(bitmap_)), RegionFromBitmap(now));
@@ -90,7 +90,7 @@ TEST_F(OutlineCacheTest, ABitmapChangedSinceIsCutAgain) {
 }
 
 TEST_F(OutlineCacheTest, ADamagedCacheIsNotUsed) {
-  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_).ok());
+  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_, SystemFileIo()).ok());
   const std::string good = Bytes();
   std::string empty_rect = good;
   std::fill_n(empty_rect.end() - 8, 8, '\0');  // the last rectangle's right and bottom
@@ -106,17 +106,17 @@ TEST_F(OutlineCacheTest, ADamagedCacheIsNotUsed) {
   };
   for (const std::string& bytes : damaged) {
     SetBytes(bytes);
-    EXPECT_FALSE(ReadOutlineCache(bitmap_).has_value()) << bytes.size() << " bytes";
+    EXPECT_FALSE(ReadOutlineCache(bitmap_, SystemFileIo()).has_value()) << bytes.size() << " bytes";
     EXPECT_EQ(LoadWindowOutline(QString::fromStdString(bitmap_)), ToQRegion(cut_));
   }
 }
 
 TEST_F(OutlineCacheTest, NoBitmapNoOutline) {
-  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_).ok());
+  ASSERT_TRUE(WriteOutlineCache(bitmap_, cut_, SystemFileIo()).ok());
   fs::remove(bitmap_);
-  EXPECT_FALSE(ReadOutlineCache(bitmap_).has_value());
+  EXPECT_FALSE(ReadOutlineCache(bitmap_, SystemFileIo()).has_value());
   EXPECT_FALSE(LoadWindowOutline(QString::fromStdString(bitmap_)).has_value());
-  EXPECT_FALSE(WriteOutlineCache(bitmap_, cut_).ok());
+  EXPECT_FALSE(WriteOutlineCache(bitmap_, cut_, SystemFileIo()).ok());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ struct Workspace {
     std::filesystem::create_directories(data + "MacroDB");
     vantix::InitSettings(settings);
     vantix::ResetAllProfiles(settings);
-    vantix::MacroFiles files(data);
+    vantix::MacroFiles files(data, vantix::SystemFileIo());
     for (int m = 0; m < vantix::kMacroSlotCount; ++m) {
       vantix::MacroData macro;
       if (!files.CreateMacro("Macro " + std::to_string(m + 1), macro).ok()) {

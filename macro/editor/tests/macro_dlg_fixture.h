@@ -76,7 +76,7 @@ class RecordingHook final : public KeyHook {
 
 class MacroDlgTest : public ::testing::Test {
  protected:
-  MacroDlgTest() : data(scratch / "data/"), files(data) {
+  MacroDlgTest() : data(scratch / "data/"), files(data, SystemFileIo()) {
     ::mkdir(data.c_str(), 0700);
     ::mkdir((data + "MacroDB").c_str(), 0700);
     // The last key report is kept for the whole run: start every test from

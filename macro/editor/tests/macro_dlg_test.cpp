@@ -315,7 +315,7 @@ TEST_F(MacroDlgTest, AMissingMacroFolderIsMadeAndAnUnusableOneIsReported) {
   dlg.reset();
   test::ScratchDir other;
   data = other / "";
-  files = MacroFiles(data);
+  files = MacroFiles(data, SystemFileIo());
   test::WriteBytes(data + "MacroDB", "not a folder");
   Open();
   CWarningDlg::SetNextAnswer(IDOK);
