@@ -180,7 +180,8 @@ TEST_P(FallbackFontTest, EveryWarningShowsWhole) {
 TEST_P(FallbackFontTest, TheMacroEditorShowsEveryTextWhole) {
   test::HookRecorder editor_hook;
   NoAgent agent;
-  const MacroEditorContext context{dlg->SkinFiles(), data, agent, live, &editor_hook, {}, nullptr};
+  const MacroEditorContext context{dlg->SkinFiles(), data, agent, live, SystemFileIo(),
+                                   &editor_hook, {}};
   CMacroDlg editor(dlg.get(), context);
   editor.show();
   Expect(CutTexts(&editor, "macro editor"));

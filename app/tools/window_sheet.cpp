@@ -155,7 +155,7 @@ std::vector<Shot> TakeShots(const std::string& program_folder, const std::string
   warning.hide();
 
   NoAgent agent;
-  const MacroEditorContext editor_context{skin, data_folder, agent, live, &hook, {}, nullptr};
+  const MacroEditorContext editor_context{skin, data_folder, agent, live, SystemFileIo(), &hook, {}};
   CMacroDlg editor(&dlg, editor_context);
   editor.show();
   shots.push_back({text("MACRO", 1), Grab(&editor)});

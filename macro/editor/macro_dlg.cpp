@@ -27,7 +27,7 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
       skin_(context.skin),
       agent_(context.agent),
       settings_(context.settings),
-      files_(context.data_folder, context.io != nullptr ? *context.io : SystemFileIo()),
+      files_(context.data_folder, context.io),
       hook_(context.hook != nullptr ? context.hook : &hook_link_),
       recorder_(context.clock) {
   setObjectName(QStringLiteral("macroEditor"));

@@ -37,10 +37,11 @@ struct MacroEditorContext {
   AgentChannel& agent;
   // The live settings: which buttons use a macro whose repeat setting changed.
   const SettingsBlock& settings;
-  // Tests stand in for the hook library, the tick count and the file layer.
+  // The file layer of the program that opens the editor.
+  FileIo& io;
+  // Tests stand in for the hook library and the tick count.
   KeyHook* hook = nullptr;
   MacroRecorder::Clock clock;
-  FileIo* io = nullptr;
 };
 
 // The editor's controls, for its tests.

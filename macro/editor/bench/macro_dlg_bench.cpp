@@ -74,7 +74,7 @@ const vantix::Skin& SkinFiles() {
 void BM_OpenEditor(benchmark::State& state) {
   NoAgent agent;
   const vantix::MacroEditorContext context{SkinFiles(), Files().data, agent, Files().settings,
-                                           nullptr, {}, nullptr};
+                                           vantix::SystemFileIo(), nullptr, {}};
   for (auto _ : state) {
     vantix::CMacroDlg dlg(nullptr, context);
     benchmark::DoNotOptimize(dlg.grab());
@@ -84,7 +84,7 @@ void BM_OpenEditor(benchmark::State& state) {
 void BM_SelectMacro(benchmark::State& state) {
   NoAgent agent;
   const vantix::MacroEditorContext context{SkinFiles(), Files().data, agent, Files().settings,
-                                           nullptr, {}, nullptr};
+                                           vantix::SystemFileIo(), nullptr, {}};
   vantix::CMacroDlg dlg(nullptr, context);
   vantix::CListBoxEx& names = *dlg.Controls().names;
   vantix::CListBoxEx& events = *dlg.Controls().events;

@@ -120,8 +120,8 @@ class MacroDlgTest : public ::testing::Test {
   }
 
   CMacroDlg& Open() {
-    const MacroEditorContext context{skin, data, agent, settings, &hook, [this] { return now; },
-                                     io};
+    const MacroEditorContext context{skin, data, agent, settings, *io, &hook,
+                                     [this] { return now; }};
     dlg = std::make_unique<CMacroDlg>(nullptr, context);
     dlg->show();
     hook.Take();
@@ -174,7 +174,7 @@ class MacroDlgTest : public ::testing::Test {
   RecordingHook hook;
   SettingsBlock settings;
   std::uint32_t now = 50000;
-  FileIo* io = nullptr;  // the editor's file layer; null: the system's
+  FileIo* io = &SystemFileIo();  // the editor's file layer
   QTimer watchdog;
   int unexpected_modals = 0;
   std::unique_ptr<CMacroDlg> dlg;
