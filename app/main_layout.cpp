@@ -111,16 +111,16 @@ struct Builder {
   }
 
   CPngHSliderBar* HSlider(const QRect& rect, int id, const QImage& track, int max) const {
-    auto* s = new CPngHSliderBar(skin.ControlsPath("y.png"), QString(), rect, window, id);
+    auto* s = new CPngHSliderBar(ThumbFaces{images.slider_thumb, QImage()}, rect, window, id);
     s->SetBackground(track);
     s->SetRange(1, max);
     return s;
   }
 
-  CPngSliderBar* VSlider(const QRect& rect, int id, const char* thumb, const QImage& track,
+  CPngSliderBar* VSlider(const QRect& rect, int id, const QImage& thumb, const QImage& track,
                          bool cut_and_shift) const {
-    auto* s = new CPngSliderBar(cut_and_shift, skin.ControlsPath(thumb), QString(), rect, window,
-                                id, cut_and_shift);
+    auto* s = new CPngSliderBar(cut_and_shift, ThumbFaces{thumb, QImage()}, rect, window, id,
+                                cut_and_shift);
     s->SetBackground(track);
     s->SetRange(1, kStageSliderMax);
     return s;
@@ -202,6 +202,10 @@ MainImages LoadMainImages(const Skin& skin) {
     const std::string n = std::to_string(i + 1);
     m.check_faces[i] = LoadSkinImage(skin.ControlsPath("checkbox1-" + n + ".png"));
     m.link_faces[i] = LoadSkinImage(skin.ControlsPath("link-" + n + ".png"));
+  }
+  m.slider_thumb = LoadSkinImage(skin.ControlsPath("y.png"));
+  for (int i = 0; i < 3; ++i) {
+    m.stage_thumbs[i] = LoadSkinImage(skin.ControlsPath("x" + std::to_string(i + 1) + ".png"));
   }
   m.background = background.get();
   m.outline = outline.get();
@@ -358,11 +362,12 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   for (int s = 0; s < 6; ++s) {
     const int dx = 100 * s;
     StageControls& st = c.stages[s];
-    st.x_slider = b.VSlider(RectLtrb(252 + dx, 235, 276 + dx, 450), kSliderStageX + s, "x2.png",
+    const auto& thumbs = images.stage_thumbs;
+    st.x_slider = b.VSlider(RectLtrb(252 + dx, 235, 276 + dx, 450), kSliderStageX + s, thumbs[1],
                             images.stage_x_track, false);
-    st.y_slider = b.VSlider(RectLtrb(276 + dx, 235, 300 + dx, 450), kSliderStageY + s, "x3.png",
+    st.y_slider = b.VSlider(RectLtrb(276 + dx, 235, 300 + dx, 450), kSliderStageY + s, thumbs[2],
                             images.stage_y_track, true);
-    st.xy_slider = b.VSlider(RectLtrb(252 + dx, 235, 300 + dx, 450), kSliderStageXY + s, "x1.png",
+    st.xy_slider = b.VSlider(RectLtrb(252 + dx, 235, 300 + dx, 450), kSliderStageXY + s, thumbs[0],
                              images.stage_xy_track, false);
   }
   for (int s = 0; s < 6; ++s) {

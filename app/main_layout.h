@@ -62,6 +62,9 @@ struct MainImages {
   std::array<QImage, 3> close_faces;
   std::array<QImage, 2> check_faces;
   std::array<QImage, 2> link_faces;
+  // Slider thumbs, decoded once for every slider that shows them.
+  QImage slider_thumb;                 // y.png: the horizontal sliders
+  std::array<QImage, 3> stage_thumbs;  // x1.png, x2.png, x3.png: XY, X and Y of a stage
 };
 
 struct StageControls {
