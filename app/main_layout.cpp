@@ -168,7 +168,8 @@ const std::array<SectionPlace, 9> kSectionPlaces = {{
 
 }  // namespace
 
-MainImages LoadMainImages(const Skin& skin) {
+MainImages LoadMainImages(const Skin& skin,
+                          const std::function<void(const MainImages&)>& with_faces) {
   MainImages m;
   // The window-sized face and the outline (cached beside its bitmap, or cut
   // from it) take most of the start-up time: read them on other threads
@@ -207,6 +208,7 @@ MainImages LoadMainImages(const Skin& skin) {
   for (int i = 0; i < 3; ++i) {
     m.stage_thumbs[i] = LoadSkinImage(skin.ControlsPath("x" + std::to_string(i + 1) + ".png"));
   }
+  if (with_faces) with_faces(m);
   m.background = background.get();
   m.outline = outline.get();
   return m;
