@@ -179,8 +179,13 @@ MainImages LoadMainImages(const Skin& skin,
   auto outline =
       std::async(std::launch::async, [outline_path] { return LoadWindowOutline(outline_path); });
   const QString background_path = skin.BackgroundPath("cfgMainback.png");
-  auto background =
-      std::async(std::launch::async, [background_path] { return LoadSkinImage(background_path); });
+  auto background = std::async(std::launch::async, [background_path] {
+    QImage face = LoadSkinImage(background_path);
+    // Painted whole on every frame: premultiplied once here, in place,
+    // rather than on the fly by each paint.
+    face.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return face;
+  });
   m.front_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-front.png"));
   m.side_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-side.png"));
   m.colour_wheel = LoadSkinImage(skin.ControlsPath("RGB.png"));
