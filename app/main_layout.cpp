@@ -1,6 +1,8 @@
 #include "app/main_layout.h"
 
 #include <future>
+#include <tuple>
+#include <utility>
 
 #include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
@@ -172,19 +174,21 @@ MainImages LoadMainImages(const Skin& skin,
                           const std::function<void(const MainImages&)>& with_faces) {
   MainImages m;
   // The window-sized face and the outline (cached beside its bitmap, or cut
-  // from it) take most of the start-up time: read them on other threads
-  // while this one reads the small faces. QImage, QImageReader and QRegion
-  // need no GUI thread.
+  // from it) take most of the start-up time: read them on another thread
+  // while this one reads the small faces and builds the controls. One
+  // thread: this one has as much to do meanwhile. QImage, QImageReader and
+  // QRegion need no GUI thread.
   const QString outline_path = skin.BackgroundPath("cfgMainback.bmp");
-  auto outline =
-      std::async(std::launch::async, [outline_path] { return LoadWindowOutline(outline_path); });
   const QString background_path = skin.BackgroundPath("cfgMainback.png");
-  auto background = std::async(std::launch::async, [background_path] {
-    QImage face = LoadSkinImage(background_path);
+  auto window_face = std::async(std::launch::async, [outline_path, background_path] {
+    std::pair<QImage, std::optional<QRegion>> face_and_outline;
+    face_and_outline.second = LoadWindowOutline(outline_path);
+    QImage& face = face_and_outline.first;
+    face = LoadSkinImage(background_path);
     // Painted whole on every frame: premultiplied once here, in place,
     // rather than on the fly by each paint.
     face.convertTo(QImage::Format_ARGB32_Premultiplied);
-    return face;
+    return face_and_outline;
   });
   m.front_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-front.png"));
   m.side_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-side.png"));
@@ -214,8 +218,7 @@ MainImages LoadMainImages(const Skin& skin,
     m.stage_thumbs[i] = LoadSkinImage(skin.ControlsPath("x" + std::to_string(i + 1) + ".png"));
   }
   if (with_faces) with_faces(m);
-  m.background = background.get();
-  m.outline = outline.get();
+  std::tie(m.background, m.outline) = window_face.get();
   return m;
 }
 
