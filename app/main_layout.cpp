@@ -1,6 +1,8 @@
 #include "app/main_layout.h"
 
 #include <future>
+#include <tuple>
+#include <utility>
 
 #include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
@@ -113,16 +115,16 @@ struct Builder {
   }
 
   CPngHSliderBar* HSlider(const QRect& rect, int id, const QImage& track, int max) const {
-    auto* s = new CPngHSliderBar(skin.ControlsPath("y.png"), QString(), rect, window, id);
+    auto* s = new CPngHSliderBar(ThumbFaces{images.slider_thumb, QImage()}, rect, window, id);
     s->SetBackground(track);
     s->SetRange(1, max);
     return s;
   }
 
-  CPngSliderBar* VSlider(const QRect& rect, int id, const char* thumb, const QImage& track,
+  CPngSliderBar* VSlider(const QRect& rect, int id, const QImage& thumb, const QImage& track,
                          bool cut_and_shift) const {
-    auto* s = new CPngSliderBar(cut_and_shift, skin.ControlsPath(thumb), QString(), rect, window,
-                                id, cut_and_shift);
+    auto* s = new CPngSliderBar(cut_and_shift, ThumbFaces{thumb, QImage()}, rect, window, id,
+                                cut_and_shift);
     s->SetBackground(track);
     s->SetRange(1, kStageSliderMax);
     return s;
@@ -170,18 +172,26 @@ const std::array<SectionPlace, 9> kSectionPlaces = {{
 
 }  // namespace
 
-MainImages LoadMainImages(const Skin& skin) {
+MainImages LoadMainImages(const Skin& skin,
+                          const std::function<void(const MainImages&)>& with_faces) {
   MainImages m;
   // The window-sized face and the outline (cached beside its bitmap, or cut
-  // from it) take most of the start-up time: read them on other threads
-  // while this one reads the small faces. QImage, QImageReader and QRegion
-  // need no GUI thread.
+  // from it) take most of the start-up time: read them on another thread
+  // while this one reads the small faces and builds the controls. One
+  // thread: this one has as much to do meanwhile. QImage, QImageReader and
+  // QRegion need no GUI thread.
   const QString outline_path = skin.BackgroundPath("cfgMainback.bmp");
-  auto outline =
-      std::async(std::launch::async, [outline_path] { return LoadWindowOutline(outline_path); });
   const QString background_path = skin.BackgroundPath("cfgMainback.png");
-  auto background =
-      std::async(std::launch::async, [background_path] { return LoadSkinImage(background_path); });
+  auto window_face = std::async(std::launch::async, [outline_path, background_path] {
+    std::pair<QImage, std::optional<QRegion>> face_and_outline;
+    face_and_outline.second = LoadWindowOutline(outline_path);
+    QImage& face = face_and_outline.first;
+    face = LoadSkinImage(background_path);
+    // Painted whole on every frame: premultiplied once here, in place,
+    // rather than on the fly by each paint.
+    face.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return face_and_outline;
+  });
   m.front_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-front.png"));
   m.side_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-side.png"));
   m.colour_wheel = LoadSkinImage(skin.ControlsPath("RGB.png"));
@@ -205,8 +215,12 @@ MainImages LoadMainImages(const Skin& skin) {
     m.check_faces[i] = LoadSkinImage(skin.ControlsPath("checkbox1-" + n + ".png"));
     m.link_faces[i] = LoadSkinImage(skin.ControlsPath("link-" + n + ".png"));
   }
-  m.background = background.get();
-  m.outline = outline.get();
+  m.slider_thumb = LoadSkinImage(skin.ControlsPath("y.png"));
+  for (int i = 0; i < 3; ++i) {
+    m.stage_thumbs[i] = LoadSkinImage(skin.ControlsPath("x" + std::to_string(i + 1) + ".png"));
+  }
+  if (with_faces) with_faces(m);
+  std::tie(m.background, m.outline) = window_face.get();
   return m;
 }
 
@@ -361,11 +375,12 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   for (int s = 0; s < 6; ++s) {
     const int dx = 100 * s;
     StageControls& st = c.stages[s];
-    st.x_slider = b.VSlider(RectLtrb(252 + dx, 235, 276 + dx, 450), kSliderStageX + s, "x2.png",
+    const auto& thumbs = images.stage_thumbs;
+    st.x_slider = b.VSlider(RectLtrb(252 + dx, 235, 276 + dx, 450), kSliderStageX + s, thumbs[1],
                             images.stage_x_track, false);
-    st.y_slider = b.VSlider(RectLtrb(276 + dx, 235, 300 + dx, 450), kSliderStageY + s, "x3.png",
+    st.y_slider = b.VSlider(RectLtrb(276 + dx, 235, 300 + dx, 450), kSliderStageY + s, thumbs[2],
                             images.stage_y_track, true);
-    st.xy_slider = b.VSlider(RectLtrb(252 + dx, 235, 300 + dx, 450), kSliderStageXY + s, "x1.png",
+    st.xy_slider = b.VSlider(RectLtrb(252 + dx, 235, 300 + dx, 450), kSliderStageXY + s, thumbs[0],
                              images.stage_xy_track, false);
   }
   for (int s = 0; s < 6; ++s) {

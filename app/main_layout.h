@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,9 @@ struct MainImages {
   std::array<QImage, 3> close_faces;
   std::array<QImage, 2> check_faces;
   std::array<QImage, 2> link_faces;
+  // Slider thumbs, decoded once for every slider that shows them.
+  QImage slider_thumb;                 // y.png: the horizontal sliders
+  std::array<QImage, 3> stage_thumbs;  // x1.png, x2.png, x3.png: XY, X and Y of a stage
 };
 
 struct StageControls {
@@ -110,8 +114,11 @@ struct MainControls {
 };
 
 // Loads every picture of the main window from the skin. Missing files give
-// null images.
-MainImages LoadMainImages(const Skin& skin);
+// null images. The window-sized face and the outline are read on other
+// threads; with_faces, when given, runs on this thread meanwhile, with every
+// other picture already loaded (enough to build the controls).
+MainImages LoadMainImages(const Skin& skin,
+                          const std::function<void(const MainImages&)>& with_faces = {});
 
 // Creates every control on window, in the build order, visible.
 MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images);

@@ -14,13 +14,19 @@
 namespace vantix {
 namespace {
 
-// Runs `work` once the window's first paint is done. It is queued: the paint
-// event starts a pass that paints every child and flushes the frame before
-// the event loop runs the timer.
+// How long deferred start-up work waits after the first paint. The server
+// exposes the new window a moment after Qt has painted it, and Qt flushes the
+// frame once more for that; work run right behind the paint held that flush
+// back, so the window took longer to settle on screen.
+constexpr int kSettleMs = 150;
+
+// Runs `work` after the window's first paint is done, delay_ms later. It is
+// queued: the paint event starts a pass that paints every child and flushes
+// the frame before the event loop runs the timer.
 class AfterFirstPaint final : public QObject {
  public:
-  AfterFirstPaint(CVantixDlg& dlg, std::function<void()> work)
-      : dlg_(dlg), work_(std::move(work)) {
+  AfterFirstPaint(CVantixDlg& dlg, int delay_ms, std::function<void()> work)
+      : dlg_(dlg), delay_ms_(delay_ms), work_(std::move(work)) {
     dlg.installEventFilter(this);
   }
 
@@ -28,13 +34,14 @@ class AfterFirstPaint final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &dlg_ && event->type() == QEvent::Paint && !armed_) {
       armed_ = true;
-      QTimer::singleShot(0, &dlg_, work_);
+      QTimer::singleShot(delay_ms_, &dlg_, work_);
     }
     return false;
   }
 
  private:
   CVantixDlg& dlg_;
+  int delay_ms_;
   std::function<void()> work_;
   bool armed_ = false;
 };
@@ -61,10 +68,12 @@ int CVantixApp::Run() {
   const DlgContext context{ResolveFolders(), live, bus, SystemProcessLauncher(), WindowFileIo()};
   CVantixDlg dlg(context);
   std::unique_ptr<AfterFirstPaint> later;
-  if (after_first_paint_) later = std::make_unique<AfterFirstPaint>(dlg, after_first_paint_);
+  if (after_first_paint_) {
+    later = std::make_unique<AfterFirstPaint>(dlg, kSettleMs, after_first_paint_);
+  }
   std::unique_ptr<AfterFirstPaint> closer;
   if (exit_after_first_paint_) {
-    closer = std::make_unique<AfterFirstPaint>(dlg, [&dlg] { dlg.done(IDCANCEL); });
+    closer = std::make_unique<AfterFirstPaint>(dlg, 0, [&dlg] { dlg.done(IDCANCEL); });
   }
   dlg.show();
   dlg.exec();

@@ -24,7 +24,8 @@ class CVantixApp {
   // benchmark); the user never sets this.
   void SetExitAfterFirstPaint(bool exit) { exit_after_first_paint_ = exit; }
   // Work the first frame does not need (the window icon, Qt's own texts):
-  // run once that frame is painted, so that the window shows sooner.
+  // run a little after that frame is painted, once the window has settled on
+  // screen, so that it shows sooner.
   void SetAfterFirstPaint(std::function<void()> work) { after_first_paint_ = std::move(work); }
   // Runs the main window until it closes; the exit status.
   int Run();

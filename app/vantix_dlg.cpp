@@ -77,14 +77,16 @@ void CVantixDlg::Create() {
   // The endpoint first, so that nothing the agent posts once started is lost.
   OpenEndpoint();
 
-  images_ = LoadMainImages(skin_);
+  // The controls are built while the window-sized face is still decoded.
+  images_ = LoadMainImages(skin_, [this](const MainImages& faces) {
+    // Before any control exists: Qt keeps the first interface it makes.
+    InstallSkinAccessibility();
+    controls_ = BuildMainControls(this, skin_, faces);
+  });
   move(0, 0);
   // Without its face the window keeps the face's nominal size, so that every
   // control stays reachable.
   setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
-  // Before any control exists: Qt keeps the first interface it makes.
-  InstallSkinAccessibility();
-  controls_ = BuildMainControls(this, skin_, images_);
   LinkKeyboardAccess(this, controls_);
   // The window itself holds the focus until the user tabs into it, so that
   // Space or Enter right after opening presses no tab; it is not in the Tab

@@ -4,6 +4,7 @@
 // A text is addressed by a section and a positive number.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,10 @@ class SkinStrings {
   virtual std::string GeneralText(std::string_view section, int number) const = 0;
 };
 
-// The string files on disk, read afresh on every call: the skin may be
-// swapped while the program runs, and nothing is cached.
+// The string files on disk, as they are at each call: the skin may be
+// swapped or its strings edited while the program runs. A file is parsed
+// again only when its identity (inode, size, modification time) changed
+// since the last parse; a file layer that cannot tell is read every time.
 class SkinStringFiles final : public SkinStrings {
  public:
   // strings_folder holds "skins.ini" and "general.ini".
@@ -42,9 +45,14 @@ class SkinStringFiles final : public SkinStrings {
   std::string GeneralText(std::string_view section, int number) const override;
 
  private:
+  struct Parsed;
+  std::string Text(const std::string& path, int file, std::string_view section, int number) const;
+
   std::string skins_path_;
   std::string general_path_;
   FileIo* io_;
+  // Shared by copies: they read the same two files.
+  std::shared_ptr<Parsed> parsed_;
 };
 
 }  // namespace vantix

@@ -14,12 +14,19 @@ namespace {
 constexpr std::uint32_t kVerticalTrackFill = 0x323232;
 }
 
-PngSliderThumb::PngSliderThumb(SliderAxis axis, QWidget* track, int tag, const QString& image_path,
-                               const QString& disabled_image_path, bool shift)
-    : QWidget(track), axis_(axis), tag_(tag), shift_(axis == SliderAxis::kVertical && shift) {
+ThumbFaces ThumbFaces::Load(const QString& path, const QString& disabled_path) {
+  return {LoadSkinImage(path), disabled_path.isEmpty() ? QImage() : LoadSkinImage(disabled_path)};
+}
+
+PngSliderThumb::PngSliderThumb(SliderAxis axis, QWidget* track, int tag, const ThumbFaces& faces,
+                               bool shift)
+    : QWidget(track),
+      axis_(axis),
+      tag_(tag),
+      image_(faces.normal),
+      disabled_image_(faces.disabled),
+      shift_(axis == SliderAxis::kVertical && shift) {
   setFocusPolicy(Qt::NoFocus);
-  image_ = LoadSkinImage(image_path);
-  if (!disabled_image_path.isEmpty()) disabled_image_ = LoadSkinImage(disabled_image_path);
   width_ = image_.width();
   height_ = image_.height();
   x1_ = track->width();
@@ -106,15 +113,15 @@ void PngSliderThumb::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 PngSliderTrack::PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb,
-                               const QString& thumb_path, const QString& thumb_disabled_path,
-                               const QRect& bounds, QWidget* parent, int control_id)
+                               const ThumbFaces& thumb, const QRect& bounds, QWidget* parent,
+                               int control_id)
     : MessageWindow<QWidget>(parent), axis_(axis), control_id_(control_id), bounds_(bounds) {
   setGeometry(bounds);
   setFocusPolicy(Qt::StrongFocus);
   if (axis == SliderAxis::kHorizontal) {
-    thumb_ = new CPngHSlider(this, control_id, thumb_path, thumb_disabled_path);
+    thumb_ = new CPngHSlider(this, control_id, thumb);
   } else {
-    thumb_ = new CPngSlider(this, control_id, thumb_path, thumb_disabled_path, shift_thumb);
+    thumb_ = new CPngSlider(this, control_id, thumb, shift_thumb);
     if (cut_thumb_region && !thumb_->image_.isNull()) {
       // Transparent pixels count as black, as on an opaque black backdrop.
       QImage backdrop(thumb_->image_.size(), QImage::Format_RGB32);

@@ -26,6 +26,15 @@ enum class SliderAxis { kHorizontal, kVertical };
 // the track asks for it (the Y slider of a stage pair).
 inline constexpr int kShiftedThumbX = 14;
 
+// The thumb's faces, decoded; a null disabled face means the thumb has one
+// face. Sliders that share a thumb image share one decoded copy.
+struct ThumbFaces {
+  QImage normal;
+  QImage disabled;
+  // From files; "" for disabled_path means one face.
+  static ThumbFaces Load(const QString& path, const QString& disabled_path);
+};
+
 class PngSliderThumb : public QWidget {
  public:
   int Tag() const { return tag_; }
@@ -40,8 +49,7 @@ class PngSliderThumb : public QWidget {
   void SetPos(int value);
 
  protected:
-  PngSliderThumb(SliderAxis axis, QWidget* track, int tag, const QString& image_path,
-                 const QString& disabled_image_path, bool shift);
+  PngSliderThumb(SliderAxis axis, QWidget* track, int tag, const ThumbFaces& faces, bool shift);
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -70,15 +78,14 @@ class PngSliderThumb : public QWidget {
 
 class CPngHSlider final : public PngSliderThumb {
  public:
-  CPngHSlider(QWidget* track, int tag, const QString& image_path, const QString& disabled_image_path)
-      : PngSliderThumb(SliderAxis::kHorizontal, track, tag, image_path, disabled_image_path, false) {}
+  CPngHSlider(QWidget* track, int tag, const ThumbFaces& faces)
+      : PngSliderThumb(SliderAxis::kHorizontal, track, tag, faces, false) {}
 };
 
 class CPngSlider final : public PngSliderThumb {
  public:
-  CPngSlider(QWidget* track, int tag, const QString& image_path, const QString& disabled_image_path,
-             bool shift)
-      : PngSliderThumb(SliderAxis::kVertical, track, tag, image_path, disabled_image_path, shift) {}
+  CPngSlider(QWidget* track, int tag, const ThumbFaces& faces, bool shift)
+      : PngSliderThumb(SliderAxis::kVertical, track, tag, faces, shift) {}
 };
 
 class PngSliderTrack : public MessageWindow<QWidget> {
@@ -100,9 +107,8 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   void PickValue(int value);
 
  protected:
-  PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb, const QString& thumb_path,
-                 const QString& thumb_disabled_path, const QRect& bounds, QWidget* parent,
-                 int control_id);
+  PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb, const ThumbFaces& thumb,
+                 const QRect& bounds, QWidget* parent, int control_id);
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -132,8 +138,10 @@ class CPngHSliderBar final : public PngSliderTrack {
   // means the thumb has one face.
   CPngHSliderBar(const QString& thumb_path, const QString& thumb_disabled_path, const QRect& bounds,
                  QWidget* parent, int control_id)
-      : PngSliderTrack(SliderAxis::kHorizontal, false, false, thumb_path, thumb_disabled_path,
-                       bounds, parent, control_id) {}
+      : CPngHSliderBar(ThumbFaces::Load(thumb_path, thumb_disabled_path), bounds, parent,
+                       control_id) {}
+  CPngHSliderBar(const ThumbFaces& thumb, const QRect& bounds, QWidget* parent, int control_id)
+      : PngSliderTrack(SliderAxis::kHorizontal, false, false, thumb, bounds, parent, control_id) {}
 };
 
 class CPngSliderBar final : public PngSliderTrack {
@@ -142,8 +150,12 @@ class CPngSliderBar final : public PngSliderTrack {
   // cut out of the thumb window. shift_thumb: see kShiftedThumbX.
   CPngSliderBar(bool cut_thumb_region, const QString& thumb_path, const QString& thumb_disabled_path,
                 const QRect& bounds, QWidget* parent, int control_id, bool shift_thumb = false)
-      : PngSliderTrack(SliderAxis::kVertical, cut_thumb_region, shift_thumb, thumb_path,
-                       thumb_disabled_path, bounds, parent, control_id) {}
+      : CPngSliderBar(cut_thumb_region, ThumbFaces::Load(thumb_path, thumb_disabled_path), bounds,
+                      parent, control_id, shift_thumb) {}
+  CPngSliderBar(bool cut_thumb_region, const ThumbFaces& thumb, const QRect& bounds,
+                QWidget* parent, int control_id, bool shift_thumb = false)
+      : PngSliderTrack(SliderAxis::kVertical, cut_thumb_region, shift_thumb, thumb, bounds, parent,
+                       control_id) {}
 };
 
 }  // namespace vantix

@@ -1,0 +1,120 @@
+// The skin's string files: every call sees the file as it is now, while an
+// unchanged file is parsed only once.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "assign/ui_text.h"
+#include "tests/test_support.h"
+
+namespace vantix {
+namespace {
+
+// The system file layer, counting reads; without identities when asked, as
+// a layer that cannot tell one version of a file from the next.
+class CountingReadsIo final : public FileIo {
+ public:
+  explicit CountingReadsIo(bool knows_identity) : knows_identity_(knows_identity) {}
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    if (!knows_identity_) return std::nullopt;
+    return SystemFileIo().Identity(path);
+  }
+  FileRead Read(const std::string& path, std::size_t max_bytes) override {
+    ++reads;
+    return SystemFileIo().Read(path, max_bytes);
+  }
+  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
+    return SystemFileIo().Replace(path, bytes, sync_folder);
+  }
+  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
+
+  int reads = 0;
+
+ private:
+  bool knows_identity_;
+};
+
+class SkinStringFilesTest : public ::testing::Test {
+ protected:
+  std::string Skins() const { return dir / "skins.ini"; }
+  test::ScratchDir dir;
+};
+
+struct ChangeCase {
+  const char* name;
+  std::function<void(const std::string& path)> change;
+  const char* seen;  // key 1 of [General] at the next call
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class SkinStringsChangeTest : public SkinStringFilesTest,
+                              public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(SkinStringsChangeTest, TheNextCallSeesTheChange) {
+  test::WriteBytes(Skins(), "[General]\n1=Apply\n");
+  const SkinStringFiles strings(dir.path());
+  ASSERT_EQ(strings.UiText("General", 1), "Apply");
+  GetParam().change(Skins());
+  EXPECT_EQ(strings.UiText("General", 1), GetParam().seen);
+}
+
+// Rewritten in place with as many bytes: only the modification time tells.
+// It is set a second on, as a file system with coarse times would only show
+// after that second.
+void SameSizeInPlace(const std::string& path) {
+  const auto before = std::filesystem::last_write_time(path);
+  test::WriteBytes(path, "[General]\n1=Apple\n");
+  std::filesystem::last_write_time(path, before + std::chrono::seconds(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, SkinStringsChangeTest,
+    ::testing::Values(
+        ChangeCase{"SameSizeInPlace", SameSizeInPlace, "Apple"},
+        ChangeCase{"Longer",
+                   [](const std::string& p) { test::WriteBytes(p, "[General]\n1=Apply all\n"); },
+                   "Apply all"},
+        ChangeCase{"ReplacedByRename",
+                   [](const std::string& p) {
+                     test::WriteBytes(p + ".new", "[General]\n1=Save\n");
+                     std::filesystem::rename(p + ".new", p);
+                   },
+                   "Save"},
+        ChangeCase{"Removed", [](const std::string& p) { std::filesystem::remove(p); }, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SkinStringFilesTest, AFileThatAppearsLaterIsRead) {
+  const SkinStringFiles strings(dir.path());
+  EXPECT_EQ(strings.UiText("General", 1), "");
+  test::WriteBytes(Skins(), "[General]\n1=Apply\n");
+  EXPECT_EQ(strings.UiText("General", 1), "Apply");
+}
+
+TEST_F(SkinStringFilesTest, AnUnchangedFileIsParsedOnceByEveryCopy) {
+  test::WriteBytes(Skins(), "[General]\n1=Apply\n2=Reset\n");
+  test::WriteBytes(dir / "general.ini", "[Functions]\n1=Left click\n");
+  CountingReadsIo io(true);
+  const SkinStringFiles strings(dir.path(), io);
+  const SkinStringFiles copy = strings;
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(strings.UiText("General", 1 + i % 2), i % 2 ? "Reset" : "Apply");
+    EXPECT_EQ(copy.GeneralText("Functions", 1), "Left click");
+  }
+  EXPECT_EQ(io.reads, 2);
+}
+
+TEST_F(SkinStringFilesTest, ALayerWithoutIdentitiesIsReadOnEveryCall) {
+  test::WriteBytes(Skins(), "[General]\n1=Apply\n");
+  CountingReadsIo io(false);
+  const SkinStringFiles strings(dir.path(), io);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(strings.UiText("General", 1), "Apply");
+  EXPECT_EQ(io.reads, 3);
+}
+
+}  // namespace
+}  // namespace vantix
