@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "assign/ui_text.h"
+#include "settings/ui_text.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -57,7 +57,7 @@ class SkinStringsChangeTest : public SkinStringFilesTest,
 
 TEST_P(SkinStringsChangeTest, TheNextCallSeesTheChange) {
   test::WriteBytes(Skins(), "[General]\n1=Apply\n");
-  const SkinStringFiles strings(dir.path());
+  const SkinStringFiles strings(dir.path(), SystemFileIo());
   ASSERT_EQ(strings.UiText("General", 1), "Apply");
   GetParam().change(Skins());
   EXPECT_EQ(strings.UiText("General", 1), GetParam().seen);
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SkinStringFilesTest, AFileThatAppearsLaterIsRead) {
-  const SkinStringFiles strings(dir.path());
+  const SkinStringFiles strings(dir.path(), SystemFileIo());
   EXPECT_EQ(strings.UiText("General", 1), "");
   test::WriteBytes(Skins(), "[General]\n1=Apply\n");
   EXPECT_EQ(strings.UiText("General", 1), "Apply");
