@@ -324,8 +324,18 @@ bool CVantixDlg::HandleMenuKey(QObject* watched, int key) {
 
 void CVantixDlg::changeEvent(QEvent* event) {
   // A click outside the program takes the activation away: the open menu
-  // goes, as with a click anywhere in the window.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) CloseAssignmentMenu();
+  // goes, as with a click anywhere in the window, unless the activation went
+  // to the menu itself (some platforms activate it when it is shown). Qt is
+  // still in its activation change, which may hold the menu's window: hidden
+  // now, deleted when Qt is done.
+  const QWidget* active = QApplication::activeWindow();
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() &&
+      assignment_menu_ != nullptr && active != assignment_menu_ &&
+      (active == nullptr || !assignment_menu_->isAncestorOf(active))) {
+    CBmpMenu* menu = std::exchange(assignment_menu_, nullptr);
+    menu->hide();
+    menu->deleteLater();
+  }
   QDialog::changeEvent(event);
 }
 

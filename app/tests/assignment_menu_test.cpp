@@ -203,6 +203,31 @@ TEST_F(AssignmentMenu, AClickAnywhereInTheWindowClosesTheMenu) {
   }
 }
 
+TEST_F(AssignmentMenu, TheMenuTakingTheActivationStaysAndGoesSafelyLater) {
+  QApplication::setActiveWindow(dlg.get());
+  dlg->OpenAssignmentMenu(4);
+  QPointer<CBmpMenu> menu = dlg->AssignmentMenu();
+  ASSERT_FALSE(menu.isNull());
+  // The menu's own window taking the activation (as some platforms do when
+  // it is shown) keeps it open.
+  QApplication::setActiveWindow(menu);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dlg->AssignmentMenu(), menu.data());
+
+  // Another program: the menu goes at once for the window, and for good
+  // once Qt is through with the change (deleting it inside the change made
+  // Qt read the freed menu).
+  QApplication::setActiveWindow(dlg.get());
+  QWidget elsewhere;
+  elsewhere.show();
+  QApplication::setActiveWindow(&elsewhere);
+  EXPECT_EQ(dlg->AssignmentMenu(), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(menu.isNull());
+  dlg->OpenAssignmentMenu(5);
+  EXPECT_NE(dlg->AssignmentMenu(), nullptr) << "and it opens again";
+}
+
 TEST_F(AssignmentMenu, TheKeyboardOpensWalksAndPicks) {
   QApplication::setActiveWindow(dlg.get());
   CBitmapBtn* button = C().assign_buttons[6];
