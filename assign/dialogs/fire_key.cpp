@@ -226,6 +226,7 @@ std::int64_t CFireKey::OnWindowMessage(std::uint32_t message, std::int64_t wpara
 }
 
 void CFireKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
+  NoteReport(code, (flags & kHookKeyReleased) != 0);
   if (!SharedRepeatFilter<CFireKey>().Accept(code, flags)) return;
   if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {

@@ -61,6 +61,8 @@ class KeyCaptureDialog : public MessageWindow<QDialog> {
     return RunModalOrStandIn(static_cast<Dialog&>(*this), next_run);
   }
 
+  // Every hook report, first, before any filter drops it.
+  void NoteReport(std::uint8_t code, bool released);
   // Whether a hook report counts as a key typed into the dialog.
   bool CountsAsCaptured(std::uint8_t code, bool released);
   // Whether the keyboard focus is where keys are captured.
@@ -84,6 +86,8 @@ class KeyCaptureDialog : public MessageWindow<QDialog> {
   CBitmapBtn* cancel_button_ = nullptr;
   // Keys whose press did not count: their release does not either.
   std::set<std::uint8_t> uncounted_;
+  // Keys whose press the dialog was told of: only their release counts.
+  std::set<std::uint8_t> reported_down_;
   // Whether a key was typed in the capture field since it took the focus
   // (or it was reached with Tab): then Tab leaves it.
   bool typed_since_focus_ = false;

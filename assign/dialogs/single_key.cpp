@@ -104,6 +104,7 @@ std::int64_t CSingleKey::OnWindowMessage(std::uint32_t message, std::int64_t wpa
 }
 
 void CSingleKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
+  NoteReport(code, (flags & kHookKeyReleased) != 0);
   if (!SharedRepeatFilter<CSingleKey>().Accept(code, flags)) return;
   if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {
