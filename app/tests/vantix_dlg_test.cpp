@@ -924,7 +924,8 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
     EXPECT_EQ(p.MouseSensitivity, defaults.Profiles[1].MouseSensitivity);
     EXPECT_EQ(p.Stages, defaults.Profiles[1].Stages);
     EXPECT_EQ(p.Buttons[0].ButtonFunc, 1);
-    EXPECT_EQ(C().slider_titles[1]->text(), QStringLiteral("Pointer Speed : %1").arg(p.MouseSensitivity));
+    EXPECT_EQ(C().slider_titles[1]->text(),
+              QStringLiteral("Pointer Speed : %1").arg(p.MouseSensitivity));
     for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
     for (int k = 0; k < kStageCount; ++k) EXPECT_TRUE(C().stages[k].enable->Checked()) << k;
     EXPECT_EQ(p.Acceleration, 3);
@@ -1044,7 +1045,8 @@ TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
   EXPECT_EQ(name(C().profile_labels[0]), QStringLiteral("Profile 1"));
   EXPECT_EQ(name(C().apply), QStringLiteral("Apply"));
-  EXPECT_EQ(name(C().assign_buttons[3]), QStringLiteral("Button 4: ") + C().assign_buttons[3]->Caption());
+  EXPECT_EQ(name(C().assign_buttons[3]),
+            QStringLiteral("Button 4: ") + C().assign_buttons[3]->Caption());
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().page_tabs[0])->role(), QAccessible::PageTab);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().pointer_sliders[0])->role(), QAccessible::Slider);
   // Image-only controls: terse names from the string files.

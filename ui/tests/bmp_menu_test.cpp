@@ -55,7 +55,9 @@ class MenuTest : public ::testing::Test {
     for (int i : {7, 8, 9, 12, 14}) {
       for (int j = 0; j < 3; ++j) EXPECT_TRUE(menu->AddSubItem(i, u"Sub %1"_s.arg(j), 17 + j));
     }
-    for (int j = 0; j < macro_entries; ++j) EXPECT_TRUE(menu->AddSubItem(10, u"Macro"_s, j == 0 ? 11 : j - 1));
+    for (int j = 0; j < macro_entries; ++j) {
+      EXPECT_TRUE(menu->AddSubItem(10, u"Macro"_s, j == 0 ? 11 : j - 1));
+    }
     menu->Create();
     return menu;
   }
