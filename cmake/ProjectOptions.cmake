@@ -20,8 +20,9 @@ if(VANTIX_FUZZ)
   target_link_options(vantix_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# The Qt code (libraries, programs, tools) converts between QString and
-# char strings only where it says so, and says which encoding the bytes have.
+# The Qt code (libraries, programs, tools, tests, benchmarks) converts
+# between QString and char strings only where it says so, and says which
+# encoding the bytes have.
 add_library(vantix_qt_options INTERFACE)
 target_compile_definitions(vantix_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 

@@ -20,6 +20,8 @@
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -105,9 +107,9 @@ TEST_F(AssignmentMenu, ListsEveryFunctionAndTheMacrosByTheirKey) {
   ASSERT_EQ(macros.size(), 3u);
   EXPECT_EQ(macros[0].text,
             QString::fromStdString(dlg->SkinFiles().Strings().GeneralText("MACRO", 1)));
-  EXPECT_EQ(macros[1].text, "Alpha");
+  EXPECT_EQ(macros[1].text, u"Alpha"_s);
   EXPECT_EQ(macros[1].id, 0);
-  EXPECT_EQ(macros[2].text, "Gamma");
+  EXPECT_EQ(macros[2].text, u"Gamma"_s);
   EXPECT_EQ(macros[2].id, 2);
   for (int i : {0, 1, 2, 3, 4, 5, 6, 11, 13, 15}) EXPECT_FALSE(menu->Item(i).has_sub_menu) << i;
 
@@ -126,7 +128,7 @@ TEST_F(AssignmentMenu, WithoutMacrosTheMacroSubMenuHoldsOnlyTheEditor) {
 TEST_F(AssignmentMenu, OpensBesideItsButtonAndStaysOnTheScreen) {
   const QRect area = dlg->screen()->availableGeometry();
   const QSize item = QImage(QString::fromStdString(dlg->SkinFiles().ProgramFolder()) +
-                            "images/0409/background/menuitem-n.png").size();
+                            u"images/0409/background/menuitem-n.png"_s).size();
   ASSERT_FALSE(item.isEmpty());
   const QSize menu(item.width() + 20, 16 * item.height());
   CBitmapBtn* button = C().assign_buttons[0];
@@ -167,7 +169,7 @@ TEST_F(AssignmentMenu, TheCapturingDialogsLeaveTheWindowsControlsWithoutWindowsO
     QStringList names;
     for (QWidget* w : dlg->findChildren<QWidget*>()) {
       if (w->window() == dlg.get() && w->testAttribute(Qt::WA_NativeWindow)) {
-        names << w->metaObject()->className();
+        names << QString::fromLatin1(w->metaObject()->className());
       }
     }
     return names;
@@ -176,7 +178,7 @@ TEST_F(AssignmentMenu, TheCapturingDialogsLeaveTheWindowsControlsWithoutWindowsO
   const auto check = [&](QWidget& d) {
     EXPECT_NE(hook.installed_window, 0u);
     EXPECT_EQ(hook.installed_window, d.internalWinId());
-    EXPECT_TRUE(native_controls().isEmpty()) << native_controls().join(", ").toStdString();
+    EXPECT_TRUE(native_controls().isEmpty()) << native_controls().join(u", "_s).toStdString();
   };
   CSingleKey::SetNextRun([&](CSingleKey& d) {
     check(d);
@@ -325,7 +327,7 @@ TEST_F(AssignmentMenu, ThePrimaryClickStaysOnOneButton) {
            {1, 0, 2, 0}, {5, 0, 6, 0}, {6, 0, 7, 0}, {10, 0, 11, 0}, {7, 2, 8, 19}}) {
     const auto seen = WatchModal([&] { Pick(0, item, sub, hi, lo); });
     ASSERT_TRUE(seen.has_value()) << hi;
-    EXPECT_EQ(seen->name, "warningDialog") << hi;
+    EXPECT_EQ(seen->name, u"warningDialog"_s) << hi;
     EXPECT_EQ(seen->title, dlg->SkinFiles().UiText("WARNING", 1)) << hi;
     EXPECT_EQ(Button(0), before) << hi;
   }
@@ -374,14 +376,14 @@ TEST_F(AssignmentMenu, SingleKey) {
   PickTop(9, 6);
   EXPECT_EQ(Button(9).ButtonFunc, 6);
   EXPECT_EQ(Button(9).KeyEvents[0], 0x05);
-  EXPECT_EQ(Caption(9), "B");
+  EXPECT_EQ(Caption(9), u"B"_s);
   EXPECT_EQ(hook.calls, (std::vector<std::string>{"install", "enable 1", "enable 0", "remove"}));
 
   // Reopened, it shows B; OK without a key and Cancel keep it.
   const ButtonRecord kept = Button(9);
   for (bool ok : {true, false}) {
     CSingleKey::SetNextRun([ok](CSingleKey& d) {
-      EXPECT_EQ(d.KeyText(), "B");
+      EXPECT_EQ(d.KeyText(), u"B"_s);
       if (ok) {
         d.OkButton()->clicked();
       } else {
@@ -450,10 +452,10 @@ TEST_F(AssignmentMenu, AStoredCombinationIsShownAndCancelKeepsIt) {
     d.OkButton()->clicked();
   });
   PickTop(4, 7);
-  EXPECT_EQ(Caption(4), "LShift + LCtrl + A");
+  EXPECT_EQ(Caption(4), u"LShift + LCtrl + A"_s);
   const ButtonRecord kept = Button(4);
   CSingleKey::SetNextRun([](CSingleKey& d) {
-    EXPECT_EQ(d.KeyText(), "LShift + LCtrl + A");
+    EXPECT_EQ(d.KeyText(), u"LShift + LCtrl + A"_s);
     EXPECT_EQ(d.KeyCount(), 3);
     d.CancelButton()->clicked();
   });
@@ -464,10 +466,10 @@ TEST_F(AssignmentMenu, AStoredCombinationIsShownAndCancelKeepsIt) {
 TEST_F(AssignmentMenu, FireKey) {
   CFireKey::SetNextRun([](CFireKey& d) {
     EXPECT_EQ(d.Values().fire_mode, CFireKey::kLeftButtonMode);  // the factory button 11
-    EXPECT_EQ(d.FirstBox()->text(), "3");
+    EXPECT_EQ(d.FirstBox()->text(), u"3"_s);
     d.ModeButton(CFireKey::kMiddleButtonMode)->clicked();
-    d.FirstBox()->setText("200");
-    d.SecondBox()->setText("300");
+    d.FirstBox()->setText(u"200"_s);
+    d.SecondBox()->setText(u"300"_s);
     d.OkButton()->clicked();
   });
   PickTop(11, 12);
@@ -481,7 +483,7 @@ TEST_F(AssignmentMenu, FireKey) {
   const ButtonRecord kept = Button(11);
   CFireKey::SetNextRun([](CFireKey& d) {
     EXPECT_EQ(d.Values().fire_mode, CFireKey::kMiddleButtonMode);
-    EXPECT_EQ(d.SecondBox()->text(), "300");
+    EXPECT_EQ(d.SecondBox()->text(), u"300"_s);
     d.ModeButton(0)->clicked();
     d.CancelButton()->clicked();
   });
@@ -503,13 +505,13 @@ TEST_F(AssignmentMenu, MacrosByTheirKeyUpToTheTwelfthAndBeyond) {
   EXPECT_EQ(Button(2).KeyNumber, 11);
   EXPECT_EQ(Button(2).LoopNumber, 4);  // one byte of 260
   EXPECT_EQ(MacroNameView(Button(2)), u"Macro11");
-  EXPECT_EQ(Caption(2), "Macro11");
+  EXPECT_EQ(Caption(2), u"Macro11"_s);
 
   // No macro file: it runs once.
   Pick(2, 10, 1, 11, 0);
   EXPECT_EQ(Button(2).KeyNumber, 0);
   EXPECT_EQ(Button(2).LoopNumber, 1);
-  EXPECT_EQ(Caption(2), "Macro0");
+  EXPECT_EQ(Caption(2), u"Macro0"_s);
 }
 
 TEST_F(AssignmentMenu, AGapInTheIndexStillNamesTheChosenMacro) {
@@ -517,7 +519,7 @@ TEST_F(AssignmentMenu, AGapInTheIndexStillNamesTheChosenMacro) {
   dlg->OpenAssignmentMenu(3);
   const BmpMenuItem& gamma = dlg->AssignmentMenu()->Item(10).sub_items[2];
   Pick(3, 10, 2, 11, gamma.id);
-  EXPECT_EQ(Caption(3), "Gamma");
+  EXPECT_EQ(Caption(3), u"Gamma"_s);
   EXPECT_EQ(MacroNameView(Button(3)), u"Gamma");
 }
 
@@ -528,7 +530,7 @@ TEST_F(AssignmentMenu, TheEditorEntryOpensTheEditorAndAssignsNothing) {
   // only its place tells it apart.
   const auto seen = WatchModal([&] { Pick(3, 10, 0, 11, 11); });
   ASSERT_TRUE(seen.has_value());
-  EXPECT_NE(seen->name, "warningDialog");
+  EXPECT_NE(seen->name, u"warningDialog"_s);
   EXPECT_EQ(Button(3), before);
 }
 
@@ -547,7 +549,7 @@ TEST_F(AssignmentMenu, ADamagedMacroIndexIsHarmless) {
       Pick(3, 10, static_cast<int>(j), 11, entries[j].id);
       EXPECT_EQ(Button(3).ButtonFunc, 11) << seed << "/" << j;
       EXPECT_EQ(Button(3).KeyNumber, entries[j].id) << seed << "/" << j;
-      if (entries[j].text == "../../x") {
+      if (entries[j].text == u"../../x"_s) {
         EXPECT_EQ(Button(3).LoopNumber, 1) << seed;
       }
     }

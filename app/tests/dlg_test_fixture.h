@@ -62,12 +62,12 @@ struct SeenModal {
   QObject::connect(&watcher, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr) return;
-    const auto text = [modal](const char* name) {
+    const auto text = [modal](const QString& name) {
       auto* label = modal->findChild<CStaticTrans*>(name);
       return label != nullptr ? label->text() : QString();
     };
-    seen = SeenModal{modal->objectName(), text("titleLabel"), text("messageLabel"),
-                     text("detailLabel")};
+    seen = SeenModal{modal->objectName(), text(QStringLiteral("titleLabel")),
+                     text(QStringLiteral("messageLabel")), text(QStringLiteral("detailLabel"))};
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (answer && dialog != nullptr) {
       dialog->done(*answer);

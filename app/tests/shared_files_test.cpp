@@ -163,7 +163,7 @@ TEST_F(SharedFiles, FilesTooLargeToBeOursAreToldOnceAndSetAsideByApply) {
   });
   ASSERT_TRUE(seen.has_value());
   EXPECT_EQ(seen->message, Warning(20));
-  EXPECT_EQ(seen->detail, "RSProfile2.pfd, RSProfile4.pfd, MacroSet.MSDB");
+  EXPECT_EQ(seen->detail, QStringLiteral("RSProfile2.pfd, RSProfile4.pfd, MacroSet.MSDB"));
   SettingsBlock defaults;
   std::ignore = ProfileStore(scratch / "none/", defaults, SystemFileIo()).ReloadProfiles();
   EXPECT_EQ(live.Profiles[1], defaults.Profiles[1]);

@@ -26,7 +26,7 @@
 namespace vantix {
 namespace {
 
-constexpr const char* kFallbackFamily = "DejaVu Sans";
+const QString kFallbackFamily = QStringLiteral("DejaVu Sans");
 
 // No agent: the editor only opens here.
 class NoAgent final : public AgentChannel {

@@ -80,7 +80,7 @@ class DlgBadInputTest : public DlgTest {
     Click(C().page_tabs[0]);
     EXPECT_EQ(dlg->Page(), 1);
     Slide(kSliderWheelLines, 7);
-    EXPECT_EQ(C().slider_titles[2]->text(), "Scroll Lines : 7");
+    EXPECT_EQ(C().slider_titles[2]->text(), QStringLiteral("Scroll Lines : 7"));
   }
 };
 

@@ -45,7 +45,7 @@ using namespace std::chrono_literals;
 
 TEST_F(DlgTest, StartsOnTheButtonPageAtTheOriginWithTheAgentStartedOnce) {
   CVantixDlg& d = Open();
-  EXPECT_EQ(d.windowTitle(), "Corvane II Gaming Mouse");
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("Corvane II Gaming Mouse"));
   EXPECT_EQ(d.pos(), QPoint(0, 0));
   EXPECT_EQ(d.size(), QSize(1028, 712));
   EXPECT_EQ(d.Page(), 1);
@@ -151,7 +151,7 @@ TEST_F(DlgTest, MissingOrDamagedSkinStillOpensARectangularWindowWithEveryControl
       EXPECT_FALSE(d.PickColour(QPoint(300, 350)));  // no wheel image to read
     }
     Slide(kSliderRed, 11);
-    EXPECT_EQ(C().colour_edits[0]->text(), "10");
+    EXPECT_EQ(C().colour_edits[0]->text(), QStringLiteral("10"));
     EXPECT_FALSE(d.grab().isNull());
   }
 }
@@ -249,13 +249,13 @@ TEST_F(DlgTest, SwitchingProfileOnThePerformancePageShowsItsStagesAtOnce) {
   EXPECT_EQ(dlg->ProfileShown(), 2);
   EXPECT_EQ(C().profile_labels[2]->TextColor(), kHighlightColor);
   EXPECT_EQ(C().profile_labels[0]->TextColor(), kPlainColor);
-  EXPECT_EQ(C().stages[0].x_value->text(), "4000");
-  EXPECT_EQ(C().stages[0].y_value->text(), "9000");
+  EXPECT_EQ(C().stages[0].x_value->text(), QStringLiteral("4000"));
+  EXPECT_EQ(C().stages[0].y_value->text(), QStringLiteral("9000"));
   EXPECT_TRUE(Shown(C().stages[0].x_slider));
   EXPECT_FALSE(Shown(C().stages[0].xy_slider));
   EXPECT_EQ(C().stages[0].x_slider->Thumb()->Value(), 96);
   EXPECT_EQ(C().stages[0].y_slider->Thumb()->Value(), 46);
-  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 4");
+  EXPECT_EQ(C().stage_label->text(), QStringLiteral("DPI Stage : 4"));
 }
 
 TEST_F(DlgTest, AtLeastTwoStagesStayEnabled) {
@@ -297,14 +297,14 @@ TEST_F(DlgTest, StageSlidersStore136MinusThePosition) {
     int id;
     int position;
     std::int32_t x, y;
-    const char* x_text;
-    const char* y_text;
+    QString x_text;
+    QString y_text;
   };
   const Case cases[] = {
-      {kSliderStageXY + 0, 16, 120, 120, "12000", "12000"},
-      {kSliderStageXY + 0, 15, 121, 121, "12200", "12200"},
-      {kSliderStageX + 0, 135, 1, 121, "100", "12200"},
-      {kSliderStageY + 0, 1, 1, 135, "100", "15000"},
+      {kSliderStageXY + 0, 16, 120, 120, QStringLiteral("12000"), QStringLiteral("12000")},
+      {kSliderStageXY + 0, 15, 121, 121, QStringLiteral("12200"), QStringLiteral("12200")},
+      {kSliderStageX + 0, 135, 1, 121, QStringLiteral("100"), QStringLiteral("12200")},
+      {kSliderStageY + 0, 1, 1, 135, QStringLiteral("100"), QStringLiteral("15000")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.position);
@@ -320,11 +320,11 @@ TEST_F(DlgTest, PointerSlidersStoreThePositionAndRewriteTheirTitle) {
   Open();
   Slide(kSliderPointerSpeed, 7);
   EXPECT_EQ(Profile().MouseSensitivity, 7);
-  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 7");
+  EXPECT_EQ(C().slider_titles[1]->text(), QStringLiteral("Pointer Speed : 7"));
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 7);
   Slide(kSliderDoubleClick, 10);
   EXPECT_EQ(Profile().DoubleClickSpeed, 10);
-  EXPECT_EQ(C().slider_titles[3]->text(), "Double-Click Speed : 10");
+  EXPECT_EQ(C().slider_titles[3]->text(), QStringLiteral("Double-Click Speed : 10"));
 }
 
 TEST_F(DlgTest, SliderKeysAndWheelStoreAndLabelAsADragDoes) {
@@ -338,7 +338,7 @@ TEST_F(DlgTest, SliderKeysAndWheelStoreAndLabelAsADragDoes) {
   QTest::keyClick(C().pointer_sliders[1], Qt::Key_Right);
   settle();
   EXPECT_EQ(Profile().MouseSensitivity, 8);
-  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 8");
+  EXPECT_EQ(C().slider_titles[1]->text(), QStringLiteral("Pointer Speed : 8"));
   QTest::keyClick(C().pointer_sliders[1], Qt::Key_End);
   settle();
   EXPECT_EQ(Profile().MouseSensitivity, C().pointer_sliders[1]->Max());
@@ -354,7 +354,7 @@ TEST_F(DlgTest, SliderKeysAndWheelStoreAndLabelAsADragDoes) {
   settle();
   EXPECT_EQ(Profile().Stages[0].X, 121);
   EXPECT_EQ(Profile().Stages[0].Y, 121);
-  EXPECT_EQ(C().stages[0].x_value->text(), "12200");
+  EXPECT_EQ(C().stages[0].x_value->text(), QStringLiteral("12200"));
   QTest::keyClick(C().stages[0].xy_slider, Qt::Key_PageDown);
   settle();
   EXPECT_EQ(Profile().Stages[0].X, 121 - 13);
@@ -482,17 +482,17 @@ TEST_F(DlgTest, TypedColoursAreCutTo255AndMoveTheirSlider) {
   Click(C().mode_buttons[0]);
   struct Case {
     int component;
-    const char* typed;
-    const char* shown;
+    QString typed;
+    QString shown;
     int slider;
   };
   const Case cases[] = {
-      {0, "300", "255", 256},
-      {1, "16", "16", 17},
-      {2, "abc", "abc", 1},  // not a number reads as 0
+      {0, QStringLiteral("300"), QStringLiteral("255"), 256},
+      {1, QStringLiteral("16"), QStringLiteral("16"), 17},
+      {2, QStringLiteral("abc"), QStringLiteral("abc"), 1},  // not a number reads as 0
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.typed);
+    SCOPED_TRACE(c.typed.toStdString());
     C().colour_edits[c.component]->setText(c.typed);
     SendWindowMessage(dlg.get(), WM_EDIT_KEYUP, 0x30, kEditRed + c.component);
     EXPECT_EQ(C().colour_edits[c.component]->text(), c.shown);
@@ -512,8 +512,8 @@ TEST_F(DlgTest, ColourSlidersStoreTheComponentBelowTheirPosition) {
   Slide(kSliderRed, 129);
   EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{128, 255, 0}));
   EXPECT_EQ(Profile().LedColor1, 0x00FF80);
-  EXPECT_EQ(C().colour_edits[0]->text(), "128");
-  EXPECT_EQ(C().colour_edits[1]->text(), "255");
+  EXPECT_EQ(C().colour_edits[0]->text(), QStringLiteral("128"));
+  EXPECT_EQ(C().colour_edits[1]->text(), QStringLiteral("255"));
 }
 
 TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {
@@ -538,9 +538,9 @@ TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {
   Click(C().mode_buttons[0]);
   QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, at);
   EXPECT_EQ(Profile().LedColor1, 0x0000FF00);
-  EXPECT_EQ(C().colour_edits[0]->text(), "0");
-  EXPECT_EQ(C().colour_edits[1]->text(), "255");
-  EXPECT_EQ(C().colour_edits[2]->text(), "0");
+  EXPECT_EQ(C().colour_edits[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(C().colour_edits[1]->text(), QStringLiteral("255"));
+  EXPECT_EQ(C().colour_edits[2]->text(), QStringLiteral("0"));
   EXPECT_EQ(C().colour_sliders[1]->Thumb()->Value(), 256);
 
   // Just outside the drawn wheel: nothing changes.
@@ -648,7 +648,7 @@ TEST_F(DlgTest, ApplyWithoutAnAgentWritesTheFilesAndGivesTheRowBackUnconfirmed) 
   // Nobody will confirm: the row is back at once, and the status says so.
   EXPECT_TRUE(RowEnabled());
   EXPECT_TRUE(Shown(C().status_unconfirmed));
-  EXPECT_EQ(C().status_unconfirmed->text(), "Not confirmed");
+  EXPECT_EQ(C().status_unconfirmed->text(), QStringLiteral("Not confirmed"));
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyDone));
   EXPECT_FALSE(dlg->TimerActive(kTimerApplyWatch));
 }
@@ -733,7 +733,7 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Click(C().page_tabs[1]);
   Agent(WM_AGENT_EVENT, kEventDpiStage, 4);
   EXPECT_EQ(Profile().DPI, 4);
-  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 5");
+  EXPECT_EQ(C().stage_label->text(), QStringLiteral("DPI Stage : 5"));
 
   Agent(WM_AGENT_EVENT, kEventReportRate, 3);
   EXPECT_EQ(Profile().PollingRate, 2);
@@ -745,7 +745,7 @@ TEST_F(DlgTest, AgentEventsChangeTheCurrentProfileAndItsDisplay) {
   Agent(WM_AGENT_EVENT, kEventPointerSpeed, 15);
   EXPECT_EQ(Profile().MouseSensitivity, 15);
   EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 15);
-  EXPECT_EQ(C().slider_titles[1]->text(), "Pointer Speed : 15");
+  EXPECT_EQ(C().slider_titles[1]->text(), QStringLiteral("Pointer Speed : 15"));
 
   Agent(WM_AGENT_EVENT, kEventProfile, 3);
   EXPECT_EQ(live.CurrentProfile, 3);
@@ -779,14 +779,14 @@ TEST_F(DlgTest, AProfileSwitchedOnTheDeviceShowsTheWholeNewProfile) {
   Click(C().page_tabs[2]);
   Agent(WM_AGENT_EVENT, kEventProfile, 3);
   EXPECT_EQ(live.CurrentProfile, 3);
-  EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 4");
+  EXPECT_EQ(C().slider_titles[0]->text(), QStringLiteral("Acceleration : 4"));
   EXPECT_EQ(C().pointer_sliders[0]->Thumb()->Value(), 4);
   EXPECT_TRUE(C().report_rate[3]->Checked());
-  EXPECT_EQ(C().stage_label->text(), "DPI Stage : 3");
+  EXPECT_EQ(C().stage_label->text(), QStringLiteral("DPI Stage : 3"));
   EXPECT_TRUE(C().mode_buttons[1]->Checked());
   EXPECT_FALSE(C().mode_buttons[0]->Checked());
   EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{255, 0, 0}));
-  EXPECT_EQ(C().colour_edits[1]->text(), "0");
+  EXPECT_EQ(C().colour_edits[1]->text(), QStringLiteral("0"));
   EXPECT_NE(C().assign_buttons[1]->Caption(), button_two);
 
   // One slider moved afterwards changes only its own component.
@@ -803,7 +803,7 @@ TEST_F(DlgTest, TheReloadEventReadsTheFilesAgain) {
   Agent(WM_AGENT_EVENT, kEventReload, 0);
   EXPECT_EQ(Profile().WheelScrollLines, 9);
   EXPECT_EQ(C().pointer_sliders[2]->Thumb()->Value(), 9);
-  EXPECT_EQ(C().slider_titles[2]->text(), "Scroll Lines : 9");
+  EXPECT_EQ(C().slider_titles[2]->text(), QStringLiteral("Scroll Lines : 9"));
 }
 
 TEST_F(DlgTest, StatusMessagesFollowTheStateFileAndBlinkThreeTimes) {
@@ -913,7 +913,7 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
     Click(C().import_button);
     watcher.stop();
     if (c.refused) {
-      EXPECT_EQ(warned, "warningDialog");
+      EXPECT_EQ(warned, QStringLiteral("warningDialog"));
       EXPECT_EQ(live, before);
       EXPECT_TRUE(RowEnabled());
       continue;
@@ -924,11 +924,12 @@ TEST_F(DlgTest, AnImportIsRepairedBeforeUseAndAFileWithoutAProfileIsRefused) {
     EXPECT_EQ(p.MouseSensitivity, defaults.Profiles[1].MouseSensitivity);
     EXPECT_EQ(p.Stages, defaults.Profiles[1].Stages);
     EXPECT_EQ(p.Buttons[0].ButtonFunc, 1);
-    EXPECT_EQ(C().slider_titles[1]->text(), QString("Pointer Speed : %1").arg(p.MouseSensitivity));
+    EXPECT_EQ(C().slider_titles[1]->text(),
+              QStringLiteral("Pointer Speed : %1").arg(p.MouseSensitivity));
     for (CBitmapBtn* b : C().assign_buttons) EXPECT_FALSE(b->Caption().isEmpty());
     for (int k = 0; k < kStageCount; ++k) EXPECT_TRUE(C().stages[k].enable->Checked()) << k;
     EXPECT_EQ(p.Acceleration, 3);
-    EXPECT_EQ(C().slider_titles[0]->text(), "Acceleration : 3");
+    EXPECT_EQ(C().slider_titles[0]->text(), QStringLiteral("Acceleration : 3"));
     // What was applied is what is shown.
     EXPECT_EQ(IniFile(ProfilePath(data, 1), SystemFileIo()).ReadInt(-5, "GROUP", "Acceleration"),
               p.Acceleration);
@@ -1042,9 +1043,10 @@ TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   }
   EXPECT_EQ(sliders, 4 + 2 * kStageCount) << "the pointer sliders, X and Y of every stage";
   const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
-  EXPECT_EQ(name(C().profile_labels[0]), "Profile 1");
-  EXPECT_EQ(name(C().apply), "Apply");
-  EXPECT_EQ(name(C().assign_buttons[3]), "Button 4: " + C().assign_buttons[3]->Caption());
+  EXPECT_EQ(name(C().profile_labels[0]), QStringLiteral("Profile 1"));
+  EXPECT_EQ(name(C().apply), QStringLiteral("Apply"));
+  EXPECT_EQ(name(C().assign_buttons[3]),
+            QStringLiteral("Button 4: ") + C().assign_buttons[3]->Caption());
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().page_tabs[0])->role(), QAccessible::PageTab);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(C().pointer_sliders[0])->role(), QAccessible::Slider);
   // Image-only controls: terse names from the string files.
@@ -1064,7 +1066,7 @@ TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   Slide(kSliderPointerSpeed, 7);
   C().pointer_sliders[1]->Thumb()->SetPos(7);
   QAccessibleInterface* speed = QAccessible::queryAccessibleInterface(C().pointer_sliders[1]);
-  EXPECT_EQ(speed->text(QAccessible::Name), "Pointer Speed");
+  EXPECT_EQ(speed->text(QAccessible::Name), QStringLiteral("Pointer Speed"));
   EXPECT_EQ(speed->valueInterface()->currentValue().toInt(), 7);
   EXPECT_EQ(speed->valueInterface()->minimumValue().toInt(), 1);
   speed->valueInterface()->setCurrentValue(9);

@@ -16,7 +16,10 @@ namespace vantix::skin::test {
 namespace {
 
 QString IconPath(int size) {
-  return QString("%1/%2x%2/apps/%3.png").arg(VANTIX_ICON_THEME_DIR).arg(size).arg(VANTIX_APP_ID);
+  return QStringLiteral("%1/%2x%2/apps/%3.png")
+      .arg(QString::fromUtf8(VANTIX_ICON_THEME_DIR))
+      .arg(size)
+      .arg(QString::fromUtf8(VANTIX_APP_ID));
 }
 
 bool NearAccent(QRgb pixel) {
@@ -56,7 +59,7 @@ TEST(AppIconTheme, HoldsOnlyTheIconsSizes) {
   std::set<QString> expected;
   for (const int size : kAppIconSizes) expected.insert(IconPath(size));
   std::set<QString> found;
-  QDirIterator files(VANTIX_ICON_THEME_DIR, QDir::Files, QDirIterator::Subdirectories);
+  QDirIterator files(QString::fromUtf8(VANTIX_ICON_THEME_DIR), QDir::Files, QDirIterator::Subdirectories);
   while (files.hasNext()) found.insert(files.next());
   EXPECT_EQ(found, expected);
 }

@@ -48,8 +48,8 @@ TEST(SkinTree, HoldsExactlyTheManifestsImages) {
       if (image.folder == folder) expected.insert(ToQString(image.name));
     }
     // Beside its bitmap: the main window's outline, cut once by the build.
-    if (folder == SkinFolder::kBackground) expected.insert("cfgMainback.bmp.outline");
-    const QDir dir(SkinDir() + "/" + ToQString(FolderName(folder)));
+    if (folder == SkinFolder::kBackground) expected.insert(QStringLiteral("cfgMainback.bmp.outline"));
+    const QDir dir(SkinDir() + u'/' + ToQString(FolderName(folder)));
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
     const std::set<QString> actual(names.begin(), names.end());
     EXPECT_EQ(actual, expected) << ToQString(FolderName(folder)).toStdString();

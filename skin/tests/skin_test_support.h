@@ -21,7 +21,7 @@ inline QString ToQString(std::string_view text) {
 }
 
 inline QString PathOf(const SkinImage& image) {
-  return SkinDir() + "/" + ToQString(FolderName(image.folder)) + "/" + ToQString(image.name);
+  return SkinDir() + u'/' + ToQString(FolderName(image.folder)) + u'/' + ToQString(image.name);
 }
 
 // The manifest entry of a file name; the tests name only files it holds.

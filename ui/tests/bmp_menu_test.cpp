@@ -9,6 +9,8 @@
 #include "ui/skin.h"
 #include "ui/tests/ui_test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -30,12 +32,12 @@ const QColor kGroupNormal(0, 40, 0);
 class MenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    skin_.AddImage("background", "menuitem-n.png", test::Solid({kItemW, kItemH}, kItemNormal));
-    skin_.AddImage("background", "menuitem-d.png", test::Solid({kItemW, kItemH}, kItemOver));
-    skin_.AddImage("background", "menuitem-d2.png", test::Solid({kItemW, kItemH}, kGroupOver));
-    skin_.AddImage("background", "menuitem-n2.png", test::Solid({kItemW, kItemH}, kGroupNormal));
-    skin_.AddImage("background", "sub-n.png", test::Solid({kSubW, kSubH}, Qt::darkBlue));
-    skin_.AddImage("background", "sub-d.png", test::Solid({kSubW + 50, kSubH + 10}, Qt::blue));
+    skin_.AddImage(u"background"_s, u"menuitem-n.png"_s, test::Solid({kItemW, kItemH}, kItemNormal));
+    skin_.AddImage(u"background"_s, u"menuitem-d.png"_s, test::Solid({kItemW, kItemH}, kItemOver));
+    skin_.AddImage(u"background"_s, u"menuitem-d2.png"_s, test::Solid({kItemW, kItemH}, kGroupOver));
+    skin_.AddImage(u"background"_s, u"menuitem-n2.png"_s, test::Solid({kItemW, kItemH}, kGroupNormal));
+    skin_.AddImage(u"background"_s, u"sub-n.png"_s, test::Solid({kSubW, kSubH}, Qt::darkBlue));
+    skin_.AddImage(u"background"_s, u"sub-d.png"_s, test::Solid({kSubW + 50, kSubH + 10}, Qt::blue));
     owner_.resize(800, 600);
   }
 
@@ -49,11 +51,13 @@ class MenuTest : public ::testing::Test {
     menu->SetPosition(at);
     menu->SetScreenRight(screen_right);
     menu->SetCursorSource([this] { return cursor_; });
-    for (int i = 0; i < 16; ++i) EXPECT_TRUE(menu->AddItem(QString("Item %1").arg(i), i + 1));
+    for (int i = 0; i < 16; ++i) EXPECT_TRUE(menu->AddItem(u"Item %1"_s.arg(i), i + 1));
     for (int i : {7, 8, 9, 12, 14}) {
-      for (int j = 0; j < 3; ++j) EXPECT_TRUE(menu->AddSubItem(i, QString("Sub %1").arg(j), 17 + j));
+      for (int j = 0; j < 3; ++j) EXPECT_TRUE(menu->AddSubItem(i, u"Sub %1"_s.arg(j), 17 + j));
     }
-    for (int j = 0; j < macro_entries; ++j) EXPECT_TRUE(menu->AddSubItem(10, "Macro", j == 0 ? 11 : j - 1));
+    for (int j = 0; j < macro_entries; ++j) {
+      EXPECT_TRUE(menu->AddSubItem(10, u"Macro"_s, j == 0 ? 11 : j - 1));
+    }
     menu->Create();
     return menu;
   }
@@ -74,7 +78,7 @@ TEST_F(MenuTest, ColumnOfRowsAtItsPosition) {
   EXPECT_EQ(menu->geometry(), QRect(kAt, QSize(kItemW + 20, 16 * kItemH)));
   EXPECT_TRUE(menu->isVisible());
   EXPECT_EQ(menu->Row(3)->geometry(), QRect(0, 3 * kItemH, kItemW + 20, kItemH));
-  EXPECT_EQ(menu->Row(3)->Caption(), "Item 3");
+  EXPECT_EQ(menu->Row(3)->Caption(), u"Item 3"_s);
   // Group rows take the second pair of images.
   EXPECT_EQ(test::PixelOf(menu->Row(3), {2, 2}), kItemNormal);
   EXPECT_EQ(test::PixelOf(menu->Row(12), {2, 2}), kGroupNormal);
@@ -236,27 +240,27 @@ TEST_F(MenuTest, OwnerMayDeleteTheMenuOnItsChoice) {
 
 TEST_F(MenuTest, LimitsAreRefusedNotOverrun) {
   CBmpMenu menu(&owner_);
-  for (int i = 0; i < kMenuMaxRows; ++i) EXPECT_TRUE(menu.AddItem("x", i));
-  EXPECT_FALSE(menu.AddItem("one too many", 99));
-  EXPECT_FALSE(menu.AddSubItem(-1, "x", 1));
-  EXPECT_FALSE(menu.AddSubItem(kMenuMaxRows, "x", 1));
-  for (int j = 0; j < kMenuMaxRows; ++j) EXPECT_TRUE(menu.AddSubItem(0, "x", j));
-  EXPECT_FALSE(menu.AddSubItem(0, "x", 99));
+  for (int i = 0; i < kMenuMaxRows; ++i) EXPECT_TRUE(menu.AddItem(u"x"_s, i));
+  EXPECT_FALSE(menu.AddItem(u"one too many"_s, 99));
+  EXPECT_FALSE(menu.AddSubItem(-1, u"x"_s, 1));
+  EXPECT_FALSE(menu.AddSubItem(kMenuMaxRows, u"x"_s, 1));
+  for (int j = 0; j < kMenuMaxRows; ++j) EXPECT_TRUE(menu.AddSubItem(0, u"x"_s, j));
+  EXPECT_FALSE(menu.AddSubItem(0, u"x"_s, 99));
 
   CBmpMenu texts(&owner_);
-  texts.AddItem(QString(300, 'a'), 1);
-  texts.AddItem(QString(258, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80"), 2);
+  texts.AddItem(QString(300, u'a'), 1);
+  texts.AddItem(QString(258, u'a') + QString::fromUtf8("\xF0\x9F\x98\x80"), 2);
   EXPECT_EQ(texts.Item(0).text.size(), kMenuMaxTextUnits);
-  EXPECT_EQ(texts.Item(1).text, QString(258, 'a')) << "no half of a surrogate pair";
+  EXPECT_EQ(texts.Item(1).text, QString(258, u'a')) << "no half of a surrogate pair";
 }
 
 TEST_F(MenuTest, MissingImagesGiveAFlatMenuWithoutHarm) {
   CBmpMenu menu(&owner_);
-  menu.SetItemImages("/nonexistent/a.png", "", "", "");
+  menu.SetItemImages(u"/nonexistent/a.png"_s, u""_s, u""_s, u""_s);
   menu.SetPosition(kAt);
-  menu.AddItem("Only", 4);
-  menu.AddSubItem(0, "Sub", 5);
-  menu.AddItem("Second", 6);
+  menu.AddItem(u"Only"_s, 4);
+  menu.AddSubItem(0, u"Sub"_s, 5);
+  menu.AddItem(u"Second"_s, 6);
   menu.Create();
   EXPECT_EQ(menu.size(), QSize(20, 0));
   test::Move(menu.Row(0), {0, 0});

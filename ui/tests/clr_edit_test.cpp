@@ -10,6 +10,8 @@
 #include "ui/tests/ui_test_support.h"
 #include "ui/virtual_key.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -24,7 +26,7 @@ TEST(ClrEdit, EveryReleasedKeyIsReportedWithTheTag) {
   QTest::keyRelease(edit, Qt::Key_Backspace);
   QTest::keyRelease(edit, Qt::Key_Left);
   // A held key repeats its press, not its release.
-  QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_5, Qt::NoModifier, "5", true);
+  QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_5, Qt::NoModifier, u"5"_s, true);
   QApplication::sendEvent(edit, &repeated);
   EXPECT_TRUE(window.received.empty());
   test::Pump();
@@ -106,16 +108,16 @@ TEST(VirtualKey, QtKeysMapToTheirVirtualKeyCodes) {
 
 TEST(StaticTrans, StyleTypeIsANumberNotFlags) {
   QWidget window;
-  CStaticTrans centred(&window, "A", kLabelStyle | SS_CENTER, QRect(0, 0, 100, 20));
+  CStaticTrans centred(&window, u"A"_s, kLabelStyle | SS_CENTER, QRect(0, 0, 100, 20));
   EXPECT_EQ(centred.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
   EXPECT_TRUE(centred.wordWrap());
 
-  CStaticTrans simple(&window, "R:", kLabelStyle | SS_SIMPLE, QRect(0, 0, 100, 20));
+  CStaticTrans simple(&window, u"R:"_s, kLabelStyle | SS_SIMPLE, QRect(0, 0, 100, 20));
   simple.ModifyStyle(0, SS_RIGHT);  // 0xB | 0x2 is still 0xB
   EXPECT_EQ(simple.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
   EXPECT_FALSE(simple.wordWrap());
 
-  CStaticTrans title(&window, "T", kLabelStyle, QRect(0, 0, 100, 20));
+  CStaticTrans title(&window, u"T"_s, kLabelStyle, QRect(0, 0, 100, 20));
   title.ModifyStyle(SS_RIGHT, SS_CENTER);
   EXPECT_EQ(title.Style(), kLabelStyle | SS_CENTER);
   EXPECT_EQ(title.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
@@ -129,17 +131,17 @@ TEST(StaticTrans, TransparentLabelShowsOnlyItsCurrentText) {
   QPalette p = window.palette();
   p.setColor(QPalette::Window, QColor(10, 60, 110));
   window.setPalette(p);
-  auto* label = new CStaticTrans(&window, "WWWWWWWW", kLabelStyle, QRect(0, 0, 200, 40));
+  auto* label = new CStaticTrans(&window, u"WWWWWWWW"_s, kLabelStyle, QRect(0, 0, 200, 40));
   label->SetFontHeight(30);
   ASSERT_TRUE(test::HasPixel(window.grab().toImage(), Qt::white));
-  label->setText("i");
+  label->setText(u"i"_s);
   const QImage after = window.grab().toImage();
 
   QWidget reference;
   reference.resize(200, 40);
   reference.setAutoFillBackground(true);
   reference.setPalette(p);
-  auto* fresh = new CStaticTrans(&reference, "i", kLabelStyle, QRect(0, 0, 200, 40));
+  auto* fresh = new CStaticTrans(&reference, u"i"_s, kLabelStyle, QRect(0, 0, 200, 40));
   fresh->SetFontHeight(30);
   EXPECT_EQ(after, reference.grab().toImage());
   EXPECT_EQ(after.pixelColor(150, 20), QColor(10, 60, 110));
@@ -147,10 +149,10 @@ TEST(StaticTrans, TransparentLabelShowsOnlyItsCurrentText) {
 
 TEST(StaticTrans, SolidLabelKeepsTheWindowFont) {
   QWidget window;
-  QFont window_font("DejaVu Sans");
+  QFont window_font(u"DejaVu Sans"_s);
   window_font.setPixelSize(11);
   window.setFont(window_font);
-  CStaticTrans label(&window, "0", kLabelStyle, QRect(0, 0, 60, 30));
+  CStaticTrans label(&window, u"0"_s, kLabelStyle, QRect(0, 0, 60, 30));
   label.SetFontHeight(25);
   EXPECT_NE(label.font().pixelSize(), 11);
   label.SetBackColor(0x000000);
@@ -160,8 +162,8 @@ TEST(StaticTrans, SolidLabelKeepsTheWindowFont) {
 
 TEST(StaticTrans, OnlyNotifyingLabelsReportClicks) {
   QWidget window;
-  CStaticTrans tab(&window, "Tab", kLabelStyle | SS_NOTIFY | SS_CENTER, QRect(0, 0, 60, 20));
-  CStaticTrans plain(&window, "Text", kLabelStyle, QRect(0, 30, 60, 20));
+  CStaticTrans tab(&window, u"Tab"_s, kLabelStyle | SS_NOTIFY | SS_CENTER, QRect(0, 0, 60, 20));
+  CStaticTrans plain(&window, u"Text"_s, kLabelStyle, QRect(0, 30, 60, 20));
   int tab_clicks = 0;
   int plain_clicks = 0;
   QObject::connect(&tab, &CStaticTrans::clicked, [&] { ++tab_clicks; });

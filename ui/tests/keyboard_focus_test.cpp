@@ -11,6 +11,8 @@
 #include "ui/static_trans.h"
 #include "ui/tests/ui_test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -26,10 +28,10 @@ class KeyboardWindow : public ::testing::Test {
     check_->SetCheckMode(true);
     for (int i = 2; i >= 0; --i) {
       tabs_[static_cast<std::size_t>(i)] = new CStaticTrans(
-          &window_, QString("Tab %1").arg(i + 1), kLabelStyle | SS_NOTIFY, QRect(10 + i * 100, 10, 90, 30));
+          &window_, u"Tab %1"_s.arg(i + 1), kLabelStyle | SS_NOTIFY, QRect(10 + i * 100, 10, 90, 30));
       SetArrowGroup(tabs_[static_cast<std::size_t>(i)], 1);
     }
-    plain_ = new CStaticTrans(&window_, "plain", kLabelStyle, QRect(10, 200, 90, 30));
+    plain_ = new CStaticTrans(&window_, u"plain"_s, kLabelStyle, QRect(10, 200, 90, 30));
     SetReadingTabOrder(&window_);
     test::ShowActive(&window_);
   }
@@ -83,7 +85,7 @@ TEST_F(KeyboardWindow, SpaceAndEnterPressTheFocusedControlOnly) {
   EXPECT_EQ(tab_clicks.count(), 1);
   // A held key repeats; the press counts once.
   QTest::keyPress(button_, Qt::Key_Space);
-  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s, true);
   QApplication::sendEvent(button_, &repeat);
   EXPECT_EQ(button_clicks.count(), 3);
 }

@@ -12,6 +12,8 @@
 #include "ui/slider_math.h"
 #include "ui/tests/ui_test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -99,8 +101,8 @@ TEST(SliderPosition, OutOfRangeMeansMinimumAndThumbsStayOnTheirTrack) {
 class HorizontalSlider : public ::testing::Test {
  protected:
   void SetUp() override {
-    skin_.AddImage("controls", "y.png", test::Solid({12, 18}, Qt::red));
-    skin_.AddImage("controls", "y-off.png", test::Solid({12, 18}, Qt::blue));
+    skin_.AddImage(u"controls"_s, u"y.png"_s, test::Solid({12, 18}, Qt::red));
+    skin_.AddImage(u"controls"_s, u"y-off.png"_s, test::Solid({12, 18}, Qt::blue));
     window_.resize(1024, 720);
     const Skin skin(skin_.ProgramFolder());
     track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), skin.ControlsPath("y-off.png"),
@@ -189,7 +191,7 @@ TEST(VerticalSlider, ShiftedThumbAndCutRegionAndASendThroughTheTrack) {
       if (y == 9) thumb_image.setPixelColor(x, y, Qt::transparent);
     }
   }
-  skin.AddImage("controls", "x3.png", thumb_image);
+  skin.AddImage(u"controls"_s, u"x3.png"_s, thumb_image);
   const Skin paths(skin.ProgramFolder());
 
   test::MessageLog window;
@@ -223,7 +225,7 @@ TEST(VerticalSlider, ShiftedThumbAndCutRegionAndASendThroughTheTrack) {
 TEST(VerticalSlider, MissingThumbImageLeavesClicksWorking) {
   test::MessageLog window;
   window.resize(600, 500);
-  auto* track = new CPngSliderBar(false, "/nonexistent/x2.png", "", RectLtrb(252, 235, 276, 450),
+  auto* track = new CPngSliderBar(false, u"/nonexistent/x2.png"_s, u""_s, RectLtrb(252, 235, 276, 450),
                                   &window, 10008);
   track->SetRange(1, 135);
   EXPECT_EQ(track->Thumb()->size(), QSize(0, 0));
@@ -250,14 +252,14 @@ void PrintTo(const KeyCase& c, std::ostream* out) {
 class SliderKeys : public ::testing::TestWithParam<KeyCase> {
  protected:
   void SetUp() override {
-    skin_.AddImage("controls", "y.png", test::Solid({12, 10}, Qt::red));
+    skin_.AddImage(u"controls"_s, u"y.png"_s, test::Solid({12, 10}, Qt::red));
     window_.resize(600, 500);
     const Skin skin(skin_.ProgramFolder());
     const QRect bounds = RectLtrb(100, 100, 344, 315);
     if (GetParam().axis == SliderAxis::kVertical) {
-      track_ = new CPngSliderBar(false, skin.ControlsPath("y.png"), "", bounds, &window_, 10014);
+      track_ = new CPngSliderBar(false, skin.ControlsPath("y.png"), u""_s, bounds, &window_, 10014);
     } else {
-      track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), "", bounds, &window_, 10004);
+      track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), u""_s, bounds, &window_, 10004);
     }
     track_->SetRange(1, 135);
     track_->Thumb()->SetPos(GetParam().start);

@@ -8,14 +8,16 @@
 
 #include "ui/tests/ui_test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
 TEST(Skin, PathsJoinTheProgramFolderAndTheSkinFolders) {
   const Skin skin("/opt/vantix/");
-  EXPECT_EQ(skin.BackgroundPath("dlg.png"), "/opt/vantix/images/0409/background/dlg.png");
-  EXPECT_EQ(skin.ButtonsPath("ok-1.png"), "/opt/vantix/images/0409/buttons/ok-1.png");
-  EXPECT_EQ(skin.ControlsPath("y.png"), "/opt/vantix/images/0409/controls/y.png");
+  EXPECT_EQ(skin.BackgroundPath("dlg.png"), u"/opt/vantix/images/0409/background/dlg.png"_s);
+  EXPECT_EQ(skin.ButtonsPath("ok-1.png"), u"/opt/vantix/images/0409/buttons/ok-1.png"_s);
+  EXPECT_EQ(skin.ControlsPath("y.png"), u"/opt/vantix/images/0409/controls/y.png"_s);
 }
 
 TEST(Skin, UiTextReadsTheStringFile) {
@@ -26,25 +28,25 @@ TEST(Skin, UiTextReadsTheStringFile) {
   folder.SetSkinsIni("[General]\r\n46=OK\r\n47=Abbrechen \xC3\xBC\r\n"
                      "[WARNING]\r\n1=" + long_text + "\r\n2=" + pair_at_cut + "\r\n");
   const Skin skin(folder.ProgramFolder());
-  EXPECT_EQ(skin.UiText("General", 46), "OK");
+  EXPECT_EQ(skin.UiText("General", 46), u"OK"_s);
   EXPECT_EQ(skin.UiText("General", 47), QString::fromUtf8("Abbrechen \xC3\xBC"));
-  EXPECT_EQ(skin.UiText("General", 48), "");
-  EXPECT_EQ(skin.UiText("MACRO", 1), "");
-  EXPECT_EQ(skin.UiText("WARNING", 1), QString(4095, 'x'));
-  EXPECT_EQ(skin.UiText("WARNING", 2), QString(4094, 'y'));
+  EXPECT_EQ(skin.UiText("General", 48), u""_s);
+  EXPECT_EQ(skin.UiText("MACRO", 1), u""_s);
+  EXPECT_EQ(skin.UiText("WARNING", 1), QString(4095, u'x'));
+  EXPECT_EQ(skin.UiText("WARNING", 2), QString(4094, u'y'));
 
   const Skin nowhere("/nonexistent/");
-  EXPECT_EQ(nowhere.UiText("General", 46), "");
+  EXPECT_EQ(nowhere.UiText("General", 46), u""_s);
 }
 
 TEST(Skin, MissingOrBrokenImagesLoadAsEmptyImages) {
   test::SkinFolder folder;
-  folder.AddImage("buttons", "ok-1.png", test::Solid(QSize(93, 26), Qt::red));
+  folder.AddImage(u"buttons"_s, u"ok-1.png"_s, test::Solid(QSize(93, 26), Qt::red));
   const Skin skin(folder.ProgramFolder());
   EXPECT_EQ(LoadSkinImage(skin.ButtonsPath("ok-1.png")).size(), QSize(93, 26));
   EXPECT_TRUE(LoadSkinImage(skin.ButtonsPath("ok-2.png")).isNull());
   EXPECT_EQ(LoadSkinImage(skin.ButtonsPath("ok-2.png")).size(), QSize(0, 0));
-  EXPECT_TRUE(LoadSkinImage(QString::fromStdString(folder.ProgramFolder()) + "images").isNull());
+  EXPECT_TRUE(LoadSkinImage(QString::fromStdString(folder.ProgramFolder()) + u"images"_s).isNull());
 }
 
 TEST(Skin, FontHeightIsTheWholeCell) {
@@ -60,13 +62,13 @@ TEST(Skin, FontHeightIsTheWholeCell) {
 // The skin's metrics come from a font with Arial's widths; the cell height
 // holds for the fallback too, so a forced family changes widths only.
 TEST(Skin, FontIsLiberationSansWithArialAsAliasOrTheFamilyAskedFor) {
-  EXPECT_EQ(SkinFontFamilies(), (QStringList{"Liberation Sans", "Arial"}));
-  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "Liberation Sans");
+  EXPECT_EQ(SkinFontFamilies(), (QStringList{u"Liberation Sans"_s, u"Arial"_s}));
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), u"Liberation Sans"_s);
   SetSkinFontFamily(QStringLiteral("DejaVu Sans"));
-  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "DejaVu Sans");
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), u"DejaVu Sans"_s);
   EXPECT_NEAR(QFontMetrics(SkinFont(15, 700)).height(), 15, 1);
   SetSkinFontFamily({});
-  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), "Liberation Sans");
+  EXPECT_EQ(QFontInfo(SkinFont(15, 400)).family(), u"Liberation Sans"_s);
 }
 
 TEST(Skin, TooltipsAreLightOnTheMenuGrey) {

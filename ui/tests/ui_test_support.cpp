@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace vantix::test {
 
 std::vector<Received> MessageLog::Of(std::uint32_t message) const {
@@ -83,11 +85,11 @@ SkinFolder::SkinFolder() {
 std::string SkinFolder::ProgramFolder() const { return dir_.path().toStdString() + "/"; }
 
 void SkinFolder::AddImage(const QString& folder, const QString& file, const QImage& image) {
-  ASSERT_TRUE(image.save(dir_.path() + "/images/0409/" + folder + "/" + file, "PNG"));
+  ASSERT_TRUE(image.save(dir_.path() + u"/images/0409/"_s + folder + u"/"_s + file, "PNG"));
 }
 
 void SkinFolder::SetSkinsIni(const std::string& text) {
-  QFile file(dir_.path() + "/images/0409/strings/skins.ini");
+  QFile file(dir_.path() + u"/images/0409/strings/skins.ini"_s);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(text.data(), static_cast<qint64>(text.size()));
 }

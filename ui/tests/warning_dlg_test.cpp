@@ -14,6 +14,8 @@
 #include "ui/tests/reader_walk.h"
 #include "ui/tests/ui_test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -21,16 +23,16 @@ class WarningDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     skin_.SetSkinsIni("[General]\r\n46=OK\r\n47=Cancel\r\n");
-    skin_.AddImage("buttons", "ok-1.png", test::Solid({93, 26}, QColor(80, 0, 0)));
-    skin_.AddImage("buttons", "ok-3.png", test::Solid({93, 26}, QColor(0, 80, 0)));
-    skin_.AddImage("buttons", "ok-2.png", test::Solid({93, 26}, QColor(0, 0, 80)));
+    skin_.AddImage(u"buttons"_s, u"ok-1.png"_s, test::Solid({93, 26}, QColor(80, 0, 0)));
+    skin_.AddImage(u"buttons"_s, u"ok-3.png"_s, test::Solid({93, 26}, QColor(0, 80, 0)));
+    skin_.AddImage(u"buttons"_s, u"ok-2.png"_s, test::Solid({93, 26}, QColor(0, 0, 80)));
     // No dlg.png and no warn.png: the dialog still works.
   }
 
   // Opens the dialog without a nested loop, so keys can be sent to it.
   std::unique_ptr<CWarningDlg> Open() {
-    auto dialog = std::make_unique<CWarningDlg>(&parent_, Skin(skin_.ProgramFolder()), "Title",
-                                                "Message", "");
+    auto dialog = std::make_unique<CWarningDlg>(&parent_, Skin(skin_.ProgramFolder()), u"Title"_s,
+                                                u"Message"_s, u""_s);
     dialog->open();
     return dialog;
   }
@@ -59,7 +61,7 @@ TEST_F(WarningDialog, OpensCentredOverItsParentAndOnItsScreen) {
     QWidget parent(nullptr, Qt::Window | Qt::FramelessWindowHint);
     parent.setGeometry(c.parent);
     parent.show();
-    CWarningDlg dialog(&parent, Skin(skin_.ProgramFolder()), "Title", "Message", "");
+    CWarningDlg dialog(&parent, Skin(skin_.ProgramFolder()), u"Title"_s, u"Message"_s, u""_s);
     QPoint seen(-1, -1);
     QTimer::singleShot(0, &dialog, [&] {
       seen = dialog.pos();
@@ -71,27 +73,27 @@ TEST_F(WarningDialog, OpensCentredOverItsParentAndOnItsScreen) {
 }
 
 TEST_F(WarningDialog, LayoutAndTexts) {
-  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "Reset", "All profiles", "");
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), u"Reset"_s, u"All profiles"_s, u""_s);
   EXPECT_EQ(dialog.size(), QSize(478, 292));
-  auto* ok = dialog.findChild<CBitmapBtn*>("okButton");
-  auto* cancel = dialog.findChild<CBitmapBtn*>("cancelButton");
+  auto* ok = dialog.findChild<CBitmapBtn*>(u"okButton"_s);
+  auto* cancel = dialog.findChild<CBitmapBtn*>(u"cancelButton"_s);
   ASSERT_NE(ok, nullptr);
   ASSERT_NE(cancel, nullptr);
   EXPECT_EQ(ok->geometry(), RectLtrb(135, 219, 228, 245));
   EXPECT_EQ(cancel->geometry(), RectLtrb(234, 219, 327, 245));
-  EXPECT_EQ(ok->Caption(), "OK");
-  EXPECT_EQ(cancel->Caption(), "Cancel");
+  EXPECT_EQ(ok->Caption(), u"OK"_s);
+  EXPECT_EQ(cancel->Caption(), u"Cancel"_s);
   EXPECT_EQ(test::PixelOf(ok, {1, 1}), QColor(80, 0, 0));
 
-  auto* title = dialog.findChild<CStaticTrans*>("titleLabel");
-  auto* detail = dialog.findChild<CStaticTrans*>("detailLabel");
+  auto* title = dialog.findChild<CStaticTrans*>(u"titleLabel"_s);
+  auto* detail = dialog.findChild<CStaticTrans*>(u"detailLabel"_s);
   ASSERT_NE(title, nullptr);
   ASSERT_NE(detail, nullptr);
-  EXPECT_EQ(title->text(), "Reset");
+  EXPECT_EQ(title->text(), u"Reset"_s);
   EXPECT_EQ(title->geometry(), RectLtrb(103, 32, 376, 78));
-  EXPECT_EQ(dialog.findChild<CStaticTrans*>("messageLabel")->text(), "All profiles");
+  EXPECT_EQ(dialog.findChild<CStaticTrans*>(u"messageLabel"_s)->text(), u"All profiles"_s);
   // An empty third line keeps its place.
-  EXPECT_EQ(detail->text(), "");
+  EXPECT_EQ(detail->text(), u""_s);
   EXPECT_EQ(detail->geometry(), RectLtrb(127, 157, 405, 187));
 }
 
@@ -102,8 +104,8 @@ TEST_F(WarningDialog, TakesTheShapeOfAFaceWithCutCorners) {
   for (int y = 0; y < 20; ++y) {
     for (int x = 0; x < 20 - y; ++x) face.setPixelColor(x, y, Qt::transparent);
   }
-  skin_.AddImage("background", "dlg.png", face);
-  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "Reset", "All profiles", "");
+  skin_.AddImage(u"background"_s, u"dlg.png"_s, face);
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), u"Reset"_s, u"All profiles"_s, u""_s);
   const QRegion shape = dialog.mask();
   EXPECT_FALSE(shape.contains(QPoint(0, 0)));
   EXPECT_FALSE(shape.contains(QPoint(10, 5)));
@@ -157,9 +159,9 @@ TEST_F(WarningDialog, TabReachesTheButtonsAndTheFocusedOneTakesSpaceAndEnter) {
 TEST_F(WarningDialog, ScreenReadersHearTheTitleAndNamedButtons) {
   auto dialog = Open();
   EXPECT_EQ(test::UnnamedControls(dialog.get()), std::vector<QWidget*>{});
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name), "Title");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name), u"Title"_s);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog->CancelButton())->text(QAccessible::Name),
-            "Cancel");
+            u"Cancel"_s);
 }
 
 TEST_F(WarningDialog, ButtonsAnswer) {
@@ -176,7 +178,7 @@ TEST_F(WarningDialog, ButtonsAnswer) {
 
 TEST_F(WarningDialog, NextAnswerStandsInForTheUser) {
   CWarningDlg::SetNextAnswer(IDCANCEL);
-  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), "T", "M", "D");
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), u"T"_s, u"M"_s, u"D"_s);
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_FALSE(dialog.isVisible());
 }

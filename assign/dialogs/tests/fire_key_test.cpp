@@ -18,6 +18,8 @@
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -98,7 +100,7 @@ class FireKeyDialog : public ::testing::Test {
   void SetUp() override { SharedRepeatFilter<CFireKey>().Remember(-1, -1); }
 
   std::unique_ptr<CFireKey> Open(const ButtonRecord& record) {
-    auto dialog = std::make_unique<CFireKey>(&parent_, skin_, hook_, "Fire Key", "Fire Key");
+    auto dialog = std::make_unique<CFireKey>(&parent_, skin_, hook_, u"Fire Key"_s, u"Fire Key"_s);
     dialog->SetValues(FireKeyPreload(record));
     dialog->open();
     return dialog;
@@ -124,9 +126,9 @@ TEST_F(FireKeyDialog, LayoutFromTheSkin) {
   EXPECT_EQ(dialog->ModeButton(3)->geometry(), RectLtrb(36, 136, 144, 152));
   EXPECT_EQ(dialog->ModeButton(0)->Caption(), skin_.UiText("FireKey", 1));
   EXPECT_EQ(dialog->ModeButton(3)->Caption(), skin_.UiText("FireKey", 4));
-  EXPECT_EQ(dialog->findChild<CStaticTrans*>("firstNumberLabel")->text(),
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>(u"firstNumberLabel"_s)->text(),
             skin_.UiText("FireKey", 7));
-  EXPECT_EQ(dialog->findChild<CStaticTrans*>("secondNumberLabel")->text(),
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>(u"secondNumberLabel"_s)->text(),
             skin_.UiText("FireKey", 8));
   EXPECT_EQ(dialog->FirstBox()->ControlId(), 0x5001);
   EXPECT_EQ(dialog->SecondBox()->ControlId(), 0x5002);
@@ -144,9 +146,9 @@ TEST_F(FireKeyDialog, OpensWithThePreloadAndTheHookItImplies) {
     QString shown, first, second;
   };
   const Case cases[] = {
-      {"no fire key", Record(0, 0, u""), {true, false, false, false}, false, "", "3", "0"},
-      {"middle button", Record(0xF2, 4, u"60"), {false, false, true, false}, false, "", "4", "60"},
-      {"key A", Record(0x04, 2, u"15"), {false, false, false, true}, true, "A", "2", "15"},
+      {"no fire key", Record(0, 0, u""), {true, false, false, false}, false, u""_s, u"3"_s, u"0"_s},
+      {"middle button", Record(0xF2, 4, u"60"), {false, false, true, false}, false, u""_s, u"4"_s, u"60"_s},
+      {"key A", Record(0x04, 2, u"15"), {false, false, false, true}, true, u"A"_s, u"2"_s, u"15"_s},
   };
   for (const Case& c : cases) {
     hook_.calls.clear();
@@ -174,7 +176,7 @@ TEST_F(FireKeyDialog, ModeButtonsChooseTheKeyAndTheHook) {
   EXPECT_EQ(dialog->Values().key, 0xF1);  // keyboard mode keeps the key until one is captured
   test::SendKeys(dialog.get(), {Down(48), Up(48)});
   EXPECT_EQ(dialog->Values().key, 0x05);
-  EXPECT_EQ(dialog->KeyText(), "B");
+  EXPECT_EQ(dialog->KeyText(), u"B"_s);
   EXPECT_EQ(dialog->KeyCount(), 1);
   dialog->OkButton()->clicked();
   EXPECT_EQ(dialog->result(), IDOK);
@@ -243,11 +245,11 @@ TEST_F(FireKeyDialog, OkReadsTheBoxesAndMapsTheMouseModes) {
   auto dialog = Open(Record(0, 0, u""));
   dialog->ModeButton(2)->clicked();
   dialog->FirstBox()->clear();
-  QTest::keyClicks(dialog->FirstBox(), "300");  // more than a byte is refused as typed
+  QTest::keyClicks(dialog->FirstBox(), u"300"_s);  // more than a byte is refused as typed
   dialog->SecondBox()->clear();
-  QTest::keyClicks(dialog->SecondBox(), "x12");
-  EXPECT_EQ(dialog->FirstBox()->text(), "30");
-  EXPECT_EQ(dialog->SecondBox()->text(), "12");
+  QTest::keyClicks(dialog->SecondBox(), u"x12"_s);
+  EXPECT_EQ(dialog->FirstBox()->text(), u"30"_s);
+  EXPECT_EQ(dialog->SecondBox()->text(), u"12"_s);
   dialog->OkButton()->clicked();
   EXPECT_EQ(dialog->result(), IDOK);
   EXPECT_EQ(dialog->Values().key, 0xF2);
@@ -261,8 +263,8 @@ TEST_F(FireKeyDialog, EnterKeepsTheNumbersJustTyped) {
   for (QWidget* (*target)(CFireKey&) : {+[](CFireKey& d) -> QWidget* { return d.SecondBox(); },
                                         +[](CFireKey& d) -> QWidget* { return &d; }}) {
     auto dialog = Open(Record(0, 0, u""));
-    dialog->SecondBox()->setText("250");
-    dialog->FirstBox()->setText("7");
+    dialog->SecondBox()->setText(u"250"_s);
+    dialog->FirstBox()->setText(u"7"_s);
     QTest::keyClick(target(*dialog), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), IDOK);
@@ -275,14 +277,14 @@ TEST_F(FireKeyDialog, EnterKeepsTheNumbersJustTyped) {
 TEST_F(FireKeyDialog, CancelAndEscapeKeepNothing) {
   for (bool escape : {false, true}) {
     CFireKey::SetNextRun([escape](CFireKey& d) {
-      d.FirstBox()->setText("9");
+      d.FirstBox()->setText(u"9"_s);
       if (escape) {
         QTest::keyClick(&d, Qt::Key_Escape);
       } else {
         d.CancelButton()->clicked();
       }
     });
-    CFireKey dialog(&parent_, skin_, hook_, "", "");
+    CFireKey dialog(&parent_, skin_, hook_, u""_s, u""_s);
     dialog.SetValues(FireKeyPreload(Record(0x04, 2, u"15")));
     EXPECT_EQ(dialog.DoModal(), IDCANCEL) << escape;
   }
@@ -316,9 +318,9 @@ TEST_F(FireKeyDialog, TabWalksInReadingOrderAndTheFocusedControlTakesItsKeys) {
   test::SendKeys(dialog.get(), {Down(57), Up(57)});
   EXPECT_EQ(dialog->Values().fire_mode, CFireKey::kKeyboardMode);
   EXPECT_EQ(QApplication::focusWidget(), dialog->KeyDisplay());
-  EXPECT_EQ(dialog->KeyText(), "A") << "the Space that picked the mode is not the key";
+  EXPECT_EQ(dialog->KeyText(), u"A"_s) << "the Space that picked the mode is not the key";
   test::SendKeys(dialog.get(), {Down(48), Up(48)});
-  EXPECT_EQ(dialog->KeyText(), "B");
+  EXPECT_EQ(dialog->KeyText(), u"B"_s);
 
   // Enter on the focused Cancel cancels; it is no OK there.
   dialog->CancelButton()->setFocus(Qt::TabFocusReason);

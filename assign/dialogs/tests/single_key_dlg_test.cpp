@@ -10,13 +10,15 @@
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
 class TextEntryDialog : public ::testing::Test {
  protected:
   std::unique_ptr<CSingleKeyDlg> Open() {
-    auto dialog = std::make_unique<CSingleKeyDlg>(&parent_, skin_, "New Macro", "Name:");
+    auto dialog = std::make_unique<CSingleKeyDlg>(&parent_, skin_, u"New Macro"_s, u"Name:"_s);
     dialog->open();
     return dialog;
   }
@@ -26,10 +28,10 @@ class TextEntryDialog : public ::testing::Test {
 };
 
 TEST_F(TextEntryDialog, LayoutFromTheSkin) {
-  CSingleKeyDlg dialog(&parent_, skin_, "New Macro", "Name of the new macro:");
+  CSingleKeyDlg dialog(&parent_, skin_, u"New Macro"_s, u"Name of the new macro:"_s);
   EXPECT_EQ(dialog.size(), QSize(478, 292));
-  EXPECT_EQ(dialog.findChild<CStaticTrans*>("firstLabel")->text(), "New Macro");
-  EXPECT_EQ(dialog.findChild<CStaticTrans*>("secondLabel")->text(), "Name of the new macro:");
+  EXPECT_EQ(dialog.findChild<CStaticTrans*>(u"firstLabel"_s)->text(), u"New Macro"_s);
+  EXPECT_EQ(dialog.findChild<CStaticTrans*>(u"secondLabel"_s)->text(), u"Name of the new macro:"_s);
   EXPECT_EQ(dialog.OkButton()->Caption(), skin_.UiText("General", 46));
   EXPECT_EQ(dialog.CancelButton()->Caption(), skin_.UiText("General", 47));
   EXPECT_FALSE(dialog.OkButton()->Caption().isEmpty());
@@ -45,34 +47,34 @@ TEST_F(TextEntryDialog, LayoutFromTheSkin) {
 
 TEST_F(TextEntryDialog, OkTakesAtMostTwentyUnitsOfTheText) {
   auto dialog = Open();
-  QTest::keyClicks(dialog->Edit(), "A name that is far too long");
+  QTest::keyClicks(dialog->Edit(), u"A name that is far too long"_s);
   dialog->OkButton()->clicked();
   EXPECT_EQ(dialog->result(), IDOK);
-  EXPECT_EQ(dialog->Text(), "A name that is far t");
+  EXPECT_EQ(dialog->Text(), u"A name that is far t"_s);
 }
 
 TEST_F(TextEntryDialog, EnterIsOkEscapeAndCancelKeepNoText) {
   {
     auto dialog = Open();
-    QTest::keyClicks(dialog->Edit(), "Fast");
+    QTest::keyClicks(dialog->Edit(), u"Fast"_s);
     QTest::keyClick(dialog->Edit(), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), IDOK);
-    EXPECT_EQ(dialog->Text(), "Fast");
+    EXPECT_EQ(dialog->Text(), u"Fast"_s);
   }
   {
     auto dialog = Open();
-    QTest::keyClicks(dialog->Edit(), "Slow");
+    QTest::keyClicks(dialog->Edit(), u"Slow"_s);
     QTest::keyClick(dialog->Edit(), Qt::Key_Escape);
     EXPECT_EQ(dialog->result(), IDCANCEL);
-    EXPECT_EQ(dialog->Text(), "");
+    EXPECT_EQ(dialog->Text(), u""_s);
   }
   {
     auto dialog = Open();
-    QTest::keyClicks(dialog->Edit(), "Slow");
+    QTest::keyClicks(dialog->Edit(), u"Slow"_s);
     dialog->CancelButton()->clicked();
     EXPECT_EQ(dialog->result(), IDCANCEL);
-    EXPECT_EQ(dialog->Text(), "");
+    EXPECT_EQ(dialog->Text(), u""_s);
   }
 }
 
@@ -87,21 +89,21 @@ TEST_F(TextEntryDialog, TheEditTakesTheFocusOnceShown) {
 
 TEST_F(TextEntryDialog, NextAnswerHooksAreUsedOnce) {
   CSingleKeyDlg::SetNextText(QStringLiteral("Combo"));
-  CSingleKeyDlg first(&parent_, skin_, "", "");
+  CSingleKeyDlg first(&parent_, skin_, u""_s, u""_s);
   EXPECT_EQ(first.DoModal(), IDOK);
-  EXPECT_EQ(first.Text(), "Combo");
+  EXPECT_EQ(first.Text(), u"Combo"_s);
 
   CSingleKeyDlg::SetNextCancel();
-  CSingleKeyDlg second(&parent_, skin_, "", "");
+  CSingleKeyDlg second(&parent_, skin_, u""_s, u""_s);
   EXPECT_EQ(second.DoModal(), IDCANCEL);
 
   // Nothing left: the next dialog would run its window. Clearing works too.
   CSingleKeyDlg::SetNextText(QStringLiteral("x"));
   CSingleKeyDlg::SetNextText(std::nullopt);
-  CSingleKeyDlg third(&parent_, skin_, "", "");
+  CSingleKeyDlg third(&parent_, skin_, u""_s, u""_s);
   QTimer::singleShot(0, &third, [&] { third.reject(); });
   EXPECT_EQ(third.DoModal(), IDCANCEL);
-  EXPECT_EQ(third.Text(), "");
+  EXPECT_EQ(third.Text(), u""_s);
 }
 
 }  // namespace

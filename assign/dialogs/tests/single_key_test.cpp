@@ -17,6 +17,8 @@
 #include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vantix {
 namespace {
 
@@ -43,7 +45,7 @@ class KeyDialog : public ::testing::Test {
 
   std::unique_ptr<CSingleKey> Open(int mode, std::uint8_t key = kNoKey, int count = 0,
                                    const KeyEventBlock& block = {}) {
-    auto dialog = std::make_unique<CSingleKey>(&parent_, skin_, hook_, "Title", "Prompt", mode);
+    auto dialog = std::make_unique<CSingleKey>(&parent_, skin_, hook_, u"Title"_s, u"Prompt"_s, mode);
     dialog->SetKey(key);
     dialog->SetKeyCount(count);
     dialog->SetEventBlock(block);
@@ -68,8 +70,8 @@ TEST_F(KeyDialog, InstallsTheHookOnItsWindowAndRemovesItWhenDestroyed) {
 TEST_F(KeyDialog, LayoutFromTheSkin) {
   auto dialog = Open(CSingleKey::kCombinationMode);
   EXPECT_EQ(dialog->size(), QSize(478, 292));
-  EXPECT_EQ(dialog->findChild<CStaticTrans*>("titleLabel")->geometry(), RectLtrb(99, 22, 382, 68));
-  EXPECT_EQ(dialog->findChild<CStaticTrans*>("promptLabel")->text(), "Prompt");
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>(u"titleLabel"_s)->geometry(), RectLtrb(99, 22, 382, 68));
+  EXPECT_EQ(dialog->findChild<CStaticTrans*>(u"promptLabel"_s)->text(), u"Prompt"_s);
   EXPECT_EQ(dialog->KeyDisplay()->geometry(), RectLtrb(81, 145, 382, 171));
   EXPECT_EQ(dialog->OkButton()->Caption(), skin_.UiText("General", 46));
   EXPECT_EQ(dialog->CancelButton()->Caption(), skin_.UiText("General", 47));
@@ -87,11 +89,11 @@ TEST_F(KeyDialog, ShowsThePreloadedValue) {
   };
   const KeyEventBlock shift_a = Events({{0xE1, 5, 0x80}, {0x04, 5, 0x80}, {0x04, 5, 0}, {0xE1, 5, 0}});
   const Case cases[] = {
-      {"single key A", CSingleKey::kSingleMode, 0x04, 0, {}, "A"},
-      {"nothing stored", CSingleKey::kSingleMode, kNoKey, 0, {}, ""},
-      {"usage without key code", CSingleKey::kSingleMode, 0x32, 0, {}, ""},
-      {"stored combination", CSingleKey::kCombinationMode, 0xE1, 2, shift_a, "LShift + A"},
-      {"one key in combination mode", CSingleKey::kCombinationMode, 0x05, 1, {}, "B"},
+      {"single key A", CSingleKey::kSingleMode, 0x04, 0, {}, u"A"_s},
+      {"nothing stored", CSingleKey::kSingleMode, kNoKey, 0, {}, u""_s},
+      {"usage without key code", CSingleKey::kSingleMode, 0x32, 0, {}, u""_s},
+      {"stored combination", CSingleKey::kCombinationMode, 0xE1, 2, shift_a, u"LShift + A"_s},
+      {"one key in combination mode", CSingleKey::kCombinationMode, 0x05, 1, {}, u"B"_s},
   };
   for (const Case& c : cases) {
     auto dialog = Open(c.mode, c.key, c.count, c.block);
@@ -112,7 +114,7 @@ TEST_F(KeyDialog, OkWithoutAKeyIsCancelInBothModes) {
 TEST_F(KeyDialog, SingleModeKeepsTheLastReportedKey) {
   auto dialog = Open(CSingleKey::kSingleMode, 0x04);
   test::SendKeys(dialog.get(), {Down(LShift), Down(A), Up(A), Up(LShift)});
-  EXPECT_EQ(dialog->KeyText(), "LShift");
+  EXPECT_EQ(dialog->KeyText(), u"LShift"_s);
   EXPECT_EQ(dialog->Key(), 0xE1);
   EXPECT_EQ(dialog->KeyCount(), 1);
   dialog->OkButton()->clicked();
@@ -154,22 +156,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ComboCase{"CtrlShiftA",
                   {Down(LCtrl), Down(LShift), Down(A), Up(A), Up(LShift), Up(LCtrl)},
-                  "LShift + LCtrl + A",
+                  u"LShift + LCtrl + A"_s,
                   3,
                   0,
                   Events({{0xE1, 5, 0x80}, {0xE0, 5, 0x80}, {0x04, 5, 0x80},
                           {0x04, 5, 0x00}, {0xE0, 5, 0x00}, {0xE1, 5, 0x00}})},
-        ComboCase{"AThenBAlone", {Down(A), Up(A), Down(B)}, "B", 1, 0x05, {}},
+        ComboCase{"AThenBAlone", {Down(A), Up(A), Down(B)}, u"B"_s, 1, 0x05, {}},
         ComboCase{"RightKeys",
                   {Down(RCtrl), Down(RAlt), Down(Del), Up(Del)},
-                  "RCtrl + RAlt + Delete",
+                  u"RCtrl + RAlt + Delete"_s,
                   3,
                   0,
                   Events({{0xE4, 5, 0x80}, {0xE6, 5, 0x80}, {0x4C, 5, 0x80},
                           {0x4C, 5, 0x00}, {0xE6, 5, 0x00}, {0xE4, 5, 0x00}})},
         ComboCase{"FiveKeys",
                   {Down(LShift), Down(LCtrl), Down(LWin), Down(LAlt), Down(A)},
-                  "LShift + LCtrl + LWindows + LAlt + A",
+                  u"LShift + LCtrl + LWindows + LAlt + A"_s,
                   5,
                   0,
                   Events({{0xE1, 5, 0x80}, {0xE0, 5, 0x80}, {0xE3, 5, 0x80}, {0xE2, 5, 0x80},
@@ -177,29 +179,29 @@ INSTANTIATE_TEST_SUITE_P(
                           {0xE0, 5, 0x00}, {0xE1, 5, 0x00}})},
         // Shift was down before the dialog opened: its release must not turn
         // into a right Shift that was never pressed.
-        ComboCase{"ReleaseOfAKeyHeldBeforeOpening", {Up(LShift), Down(A)}, "A", 1, 0x04, {}},
+        ComboCase{"ReleaseOfAKeyHeldBeforeOpening", {Up(LShift), Down(A)}, u"A"_s, 1, 0x04, {}},
         ComboCase{"ReleaseOfARightKeyWhileTheLeftIsHeld",
                   {Down(LShift), Up(RShift), Down(B)},
-                  "B",
+                  u"B"_s,
                   1,
                   0x05,
                   {}},
         // Enter and Escape are keys like any other here.
         ComboCase{"CtrlEnter",
                   {Down(LCtrl), Down(Enter)},
-                  "LCtrl + Enter",
+                  u"LCtrl + Enter"_s,
                   2,
                   0,
                   Events({{0xE0, 5, 0x80}, {0x28, 5, 0x80}, {0x28, 5, 0x00}, {0xE0, 5, 0x00}})},
         // A modifier alone is shown and stored as itself, not as the key
         // stored before.
-        ComboCase{"ModifierAlone", {Down(LShift), Up(LShift)}, "LShift", 1, 0xE1, {}}),
+        ComboCase{"ModifierAlone", {Down(LShift), Up(LShift)}, u"LShift"_s, 1, 0xE1, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KeyDialog, TheLastPressDecidesAfterPartialReleases) {
   auto dialog = Open(CSingleKey::kCombinationMode);
   test::SendKeys(dialog.get(), {Down(LCtrl), Down(A), Up(A), Down(B), Up(LCtrl)});
-  EXPECT_EQ(dialog->KeyText(), "LCtrl + B");
+  EXPECT_EQ(dialog->KeyText(), u"LCtrl + B"_s);
   // The release of Ctrl after the last press leaves the committed slots.
   EXPECT_EQ(dialog->LiveSlots().modifiers[1], 0);
   EXPECT_EQ(dialog->CommittedSlots().modifiers[1], 1);
@@ -212,7 +214,7 @@ TEST_F(KeyDialog, ARepeatedReportIsDroppedEvenAcrossDialogs) {
   {
     auto first = Open(CSingleKey::kSingleMode);
     test::SendKeys(first.get(), {Down(A), Down(A)});
-    EXPECT_EQ(first->KeyText(), "A");
+    EXPECT_EQ(first->KeyText(), u"A"_s);
   }
   // The class remembers the last report: the same report opening the next
   // dialog is taken for the held key's repeat.
@@ -229,7 +231,7 @@ TEST_F(KeyDialog, ItsOwnKeysNeverAnswerIt) {
     QTest::keyClick(dialog.get(), k);
     EXPECT_TRUE(dialog->isVisible()) << k;
   }
-  EXPECT_EQ(dialog->KeyText(), "");  // and none of them is captured
+  EXPECT_EQ(dialog->KeyText(), u""_s);  // and none of them is captured
   dialog->CancelButton()->clicked();
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), IDCANCEL);
@@ -239,7 +241,7 @@ TEST_F(KeyDialog, ItsOwnKeysNeverAnswerIt) {
 std::unique_ptr<CSingleKey> OpenActive(QWidget& parent, const Skin& skin,
                                        test::HookRecorder& hook) {
   parent.show();
-  auto dialog = std::make_unique<CSingleKey>(&parent, skin, hook, "Title", "Prompt",
+  auto dialog = std::make_unique<CSingleKey>(&parent, skin, hook, u"Title"_s, u"Prompt"_s,
                                              CSingleKey::kSingleMode);
   dialog->open();
   dialog->activateWindow();
@@ -276,7 +278,7 @@ TEST_F(KeyDialog, EveryKeyIsCapturedInTheFieldAndTabLeavesItForTheButtons) {
   EXPECT_EQ(dialog->KeyText(), QString::fromUtf8(KeyName(1, skin_.Strings())))
       << "the Tab that came back is not captured";
   test::SendKeys(dialog.get(), {Down(B), Up(B)});
-  EXPECT_EQ(dialog->KeyText(), "B") << "back in the field, keys are captured again";
+  EXPECT_EQ(dialog->KeyText(), u"B"_s) << "back in the field, keys are captured again";
 }
 
 TEST_F(KeyDialog, TabAsTheFirstKeyIsCapturedAndTheNextTabLeaves) {
@@ -304,7 +306,7 @@ TEST_F(KeyDialog, TabAsTheFirstKeyIsCapturedAndTheNextTabLeaves) {
   ASSERT_EQ(QApplication::focusWidget(), again->KeyDisplay());
   QTest::keyClick(again->KeyDisplay(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), again->OkButton());
-  EXPECT_EQ(again->KeyText(), "A");
+  EXPECT_EQ(again->KeyText(), u"A"_s);
 }
 
 TEST_F(KeyDialog, TheFocusedButtonTakesSpaceEnterAndEscape) {
@@ -337,7 +339,7 @@ TEST_F(KeyDialog, NextRunPlaysTheUserInsideDoModal) {
     test::SendKeys(&dialog, {Down(B), Up(B)});
     dialog.OkButton()->clicked();
   });
-  CSingleKey dialog(&parent_, skin_, hook_, "", "", CSingleKey::kSingleMode);
+  CSingleKey dialog(&parent_, skin_, hook_, u""_s, u""_s, CSingleKey::kSingleMode);
   EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_EQ(dialog.Key(), 0x05);
   EXPECT_EQ(hook_.calls, (std::vector<std::string>{"install", "enable 1"}));

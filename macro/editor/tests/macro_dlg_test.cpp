@@ -446,7 +446,7 @@ TEST_F(MacroDlgTest, ScreenReadersFindEveryControlNamedAndTheRowsOfTheLists) {
   Open();
   EXPECT_EQ(test::UnnamedControls(dlg.get()), std::vector<QWidget*>{});
   const auto iface = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
-  EXPECT_EQ(iface(C().record)->text(QAccessible::Name), "Record");
+  EXPECT_EQ(iface(C().record)->text(QAccessible::Name), QStringLiteral("Record"));
   EXPECT_EQ(iface(C().delay_fixed)->role(), QAccessible::CheckBox);
   EXPECT_EQ(iface(C().delay_fixed)->text(QAccessible::Name), skin.UiText("MACRO", 13));
   EXPECT_EQ(iface(C().ok)->text(QAccessible::Name), skin.UiText("General", 46));
@@ -455,7 +455,7 @@ TEST_F(MacroDlgTest, ScreenReadersFindEveryControlNamedAndTheRowsOfTheLists) {
   EXPECT_EQ(names->role(), QAccessible::List);
   EXPECT_EQ(names->text(QAccessible::Name), skin.UiText("MACRO", 2));
   ASSERT_EQ(names->childCount(), 2);
-  EXPECT_EQ(names->child(1)->text(QAccessible::Name), "second");
+  EXPECT_EQ(names->child(1)->text(QAccessible::Name), QStringLiteral("second"));
   EXPECT_EQ(names->child(1)->role(), QAccessible::ListItem);
   EXPECT_TRUE(names->child(0)->state().selected);
   EXPECT_EQ(names->indexOfChild(names->child(1)), 1);
@@ -502,7 +502,8 @@ TEST_F(MacroDlgTest, ASaveWhileAnotherWriterHoldsTheFolderFailsAndSaysSo) {
     CWarningDlg::SetNextAnswer(IDOK);
     Click(C().delete_event());
     EXPECT_EQ(dlg->LastWarning(), std::optional<int>(16));
-    EXPECT_NE(dlg->LastWarningDetail().indexOf("lock"), -1) << dlg->LastWarningDetail().toStdString();
+    EXPECT_NE(dlg->LastWarningDetail().indexOf(QStringLiteral("lock")), -1)
+        << dlg->LastWarningDetail().toStdString();
     EXPECT_EQ(Stored("m").count, 2) << "nothing written without the lock";
     EXPECT_TRUE(agent.sent.empty());
   }
@@ -518,7 +519,7 @@ TEST_F(MacroDlgTest, AMacroFileTooLargeToBeOneShowsEmptyAndIsToldOnce) {
   CWarningDlg::SetNextAnswer(IDOK);
   Open();  // shows the first macro
   EXPECT_EQ(dlg->LastWarning(), std::optional<int>(20));
-  EXPECT_EQ(dlg->LastWarningDetail(), "big");
+  EXPECT_EQ(dlg->LastWarningDetail(), QStringLiteral("big"));
   EXPECT_EQ(C().events->GetCount(), 0) << "no events";
   dlg->ForgetLastWarning();
   ClickRow(C().names, 1);
