@@ -437,9 +437,7 @@ void NameForReaders(const MainControls& c, const Skin& skin) {
     c.colour_edits[i]->setAccessibleName(text(kColours[i]));
   }
 }
-}  // namespace
 
-namespace {
 // The window as drawn: the profile row with the window buttons, the page
 // tabs, then the pages, each read in its columns (a column from its top
 // before the next one to its right), then the bottom row. The pages share
