@@ -452,6 +452,38 @@ void NameForReaders(const MainControls& c, const Skin& skin) {
     c.colour_edits[i]->setAccessibleName(text(kColours[i]));
   }
 }
+
+// The window as drawn: the profile row with the window buttons, the page
+// tabs, then the pages, each read in its columns (a column from its top
+// before the next one to its right), then the bottom row. The pages share
+// the chain: Qt passes over the controls of the hidden ones.
+std::vector<QWidget*> ReadingChain(const MainControls& c) {
+  std::vector<QWidget*> chain(c.profile_labels.begin(), c.profile_labels.end());
+  chain.insert(chain.end(), {c.minimise, c.close});
+  chain.insert(chain.end(), c.page_tabs.begin(), c.page_tabs.end());
+  chain.push_back(c.macro_tab);
+  // Buttons: the view switches under the picture, the assignment column,
+  // then the pointer sliders and the report rate below them.
+  chain.insert(chain.end(), c.view_switches.begin(), c.view_switches.end());
+  chain.insert(chain.end(), c.assign_buttons.begin(), c.assign_buttons.end());
+  chain.insert(chain.end(), c.pointer_sliders.begin(), c.pointer_sliders.end());
+  chain.insert(chain.end(), c.report_rate.begin(), c.report_rate.end());
+  // Performance: stage by stage, each down its column.
+  for (const StageControls& s : c.stages) {
+    chain.insert(chain.end(), {s.enable, s.link, s.x_slider, s.y_slider, s.xy_slider});
+  }
+  // Lighting: the mode rows (the upper row first), the colour rows, each
+  // slider with its box, then the groups on the right.
+  chain.insert(chain.end(), {c.mode_buttons[3], c.mode_buttons[4], c.mode_buttons[0],
+                             c.mode_buttons[1], c.mode_buttons[2]});
+  for (std::size_t i = 0; i < c.colour_sliders.size(); ++i) {
+    chain.insert(chain.end(), {c.colour_sliders[i], c.colour_edits[i]});
+  }
+  for (const auto& group : c.light_groups) chain.insert(chain.end(), group.begin(), group.end());
+  const auto bottom = c.BottomRow();
+  chain.insert(chain.end(), bottom.begin(), bottom.end());
+  return chain;
+}
 }  // namespace
 
 void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
@@ -460,10 +492,16 @@ void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
   for (CStaticTrans* l : c.page_tabs) SetArrowGroup(l, kPages);
   SetArrowGroup(c.macro_tab, kPages);
   for (CStaticTrans* l : c.view_switches) SetArrowGroup(l, kViews);
-  // Number badges are pictures, not commands: Tab passes them by.
+  // Number badges are pictures, not commands: Tab passes them by. So are
+  // the controls that have no place on screen: the focus would vanish there.
   for (CBitmapBtn* b : c.list_badges) SetTakesActivationKeys(b, false);
   for (CBitmapBtn* b : c.picture_badges) SetTakesActivationKeys(b, false);
+  for (CBitmapBtn* b : {c.direction[0], c.direction[1], c.mode_buttons[5]}) {
+    SetTakesActivationKeys(b, false);
+  }
+  // Anything not named below still comes in reading order.
   SetReadingTabOrder(window);
+  SetTabChain(ReadingChain(c));
 }
 
 std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {

@@ -123,8 +123,9 @@ MainImages LoadMainImages(const Skin& skin,
 // Creates every control on window, in the build order, visible.
 MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images);
 
-// Tab in reading order over every control; the arrow keys move along the
-// profile tabs, the page tabs (with the macro tab) and the two view tabs.
+// Tab in reading order over every control, each page by its columns as
+// drawn; the arrow keys move along the profile tabs, the page tabs (with the
+// macro tab) and the two view tabs.
 void LinkKeyboardAccess(QWidget* window, const MainControls& controls);
 
 // The controls a page shows unconditionally (page 1: without the picture

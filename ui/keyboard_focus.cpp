@@ -88,7 +88,7 @@ void SetReadingTabOrder(QWidget* window, int row_slack) {
   }
 }
 
-void SetTabChain(std::initializer_list<QWidget*> chain) {
+void SetTabChain(const std::vector<QWidget*>& chain) {
   QWidget* previous = nullptr;
   for (QWidget* w : chain) {
     if (previous != nullptr) QWidget::setTabOrder(previous, w);

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include <initializer_list>
+#include <vector>
 
 class QKeyEvent;
 
@@ -36,7 +36,7 @@ bool MoveFocusInArrowGroup(QWidget* from, int qt_key);
 void SetReadingTabOrder(QWidget* window, int row_slack = 8);
 
 // Orders the Tab chain as given, for a window read in columns rather than
-// rows.
-void SetTabChain(std::initializer_list<QWidget*> chain);
+// rows. Controls left out keep their places around the chain.
+void SetTabChain(const std::vector<QWidget*>& chain);
 
 }  // namespace vantix

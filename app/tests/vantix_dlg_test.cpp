@@ -982,20 +982,74 @@ TEST_F(DlgTest, NoControlHasTheFocusUntilTheUserTabs) {
   EXPECT_NE(QApplication::focusWidget(), &d);
 }
 
-TEST_F(DlgTest, KeyboardWalksTheWindowAndPressesTheFocusedControlOnly) {
+// The controls Tab (or Shift+Tab) reaches from the first profile tab until
+// the focus comes back to it.
+std::vector<QWidget*> TabRound(QWidget* start, bool backward) {
+  start->setFocus(Qt::TabFocusReason);
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 100; ++i) {
+    walk.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), backward ? Qt::Key_Backtab : Qt::Key_Tab,
+                    backward ? Qt::ShiftModifier : Qt::NoModifier);
+    if (QApplication::focusWidget() == start) break;
+  }
+  return walk;
+}
+
+TEST_F(DlgTest, TabReadsEachPageByItsColumnsBetweenTheTabsAndTheBottomRow) {
   CVantixDlg& d = Open();
   QApplication::setActiveWindow(&d);
-  C().profile_labels[0]->setFocus(Qt::TabFocusReason);
-  std::vector<QWidget*> walk;
-  for (int i = 0; i < 11; ++i) {
-    walk.push_back(QApplication::focusWidget());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  const MainControls& c = C();
+  using Chain = std::vector<QWidget*>;
+  const auto stage = [&c](int s) {
+    const StageControls& st = c.stages[static_cast<std::size_t>(s)];
+    return Chain{st.enable, st.link, st.x_slider, st.y_slider};
+  };
+  const auto group = [&c](int g) {
+    const auto& b = c.light_groups[static_cast<std::size_t>(g)];
+    return Chain{b[0], b[1], b[2]};
+  };
+  const Chain modes = {c.mode_buttons[3], c.mode_buttons[4], c.mode_buttons[0], c.mode_buttons[1],
+                       c.mode_buttons[2]};
+  const Chain colours = {c.colour_sliders[0], c.colour_edits[0], c.colour_sliders[1],
+                         c.colour_edits[1],   c.colour_sliders[2], c.colour_edits[2]};
+  const struct {
+    const char* page;
+    std::vector<QWidget*> clicks;  // what the user clicks to get there
+    std::vector<Chain> columns;
+  } cases[] = {
+      {"buttons",
+       {c.page_tabs[0]},
+       {{c.view_switches[0], c.view_switches[1]},
+        {c.assign_buttons.begin(), c.assign_buttons.end()},
+        {c.pointer_sliders.begin(), c.pointer_sliders.end()},
+        {c.report_rate.begin(), c.report_rate.end()}}},
+      {"performance", {c.page_tabs[1]}, {stage(0), stage(1), stage(2), stage(3), stage(4), stage(5)}},
+      {"lighting, static", {c.page_tabs[2], c.mode_buttons[0]}, {modes, colours, group(0)}},
+      {"lighting, breathing", {c.mode_buttons[1]}, {modes, colours, group(0), group(1)}},
+      {"lighting, spectrum (the direction pair has no place)",
+       {c.mode_buttons[2]},
+       {modes, group(0), group(2)}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.page);
+    for (QWidget* w : k.clicks) Click(w);
+    Chain expected(c.profile_labels.begin(), c.profile_labels.end());
+    expected.insert(expected.end(), {c.minimise, c.close, c.page_tabs[0], c.page_tabs[1],
+                                     c.page_tabs[2], c.macro_tab});
+    for (const Chain& column : k.columns) expected.insert(expected.end(), column.begin(), column.end());
+    const auto bottom = c.BottomRow();
+    expected.insert(expected.end(), bottom.begin(), bottom.end());
+    EXPECT_EQ(TabRound(c.profile_labels[0], false), expected);
+    Chain backward = {expected.front()};
+    backward.insert(backward.end(), expected.rbegin(), expected.rend() - 1);
+    EXPECT_EQ(TabRound(c.profile_labels[0], true), backward);
   }
-  const std::vector<QWidget*> reading = {
-      C().profile_labels[0], C().profile_labels[1], C().profile_labels[2], C().profile_labels[3],
-      C().profile_labels[4], C().minimise,          C().close,             C().page_tabs[0],
-      C().page_tabs[1],      C().page_tabs[2],      C().macro_tab};
-  EXPECT_EQ(walk, reading);
+}
+
+TEST_F(DlgTest, KeyboardPressesTheFocusedControlOnly) {
+  CVantixDlg& d = Open();
+  QApplication::setActiveWindow(&d);
 
   // Arrows move along a row of tabs; Enter and Space press the focused one.
   C().page_tabs[0]->setFocus(Qt::TabFocusReason);
