@@ -229,6 +229,7 @@ void CFireKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
   NoteReport(code, (flags & kHookKeyReleased) != 0);
   if (!SharedRepeatFilter<CFireKey>().Accept(code, flags)) return;
   if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
+  if (ReleaseWithoutPress(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {
     key_count_ = 0;
     untouched_ = false;

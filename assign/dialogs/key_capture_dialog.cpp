@@ -115,10 +115,11 @@ void KeyCaptureDialog::NoteReport(std::uint8_t code, bool released) {
   if (!released) reported_down_.insert(code);
 }
 
+bool KeyCaptureDialog::ReleaseWithoutPress(std::uint8_t code, bool released) {
+  return released && reported_down_.erase(code) == 0;
+}
+
 bool KeyCaptureDialog::CountsAsCaptured(std::uint8_t code, bool released) {
-  // The release of a key held down before the dialog opened (the Enter that
-  // picked the menu item) is no key typed into it.
-  if (released && reported_down_.erase(code) == 0) return false;
   if (uncounted_.count(code) != 0) {
     if (released) uncounted_.erase(code);
     return false;

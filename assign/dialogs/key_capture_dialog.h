@@ -63,6 +63,9 @@ class KeyCaptureDialog : public MessageWindow<QDialog> {
 
   // Every hook report, first, before any filter drops it.
   void NoteReport(std::uint8_t code, bool released);
+  // A release whose press the dialog was never told of: a key held down
+  // before it opened (the Enter that picked the menu item).
+  bool ReleaseWithoutPress(std::uint8_t code, bool released);
   // Whether a hook report counts as a key typed into the dialog.
   bool CountsAsCaptured(std::uint8_t code, bool released);
   // Whether the keyboard focus is where keys are captured.

@@ -107,6 +107,9 @@ void CSingleKey::OnHookKey(std::uint8_t code, std::int64_t flags) {
   NoteReport(code, (flags & kHookKeyReleased) != 0);
   if (!SharedRepeatFilter<CSingleKey>().Accept(code, flags)) return;
   if (!CountsAsCaptured(code, (flags & kHookKeyReleased) != 0)) return;
+  // A stroke is a key struck here; a combination's slots already take a
+  // release of a key held before opening for what it is.
+  if (mode_ == kSingleMode && ReleaseWithoutPress(code, (flags & kHookKeyReleased) != 0)) return;
   if (untouched_) {
     key_count_ = 0;
     live_ = {};
