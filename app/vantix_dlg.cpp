@@ -37,6 +37,15 @@ void SetTextColor(CStaticTrans* label, std::uint32_t color) {
   label->update();
 }
 
+// Whether the active window is the menu or one of its sub-menus (windows of
+// their own, so QWidget::isAncestorOf does not reach them).
+bool MenuHoldsActivation(const QWidget* menu) {
+  for (const QWidget* w = QApplication::activeWindow(); w != nullptr; w = w->parentWidget()) {
+    if (w == menu) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool DlgAgentChannel::FindAgent() { return bus_.FindWindow(kAgentWindowTitle); }
@@ -328,10 +337,8 @@ void CVantixDlg::changeEvent(QEvent* event) {
   // to the menu itself (some platforms activate it when it is shown). Qt is
   // still in its activation change, which may hold the menu's window: hidden
   // now, deleted when Qt is done.
-  const QWidget* active = QApplication::activeWindow();
   if (event->type() == QEvent::ActivationChange && !isActiveWindow() &&
-      assignment_menu_ != nullptr && active != assignment_menu_ &&
-      (active == nullptr || !assignment_menu_->isAncestorOf(active))) {
+      assignment_menu_ != nullptr && !MenuHoldsActivation(assignment_menu_)) {
     CBmpMenu* menu = std::exchange(assignment_menu_, nullptr);
     menu->hide();
     menu->deleteLater();
