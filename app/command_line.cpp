@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,12 @@ std::vector<HeldMessage>& Held() {
   static std::vector<HeldMessage> held;
   return held;
 }
+// The window's pictures are read on other threads meanwhile, and a broken
+// one makes Qt warn there.
+std::mutex& HeldLock() {
+  static std::mutex lock;
+  return lock;
+}
 
 void HoldOrRefuse(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (type == QtFatalMsg) {
@@ -66,6 +73,7 @@ void HoldOrRefuse(QtMsgType type, const QMessageLogContext& context, const QStri
     std::fflush(stderr);
     ::_exit(1);
   }
+  const std::lock_guard hold(HeldLock());
   Held().push_back({type, context.category != nullptr ? context.category : "", text});
 }
 
@@ -95,6 +103,7 @@ DisplayOpenGuard::DisplayOpenGuard() { previous_handler = qInstallMessageHandler
 
 DisplayOpenGuard::~DisplayOpenGuard() {
   qInstallMessageHandler(previous_handler);
+  const std::lock_guard hold(HeldLock());
   for (const HeldMessage& m : Held()) {
     const QMessageLogContext context(nullptr, 0, nullptr, m.category.c_str());
     if (previous_handler != nullptr) previous_handler(m.type, context, m.text);

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   app.SetExitAfterFirstPaint(qEnvironmentVariableIntValue("VANTIX_EXIT_AFTER_FIRST_PAINT") == 1);
   // A second copy ends silently, before any window exists.
   if (!app.InitInstance()) return 0;
+  app.StartEarlyWork();
   // A display that is named but cannot be opened ends here with one line.
   std::optional<vantix::DisplayOpenGuard> opening(std::in_place);
   QApplication qt(argc, argv);
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
       QApplication::installTranslator(&qt_texts);
     }
   });
+  app.WaitForFonts();
   vantix::ApplySkinToolTipLook();
   const int status = app.Run();
   app.ExitInstance();

@@ -1,9 +1,5 @@
 #include "app/main_layout.h"
 
-#include <future>
-#include <tuple>
-#include <utility>
-
 #include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
@@ -20,21 +16,6 @@ constexpr std::uint32_t kAccent = 0xCCFF00;
 constexpr std::uint32_t kTabStyle = kLabelStyle | SS_NOTIFY | SS_CENTER;
 constexpr std::uint32_t kProfileStyle = kLabelStyle | SS_NOTIFY | SS_SIMPLE;
 constexpr std::uint32_t kSimpleStyle = kLabelStyle | SS_SIMPLE;
-
-// A face a little brighter, for the pointer-over state of buttons whose skin
-// gives one image for every state: the user sees what a click would hit.
-QImage LitUp(const QImage& face) {
-  if (face.isNull()) return face;
-  QImage lit = face.convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < lit.height(); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(lit.scanLine(y));
-    for (int x = 0; x < lit.width(); ++x) {
-      const QColor c = QColor::fromRgba(row[x]).lighter(150);
-      row[x] = qRgba(c.red(), c.green(), c.blue(), qAlpha(row[x]));
-    }
-  }
-  return lit;
-}
 
 // The right range labels reach past their nominal 13 pixels into the free
 // margin: "20", "63" and "10" are wider than that in any bold sans font.
@@ -171,58 +152,6 @@ const std::array<SectionPlace, 9> kSectionPlaces = {{
 }};
 
 }  // namespace
-
-MainImages LoadMainImages(const Skin& skin,
-                          const std::function<void(const MainImages&)>& with_faces) {
-  MainImages m;
-  // The window-sized face and the outline (cached beside its bitmap, or cut
-  // from it) take most of the start-up time: read them on another thread
-  // while this one reads the small faces and builds the controls. One
-  // thread: this one has as much to do meanwhile. QImage, QImageReader and
-  // QRegion need no GUI thread.
-  const QString outline_path = skin.BackgroundPath("cfgMainback.bmp");
-  const QString background_path = skin.BackgroundPath("cfgMainback.png");
-  auto window_face = std::async(std::launch::async, [outline_path, background_path] {
-    std::pair<QImage, std::optional<QRegion>> face_and_outline;
-    face_and_outline.second = LoadWindowOutline(outline_path);
-    QImage& face = face_and_outline.first;
-    face = LoadSkinImage(background_path);
-    // Painted whole on every frame: premultiplied once here, in place,
-    // rather than on the fly by each paint.
-    face.convertTo(QImage::Format_ARGB32_Premultiplied);
-    return face_and_outline;
-  });
-  m.front_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-front.png"));
-  m.side_view = LoadSkinImage(skin.BackgroundPath("mouse-layout-side.png"));
-  m.colour_wheel = LoadSkinImage(skin.ControlsPath("RGB.png"));
-  m.circle = LoadSkinImage(skin.ControlsPath("circle.png"));
-  m.track = LoadSkinImage(skin.BackgroundPath("trackbar-back-b.png"));
-  m.double_click_track = LoadSkinImage(skin.BackgroundPath("dbclick-back.png"));
-  m.stage_x_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-x.png"));
-  m.stage_y_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-y.png"));
-  m.stage_xy_track = LoadSkinImage(skin.ControlsPath("dpi-indicator-xy.png"));
-  m.apply_face = LoadSkinImage(skin.ButtonsPath("apply1.png"));
-  m.apply_hover_face = LitUp(m.apply_face);
-  for (int i = 0; i < 3; ++i) {
-    const std::string n = std::to_string(i + 1);
-    m.assign_faces[i] = LoadSkinImage(skin.ButtonsPath("ButtonAssign-" + n + ".png"));
-    m.mode_faces[i] = LoadSkinImage(skin.ButtonsPath("RedButton-" + n + ".png"));
-    m.minimise_faces[i] = LoadSkinImage(skin.ButtonsPath("min-" + n + ".png"));
-    m.close_faces[i] = LoadSkinImage(skin.ButtonsPath("close-" + n + ".png"));
-  }
-  for (int i = 0; i < 2; ++i) {
-    const std::string n = std::to_string(i + 1);
-    m.check_faces[i] = LoadSkinImage(skin.ControlsPath("checkbox1-" + n + ".png"));
-    m.link_faces[i] = LoadSkinImage(skin.ControlsPath("link-" + n + ".png"));
-  }
-  m.slider_thumb = LoadSkinImage(skin.ControlsPath("y.png"));
-  for (int i = 0; i < 3; ++i) {
-    m.stage_thumbs[i] = LoadSkinImage(skin.ControlsPath("x" + std::to_string(i + 1) + ".png"));
-  }
-  if (with_faces) with_faces(m);
-  std::tie(m.background, m.outline) = window_face.get();
-  return m;
-}
 
 MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images) {
   const Builder b{window, skin, images};

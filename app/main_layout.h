@@ -3,15 +3,12 @@
 // them by page so that the window can show one page at a time.
 #pragma once
 
-#include <QImage>
-#include <QRegion>
 #include <QString>
 
 #include <array>
-#include <functional>
-#include <optional>
 #include <vector>
 
+#include "app/main_images.h"
 #include "app/rules/value_rules.h"
 
 namespace vantix {
@@ -20,7 +17,6 @@ class CBitmapBtn;
 class CClrEdit;
 class CStaticTrans;
 class PngSliderTrack;
-class Skin;
 
 // "General" text of the status line shown when an Apply was not confirmed.
 inline constexpr int kTextUnconfirmed = 65;
@@ -28,32 +24,6 @@ inline constexpr int kTextUnconfirmed = 65;
 // Text numbers of the lighting page's section labels ("General" n), in the
 // order the lighting-mode table names them.
 inline constexpr std::array<int, 9> kSectionLabelTexts = {23, 24, 25, 29, 33, 58, 64, 63, 22};
-
-// The pictures the window holds; the controls share the button images.
-struct MainImages {
-  std::optional<QRegion> outline;  // cut from cfgMainback.bmp: the window's shape
-  QImage background;  // cfgMainback.png: the face, and the window's size
-  QImage front_view;
-  QImage side_view;
-  QImage colour_wheel;
-  QImage circle;
-  QImage track;
-  QImage double_click_track;
-  QImage stage_x_track;
-  QImage stage_y_track;
-  QImage stage_xy_track;
-  QImage apply_face;
-  QImage apply_hover_face;  // apply_face lit up: the skin has one face for all four
-  std::array<QImage, 3> assign_faces;  // normal, pressed, pointer-over (-1, -2, -3)
-  std::array<QImage, 3> mode_faces;
-  std::array<QImage, 3> minimise_faces;
-  std::array<QImage, 3> close_faces;
-  std::array<QImage, 2> check_faces;
-  std::array<QImage, 2> link_faces;
-  // Slider thumbs, decoded once for every slider that shows them.
-  QImage slider_thumb;                 // y.png: the horizontal sliders
-  std::array<QImage, 3> stage_thumbs;  // x1.png, x2.png, x3.png: XY, X and Y of a stage
-};
 
 struct StageControls {
   CBitmapBtn* enable = nullptr;
@@ -112,13 +82,6 @@ struct MainControls {
     return {export_button, import_button, reset_profile, reset_all, apply};
   }
 };
-
-// Loads every picture of the main window from the skin. Missing files give
-// null images. The window-sized face and the outline are read on other
-// threads; with_faces, when given, runs on this thread meanwhile, with every
-// other picture already loaded (enough to build the controls).
-MainImages LoadMainImages(const Skin& skin,
-                          const std::function<void(const MainImages&)>& with_faces = {});
 
 // Creates every control on window, in the build order, visible.
 MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImages& images);

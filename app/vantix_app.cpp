@@ -1,10 +1,14 @@
 #include "app/vantix_app.h"
 
 #include <QEvent>
+#include <QThread>
 #include <QTimer>
+
+#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 
+#include "app/main_images.h"
 #include "app/vantix_dlg.h"
 #include "devicelink/device_link.h"
 #include "settings/folders.h"
@@ -48,6 +52,10 @@ class AfterFirstPaint final : public QObject {
 
 }  // namespace
 
+CVantixApp::CVantixApp(std::string endpoint_folder) : endpoint_folder_(std::move(endpoint_folder)) {}
+
+CVantixApp::~CVantixApp() = default;
+
 bool CVantixApp::InitInstance() {
   const Status folder = PrepareEndpointFolder(endpoint_folder_);
   if (!folder.ok()) {
@@ -65,7 +73,9 @@ int CVantixApp::Run() {
   SettingsBlock live;
   const MessageBus bus(endpoint_folder_);
   // The window waits only briefly for another writer's lock, and says so.
-  const DlgContext context{ResolveFolders(), live, bus, SystemProcessLauncher(), WindowFileIo()};
+  if (!folders_) folders_ = ResolveFolders();
+  DlgContext context{*folders_, live, bus, SystemProcessLauncher(), WindowFileIo()};
+  context.images = images_.get();
   CVantixDlg dlg(context);
   std::unique_ptr<AfterFirstPaint> later;
   if (after_first_paint_) {
@@ -78,6 +88,21 @@ int CVantixApp::Run() {
   dlg.show();
   dlg.exec();
   return 0;
+}
+
+void CVantixApp::StartEarlyWork() {
+  // Qt takes the first thread that asks which thread it is for its main
+  // thread: this one asks now, so that nothing on the threads below can.
+  QThread::currentThread();
+  folders_ = ResolveFolders();
+  // Parsing fontconfig's configuration files is most of the cost of Qt's
+  // first font; the configuration is process-wide, so Qt finds it loaded.
+  fonts_ = std::async(std::launch::async, [] { FcInit(); });
+  images_ = std::make_unique<MainImagesLoad>(SkinPaths(folders_->ProgramFolder));
+}
+
+void CVantixApp::WaitForFonts() {
+  if (fonts_.valid()) fonts_.get();
 }
 
 void CVantixApp::ExitInstance() { lock_.reset(); }

@@ -3,23 +3,37 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "devicelink/message_bus.h"
+#include "settings/folders.h"
 
 namespace vantix {
+
+class MainImagesLoad;
 
 // The main window's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kMainInstanceLockName = "Corvane_II_GAMING_MOUSE_CONFIG_MUTEX";
 
 class CVantixApp {
  public:
-  explicit CVantixApp(std::string endpoint_folder = DefaultEndpointFolder())
-      : endpoint_folder_(std::move(endpoint_folder)) {}
+  explicit CVantixApp(std::string endpoint_folder = DefaultEndpointFolder());
+  ~CVantixApp();
+  CVantixApp(const CVantixApp&) = delete;
+  CVantixApp& operator=(const CVantixApp&) = delete;
 
   // False when another copy runs: the process then ends without a window.
   bool InitInstance();
+  // Starts what needs no display (loading the system's font configuration,
+  // reading the main window's pictures) on threads of its own, so that it
+  // overlaps Qt's connecting to the display. Called before Qt is.
+  void StartEarlyWork();
+  // Returns once the font configuration is loaded: called before Qt's first
+  // font, which would otherwise load it a second time.
+  void WaitForFonts();
   // Ends the window as soon as its first frame is painted (for the start-up
   // benchmark); the user never sets this.
   void SetExitAfterFirstPaint(bool exit) { exit_after_first_paint_ = exit; }
@@ -36,6 +50,9 @@ class CVantixApp {
   std::unique_ptr<InstanceLock> lock_;
   bool exit_after_first_paint_ = false;
   std::function<void()> after_first_paint_;
+  std::optional<Folders> folders_;
+  std::future<void> fonts_;
+  std::unique_ptr<MainImagesLoad> images_;
 };
 
 }  // namespace vantix

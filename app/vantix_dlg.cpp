@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <optional>
 #include <type_traits>
 
 #include "assign/function_catalogue.h"
@@ -76,22 +77,23 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
   connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
   apply_watch_timer_.setInterval(apply_wait_.WatchInterval());
   connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
-  Create();
+  Create(context.images);
   InitDialog();
 }
 
 CVantixDlg::~CVantixDlg() { qApp->removeEventFilter(this); }
 
-void CVantixDlg::Create() {
+void CVantixDlg::Create(MainImagesLoad* images) {
   // The endpoint first, so that nothing the agent posts once started is lost.
   OpenEndpoint();
 
-  // The controls are built while the window-sized face is still decoded.
-  images_ = LoadMainImages(skin_, [this](const MainImages& faces) {
-    // Before any control exists: Qt keeps the first interface it makes.
-    InstallSkinAccessibility();
-    controls_ = BuildMainControls(this, skin_, faces);
-  });
+  std::optional<MainImagesLoad> own_load;
+  MainImagesLoad& load = images != nullptr ? *images : own_load.emplace(skin_.Paths());
+  // Before any control exists: Qt keeps the first interface it makes.
+  InstallSkinAccessibility();
+  // The controls are built while the window-sized face may still be decoded.
+  controls_ = BuildMainControls(this, skin_, load.Faces());
+  images_ = load.Take();
   move(0, 0);
   // Without its face the window keeps the face's nominal size, so that every
   // control stays reachable.

@@ -53,6 +53,9 @@ struct DlgContext {
   // How long an Apply waits for the agent's confirmation (kind 15) before
   // the bottom row comes back anyway; tests shorten it.
   std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
+  // The window's pictures, already being read (the program starts that
+  // before Qt connects to the display); null: the window reads them itself.
+  MainImagesLoad* images = nullptr;
 };
 
 // The agent over the bus, with the window's limit on every sent message.
@@ -126,7 +129,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
 
  private:
   // Window creation and initialisation, in this order.
-  void Create();
+  void Create(MainImagesLoad* images);
   void InitDialog();
   void OpenEndpoint();
   void ConnectControls();

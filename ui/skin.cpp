@@ -29,21 +29,18 @@ QString UiText(const SkinStrings& strings, std::string_view section, int number)
 }
 
 Skin::Skin(std::string program_folder)
-    : program_folder_(std::move(program_folder)),
+    : paths_(std::move(program_folder)),
       // The skin only reads its files: no writer's lock to wait for.
-      strings_(SkinStringFiles::InProgramFolder(program_folder_, ChooseUiLanguage(),
+      strings_(SkinStringFiles::InProgramFolder(paths_.ProgramFolder(), ChooseUiLanguage(),
                                                 SystemFileIo())) {}
 
-QString Skin::Path(std::string_view folder, std::string_view file) const {
+QString SkinPaths::Path(std::string_view folder, std::string_view file) const {
   std::string path = program_folder_;
   path.append(folder);
   path.append(file);
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-QString Skin::BackgroundPath(std::string_view file) const { return Path(kSkinBackgroundFolder, file); }
-QString Skin::ButtonsPath(std::string_view file) const { return Path(kSkinButtonsFolder, file); }
-QString Skin::ControlsPath(std::string_view file) const { return Path(kSkinControlsFolder, file); }
 QString Skin::UiText(std::string_view section, int number) const {
   return vantix::UiText(strings_, section, number);
 }

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "settings/ui_text.h"
 #include "ui/region_from_bitmap.h"
@@ -35,23 +36,40 @@ inline constexpr int kUiTextMaxUnits = 4095;
 // empty when the file, section or key is missing.
 QString UiText(const SkinStrings& strings, std::string_view section, int number);
 
+// Where the skin of one program folder keeps its images. A plain value that
+// reads nothing: usable on any thread, before the skin's texts are read.
+class SkinPaths {
+ public:
+  // program_folder ends with '/'; paths are joined by plain concatenation.
+  explicit SkinPaths(std::string program_folder) : program_folder_(std::move(program_folder)) {}
+
+  const std::string& ProgramFolder() const { return program_folder_; }
+  QString BackgroundPath(std::string_view file) const { return Path(kSkinBackgroundFolder, file); }
+  QString ButtonsPath(std::string_view file) const { return Path(kSkinButtonsFolder, file); }
+  QString ControlsPath(std::string_view file) const { return Path(kSkinControlsFolder, file); }
+
+ private:
+  QString Path(std::string_view folder, std::string_view file) const;
+
+  std::string program_folder_;
+};
+
 // Paths and texts of the skin of one program folder.
 class Skin {
  public:
   // program_folder ends with '/'; paths are joined by plain concatenation.
   explicit Skin(std::string program_folder);
 
-  const std::string& ProgramFolder() const { return program_folder_; }
-  QString BackgroundPath(std::string_view file) const;
-  QString ButtonsPath(std::string_view file) const;
-  QString ControlsPath(std::string_view file) const;
+  const SkinPaths& Paths() const { return paths_; }
+  const std::string& ProgramFolder() const { return paths_.ProgramFolder(); }
+  QString BackgroundPath(std::string_view file) const { return paths_.BackgroundPath(file); }
+  QString ButtonsPath(std::string_view file) const { return paths_.ButtonsPath(file); }
+  QString ControlsPath(std::string_view file) const { return paths_.ControlsPath(file); }
   QString UiText(std::string_view section, int number) const;
   const SkinStrings& Strings() const { return strings_; }
 
  private:
-  QString Path(std::string_view folder, std::string_view file) const;
-
-  std::string program_folder_;
+  SkinPaths paths_;
   SkinStringFiles strings_;
 };
 
