@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
   QTranslator qt_texts;
   app.SetAfterFirstPaint([&qt_texts] {
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VANTIX_APP_ID)));
+    QApplication::setWindowIcon(vantix::InstalledWindowIcon(QStringLiteral(VANTIX_APP_ID)));
     // The file chooser and other Qt texts speak the language of the skin's
     // strings. Without Qt's translations installed they stay English.
     const QString tag = QString::fromLatin1(vantix::LanguageTag(vantix::ChooseUiLanguage()));

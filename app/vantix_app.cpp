@@ -1,6 +1,8 @@
 #include "app/vantix_app.h"
 
 #include <QEvent>
+#include <QIcon>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -51,6 +53,21 @@ class AfterFirstPaint final : public QObject {
 };
 
 }  // namespace
+
+// Found directly rather than through QIcon::fromTheme, which parses the
+// theme's whole index for it (most of a megabyte at start). Larger sizes are
+// left out: window managers draw window icons small, and the X property
+// carries every size given.
+QIcon InstalledWindowIcon(const QString& app_id) {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128}) {
+    const QString file = QStandardPaths::locate(
+        QStandardPaths::GenericDataLocation,
+        QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(app_id));
+    if (!file.isEmpty()) icon.addFile(file, QSize(size, size));
+  }
+  return icon;
+}
 
 CVantixApp::CVantixApp(std::string endpoint_folder) : endpoint_folder_(std::move(endpoint_folder)) {}
 

@@ -11,9 +11,17 @@
 #include "devicelink/message_bus.h"
 #include "settings/folders.h"
 
+class QIcon;
+class QString;
+
 namespace vantix {
 
 class MainImagesLoad;
+
+// The window icon: the program's own icon as installed in the hicolor theme
+// (icons/hicolor/NxN/apps/<app_id>.png under the XDG data folders), sizes up
+// to 128 pixels; a null icon when none is installed.
+QIcon InstalledWindowIcon(const QString& app_id);
 
 // The main window's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kMainInstanceLockName = "Corvane_II_GAMING_MOUSE_CONFIG_MUTEX";
