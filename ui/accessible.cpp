@@ -95,6 +95,19 @@ class TabAccessible final : public QAccessibleWidget {
   }
 };
 
+// A plain label reads as static text: its text, or the name set for readers.
+class LabelAccessible final : public QAccessibleWidget {
+ public:
+  explicit LabelAccessible(CStaticTrans* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+  CStaticTrans* Label() const { return static_cast<CStaticTrans*>(widget()); }
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return SpokenName(Label()->accessibleName(), Label()->text());
+    return QAccessibleWidget::text(t);
+  }
+};
+
 class SliderAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
   explicit SliderAccessible(PngSliderTrack* track) : QAccessibleWidget(track, QAccessible::Slider) {}
@@ -126,7 +139,7 @@ QAccessibleInterface* SkinFactory(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String("vantix::CStaticTrans")) {
     auto* label = static_cast<CStaticTrans*>(object);
     if (label->Style() & SS_NOTIFY) return new TabAccessible(label);
-    return nullptr;  // a plain label reads as Qt's static text
+    return new LabelAccessible(label);
   }
   if (auto* track = dynamic_cast<PngSliderTrack*>(object)) {
     // The tracks carry no meta-object of their own: asked as QWidget.

@@ -1,5 +1,6 @@
 #include "ui/static_trans.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -14,13 +15,18 @@ namespace vantix {
 
 CStaticTrans::CStaticTrans(QWidget* parent, const QString& text, std::uint32_t style,
                            const QRect& rect)
-    : QLabel(parent), style_(style) {
-  // Skin strings are shown as written, never as markup.
-  setTextFormat(Qt::PlainText);
-  setText(text);
+    : QWidget(parent), text_(text), style_(style) {
   setGeometry(rect);
   Apply();
   show();
+}
+
+void CStaticTrans::setText(const QString& text) {
+  if (text == text_) return;
+  text_ = text;
+  update();
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void CStaticTrans::ModifyStyle(std::uint32_t remove, std::uint32_t add) {
@@ -61,8 +67,8 @@ void CStaticTrans::Apply() {
   if (type == SS_CENTER) horizontal = Qt::AlignHCenter;
   if (type == SS_RIGHT) horizontal = Qt::AlignRight;
   const Qt::Alignment vertical = (style_ & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
-  setAlignment(horizontal | vertical);
-  setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+  alignment_ = horizontal | vertical;
+  word_wrap_ = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
   // A clickable label is a tab: the keyboard reaches it too.
   SetTakesActivationKeys(this, (style_ & SS_NOTIFY) != 0);
 
@@ -125,7 +131,7 @@ void CStaticTrans::paintEvent(QPaintEvent*) {
 }
 
 bool CStaticTrans::event(QEvent* event) {
-  if (event->type() != QEvent::ToolTip) return QLabel::event(event);
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
   // A text cut on the skin shows whole in the tooltip.
   const FittedText fit = FitLabelText();
   if (!fit.cut) {
@@ -151,7 +157,7 @@ void CStaticTrans::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QLabel::keyPressEvent(event);
+  QWidget::keyPressEvent(event);
 }
 
 void CStaticTrans::mousePressEvent(QMouseEvent* event) {
@@ -160,7 +166,7 @@ void CStaticTrans::mousePressEvent(QMouseEvent* event) {
     emit clicked();
     return;
   }
-  QLabel::mousePressEvent(event);
+  QWidget::mousePressEvent(event);
 }
 
 }  // namespace vantix

@@ -1,9 +1,14 @@
 // CStaticTrans: a label drawn transparently over the skin in its own font, or
 // on a solid colour in the window's font. Labels with SS_NOTIFY double as
 // clickable tabs: Tab reaches them and Space or Enter press them.
+//
+// A plain widget that draws its own text: a QLabel that can take the focus
+// builds a whole text document for its text (with a font of its own), which
+// these labels never show.
 #pragma once
 
-#include <QLabel>
+#include <QString>
+#include <QWidget>
 
 #include <cstdint>
 #include <optional>
@@ -23,11 +28,19 @@ inline constexpr std::uint32_t SS_NOTIFY = 0x100;
 inline constexpr std::uint32_t SS_CENTERIMAGE = 0x200;
 inline constexpr std::uint32_t kLabelStyle = 0x50000000;  // a visible child
 
-class CStaticTrans final : public QLabel {
+class CStaticTrans final : public QWidget {
   Q_OBJECT
 
  public:
   CStaticTrans(QWidget* parent, const QString& text, std::uint32_t style, const QRect& rect);
+
+  QString text() const { return text_; }
+  // Plain text, never markup; the same text again repaints nothing.
+  void setText(const QString& text);
+  // From the style: SS_CENTER and SS_RIGHT, SS_CENTERIMAGE; wrapped unless
+  // SS_SIMPLE or SS_LEFTNOWORDWRAP.
+  Qt::Alignment alignment() const { return alignment_; }
+  bool wordWrap() const { return word_wrap_; }
 
   std::uint32_t Style() const { return style_; }
   // Removes, then adds style bits; alignment and wrapping follow.
@@ -64,6 +77,9 @@ class CStaticTrans final : public QLabel {
  private:
   void Apply();
 
+  QString text_;
+  Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
+  bool word_wrap_ = false;
   std::uint32_t style_;
   std::uint32_t text_color_ = 0xFFFFFF;
   std::optional<std::uint32_t> back_color_;

@@ -1126,6 +1126,10 @@ TEST_F(DlgTest, ScreenReadersFindEveryControlNamedWithItsRoleAndValue) {
   speed->valueInterface()->setCurrentValue(9);
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(Profile().MouseSensitivity, 9) << "a reader's change stores as a click does";
+  // A plain label reads as static text, with the text it shows now.
+  QAccessibleInterface* title = QAccessible::queryAccessibleInterface(C().slider_titles[1]);
+  EXPECT_EQ(title->role(), QAccessible::StaticText);
+  EXPECT_EQ(title->text(QAccessible::Name), QStringLiteral("Pointer Speed : 9"));
   Click(C().page_tabs[1]);
   QAccessibleInterface* enable = QAccessible::queryAccessibleInterface(C().stages[1].enable);
   EXPECT_EQ(enable->role(), QAccessible::CheckBox);
