@@ -79,26 +79,12 @@ class ButtonAccessible final : public QAccessibleWidget {
   }
 };
 
-class TabAccessible final : public QAccessibleWidget {
- public:
-  explicit TabAccessible(CStaticTrans* label) : QAccessibleWidget(label, QAccessible::PageTab) {}
-
-  CStaticTrans* Label() const { return static_cast<CStaticTrans*>(widget()); }
-
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name) return SpokenName(Label()->accessibleName(), Label()->text());
-    return QAccessibleWidget::text(t);
-  }
-  QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& name) override {
-    if (name == pressAction() && Label()->isEnabled()) emit Label()->clicked();
-  }
-};
-
-// A plain label reads as static text: its text, or the name set for readers.
+// A label reads as static text, or as a page tab when it is one (SS_NOTIFY:
+// it can be pressed): its text, or the name set for readers.
 class LabelAccessible final : public QAccessibleWidget {
  public:
-  explicit LabelAccessible(CStaticTrans* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+  explicit LabelAccessible(CStaticTrans* label)
+      : QAccessibleWidget(label, IsTab(label) ? QAccessible::PageTab : QAccessible::StaticText) {}
 
   CStaticTrans* Label() const { return static_cast<CStaticTrans*>(widget()); }
 
@@ -106,6 +92,15 @@ class LabelAccessible final : public QAccessibleWidget {
     if (t == QAccessible::Name) return SpokenName(Label()->accessibleName(), Label()->text());
     return QAccessibleWidget::text(t);
   }
+  QStringList actionNames() const override {
+    return IsTab(Label()) ? QStringList{pressAction()} : QStringList{};
+  }
+  void doAction(const QString& name) override {
+    if (IsTab(Label()) && name == pressAction() && Label()->isEnabled()) emit Label()->clicked();
+  }
+
+ private:
+  static bool IsTab(const CStaticTrans* label) { return (label->Style() & SS_NOTIFY) != 0; }
 };
 
 class SliderAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
@@ -137,9 +132,7 @@ QAccessibleInterface* SkinFactory(const QString& class_name, QObject* object) {
     return new ButtonAccessible(static_cast<CBitmapBtn*>(object));
   }
   if (class_name == QLatin1String("vantix::CStaticTrans")) {
-    auto* label = static_cast<CStaticTrans*>(object);
-    if (label->Style() & SS_NOTIFY) return new TabAccessible(label);
-    return new LabelAccessible(label);
+    return new LabelAccessible(static_cast<CStaticTrans*>(object));
   }
   if (auto* track = dynamic_cast<PngSliderTrack*>(object)) {
     // The tracks carry no meta-object of their own: asked as QWidget.
