@@ -92,17 +92,18 @@ std::array<std::optional<int>, 3> LightingPage::TypedValues() const {
 
 std::optional<Rgb> LightingPage::ColourAt(QPoint point) const {
   if (!WheelShown(mode_shown_)) return std::nullopt;
-  if (!kWheelRect.contains(point) || images_.colour_wheel.isNull()) return std::nullopt;
+  const QImage& wheel = images_.colour_wheel.Get();
+  if (!kWheelRect.contains(point) || wheel.isNull()) return std::nullopt;
   const QPoint in_image = point - kWheelRect.topLeft();
-  if (!images_.colour_wheel.rect().contains(in_image)) return std::nullopt;
-  const QColor c = images_.colour_wheel.pixelColor(in_image);
+  if (!wheel.rect().contains(in_image)) return std::nullopt;
+  const QColor c = wheel.pixelColor(in_image);
   return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
              static_cast<std::uint8_t>(c.blue())};
 }
 
 void LightingPage::Paint(QPainter& p) const {
   if (!WheelShown(mode_shown_)) return;
-  p.drawImage(kWheelRect, images_.colour_wheel);
+  p.drawImage(kWheelRect, images_.colour_wheel.Get());
   p.setPen(QPen(Qt::white, 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRect(518, 299, 64, 64));

@@ -31,6 +31,11 @@ QImage LitUp(const QImage& face) {
 
 }  // namespace
 
+const QImage& LaterImage::Get() const {
+  if (!image_) image_ = path_.isEmpty() ? QImage() : LoadSkinImage(path_);
+  return *image_;
+}
+
 MainImagesLoad::MainImagesLoad(SkinPaths paths)
     : paths_(std::move(paths)),
       faces_(faces_read_.get_future()),
@@ -72,8 +77,8 @@ void MainImagesLoad::ReadFaces() {
     if (!Decode(image, path, false)) faces_left_.emplace_back(&image, path);
   };
   Face(m.front_view, skin.BackgroundPath("mouse-layout-front.png"));
-  Face(m.side_view, skin.BackgroundPath("mouse-layout-side.png"));
-  Face(m.colour_wheel, skin.ControlsPath("RGB.png"));
+  m.side_view = LaterImage(skin.BackgroundPath("mouse-layout-side.png"));
+  m.colour_wheel = LaterImage(skin.ControlsPath("RGB.png"));
   Face(m.circle, skin.ControlsPath("circle.png"));
   Face(m.track, skin.BackgroundPath("trackbar-back-b.png"));
   Face(m.double_click_track, skin.BackgroundPath("dbclick-back.png"));

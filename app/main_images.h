@@ -17,13 +17,26 @@
 
 namespace vantix {
 
+// A picture read the first time it is asked for: one the first frame does
+// not show. On the thread that made the QApplication.
+class LaterImage {
+ public:
+  LaterImage() = default;
+  explicit LaterImage(QString path) : path_(std::move(path)) {}
+  const QImage& Get() const;
+
+ private:
+  QString path_;
+  mutable std::optional<QImage> image_;
+};
+
 // The pictures the window holds; the controls share the button images.
 struct MainImages {
   std::optional<QRegion> outline;  // cut from cfgMainback.bmp: the window's shape
   QImage background;  // cfgMainback.png: the face, and the window's size
   QImage front_view;
-  QImage side_view;
-  QImage colour_wheel;
+  LaterImage side_view;     // shown on request
+  LaterImage colour_wheel;  // on the lighting page
   QImage circle;
   QImage track;
   QImage double_click_track;

@@ -296,7 +296,7 @@ void CVantixDlg::paintEvent(QPaintEvent*) {
   p.drawImage(rect(), images_.background);
   if (page_ == 1) {
     if (view_ == 1) {
-      p.drawImage(kSideViewRect, images_.side_view);
+      p.drawImage(kSideViewRect, images_.side_view.Get());
     } else {
       p.drawImage(kFrontViewRect, images_.front_view);
     }

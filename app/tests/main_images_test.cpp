@@ -34,8 +34,8 @@ class SkinCopy {
 };
 
 std::vector<std::pair<const char*, const QImage*>> Faces(const MainImages& m) {
-  return {{"front view", &m.front_view},     {"side view", &m.side_view},
-          {"colour wheel", &m.colour_wheel}, {"circle", &m.circle},
+  return {{"front view", &m.front_view},     {"side view", &m.side_view.Get()},
+          {"colour wheel", &m.colour_wheel.Get()}, {"circle", &m.circle},
           {"track", &m.track},               {"double-click track", &m.double_click_track},
           {"apply", &m.apply_face},          {"assign 1", &m.assign_faces[0]},
           {"mode 3", &m.mode_faces[2]},      {"close 2", &m.close_faces[1]},
