@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QFile>
 
+#include <exception>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "settings/file_io.h"
