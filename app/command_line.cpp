@@ -58,8 +58,8 @@ std::vector<HeldMessage>& Held() {
   static std::vector<HeldMessage> held;
   return held;
 }
-// The window's pictures are read on other threads meanwhile, and a broken
-// one makes Qt warn there.
+// The window's pictures are read on another thread meanwhile, and QImage
+// warns there when a picture does not fit in memory.
 std::mutex& HeldLock() {
   static std::mutex lock;
   return lock;
