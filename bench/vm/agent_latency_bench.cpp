@@ -1,17 +1,30 @@
-// Inside the test machine: the latency the agent adds between the mouse and
-// the desktop, from a motion event written to the source device to the
-// frame that carries it read from the agent's virtual device; against the
-// same path through a plain pass-through program (passthrough_floor).
-// Each benchmark moves 10000 times, one count at a time, waiting for each
-// frame before the next, and reports the median and 99th percentile.
+// Inside the test machine: what the agent adds between the mouse and the
+// desktop, against passthrough_floor (one blocking read of the batch, one
+// write of it), both running at once and measured in turn, so that whatever
+// else the machine and its host do weighs on both alike.
+//
+// - Latency: 10000 motion reports of one count each way, one at a time
+//   (written to the source, waited for on the output), the agent's and the
+//   floor's alternating; median and 99th percentile.
+// - Paced motion at 1000 and 8000 reports a second, 10 s each, in turns of
+//   one second: latency, CPU time of the program per report (its scheduler
+//   time, kernel included), and reports lost or out of order. Each report
+//   carries a count of 1..127 in a known sequence, so a gap or a step back
+//   shows.
+// - Idle: the agent's wake-ups in a minute without motion.
+// - Memory: the agent's resident size serving the mouse with 15 macros,
+//   against a C++ program that does nothing (cxx_baseline).
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +41,9 @@ using namespace std::chrono_literals;
 constexpr int kEvents = 10000;
 constexpr int kWarmUp = 200;
 constexpr double kGoalP99Us = 1000;
+constexpr int kPacedSeconds = 10;
+constexpr int kPacedRates[] = {1000, 8000};
+constexpr const char* kFloorSourceName = "Pass-through source";
 
 struct Percentiles {
   double median_us = 0, p99_us = 0, max_us = 0;
@@ -40,46 +56,120 @@ Percentiles Summarise(std::vector<double> us) {
   return {at(0.5), at(0.99), us.back()};
 }
 
+// Nanoseconds the process spent on a processor, system calls included.
+double CpuNs(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+  double ns = 0;
+  in >> ns;
+  return ns;
+}
+
+// A number from /proc/PID/status ("VmRSS:", "voluntary_ctxt_switches:").
+long StatusField(pid_t pid, const std::string& field) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + field.size(), nullptr, 10);
+  }
+  return -1;
+}
+
+long WakeUps(pid_t pid) {
+  return StatusField(pid, "voluntary_ctxt_switches:") + StatusField(pid, "nonvoluntary_ctxt_switches:");
+}
+
+// One program under test: the source it serves and its output.
+struct Path {
+  explicit Path(const char* name) : label(name) {}
+  const char* label;
+  std::unique_ptr<SourceDevice> source;
+  std::unique_ptr<EventReader> out;
+  pid_t pid = -1;
+  std::vector<double> latencies;
+  double cpu_ns = 0;
+};
+
 // One frame in, one frame out; false when the frame never came.
-bool MoveOnce(SourceDevice& source, EventReader& out) {
-  source.Move(1, 0);
-  while (const auto event = out.Next(2000ms)) {
+bool MoveOnce(Path& path) {
+  path.source->Move(1, 0);
+  while (const auto event = path.out->Next(2000ms)) {
     if (event->type == EV_SYN && event->code == SYN_REPORT) return true;
   }
   return false;
 }
 
-void Measure(benchmark::State& state, SourceDevice& source, EventReader& out) {
-  for (int i = 0; i < kWarmUp; ++i) {
-    if (!MoveOnce(source, out)) {
-      state.SkipWithError("no motion came through");
-      return;
-    }
-  }
+struct Paced {
+  long sent = 0, received = 0, lost = 0, reordered = 0;
+  std::int32_t first_odd = 0;  // the first count that broke the sequence
+  double cpu_ns = 0;
   std::vector<double> latencies;
-  latencies.reserve(kEvents);
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    if (!MoveOnce(source, out)) {
-      state.SkipWithError("a motion event was lost");
-      return;
+  double CpuUsPerEvent() const { return sent == 0 ? 0 : cpu_ns / 1000 / static_cast<double>(sent); }
+};
+
+std::int32_t Count(long sequence) { return static_cast<std::int32_t>(sequence % 127) + 1; }
+
+// rate reports a second for one second; the writer never bursts to catch up
+// after a stall of the machine, so a report is never two.
+void PacedTurn(Path& path, int rate, Paced& result) {
+  const long n = rate;
+  std::vector<Clock::time_point> written(static_cast<std::size_t>(n));
+  std::atomic<long> sent{0};
+  const double cpu_before = CpuNs(path.pid);
+  std::thread writer([&] {
+    const auto period = std::chrono::nanoseconds(1000000000 / rate);
+    auto next = Clock::now();
+    for (long i = 0; i < n; ++i) {
+      std::this_thread::sleep_until(next);
+      written[static_cast<std::size_t>(i)] = Clock::now();
+      path.source->Move(Count(i), 0);
+      sent.store(i + 1, std::memory_order_release);
+      next += period;
+      if (const auto now = Clock::now(); now > next + period) next = now;
     }
-    const std::chrono::duration<double> took = Clock::now() - start;
-    state.SetIterationTime(took.count());
-    latencies.push_back(took.count() * 1e6);
+  });
+  long expected = 0;
+  for (;;) {
+    const auto event = path.out->Next(500ms);
+    if (!event) {
+      if (sent.load(std::memory_order_acquire) == n) break;
+      continue;
+    }
+    if (event->type != EV_REL || event->code != REL_X) continue;
+    const auto now = Clock::now();
+    ++result.received;
+    const long step = ((event->value - Count(expected)) % 127 + 127) % 127;
+    if (step != 0 && result.first_odd == 0) result.first_odd = event->value;
+    if (step >= 64) {
+      ++result.reordered;
+      continue;
+    }
+    result.lost += step;
+    expected += step;
+    if (expected < sent.load(std::memory_order_acquire)) {
+      const std::chrono::duration<double, std::micro> took = now - written[static_cast<std::size_t>(expected)];
+      result.latencies.push_back(took.count());
+    }
+    ++expected;
   }
-  const Percentiles p = Summarise(latencies);
-  state.counters["median_us"] = p.median_us;
-  state.counters["p99_us"] = p.p99_us;
-  state.counters["max_us"] = p.max_us;
+  writer.join();
+  result.sent += n;
+  result.lost += std::max(0L, n - expected);
+  result.cpu_ns += CpuNs(path.pid) - cpu_before;
 }
 
-std::unique_ptr<SourceDevice> MakeSource(benchmark::State& state) {
-  std::string error;
-  auto source = SourceDevice::Create({}, error);
-  if (!source) state.SkipWithError(error.c_str());
-  return source;
-}
+struct Figures {
+  Percentiles agent, floor;
+  double agent_cpu_us = 0, floor_cpu_us = 0;
+  struct Rate {
+    int hz = 0;
+    Paced agent, floor;
+  };
+  std::vector<Rate> rates;
+  long idle_wakeups = -1;
+  long agent_rss_kib = -1, floor_rss_kib = -1, baseline_rss_kib = -1;
+  bool done = false;
+};
+Figures figures;
 
 std::unique_ptr<EventReader> OpenOutput(benchmark::State& state, const std::string& name) {
   const auto node = WaitForDevice(name, 30s);
@@ -93,50 +183,157 @@ std::unique_ptr<EventReader> OpenOutput(benchmark::State& state, const std::stri
   return reader;
 }
 
-void BM_AgentMotionLatency(benchmark::State& state) {
+// The resident size of a C++ program that does nothing: the runtime's own.
+long BaselineRss() {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipe_fds[1], STDOUT_FILENO);
+    const std::string program = std::string(kProgramDir) + "cxx_baseline";
+    ::execl(program.c_str(), program.c_str(), nullptr);
+    ::_exit(127);
+  }
+  ::close(pipe_fds[1]);
+  char text[64] = {};
+  const ssize_t n = ::read(pipe_fds[0], text, sizeof text - 1);
+  ::close(pipe_fds[0]);
+  ::waitpid(child, nullptr, 0);
+  return n > 0 ? std::strtol(text, nullptr, 10) : -1;
+}
+
+bool LoadFifteenMacros(const AgentSession& session) {
+  for (int i = 1; i <= 15; ++i) {
+    if (!WriteMacro(session, "Macro " + std::to_string(i), {0x84, 0x04, 0, 0x04, 0x04, 0, 0x86, 0x01, 0}, 0, 1)) {
+      return false;
+    }
+  }
+  return session.Ctl({"apply"}).status == 0;
+}
+
+void BM_AgentAgainstFloor(benchmark::State& state) {
   AgentSession session;
-  const auto source = MakeSource(state);
-  if (!source) return;
+  Path agent("agent"), floor("pass-through floor");
+  std::string error;
+  agent.source = SourceDevice::Create({}, error);
+  SourceDevice::Spec floor_spec;
+  floor_spec.name = kFloorSourceName;
+  floor.source = SourceDevice::Create(floor_spec, error);
+  if (!agent.source || !floor.source) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   if (!session.StartAgent()) {
     state.SkipWithError(("hid did not start: " + session.AgentLog()).c_str());
     return;
   }
+  agent.pid = session.AgentPid();
+  floor.pid = ::fork();
+  if (floor.pid == 0) {
+    const std::string program = std::string(kProgramDir) + "passthrough_floor";
+    ::execl(program.c_str(), program.c_str(), kFloorSourceName, nullptr);
+    ::_exit(127);
+  }
+  const auto stop_floor = [&floor] {
+    ::kill(floor.pid, SIGTERM);
+    ::waitpid(floor.pid, nullptr, 0);
+  };
   // The virtual mouse comes first, the grab of the source just after it.
   const auto deadline = Clock::now() + 30s;
   while (session.Setting() != 1 && Clock::now() < deadline) std::this_thread::sleep_for(10ms);
   if (session.Setting() != 1) {
     state.SkipWithError("the agent did not serve the mouse");
-  } else if (const auto out = OpenOutput(state, "Vantix virtual mouse")) {
-    Measure(state, *source, *out);
+    stop_floor();
+    return;
   }
+  if (!LoadFifteenMacros(session)) state.SkipWithError("the 15 macros could not be written");
+  agent.out = OpenOutput(state, "Vantix virtual mouse");
+  floor.out = OpenOutput(state, "Vantix pass-through");
+  if (!agent.out || !floor.out || state.error_occurred()) {
+    stop_floor();
+    return;
+  }
+  for (int i = 0; i < kWarmUp; ++i) {
+    if (!MoveOnce(agent) || !MoveOnce(floor)) {
+      state.SkipWithError("no motion came through");
+      stop_floor();
+      return;
+    }
+  }
+
+  // Latency, one report at a time, the two in turn.
+  agent.latencies.reserve(kEvents);
+  floor.latencies.reserve(kEvents);
+  const double agent_cpu = CpuNs(agent.pid), floor_cpu = CpuNs(floor.pid);
+  for (auto _ : state) {
+    double took_s = 0;
+    for (Path* path : {&agent, &floor}) {
+      const auto start = Clock::now();
+      if (!MoveOnce(*path)) {
+        state.SkipWithError((std::string("a motion event was lost by the ") + path->label).c_str());
+        stop_floor();
+        return;
+      }
+      const std::chrono::duration<double> took = Clock::now() - start;
+      took_s += took.count();
+      path->latencies.push_back(took.count() * 1e6);
+    }
+    state.SetIterationTime(took_s);
+  }
+  figures.agent = Summarise(agent.latencies);
+  figures.floor = Summarise(floor.latencies);
+  figures.agent_cpu_us = (CpuNs(agent.pid) - agent_cpu) / 1000 / kEvents;
+  figures.floor_cpu_us = (CpuNs(floor.pid) - floor_cpu) / 1000 / kEvents;
+
+  // Paced motion, a second each in turn.
+  for (int rate : kPacedRates) {
+    Figures::Rate r;
+    r.hz = rate;
+    for (int turn = 0; turn < kPacedSeconds; ++turn) {
+      PacedTurn(turn % 2 == 0 ? agent : floor, rate, turn % 2 == 0 ? r.agent : r.floor);
+      PacedTurn(turn % 2 == 0 ? floor : agent, rate, turn % 2 == 0 ? r.floor : r.agent);
+    }
+    figures.rates.push_back(std::move(r));
+  }
+
+  figures.agent_rss_kib = StatusField(agent.pid, "VmRSS:");
+  figures.floor_rss_kib = StatusField(floor.pid, "VmRSS:");
+  figures.baseline_rss_kib = BaselineRss();
+  // Idle: nothing moves, no macro plays.
+  std::this_thread::sleep_for(1s);
+  const long before = WakeUps(agent.pid);
+  std::this_thread::sleep_for(60s);
+  figures.idle_wakeups = WakeUps(agent.pid) - before;
+  figures.done = true;
+
+  state.counters["agent_median_us"] = figures.agent.median_us;
+  state.counters["agent_p99_us"] = figures.agent.p99_us;
+  state.counters["floor_median_us"] = figures.floor.median_us;
+  state.counters["floor_p99_us"] = figures.floor.p99_us;
+  state.counters["agent_cpu_us"] = figures.agent_cpu_us;
+  state.counters["floor_cpu_us"] = figures.floor_cpu_us;
+  stop_floor();
   session.StopAgent(SIGTERM);
 }
 
-void BM_PassThroughMotionLatency(benchmark::State& state) {
-  const auto source = MakeSource(state);
-  if (!source) return;
-  const pid_t floor = ::fork();
-  if (floor == 0) {
-    const std::string program = std::string(kProgramDir) + "passthrough_floor";
-    ::execl(program.c_str(), program.c_str(), "Corvane II Gaming Mouse", nullptr);
-    ::_exit(127);
-  }
-  if (const auto out = OpenOutput(state, "Vantix pass-through")) Measure(state, *source, *out);
-  ::kill(floor, SIGTERM);
-  ::waitpid(floor, nullptr, 0);
+BENCHMARK(BM_AgentAgainstFloor)->Iterations(kEvents)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void PrintLatency(const char* label, const Percentiles& p) {
+  std::printf("%s: median %.0f us, 99th percentile %.0f us over %d motion events%s\n", label, p.median_us,
+              p.p99_us, kEvents,
+              std::string_view(label) == "agent" && p.p99_us > kGoalP99Us ? " (goal: p99 under 1000 us: MISSED)"
+                                                                          : "");
 }
 
-BENCHMARK(BM_AgentMotionLatency)->Iterations(kEvents)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PassThroughMotionLatency)->Iterations(kEvents)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-void PrintLatency(const vantix::bench::CapturingReporter& reporter, const char* label, const char* name) {
-  const vantix::bench::Figures* figures = reporter.Get(name);
-  if (figures == nullptr) return;
-  const double p99 = figures->counters.at("p99_us");
-  std::printf("%s: median %.0f us, 99th percentile %.0f us over %d motion events%s\n", label,
-              figures->counters.at("median_us"), p99, kEvents,
-              std::string_view(label) == "agent" && p99 > kGoalP99Us ? " (goal: p99 under 1000 us: MISSED)" : "");
+void PrintPaced(const char* label, int hz, const Paced& p) {
+  const Percentiles l = Summarise(p.latencies);
+  std::printf("  %s at %d Hz: median %.0f us, 99th percentile %.0f us, CPU %.1f us per event, %ld sent, "
+              "%ld received, lost %ld, reordered %ld\n",
+              label, hz, l.median_us, l.p99_us, p.CpuUsPerEvent(), p.sent, p.received, p.lost, p.reordered);
+  if (p.first_odd != 0) std::printf("    first count out of sequence: %d\n", p.first_odd);
 }
+
+double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
 
 }  // namespace
 
@@ -148,7 +345,30 @@ int main(int argc, char** argv) {
   args.push_back(once.data());
   vantix::bench::CapturingReporter* reporter = nullptr;
   if (!vantix::bench::RunBenchmarks(static_cast<int>(args.size()), args.data(), reporter)) return 1;
-  PrintLatency(*reporter, "agent", "BM_AgentMotionLatency");
-  PrintLatency(*reporter, "pass-through floor", "BM_PassThroughMotionLatency");
+  if (!figures.done) return 1;
+  std::printf("details (agent against the floor):\n");
+  std::printf("  one at a time: CPU %.1f us against %.1f us per event (%.2fx); latency %.2fx median, %.2fx p99\n",
+              figures.agent_cpu_us, figures.floor_cpu_us, Ratio(figures.agent_cpu_us, figures.floor_cpu_us),
+              Ratio(figures.agent.median_us, figures.floor.median_us),
+              Ratio(figures.agent.p99_us, figures.floor.p99_us));
+  for (const Figures::Rate& r : figures.rates) {
+    PrintPaced("agent", r.hz, r.agent);
+    PrintPaced("pass-through floor", r.hz, r.floor);
+    const Percentiles a = Summarise(r.agent.latencies), f = Summarise(r.floor.latencies);
+    std::printf("  at %d Hz: latency %.2fx median, %.2fx p99; CPU %.2fx\n", r.hz, Ratio(a.median_us, f.median_us),
+                Ratio(a.p99_us, f.p99_us), Ratio(r.agent.CpuUsPerEvent(), r.floor.CpuUsPerEvent()));
+  }
+  std::printf("  agent idle: %ld wake-ups in 60 s\n", figures.idle_wakeups);
+  std::printf("  resident size: agent %ld KiB with a mouse and 15 macros, floor %ld KiB, C++ baseline %ld KiB; "
+              "agent above the baseline %ld KiB\n",
+              figures.agent_rss_kib, figures.floor_rss_kib, figures.baseline_rss_kib,
+              figures.agent_rss_kib - figures.baseline_rss_kib);
+  PrintLatency("agent", figures.agent);
+  PrintLatency("pass-through floor", figures.floor);
+  for (const Figures::Rate& r : figures.rates) {
+    if (r.hz == 8000) {
+      std::printf("8000 Hz: %ld events, lost %ld, reordered %ld\n", r.agent.sent, r.agent.lost, r.agent.reordered);
+    }
+  }
   return 0;
 }

@@ -74,6 +74,7 @@ class AgentSession {
   // Starts hid with args and waits until its endpoint answers.
   bool StartAgent(const std::vector<std::string>& args = {"--backend=kernel"});
   bool AgentRunning() const { return agent_ > 0; }
+  pid_t AgentPid() const { return agent_; }
   // Signals the agent and waits for its exit status (128 + signal when killed).
   int StopAgent(int signal_number, std::chrono::milliseconds timeout = std::chrono::seconds(20));
   std::string AgentLog() const;

@@ -13,10 +13,19 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 namespace vantix::vmtest {
 
 namespace {
+
+input_event RawEvent(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+  input_event event{};
+  event.type = type;
+  event.code = code;
+  event.value = value;
+  return event;
+}
 
 int RemainingMs(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
@@ -112,9 +121,13 @@ void SourceDevice::Button(std::uint16_t code, bool down) {
 }
 
 void SourceDevice::Move(std::int32_t dx, std::int32_t dy) {
-  if (dx != 0) Emit(EV_REL, REL_X, dx);
-  if (dy != 0) Emit(EV_REL, REL_Y, dy);
-  Sync();
+  // One write for the frame, as a mouse's report arrives whole.
+  input_event frame[3]{};
+  std::size_t n = 0;
+  if (dx != 0) frame[n++] = RawEvent(EV_REL, REL_X, dx);
+  if (dy != 0) frame[n++] = RawEvent(EV_REL, REL_Y, dy);
+  frame[n++] = RawEvent(EV_SYN, SYN_REPORT, 0);
+  std::ignore = ::write(libevdev_uinput_get_fd(uinput_), frame, n * sizeof(input_event));
 }
 
 std::unique_ptr<EventReader> EventReader::Open(const std::string& node, std::string& error) {
