@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -28,6 +29,7 @@
 
 #include "agent/device_agent.h"
 #include "agent/kernel_mouse.h"
+#include "agent/poll_loop.h"
 #include "devicelink/agent_config.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/message_bus.h"
@@ -85,6 +87,41 @@ Backend DefaultBackend() {
     return Backend::kKernel;
   }
   return errno == EACCES || errno == EPERM ? Backend::kKernel : Backend::kSimulated;
+}
+
+// Serves until a signal, vantixctl agent stop or a fault ends it; returns the
+// reason of a fault (empty otherwise). After each round the agent's state is
+// published and its pending work done.
+std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::KernelMouse* kernel,
+                  vantix::agent::DeviceAgent& agent, const std::function<void()>& publish) {
+  // A sender that waits for the answer (vantixctl agent device use) finds the
+  // new state once it has it.
+  const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
+    const std::int64_t result = agent.Handle(m);
+    publish();
+    return result;
+  };
+  vantix::agent::PollLoop loop;
+  loop.Watch(signal_fd, [&loop](short) { loop.Stop(); });
+  // The mouse before the endpoint: its events are the ones someone waits for.
+  if (kernel) {
+    loop.Add([kernel](std::vector<pollfd>& fds) { kernel->AppendPollFds(fds); },
+             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); });
+  }
+  loop.Watch(endpoint.Fd(), [&](short revents) {
+    if ((revents & POLLIN) != 0) {
+      endpoint.Process(handler);
+    } else {
+      // An error without anything to read would wake the loop for ever.
+      loop.Stop("the endpoint failed");
+    }
+  });
+  loop.AfterEach([&] {
+    publish();
+    agent.Flush();
+    if (agent.StopRequested()) loop.Stop();
+  });
+  return loop.Run();
 }
 
 }  // namespace
@@ -152,6 +189,12 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGHUP);
   sigprocmask(SIG_BLOCK, &signals, nullptr);
   const int signal_fd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+  if (signal_fd < 0) {
+    // Blocked signals and nowhere to read them: the agent could not be
+    // stopped, and would leave whatever it holds pressed when killed.
+    Log(std::string("refusing to start: cannot receive signals: ") + std::strerror(errno));
+    return 1;
+  }
   ::signal(SIGPIPE, SIG_IGN);
 
   const vantix::MessageBus bus(endpoint_folder);
@@ -197,27 +240,10 @@ int main(int argc, char** argv) {
   publish();
   agent.Start();
 
-  // A sender that waits for the answer (vantixctl agent device use) finds the
-  // new state once it has it.
-  const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
-    const std::int64_t result = agent.Handle(m);
-    publish();
-    return result;
-  };
-  std::vector<pollfd> fds;
-  while (!agent.StopRequested()) {
-    fds.assign({{signal_fd, POLLIN, 0}, {endpoint->Fd(), POLLIN, 0}});
-    if (kernel) kernel->AppendPollFds(fds);
-    if (::poll(fds.data(), fds.size(), -1) < 0) continue;
-    if ((fds[0].revents & POLLIN) != 0) break;
-    // The mouse first: its events are the ones someone waits for.
-    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2));
-    if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
-    publish();
-    agent.Flush();
-  }
+  const std::string fault = Serve(signal_fd, *endpoint, kernel.get(), agent, publish);
+  if (!fault.empty()) Log("stopping: " + fault);
   ::unlink(state_path.c_str());
   agent.Stop();
   Log("stopped");
-  return 0;
+  return fault.empty() ? 0 : 1;
 }

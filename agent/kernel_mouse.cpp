@@ -1,12 +1,11 @@
 #include "agent/kernel_mouse.h"
 
 #include <fcntl.h>
-#include <libevdev/libevdev.h>
 #include <sys/inotify.h>
 #include <sys/timerfd.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -14,12 +13,6 @@
 
 namespace vantix::agent {
 namespace {
-
-Millis NowMs() {
-  timespec ts{};
-  ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<Millis>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
 
 std::string Described(const InputDeviceInfo& device) { return device.path + " (" + device.name + ")"; }
 
@@ -65,7 +58,7 @@ void KernelMouse::WatchInputFolder() {
 }
 
 void KernelMouse::AppendPollFds(std::vector<pollfd>& fds) const {
-  if (source_fd_ >= 0) fds.push_back({source_fd_, POLLIN, 0});
+  if (source_) fds.push_back({source_->Fd(), POLLIN, 0});
   if (watch_fd_ >= 0) fds.push_back({watch_fd_, POLLIN, 0});
   if (timer_fd_ >= 0) fds.push_back({timer_fd_, POLLIN, 0});
 }
@@ -74,7 +67,7 @@ void KernelMouse::Dispatch(std::span<const pollfd> fds) {
   const std::string before = served_.path;
   for (const pollfd& p : fds) {
     if (p.revents == 0) continue;
-    if (p.fd == source_fd_ && source_ != nullptr) {
+    if (source_ && p.fd == source_->Fd()) {
       ReadSource();
     } else if (p.fd == timer_fd_) {
       OnTimer();
@@ -114,6 +107,15 @@ void KernelMouse::Reselect() {
   if (chosen && Connected() && scan.devices[*chosen].path == served_.path) return;
   const std::string why = WhyNoneServed(scan, config_.device);
   if (Connected()) Unserve(chosen ? "another device was chosen" : why);
+  if (!fault_.empty()) {
+    const bool still_there = std::any_of(scan.devices.begin(), scan.devices.end(),
+                                         [this](const InputDeviceInfo& d) { return d.path == fault_path_; });
+    if (still_there) {
+      SetReason(fault_);
+      return;
+    }
+    fault_.clear();
+  }
   // The mouse is opened before the virtual device appears, so that whoever
   // waits for that device finds every event of the mouse from then on taken
   // in by us; it is grabbed only once the virtual device is there, since a
@@ -133,87 +135,68 @@ void KernelMouse::Reselect() {
 }
 
 bool KernelMouse::Open(const InputDeviceInfo& device, std::string& error) {
-  const int fd = ::open(device.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int e = errno;
-    error = (e == EACCES || e == EPERM ? "no read access to " : "cannot open ") + Described(device) + ": " +
-            std::strerror(e);
+  std::string why;
+  std::unique_ptr<EventSource> source = EventSource::Open(device.path, why);
+  if (!source) {
+    const bool denied = why == std::strerror(EACCES) || why == std::strerror(EPERM);
+    error = (denied ? "no read access to " : "cannot open ") + Described(device) + ": " + why;
     return false;
   }
-  libevdev* source = nullptr;
-  if (const int rc = libevdev_new_from_fd(fd, &source); rc != 0) {
-    error = "cannot read " + Described(device) + ": " + std::strerror(-rc);
-    ::close(fd);
-    return false;
-  }
-  source_ = source;
-  source_fd_ = fd;
+  source_ = std::move(source);
   served_ = device;
   return true;
 }
 
 void KernelMouse::Grab() {
-  if (const int rc = libevdev_grab(source_, LIBEVDEV_GRAB); rc != 0) {
+  if (const int e = source_->Grab(); e != 0) {
     const std::string what = Described(served_);
     Close();
-    SetReason("cannot grab " + what + " (another program holds it?): " + std::strerror(-rc));
+    SetReason("cannot grab " + what + " (another program holds it?): " + std::strerror(e));
     return;
   }
   reason_.clear();
 }
 
 void KernelMouse::Close() {
-  libevdev_free(source_);
-  ::close(source_fd_);
-  source_ = nullptr;
-  source_fd_ = -1;
+  source_.reset();
   served_ = {};
 }
 
 void KernelMouse::Unserve(const std::string& reason) {
-  if (source_ != nullptr) {
+  if (source_) {
     mapper_.ReleaseAll(out_);
+    // A write that fails here ends in Fail, which has unserved already.
     Flush();
-    if (virtual_) virtual_->ReleaseHeld();
-    // Fails harmlessly when the device is gone.
-    libevdev_grab(source_, LIBEVDEV_UNGRAB);
-    Close();
+    if (source_) {
+      if (virtual_) virtual_->ReleaseHeld();
+      source_->Ungrab();
+      Close();
+    }
   }
-  SetReason(reason);
+  SetReason(fault_.empty() ? reason : fault_);
+}
+
+void KernelMouse::Fail(const std::string& reason, bool drop_virtual) {
+  fault_ = reason;
+  fault_path_ = served_.path;
+  // A virtual device that refuses writes is no use any more; removing it
+  // makes the kernel release whatever it held.
+  if (drop_virtual) virtual_.reset();
+  Unserve(reason);
 }
 
 void KernelMouse::ReadSource() {
-  const Millis now = NowMs();
-  unsigned flag = LIBEVDEV_READ_FLAG_NORMAL;
-  bool gone = false;
-  for (;;) {
-    input_event ev{};
-    const int rc = libevdev_next_event(source_, flag, &ev);
-    if (rc == LIBEVDEV_READ_STATUS_SYNC) {
-      // Events were dropped: the kernel's buffer overflowed. libevdev hands
-      // over the difference to the state before, which the mapper needs to
-      // see; the SYN_DROPPED itself is not for it.
-      if (flag == LIBEVDEV_READ_FLAG_NORMAL) {
-        flag = LIBEVDEV_READ_FLAG_SYNC;
-        continue;
-      }
-    } else if (rc == -EAGAIN) {
-      if (flag == LIBEVDEV_READ_FLAG_SYNC) {
-        flag = LIBEVDEV_READ_FLAG_NORMAL;
-        continue;
-      }
-      break;
-    } else if (rc != LIBEVDEV_READ_STATUS_SUCCESS) {
-      gone = true;
-      break;
-    }
-    mapper_.Feed({ev.type, ev.code, ev.value}, now, out_);
-  }
+  batch_.clear();
+  const int error = source_->Read(batch_);
+  for (const StampedEvent& e : batch_) mapper_.Feed(e.event, e.at, out_);
   Flush();
-  if (gone) {
-    const std::string what = Described(served_);
+  if (error == 0 || !source_) return;
+  const std::string what = Described(served_);
+  if (error == ENODEV) {
     Unserve(what + " went away");
     Reselect();
+  } else {
+    Fail("cannot read " + what + ": " + std::strerror(error), false);
   }
 }
 
@@ -246,16 +229,19 @@ void KernelMouse::OnTimer() {
   std::ignore = ::read(timer_fd_, &expirations, sizeof expirations);
   // The timer has fired and is disarmed now.
   armed_.reset();
-  mapper_.Tick(NowMs(), out_);
+  mapper_.Tick(MonotonicNow(), out_);
   Flush();
 }
 
 void KernelMouse::Flush() {
   if (!out_.empty()) {
-    if (virtual_) {
-      if (const Status status = virtual_->Emit(out_); !status.ok()) log_(status.reason());
-    }
+    const Status status = virtual_ ? virtual_->Emit(out_) : Status::Ok();
     out_.clear();
+    if (!status.ok()) {
+      // Fail flushes the release of everything, then the notices.
+      Fail(status.reason(), true);
+      return;
+    }
   }
   for (const MapperNotice& notice : mapper_.TakeNotices()) {
     if (listener_ != nullptr) listener_->DeviceEvent(notice.kind, notice.value);
@@ -323,6 +309,8 @@ Status KernelMouse::ApplyButton(int profile, int button, const ButtonRecord& rec
 void KernelMouse::Reconfigure(const AgentConfig& config) {
   const std::string before = served_.path;
   config_ = config;
+  // The user chose again: a fault no longer holds the mouse back.
+  fault_.clear();
   mapper_.SetNativeResolution(config_.native_resolution);
   Reselect();
   if (served_.path != before) Announce();

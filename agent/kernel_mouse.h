@@ -3,7 +3,9 @@
 // events, feeds them to the input mapper and emits what the profile makes of
 // them on the agent's virtual device. /dev/input is watched (inotify needs
 // no udev), so a mouse that comes back is served again at once; the mapper's
-// timers run on a timerfd in the agent's poll loop.
+// timers run on a timerfd in the agent's poll loop, armed only while a
+// deadline exists. A read or write that fails ends serving with the reason
+// (docs/agent-kernel.md, "Faults").
 #pragma once
 
 #include <poll.h>
@@ -16,12 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "agent/event_source.h"
 #include "agent/input_devices.h"
 #include "agent/input_mapper.h"
 #include "agent/mouse_backend.h"
 #include "agent/virtual_device.h"
-
-struct libevdev;
 
 namespace vantix::agent {
 
@@ -66,6 +67,10 @@ class KernelMouse final : public MouseBackend {
   void Grab();
   void Close();
   void Unserve(const std::string& reason);
+  // Serving ends on a fault, and the mouse is not served again until it is
+  // plugged in again or the choice of device changes: no loop of serving
+  // and failing.
+  void Fail(const std::string& reason, bool drop_virtual);
   void ReadSource();
   void ReadWatch();
   void WatchInputFolder();
@@ -82,10 +87,12 @@ class KernelMouse final : public MouseBackend {
   Paths paths_;
   std::unique_ptr<VirtualDevice> virtual_;
   std::string virtual_error_;
-  int source_fd_ = -1;
-  libevdev* source_ = nullptr;
+  std::unique_ptr<EventSource> source_;
   InputDeviceInfo served_;
   std::string reason_;
+  std::string fault_;       // why serving ended on a fault
+  std::string fault_path_;  // the mouse served then
+  std::vector<StampedEvent> batch_;
   int watch_fd_ = -1;
   int input_watch_ = -1;
   int timer_fd_ = -1;

@@ -16,6 +16,9 @@
 namespace vantix::agent {
 namespace {
 
+// Writes the kernel refuses for the moment before the failure counts.
+constexpr int kRetries = 3;
+
 constexpr unsigned kRelAxes[] = {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES};
 // The mouse buttons a desktop knows, whatever the profile does with them.
 constexpr unsigned kMouseButtons[] = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE,
@@ -60,24 +63,25 @@ VirtualDevice::~VirtualDevice() {
 
 Status VirtualDevice::Emit(std::span<const InputEvent> events) {
   if (events.empty()) return Status::Ok();
-  std::vector<input_event> raw(events.size());
+  raw_.resize(events.size());
   for (std::size_t i = 0; i < events.size(); ++i) {
-    raw[i] = {};
-    raw[i].type = events[i].type;
-    raw[i].code = events[i].code;
-    raw[i].value = events[i].value;
-    if (events[i].type != EV_KEY) continue;
+    raw_[i] = {};
+    raw_[i].type = events[i].type;
+    raw_[i].code = events[i].code;
+    raw_[i].value = events[i].value;
+    if (events[i].type != EV_KEY || events[i].code >= KEY_CNT) continue;
     if (events[i].value == 0) {
-      held_.erase(events[i].code);
+      held_.reset(events[i].code);
     } else if (events[i].value == 1) {
-      held_.insert(events[i].code);
+      held_.set(events[i].code);
     }
   }
-  const char* bytes = reinterpret_cast<const char*>(raw.data());
-  std::size_t left = raw.size() * sizeof(input_event);
+  const char* bytes = reinterpret_cast<const char*>(raw_.data());
+  std::size_t left = raw_.size() * sizeof(input_event);
+  int refused = 0;
   while (left > 0) {
     const ssize_t n = ::write(fd_, bytes, left);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == ENOSPC) && ++refused <= kRetries))) continue;
     if (n <= 0) {
       const int e = n == 0 ? EIO : errno;
       return Status::Error(std::string("cannot write to the virtual mouse: ") + std::strerror(e));
@@ -89,9 +93,11 @@ Status VirtualDevice::Emit(std::span<const InputEvent> events) {
 }
 
 void VirtualDevice::ReleaseHeld() {
-  if (held_.empty()) return;
+  if (held_.none()) return;
   std::vector<InputEvent> release;
-  for (std::uint16_t code : held_) release.push_back({EV_KEY, code, 0});
+  for (std::size_t code = 0; code < held_.size(); ++code) {
+    if (held_[code]) release.push_back({EV_KEY, static_cast<std::uint16_t>(code), 0});
+  }
   release.push_back({EV_SYN, SYN_REPORT, 0});
   std::ignore = Emit(release);
 }

@@ -3,11 +3,14 @@
 // which keys and buttons it holds down, so that none is ever left pressed.
 #pragma once
 
+#include <linux/input.h>
+
+#include <bitset>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "agent/input_mapper.h"
 #include "settings/status.h"
@@ -26,7 +29,9 @@ class VirtualDevice {
   VirtualDevice(const VirtualDevice&) = delete;
   VirtualDevice& operator=(const VirtualDevice&) = delete;
 
-  // All events in one write, so a frame reaches readers whole.
+  // All events in one write, so a frame reaches readers whole. A write the
+  // kernel refuses for the moment (EAGAIN, ENOSPC) is tried again a few
+  // times; then, or on any other failure, the reason comes back.
   Status Emit(std::span<const InputEvent> events);
   // Releases every key and button still held.
   void ReleaseHeld();
@@ -39,7 +44,8 @@ class VirtualDevice {
   libevdev* device_;
   libevdev_uinput* uinput_;
   int fd_;
-  std::set<std::uint16_t> held_;
+  std::bitset<KEY_CNT> held_;
+  std::vector<input_event> raw_;  // kept, so a write allocates nothing
 };
 
 }  // namespace vantix::agent
