@@ -110,6 +110,7 @@ bool KernelMouse::MakeVirtualDevice() {
 
 void KernelMouse::Reselect() {
   const InputScan scan = ScanInputDevices(paths_.input_folder);
+  servable_ = ServableDevices(scan.devices);
   const std::optional<std::size_t> chosen = ChooseDevice(scan.devices, config_.device);
   if (chosen && Connected() && scan.devices[*chosen].path == served_.path) return;
   const std::string why = WhyNoneServed(scan, config_.device);
@@ -207,6 +208,7 @@ void KernelMouse::ReadSource() {
       gone = true;
       break;
     }
+    if (report_buttons_) ReportSourceEvent(ev.type, ev.code, ev.value);
     mapper_.Feed({ev.type, ev.code, ev.value}, now, out_);
   }
   Flush();
@@ -294,6 +296,7 @@ AgentState KernelMouse::State() const {
   state.served_path = served_.path;
   state.served_name = served_.name;
   state.reason = Connected() ? std::string() : reason_;
+  state.devices = servable_;
   return state;
 }
 

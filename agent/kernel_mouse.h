@@ -54,6 +54,7 @@ class KernelMouse final : public MouseBackend {
   Status ApplyMacro(const MacroUpload& macro) override;
   Status ApplyButton(int profile, int button, const ButtonRecord& record) override;
   void Reconfigure(const AgentConfig& config) override;
+  void SetNativeResolution(int dpi) override { mapper_.SetNativeResolution(dpi); }
   bool ReachesFirmware() const override { return false; }
   void Shutdown() override;
 
@@ -85,6 +86,7 @@ class KernelMouse final : public MouseBackend {
   int source_fd_ = -1;
   libevdev* source_ = nullptr;
   InputDeviceInfo served_;
+  std::vector<PublishedDevice> servable_;  // of the last scan
   std::string reason_;
   int watch_fd_ = -1;
   int input_watch_ = -1;
