@@ -1,5 +1,6 @@
 #include "agent/device_agent.h"
 
+#include "agent/udev_dpi.h"
 #include <cstdio>
 #include <tuple>
 
@@ -36,11 +37,13 @@ DeviceAgent::DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mous
 DeviceAgent::~DeviceAgent() { mouse_.SetListener(nullptr); }
 
 void DeviceAgent::Start() {
+  if (config_path_) config_ = ReadAgentConfig(*config_path_, io_);
   int current = 0;
   if (const Status status = ApplySavedFiles(current); !status.ok()) {
     log_("saved profiles not applied: " + status.reason());
   }
   stored_connected_ = mouse_.Connected();
+  ResolveResolution();
   if (stored_connected_ && !mouse_.State().served_path.empty()) LogServing(Status::Ok(), current);
   WriteConnectionState();
   post_(WM_AGENT_STATUS, 0, 0);
@@ -73,8 +76,9 @@ void DeviceAgent::SetSimulatedConnection(bool connected) {
   SimulatedMouse* simulated = mouse_.Simulated();
   simulated->SetConnected(connected);
   // Stored even when unchanged, as a device that reports itself again would.
-  const bool changed = stored_connected_ != connected;
-  stored_connected_ = connected;
+  // Connected only with a device chosen among its devices.
+  const bool changed = stored_connected_ != mouse_.Connected();
+  stored_connected_ = mouse_.Connected();
   WriteConnectionState();
   if (changed) outbox_.push_back({WM_AGENT_STATUS, 0, 0});
 }
@@ -85,6 +89,7 @@ void DeviceAgent::MouseChanged() {
   if (mouse_.Connected()) {
     int current = 0;
     const Status status = ApplySavedFiles(current);
+    ResolveResolution();
     LogServing(status, current);
   }
   // A backend says itself why it serves none.
@@ -100,6 +105,46 @@ void DeviceAgent::LogServing(const Status& applied, int current_profile) {
 
 void DeviceAgent::DeviceEvent(std::int64_t kind, std::int64_t value) {
   outbox_.push_back({WM_AGENT_EVENT, kind, value});
+}
+
+void DeviceAgent::SourceButton(int button, int state) {
+  outbox_.push_back({WM_AGENT_SOURCE_BUTTON, button, state});
+}
+
+AgentState DeviceAgent::State() const {
+  AgentState state = mouse_.State();
+  state.resolution = resolution_;
+  state.resolution_source = std::string(ResolutionSourceName(resolution_source_));
+  return state;
+}
+
+void DeviceAgent::ResolveResolution() {
+  int dpi = config_.native_resolution;
+  ResolutionSource source = config_.resolution_source;
+  if (source == ResolutionSource::kDefault && mouse_.Connected()) {
+    if (const std::optional<int> udev = UdevMouseDpi(mouse_.State().served_path)) {
+      dpi = *udev;
+      source = ResolutionSource::kUdev;
+    } else if (active_stage_dpi_ >= kMinNativeResolution && active_stage_dpi_ <= kMaxNativeResolution) {
+      // The first mouse served moves as it did before: the active stage
+      // scales by one. Kept, so that the stages keep their meaning later.
+      dpi = active_stage_dpi_;
+      source = ResolutionSource::kStage;
+      config_.native_resolution = dpi;
+      config_.resolution_source = source;
+      if (config_path_) {
+        if (const Status status = WriteNativeResolution(*config_path_, dpi, io_, source); !status.ok()) {
+          log_("cannot keep the resolution: " + status.reason());
+        }
+      }
+    }
+  }
+  if (dpi == resolution_ && source == resolution_source_) return;
+  resolution_ = dpi;
+  resolution_source_ = source;
+  mouse_.SetNativeResolution(dpi);
+  log_("the mouse's own resolution: " + std::to_string(dpi) + " (" +
+       std::string(ResolutionSourceName(source)) + ")");
 }
 
 std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
@@ -136,6 +181,14 @@ std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
       outcome = HandleReconfigure();
       result = mouse_.Connected() ? 1 : 0;
       break;
+    case kAgentControlListen:
+      SetListening(m.wparam != 0);
+      outcome = m.wparam != 0 ? "a window listens for the mouse's buttons" : "no window listens";
+      result = 1;
+      break;
+    case kAgentControlSimulateButton:
+      outcome = HandleSimulateButton(m.wparam, m.lparam, result);
+      break;
     case kAgentControlStop:
       stop_requested_ = true;
       outcome = "stopping";
@@ -167,6 +220,10 @@ Status DeviceAgent::ApplySavedFiles(int& current_profile) {
   store.LoadProfiles(loaded);
   ValidateSettings(loaded, live);
   current_profile = live.CurrentProfile;
+  const ProfileRecord& profile = live.Profiles[static_cast<std::size_t>(current_profile)];
+  const int stage = profile.DPI >= 0 && profile.DPI < kStageCount ? profile.DPI : 0;
+  const std::int32_t stage_value = profile.Stages[static_cast<std::size_t>(stage)].X;
+  active_stage_dpi_ = stage_value >= 1 && stage_value <= 135 ? StageToDpi(stage_value) : 0;
   return mouse_.ApplyProfiles(live);
 }
 
@@ -185,10 +242,23 @@ std::string DeviceAgent::HandleApply() {
          (mouse_.Connected() ? "" : " (kept for when a mouse is served)");
 }
 
+std::string DeviceAgent::HandleSimulateButton(std::int64_t button, std::int64_t pressed,
+                                              std::int64_t& result) {
+  SimulatedMouse* simulated = mouse_.Simulated();
+  if (simulated == nullptr) return "ignored: only the simulated mouse is pressed from the shell";
+  if (button < 1 || button > kButtonCount || !simulated->PressButton(static_cast<int>(button), pressed != 0)) {
+    return "refused: the served simulated mouse has no button " + std::to_string(button);
+  }
+  result = 1;
+  return "button " + std::to_string(button) + (pressed != 0 ? " pressed" : " released");
+}
+
 std::string DeviceAgent::HandleReconfigure() {
   if (!config_path_) return "no agent settings file";
   const AgentConfig config = ReadAgentConfig(*config_path_, io_);
+  config_ = config;
   mouse_.Reconfigure(config);
+  ResolveResolution();
   const std::string device =
       config.device.kind == DeviceChoice::Kind::kAutomatic ? "automatic" : config.device.Text();
   return "agent settings read: device " + device + ", resolution " +

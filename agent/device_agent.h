@@ -38,10 +38,16 @@ class DeviceAgent final : public MouseBackend::Listener {
   void Flush();
   // vantixctl agent stop asked for the end.
   bool StopRequested() const { return stop_requested_; }
+  // What the agent publishes: the backend's state and the resolution.
+  AgentState State() const;
+  // Whether a window listens for the served mouse's buttons (at start: is
+  // there a main window; later the window says so itself).
+  void SetListening(bool listening) { mouse_.SetReportButtons(listening); }
 
   // MouseBackend::Listener
   void MouseChanged() override;
   void DeviceEvent(std::int64_t kind, std::int64_t value) override;
+  void SourceButton(int button, int state) override;
 
  private:
   std::string HandleApply();
@@ -56,6 +62,10 @@ class DeviceAgent final : public MouseBackend::Listener {
   // Stores and announces Connected() when it differs from what was stored.
   void ConnectionMayHaveChanged();
   void WriteConnectionState();
+  // The served mouse's own resolution: the user's (or the one matched
+  // before), else udev's MOUSE_DPI, else the active stage's, which is kept.
+  void ResolveResolution();
+  std::string HandleSimulateButton(std::int64_t button, std::int64_t pressed, std::int64_t& result);
 
   std::string data_folder_;
   FileIo& io_;
@@ -63,6 +73,10 @@ class DeviceAgent final : public MouseBackend::Listener {
   Poster post_;
   Logger log_;
   std::optional<std::string> config_path_;
+  AgentConfig config_;
+  int resolution_ = kDefaultNativeResolution;
+  ResolutionSource resolution_source_ = ResolutionSource::kDefault;
+  int active_stage_dpi_ = 0;  // of the profiles last applied; 0: none
   bool stored_connected_ = false;
   bool stop_requested_ = false;
   struct Pending {

@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "agent/agent_start.h"
 #include "agent/device_agent.h"
 #include "agent/kernel_mouse.h"
 #include "agent/poll_loop.h"
@@ -171,7 +172,8 @@ int main(int argc, char** argv) {
       Log("refusing to start: " + problem);
       return 1;
     }
-    return 0;  // another copy runs
+    Log(vantix::agent::AnotherAgentRuns(endpoint_folder));
+    return 0;
   }
 
   const vantix::OpenedEndpoint opened =
@@ -211,7 +213,7 @@ int main(int argc, char** argv) {
   Log(std::string("running with the ") + (*backend == Backend::kKernel ? "kernel" : "simulated") +
       " backend; data folder " + folders.DataFolder);
 
-  vantix::agent::SimulatedMouse simulated;
+  vantix::agent::SimulatedMouse simulated = vantix::agent::MakeSimulatedMouse(config, Log);
   std::unique_ptr<vantix::agent::KernelMouse> kernel;
   if (*backend == Backend::kKernel) kernel = std::make_unique<vantix::agent::KernelMouse>(config, Log);
   vantix::agent::MouseBackend& mouse =
@@ -228,17 +230,21 @@ int main(int argc, char** argv) {
   const std::string state_path = vantix::AgentStatePath(endpoint_folder);
   std::optional<vantix::AgentState> published;
   const auto publish = [&] {
-    const vantix::AgentState state = mouse.State();
+    const vantix::AgentState state = agent.State();
     if (published == state) return;
     if (const vantix::Status status = vantix::WriteAgentState(state_path, state, io); !status.ok()) {
       Log("cannot publish the agent's state: " + status.reason());
     }
+    // The window reads it again when told, within the same turn of our loop.
+    if (published) bus.PostMessage(vantix::kMainWindowTitle, vantix::WM_AGENT_STATE, 0, 0);
     published = state;
   };
   // Published before anything is announced, so that whoever hears the
   // announcement finds the state that goes with it.
   publish();
+  agent.SetListening(bus.FindWindow(vantix::kMainWindowTitle));
   agent.Start();
+  publish();
 
   const std::string fault = Serve(signal_fd, *endpoint, kernel.get(), agent, publish);
   if (!fault.empty()) Log("stopping: " + fault);

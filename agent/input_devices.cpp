@@ -105,6 +105,14 @@ bool EventNodeLess(const std::string& a, const std::string& b) {
   return number(a) < number(b);
 }
 
+std::vector<PublishedDevice> ServableDevices(const std::vector<InputDeviceInfo>& devices) {
+  std::vector<PublishedDevice> servable;
+  for (const InputDeviceInfo& device : devices) {
+    if (Servable(device)) servable.push_back({device.path, device.name, device.buttons});
+  }
+  return servable;
+}
+
 InputDeviceInfo DescribeDevice(const std::string& path, const libevdev* device) {
   InputDeviceInfo info;
   info.path = path;

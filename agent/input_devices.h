@@ -42,6 +42,9 @@ struct InputScan {
 // The agent may serve it: a pointing device that is not its own.
 inline bool Servable(const InputDeviceInfo& device) { return device.pointing && !device.own_virtual; }
 
+// The servable ones, as the agent publishes them.
+std::vector<PublishedDevice> ServableDevices(const std::vector<InputDeviceInfo>& devices);
+
 // What a device is, from its capabilities.
 InputDeviceInfo DescribeDevice(const std::string& path, const libevdev* device);
 

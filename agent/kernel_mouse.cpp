@@ -103,6 +103,7 @@ bool KernelMouse::MakeVirtualDevice() {
 
 void KernelMouse::Reselect() {
   const InputScan scan = ScanInputDevices(paths_.input_folder);
+  servable_ = ServableDevices(scan.devices);
   const std::optional<std::size_t> chosen = ChooseDevice(scan.devices, config_.device);
   if (chosen && Connected() && scan.devices[*chosen].path == served_.path) return;
   const std::string why = WhyNoneServed(scan, config_.device);
@@ -188,7 +189,10 @@ void KernelMouse::Fail(const std::string& reason, bool drop_virtual) {
 void KernelMouse::ReadSource() {
   batch_.clear();
   const int error = source_->Read(batch_);
-  for (const StampedEvent& e : batch_) mapper_.Feed(e.event, e.at, out_);
+  for (const StampedEvent& e : batch_) {
+    if (report_buttons_) ReportSourceEvent(e.event.type, e.event.code, e.event.value);
+    mapper_.Feed(e.event, e.at, out_);
+  }
   Flush();
   if (error == 0 || !source_) return;
   const std::string what = Described(served_);
@@ -280,6 +284,7 @@ AgentState KernelMouse::State() const {
   state.served_path = served_.path;
   state.served_name = served_.name;
   state.reason = Connected() ? std::string() : reason_;
+  state.devices = servable_;
   return state;
 }
 

@@ -55,6 +55,7 @@ class KernelMouse final : public MouseBackend {
   Status ApplyMacro(const MacroUpload& macro) override;
   Status ApplyButton(int profile, int button, const ButtonRecord& record) override;
   void Reconfigure(const AgentConfig& config) override;
+  void SetNativeResolution(int dpi) override { mapper_.SetNativeResolution(dpi); }
   bool ReachesFirmware() const override { return false; }
   void Shutdown() override;
 
@@ -89,6 +90,7 @@ class KernelMouse final : public MouseBackend {
   std::string virtual_error_;
   std::unique_ptr<EventSource> source_;
   InputDeviceInfo served_;
+  std::vector<PublishedDevice> servable_;  // of the last scan
   std::string reason_;
   std::string fault_;       // why serving ended on a fault
   std::string fault_path_;  // the mouse served then

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "agent/input_devices.h"
 #include "devicelink/agent_config.h"
 #include "settings/settings_block.h"
 #include "settings/status.h"
@@ -37,6 +40,9 @@ class MouseBackend {
     virtual void MouseChanged() = 0;
     // A change on the device side for the main window (0x1515 kind, value).
     virtual void DeviceEvent(std::int64_t kind, std::int64_t value) = 0;
+    // A button of the served mouse (1..12) pressed (1) or released (0), or
+    // a wheel notch (button 3, kSourceNotch); only while reports are on.
+    virtual void SourceButton(int /*button*/, int /*state*/) {}
   };
 
   virtual ~MouseBackend() = default;
@@ -50,23 +56,47 @@ class MouseBackend {
   virtual Status ApplyButton(int profile, int button, const ButtonRecord& record) = 0;
   // The agent's own settings changed (agent.ini).
   virtual void Reconfigure(const AgentConfig& /*config*/) {}
+  // The served mouse's own resolution, which the stages scale motion against.
+  virtual void SetNativeResolution(int /*dpi*/) {}
   // Whether report rate and lighting reach the mouse.
   virtual bool ReachesFirmware() const { return true; }
   // Only the simulated mouse is connected and disconnected from the shell.
   virtual SimulatedMouse* Simulated() { return nullptr; }
   // Lets go of the mouse before the agent ends: nothing stays pressed.
   virtual void Shutdown() {}
+  // Whether the served mouse's buttons go to the listener (a window shows
+  // them). Off, they cost one test of this flag per event.
+  void SetReportButtons(bool on) { report_buttons_ = on; }
 
  protected:
+  // A source event, when reports are on: the buttons and wheels in it go to
+  // the listener.
+  void ReportSourceEvent(std::uint16_t type, std::uint16_t code, std::int32_t value);
+
   Listener* listener_ = nullptr;
+  bool report_buttons_ = false;
 };
 
-// Keeps what it is given; connected until told otherwise.
+// The devices of VANTIX_SIMULATED_DEVICES: one a line, NAME<TAB>BUTTONS.
+// Lines that are not are skipped and named in errors. The devices are
+// pointing devices at "simulated:N", N their line's number.
+std::vector<InputDeviceInfo> ReadSimulatedDevices(const std::string& path, std::string& errors);
+// Without the list: the product's own mouse, with its twelve buttons.
+std::vector<InputDeviceInfo> DefaultSimulatedDevices();
+
+// Keeps what it is given; connected until told otherwise. It serves one of
+// its devices by the kernel backend's rules of choice.
 class SimulatedMouse final : public MouseBackend {
  public:
-  bool Connected() const override { return connected_; }
+  explicit SimulatedMouse(const AgentConfig& config = {},
+                          std::vector<InputDeviceInfo> devices = DefaultSimulatedDevices());
+  bool Connected() const override { return connected_ && served_.has_value(); }
   AgentState State() const override;
   void SetConnected(bool connected) { connected_ = connected; }
+  void Reconfigure(const AgentConfig& config) override;
+  // Button 1..12 of the served device pressed or released; false (nothing
+  // reported) when no device is served or it has fewer buttons.
+  bool PressButton(int button, bool pressed);
   Status ApplyProfiles(const SettingsBlock& settings) override;
   Status ApplyMacro(const MacroUpload& macro) override;
   Status ApplyButton(int profile, int button, const ButtonRecord& record) override;
@@ -76,6 +106,9 @@ class SimulatedMouse final : public MouseBackend {
 
  private:
   Status Refuse() const { return Status::Error("mouse not connected"); }
+  std::vector<InputDeviceInfo> devices_;
+  DeviceChoice choice_;
+  std::optional<std::size_t> served_;
   bool connected_ = true;
   SettingsBlock settings_{};
   std::array<MacroUpload, kMacroSlots> macros_{};

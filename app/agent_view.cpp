@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/device_panel.h"
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -45,6 +46,7 @@ void CVantixDlg::ApplySettings() {
   applying_ = false;
   WatchDataFolder();  // the folder may only exist now
   CarryOut(apply_wait_.Saved(outcome), outcome.saved);
+  if (outcome.saved.ok()) device_panel_->AfterApply(outcome.notified);
 }
 
 void CVantixDlg::CarryOut(const ApplyEffects& e, const Status& saved) {
@@ -94,6 +96,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
 
 std::int64_t CVantixDlg::OnAgentStatus() {
   CarryOut(apply_wait_.OnAgentStatus());
+  device_panel_->Refresh();
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder, io_)));
   return 0;
 }
@@ -108,6 +111,12 @@ void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
   if (effects.restart_blink) {
     blink_.Restart();
     blink_timer_.start();
+  }
+  // A simulated mouse is a demo: the box says so instead of "Connected".
+  if (device_panel_ != nullptr && device_panel_->Demo()) {
+    blink_timer_.stop();
+    SetLabelShown(controls_.status_connected, false);
+    SetLabelShown(controls_.status_disconnected, false);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "app/device_panel.h"
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -107,7 +108,8 @@ void CVantixDlg::Create(MainImagesLoad* images) {
   ConnectControls();
   ApplyWindowOutline(this, images_.outline);
 
-  StartAgentIfAbsent(agent_, folders_.ProgramFolder, launcher_);
+  device_panel_ = new DevicePanel(this, {skin_, agent_, bus_, io_, controls_, images_});
+  device_panel_->Begin(StartAgentIfAbsent(agent_, folders_.ProgramFolder, launcher_));
   ApplyStatusEffects(InitialConnectionEffects(ReadConnectionState(folders_.DataFolder, io_)));
 }
 
@@ -283,6 +285,13 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
       return OnAgentEvent(wparam, lparam);
     case WM_AGENT_STATUS:
       return OnAgentStatus();
+    case WM_AGENT_STATE:
+      device_panel_->Refresh();
+      ApplyStatusEffects({});
+      return 0;
+    case WM_AGENT_SOURCE_BUTTON:
+      device_panel_->ShowSourceButton(wparam, lparam);
+      return 0;
     case WM_MENU_PICK:
       OnMenuPick(wparam, lparam);
       return 0;

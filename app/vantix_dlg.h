@@ -33,6 +33,7 @@ class QSocketNotifier;
 namespace vantix {
 
 class CBmpMenu;
+class DevicePanel;
 class KeyHook;
 class ProcessLauncher;
 
@@ -117,6 +118,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   Rgb Colour() const { return lighting_.Colour(); }
   bool OwnsEndpoint() const { return endpoint_ != nullptr; }
   const Skin& SkinFiles() const { return skin_; }
+  DevicePanel* Device() const { return device_panel_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -210,6 +212,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   CBmpMenu* assignment_menu_ = nullptr;
   int selected_button_ = -1;
   KeyHook* key_hook_ = nullptr;
+  // The served mouse, its chooser and the live test of its buttons.
+  DevicePanel* device_panel_ = nullptr;
 };
 
 }  // namespace vantix

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "devicelink/agent_config.h"
 #include "settings/file_io.h"
 #include "settings/status.h"
 
@@ -67,5 +68,7 @@ int RunAgentDeviceCommand(const Context& context, const Args& args);
 // "reason: ...\n" when the running agent serves no mouse and says why; empty
 // otherwise.
 std::string AgentReasonLine(FileIo& io);
+// The running agent's published state; empty when it does not run.
+AgentState RunningAgentState(FileIo& io);
 
 }  // namespace vantix::cli

@@ -65,7 +65,7 @@ int StopAgent(const MessageBus& bus) {
 
 int RunAgentCommand(const Context& context, const Args& args) {
   if (args.size() < 2) {
-    return Usage("agent status | stop | device ... | connect | disconnect | event KIND VALUE");
+    return Usage("agent status | stop | device ... | connect | disconnect | simulate press|release N | event KIND VALUE");
   }
   const std::string_view what = args[1];
   const MessageBus bus;
@@ -75,17 +75,19 @@ int RunAgentCommand(const Context& context, const Args& args) {
     const bool running = bus.FindWindow(kAgentWindowTitle);
     const bool connected = ReadConnectionState(context.DataFolder(), context.io);
     const std::string reason_line = connected ? std::string() : AgentReasonLine(context.io);
+    // A simulated mouse is a demo, not a connected mouse.
+    const bool simulated = connected && running && RunningAgentState(context.io).Simulated();
+    const char* device = simulated ? "simulated" : connected ? "connected" : "disconnected";
     if (context.json) {
       JsonObject status;
-      status.String("agent", running ? "running" : "absent")
-          .String("device", connected ? "connected" : "disconnected");
+      status.String("agent", running ? "running" : "absent").String("device", device);
       // "reason: ...\n" without its label and line end.
       if (reason_line.size() > 9) status.String("reason", reason_line.substr(8, reason_line.size() - 9));
       std::cout << status.Done() << '\n';
       return kExitOk;
     }
     std::cout << "agent: " << (running ? "running" : "absent") << "\n"
-              << "device: " << (connected ? "connected" : "disconnected") << "\n"
+              << "device: " << device << "\n"
               << reason_line;
     return kExitOk;
   }
@@ -101,6 +103,16 @@ int RunAgentCommand(const Context& context, const Args& args) {
   if (what == "connect" || what == "disconnect") {
     if (args.size() != 2) return Usage("agent " + std::string(what));
     message = what == "connect" ? kAgentControlConnect : kAgentControlDisconnect;
+  } else if (what == "simulate") {
+    // agent simulate press|release N
+    const auto button = args.size() == 4 ? ParseDecimal(args[3]) : std::nullopt;
+    if (args.size() != 4 || (args[2] != "press" && args[2] != "release") || !button || *button < 1 ||
+        *button > kButtonCount) {
+      return Usage("agent simulate press N | agent simulate release N, N from 1 to 12");
+    }
+    message = kAgentControlSimulateButton;
+    wparam = *button;
+    lparam = args[2] == "press" ? 1 : 0;
   } else if (what == "event") {
     if (args.size() != 4) return Usage("agent event KIND VALUE");
     const auto kind = ParseDecimal(args[2]);
@@ -115,6 +127,10 @@ int RunAgentCommand(const Context& context, const Args& args) {
   const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, message, wparam, lparam);
   switch (outcome.state) {
     case SendOutcome::State::kAnswered:
+      if (message == kAgentControlSimulateButton && outcome.result != 1) {
+        std::cerr << "vantixctl: the agent serves no simulated mouse with a button " << wparam << '\n';
+        return kExitReadFailed;
+      }
       return kExitOk;
     case SendOutcome::State::kNoAnswer:
       std::cerr << "vantixctl: the device agent did not answer\n";

@@ -22,32 +22,27 @@ std::optional<std::string> ConfigPathOrComplain() {
   return path;
 }
 
-// The running agent's state, or an empty one when it does not run.
-AgentState RunningAgentState(const MessageBus& bus, FileIo& io) {
-  if (!bus.FindWindow(kAgentWindowTitle)) return {};
-  return ReadAgentState(AgentStatePath(bus.Folder()), io);
-}
-
 int List(bool json, FileIo& io) {
-  const MessageBus bus;
-  const AgentState state = RunningAgentState(bus, io);
-  const agent::InputScan scan = agent::ScanInputDevices();
+  const AgentState state = RunningAgentState(io);
+  // The running agent's own list, so that the window and we show the same;
+  // without an agent, what is there now.
+  const agent::InputScan scan = state.backend.empty() ? agent::ScanInputDevices() : agent::InputScan{};
+  const std::vector<PublishedDevice> listed =
+      state.backend.empty() ? agent::ServableDevices(scan.devices) : state.devices;
   std::string devices = "[";
-  for (const agent::InputDeviceInfo& device : scan.devices) {
-    if (!agent::Servable(device)) continue;
+  for (const PublishedDevice& device : listed) {
     const bool served = !state.served_path.empty() && device.path == state.served_path;
+    const std::string resolution = std::to_string(state.resolution) + " dpi (" + state.resolution_source + ")";
     if (json) {
       if (devices.size() > 1) devices += ", ";
-      devices += JsonObject()
-                     .String("path", device.path)
-                     .String("name", device.name)
-                     .Int("buttons", device.buttons)
-                     .Bool("served", served)
-                     .Done();
+      JsonObject object;
+      object.String("path", device.path).String("name", device.name).Int("buttons", device.buttons).Bool("served", served);
+      if (served) object.Int("resolution", state.resolution).String("resolution_source", state.resolution_source);
+      devices += object.Done();
       continue;
     }
     std::cout << device.path << '\t' << device.name << '\t' << device.buttons;
-    if (served) std::cout << "\tserved";
+    if (served) std::cout << "\tserved\t" << resolution;
     std::cout << '\n';
   }
   if (json) std::cout << JsonObject().Raw("devices", devices + "]").Done() << '\n';
@@ -136,8 +131,14 @@ int RunAgentDeviceCommand(const Context& context, const Args& args) {
   return Usage("agent device: unknown operation " + std::string(what));
 }
 
+AgentState RunningAgentState(FileIo& io) {
+  const MessageBus bus;
+  if (!bus.FindWindow(kAgentWindowTitle)) return {};
+  return ReadAgentState(AgentStatePath(bus.Folder()), io);
+}
+
 std::string AgentReasonLine(FileIo& io) {
-  const AgentState state = RunningAgentState(MessageBus(), io);
+  const AgentState state = RunningAgentState(io);
   if (!state.served_path.empty() || state.reason.empty()) return {};
   return "reason: " + state.reason + "\n";
 }

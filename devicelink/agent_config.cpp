@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +17,11 @@ namespace {
 constexpr std::string_view kDeviceSection = "Device";
 constexpr std::string_view kUseKey = "Use";
 constexpr std::string_view kResolutionKey = "Resolution";
+constexpr std::string_view kResolutionFromKey = "ResolutionFrom";
 constexpr std::string_view kStateSection = "Agent";
+constexpr std::string_view kDevicesSection = "Devices";
+// More would only be a broken file: no machine has that many mice.
+constexpr int kMaxPublishedDevices = 64;
 
 Status MakeFolders(const std::string& folder) {
   for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
@@ -30,11 +35,12 @@ Status MakeFolders(const std::string& folder) {
   return Status::Ok();
 }
 
-Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value,
-                        FileIo& io) {
+Status WriteConfigValues(const std::string& path,
+                         std::initializer_list<std::pair<std::string_view, std::string>> values,
+                         FileIo& io) {
   if (Status made = MakeFolders(FolderOf(path)); !made.ok()) return made;
   IniBatch batch = IniFile(path, io).Edit();
-  batch.WriteString(kDeviceSection, key, value);
+  for (const auto& [key, value] : values) batch.WriteString(kDeviceSection, key, value);
   return batch.Commit();
 }
 
@@ -80,24 +86,43 @@ std::optional<std::string> AgentConfigPath() {
   });
 }
 
+std::string_view ResolutionSourceName(ResolutionSource source) {
+  switch (source) {
+    case ResolutionSource::kDefault: return "default";
+    case ResolutionSource::kUser: return "set";
+    case ResolutionSource::kUdev: return "udev";
+    case ResolutionSource::kStage: return "stage";
+  }
+  return "default";
+}
+
 AgentConfig ReadAgentConfig(const std::string& path, FileIo& io) {
   const IniSnapshot file = IniFile(path, io).Load();
   AgentConfig config;
   config.device = DeviceChoice::Parse(file.ReadString(kDeviceSection, kUseKey, ""));
-  const int dpi = file.ReadInt(kDefaultNativeResolution, kDeviceSection, kResolutionKey);
-  if (dpi >= kMinNativeResolution && dpi <= kMaxNativeResolution) config.native_resolution = dpi;
+  // A missing key reads as 0: the resolution is nobody's choice yet.
+  const int dpi = file.ReadInt(0, kDeviceSection, kResolutionKey);
+  if (dpi >= kMinNativeResolution && dpi <= kMaxNativeResolution) {
+    config.native_resolution = dpi;
+    config.resolution_source = file.ReadString(kDeviceSection, kResolutionFromKey, "") == "stage"
+                                   ? ResolutionSource::kStage
+                                   : ResolutionSource::kUser;
+  }
   return config;
 }
 
 Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io) {
-  return WriteConfigValue(path, kUseKey, choice.Text(), io);
+  return WriteConfigValues(path, {{kUseKey, choice.Text()}}, io);
 }
 
-Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io) {
+Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io, ResolutionSource from) {
   if (dpi < kMinNativeResolution || dpi > kMaxNativeResolution) {
     return Status::Error("resolution out of range");
   }
-  return WriteConfigValue(path, kResolutionKey, std::to_string(dpi), io);
+  return WriteConfigValues(path,
+                           {{kResolutionKey, std::to_string(dpi)},
+                            {kResolutionFromKey, from == ResolutionSource::kStage ? "stage" : "user"}},
+                           io);
 }
 
 std::string AgentStatePath(const std::string& endpoint_folder) {
@@ -110,6 +135,14 @@ Status WriteAgentState(const std::string& path, const AgentState& state, FileIo&
   batch.WriteString(kStateSection, "Served", state.served_path);
   batch.WriteString(kStateSection, "ServedName", state.served_name);
   batch.WriteString(kStateSection, "Reason", state.reason);
+  batch.WriteInt(kStateSection, "Resolution", state.resolution);
+  batch.WriteString(kStateSection, "ResolutionFrom", state.resolution_source);
+  batch.WriteInt(kStateSection, "Devices", static_cast<std::int32_t>(state.devices.size()));
+  for (std::size_t i = 0; i < state.devices.size(); ++i) {
+    const PublishedDevice& d = state.devices[i];
+    batch.WriteString(kDevicesSection, std::to_string(i + 1),
+                      d.path + '\t' + d.name + '\t' + std::to_string(d.buttons));
+  }
   return batch.Commit(false);
 }
 
@@ -120,6 +153,18 @@ AgentState ReadAgentState(const std::string& path, FileIo& io) {
   state.served_path = file.ReadString(kStateSection, "Served", "");
   state.served_name = file.ReadString(kStateSection, "ServedName", "");
   state.reason = file.ReadString(kStateSection, "Reason", "");
+  state.resolution = file.ReadInt(0, kStateSection, "Resolution");
+  state.resolution_source = file.ReadString(kStateSection, "ResolutionFrom", "");
+  const int count = std::clamp(file.ReadInt(0, kStateSection, "Devices"), 0, kMaxPublishedDevices);
+  for (int i = 1; i <= count; ++i) {
+    const std::string line = file.ReadString(kDevicesSection, std::to_string(i), "");
+    const std::size_t tab1 = line.find('\t');
+    const std::size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+    if (tab2 == std::string::npos) continue;
+    PublishedDevice device{line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), 0};
+    device.buttons = std::atoi(line.c_str() + tab2 + 1);
+    state.devices.push_back(std::move(device));
+  }
   return state;
 }
 

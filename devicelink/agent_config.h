@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/file_io.h"
 #include "settings/status.h"
@@ -40,9 +41,18 @@ struct DeviceChoice {
   std::string Text() const;
 };
 
+// Where the mouse's own resolution comes from: nobody yet (the default),
+// the user, the udev hardware database, or the agent, which matched it to
+// the active stage when it first served a mouse.
+enum class ResolutionSource { kDefault, kUser, kUdev, kStage };
+// "default", "set", "udev", "stage": the words of the state file and of
+// vantixctl agent device list.
+std::string_view ResolutionSourceName(ResolutionSource source);
+
 struct AgentConfig {
   DeviceChoice device;
   int native_resolution = kDefaultNativeResolution;
+  ResolutionSource resolution_source = ResolutionSource::kDefault;  // kUser or kStage when read
   bool operator==(const AgentConfig&) const = default;
 };
 
@@ -57,7 +67,17 @@ std::optional<std::string> AgentConfigPath();
 AgentConfig ReadAgentConfig(const std::string& path, FileIo& io);
 // Creates the folder when missing. Only the given values are written.
 Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io);
-Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io);
+// from: kUser (vantixctl, the window) or kStage (the agent's first match).
+Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io,
+                             ResolutionSource from = ResolutionSource::kUser);
+
+// A pointing device the agent can serve, as it publishes them.
+struct PublishedDevice {
+  std::string path;
+  std::string name;
+  int buttons = 0;
+  bool operator==(const PublishedDevice&) const = default;
+};
 
 // What the running agent publishes about itself.
 struct AgentState {
@@ -65,7 +85,11 @@ struct AgentState {
   std::string served_path;  // empty: no mouse served
   std::string served_name;
   std::string reason;       // why none is served, for the user; may be empty
+  std::vector<PublishedDevice> devices;  // what it can serve, in node order
+  int resolution = 0;       // the served mouse's own resolution; 0: not told
+  std::string resolution_source;  // ResolutionSourceName
   bool operator==(const AgentState&) const = default;
+  bool Simulated() const { return backend == "simulated"; }
 };
 
 // The state file beside the agent's endpoint in the endpoint folder.

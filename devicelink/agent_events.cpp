@@ -74,7 +74,9 @@ StatusEffects OnAgentStatus(bool connected) {
     effects.restart_blink = true;
   } else {
     effects.stop_blink = true;
-    effects.apply_enabled = false;
+    // Apply saves whether or not a mouse is served; the window says when
+    // nothing took the settings yet.
+    effects.apply_enabled = true;
     effects.show_connected = false;
     effects.show_disconnected = true;
   }

@@ -17,6 +17,13 @@ inline constexpr std::uint32_t WM_AGENT_MACRO_ASSIGNED = 0x1516; // profile, but
 // To the main window, posted.
 inline constexpr std::uint32_t WM_AGENT_STATUS = 0x4DD;          // connection state changed
 inline constexpr std::uint32_t WM_AGENT_EVENT = 0x1515;          // kind, value
+// The agent published a new state (served mouse, reason, device list,
+// resolution): read it again.
+inline constexpr std::uint32_t WM_AGENT_STATE = 0x1520;          // 0, 0
+// A button of the served mouse, only while a window listens: button 1..12
+// and 1 pressed, 0 released; a wheel notch or tilt is button 3 with 2.
+inline constexpr std::uint32_t WM_AGENT_SOURCE_BUTTON = 0x1521;  // button, state
+inline constexpr std::int64_t kSourceNotch = 2;
 
 // Kinds of WM_AGENT_EVENT.
 enum AgentEventKind : std::int64_t {
@@ -39,6 +46,11 @@ inline constexpr std::uint32_t kAgentControlEvent = 0x7A03;  // kind, value
 inline constexpr std::uint32_t kAgentControlReconfigure = 0x7A04;
 // Stop as on SIGTERM, after answering.
 inline constexpr std::uint32_t kAgentControlStop = 0x7A05;
+// A window listens (1) or no longer (0) for the served mouse's buttons.
+inline constexpr std::uint32_t kAgentControlListen = 0x7A10;  // on, 0
+// Presses (1) or releases (0) button N (1..12) of the served simulated mouse.
+// The result is 1 when the simulated mouse took it.
+inline constexpr std::uint32_t kAgentControlSimulateButton = 0x7A11;  // N, pressed
 
 // Name of the agent's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kAgentLockName = "Corvane_II_GamingMouse_HID";

@@ -45,10 +45,10 @@ ProcessLauncher& SystemProcessLauncher() {
   return launcher;
 }
 
-void StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
+bool StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
                         ProcessLauncher& launcher) {
-  if (agent.FindAgent()) return;
-  launcher.StartDetached(program_folder + std::string(kAgentProgram));
+  if (agent.FindAgent()) return true;
+  return launcher.StartDetached(program_folder + std::string(kAgentProgram));
 }
 
 SendOutcome NotifyApply(AgentChannel& agent) { return agent.SendToAgent(WM_AGENT_APPLY, 0, 0); }

@@ -27,8 +27,9 @@ class ProcessLauncher {
 ProcessLauncher& SystemProcessLauncher();
 
 // Starts ProgramFolder/hid when the agent's endpoint is absent. Called once,
-// when the main window is created; there is no retry.
-void StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
+// when the main window is created; there is no retry. False when it had to
+// start the agent and could not.
+bool StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
                         ProcessLauncher& launcher = SystemProcessLauncher());
 
 // 0x4DE: the profile files were saved.

@@ -97,6 +97,13 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("Access", 6, 8, "colour sliders and boxes: red, green, blue"),
     detail::Ui("Access", 9, 10, "macro editor: record, stop recording"),
     detail::Ui("Access", 11, 12, "macro editor rows of a key press, a key release (%1: the key)"),
+    // The panel of the served mouse.
+    detail::Ui("Device", 1, 8, "mouse panel: title, chooser button and rows, resolution, demo"),
+    detail::Ui("Device", 10, 21, "mouse panel: why no mouse is served and what to do"),
+    detail::Ui("Device", 30, 31, "mouse panel: Apply saved, nothing took it yet"),
+    detail::Ui("Device", 35, 38, "mouse panel: where the resolution comes from"),
+    detail::Ui("Device", 40, "mouse panel: first start without a served mouse"),
+    detail::Ui("Device", 42, "screen readers: the resolution box"),
     // Function names.
     detail::Names("FUNCTION_STRING", 1, 16, "top-level functions and group heads"),
     detail::Names("BASIC", 1, 8, "functions 17-24"),

@@ -136,7 +136,7 @@ TEST(AgentStatusTest, ConnectionChangesDriveApplyAndTheLabels) {
   EXPECT_TRUE(up.restart_blink);
 
   StatusEffects down = OnAgentStatus(false);
-  EXPECT_EQ(down.apply_enabled, false);
+  EXPECT_EQ(down.apply_enabled, true);  // Apply saves in every state
   EXPECT_EQ(down.show_disconnected, true);
   EXPECT_TRUE(down.stop_blink);
 
