@@ -212,6 +212,8 @@ void DevicePanel::AfterApply(const SendOutcome& notified) {
   }
 }
 
+std::vector<QWidget*> DevicePanel::TabStops() const { return {choose_, resolution_}; }
+
 bool DevicePanel::Lit(int button) const {
   return button >= 1 && button <= kButtonCount && lit_[static_cast<std::size_t>(button)];
 }

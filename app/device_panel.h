@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "app/main_layout.h"
 #include "devicelink/agent_channel.h"
@@ -96,6 +97,7 @@ class DevicePanel final : public MessageWindow<QWidget> {
   bool Demo() const { return state_.Simulated() && !state_.served_path.empty(); }
 
   void OpenChooser();
+  void CloseChooser();
   CBmpMenu* Chooser() const { return chooser_; }
   void Choose(int row);  // a row of the chooser: 0 automatic, then devices, last none
   bool SetResolution(const QString& text);
@@ -108,6 +110,8 @@ class DevicePanel final : public MessageWindow<QWidget> {
   CClrEdit* ResolutionEdit() const { return resolution_; }
   CStaticTrans* ResolutionSource() const { return source_; }
   bool Lit(int button) const;
+  // In the window's reading order: the chooser, then the resolution.
+  std::vector<QWidget*> TabStops() const;
 
   std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) override;
@@ -120,7 +124,6 @@ class DevicePanel final : public MessageWindow<QWidget> {
   void ShowReason();
   void Light(int button, bool on);
   void TellAgent();
-  void CloseChooser();
   void Listen(bool on);
 
   Context c_;

@@ -386,11 +386,12 @@ void NameForReaders(const MainControls& c, const Skin& skin) {
 // tabs, then the pages, each read in its columns (a column from its top
 // before the next one to its right), then the bottom row. The pages share
 // the chain: Qt passes over the controls of the hidden ones.
-std::vector<QWidget*> ReadingChain(const MainControls& c) {
+std::vector<QWidget*> ReadingChain(const MainControls& c, const std::vector<QWidget*>& left_column) {
   std::vector<QWidget*> chain(c.profile_labels.begin(), c.profile_labels.end());
   chain.insert(chain.end(), {c.minimise, c.close});
   chain.insert(chain.end(), c.page_tabs.begin(), c.page_tabs.end());
   chain.push_back(c.macro_tab);
+  chain.insert(chain.end(), left_column.begin(), left_column.end());
   // Buttons: the view switches under the picture, the assignment column,
   // then the pointer sliders and the report rate below them.
   chain.insert(chain.end(), c.view_switches.begin(), c.view_switches.end());
@@ -415,7 +416,7 @@ std::vector<QWidget*> ReadingChain(const MainControls& c) {
 }
 }  // namespace
 
-void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
+void LinkKeyboardAccess(QWidget* window, const MainControls& c, const std::vector<QWidget*>& left_column) {
   enum Row { kProfiles = 1, kPages, kViews };
   for (CStaticTrans* l : c.profile_labels) SetArrowGroup(l, kProfiles);
   for (CStaticTrans* l : c.page_tabs) SetArrowGroup(l, kPages);
@@ -430,7 +431,7 @@ void LinkKeyboardAccess(QWidget* window, const MainControls& c) {
   }
   // Anything not named below still comes in reading order.
   SetReadingTabOrder(window);
-  SetTabChain(ReadingChain(c));
+  SetTabChain(ReadingChain(c, left_column));
 }
 
 std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {

@@ -89,7 +89,10 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
 // Tab in reading order over every control, each page by its columns as
 // drawn; the arrow keys move along the profile tabs, the page tabs (with the
 // macro tab) and the two view tabs.
-void LinkKeyboardAccess(QWidget* window, const MainControls& controls);
+// left_column: the controls of the column left of the pages, read after
+// the page tabs.
+void LinkKeyboardAccess(QWidget* window, const MainControls& controls,
+                        const std::vector<QWidget*>& left_column = {});
 
 // The controls a page shows unconditionally (page 1: without the picture
 // badges, which follow the view; page 3: without the groups and section

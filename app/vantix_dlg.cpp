@@ -99,7 +99,8 @@ void CVantixDlg::Create(MainImagesLoad* images) {
   // Without its face the window keeps the face's nominal size, so that every
   // control stays reachable.
   setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
-  LinkKeyboardAccess(this, controls_);
+  device_panel_ = new DevicePanel(this, {skin_, agent_, bus_, io_, controls_, images_});
+  LinkKeyboardAccess(this, controls_, device_panel_->TabStops());
   // The window itself holds the focus until the user tabs into it, so that
   // Space or Enter right after opening presses no tab; it is not in the Tab
   // chain itself.
@@ -108,7 +109,6 @@ void CVantixDlg::Create(MainImagesLoad* images) {
   ConnectControls();
   ApplyWindowOutline(this, images_.outline);
 
-  device_panel_ = new DevicePanel(this, {skin_, agent_, bus_, io_, controls_, images_});
   device_panel_->Begin(StartAgentIfAbsent(agent_, folders_.ProgramFolder, launcher_));
   ApplyStatusEffects(InitialConnectionEffects(ReadConnectionState(folders_.DataFolder, io_)));
 }
@@ -325,6 +325,13 @@ void CVantixDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CVantixDlg::HandleMenuKey(QObject* watched, int key) {
+  // The mouse chooser takes the keys as the assignment menu does.
+  if (CBmpMenu* chooser = device_panel_->Chooser(); chooser != nullptr) {
+    if (chooser->HandleKey(key)) return true;
+    if (key != Qt::Key_Escape) return false;
+    device_panel_->CloseChooser();
+    return true;
+  }
   if (assignment_menu_ != nullptr) {
     if (assignment_menu_->HandleKey(key)) return true;
     if (key != Qt::Key_Escape) return false;

@@ -85,9 +85,9 @@ struct AgentState {
   std::string served_path;  // empty: no mouse served
   std::string served_name;
   std::string reason;       // why none is served, for the user; may be empty
-  std::vector<PublishedDevice> devices;  // what it can serve, in node order
-  int resolution = 0;       // the served mouse's own resolution; 0: not told
-  std::string resolution_source;  // ResolutionSourceName
+  std::vector<PublishedDevice> devices = {};  // what it can serve, in node order
+  int resolution = 0;                 // the served mouse's own resolution; 0: not told
+  std::string resolution_source = {};  // ResolutionSourceName
   bool operator==(const AgentState&) const = default;
   bool Simulated() const { return backend == "simulated"; }
 };

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "agent/udev_dpi.h"
 #include "devicelink/agent_config.h"
+#include "devicelink/serving_reason.h"
 #include "tests/test_support.h"
 
 namespace vantix::agent {
@@ -251,7 +253,7 @@ TEST(AgentConfigTest, RoundTripsAndFallsBackToDefaults) {
 
   ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kPath, "/dev/input/event4"}, SystemFileIo()).ok());
   ASSERT_TRUE(WriteNativeResolution(path, 1600, SystemFileIo()).ok());
-  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()), (AgentConfig{{Kind::kPath, "/dev/input/event4"}, 1600}));
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()), (AgentConfig{{Kind::kPath, "/dev/input/event4"}, 1600, ResolutionSource::kUser}));
   ASSERT_TRUE(WriteDeviceChoice(path, {Kind::kNone, ""}, SystemFileIo()).ok());
   EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).device.kind, Kind::kNone);
   EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).native_resolution, 1600);
@@ -274,6 +276,92 @@ TEST(AgentStateTest, RoundTrips) {
   const AgentState none{"kernel", "", "", "no read access to /dev/input/event3: Permission denied"};
   ASSERT_TRUE(WriteAgentState(path, none, SystemFileIo()).ok());
   EXPECT_EQ(ReadAgentState(path, SystemFileIo()), none);
+}
+
+TEST(AgentStateTest, CarriesTheDeviceListAndTheResolution) {
+  test::ScratchDir dir;
+  const std::string path = AgentStatePath(dir.path());
+  AgentState state{"simulated", "simulated:2", "Trackball", ""};
+  state.devices = {{"simulated:1", "Office Mouse", 5}, {"simulated:2", "Trackball", 8}};
+  state.resolution = 1600;
+  state.resolution_source = "udev";
+  ASSERT_TRUE(WriteAgentState(path, state, SystemFileIo()).ok());
+  EXPECT_EQ(ReadAgentState(path, SystemFileIo()), state);
+  EXPECT_TRUE(ReadAgentState(path, SystemFileIo()).Simulated());
+  // A damaged list loses its bad lines, not the rest; a huge count is no
+  // reason to read on forever.
+  test::WriteBytes(path, "[Agent]\nBackend=kernel\nDevices=999999999\n[Devices]\n1=/dev/input/event4\tMouse\t3\n"
+                         "2=no tabs here\n");
+  EXPECT_EQ(ReadAgentState(path, SystemFileIo()).devices,
+            (std::vector<PublishedDevice>{{"/dev/input/event4", "Mouse", 3}}));
+}
+
+TEST(AgentConfigTest, TellsTheUsersResolutionFromTheOneTheAgentMatched) {
+  test::ScratchDir dir;
+  const std::string path = dir / "agent.ini";
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).resolution_source, ResolutionSource::kDefault);
+  ASSERT_TRUE(WriteNativeResolution(path, 2000, SystemFileIo(), ResolutionSource::kStage).ok());
+  EXPECT_EQ(ReadAgentConfig(path, SystemFileIo()).resolution_source, ResolutionSource::kStage);
+  ASSERT_TRUE(WriteNativeResolution(path, 1000, SystemFileIo()).ok());
+  const AgentConfig config = ReadAgentConfig(path, SystemFileIo());
+  EXPECT_EQ(config.resolution_source, ResolutionSource::kUser);
+  EXPECT_EQ(config.native_resolution, 1000);
+}
+
+struct ReasonCase {
+  const char* text;
+  ServingReason expected;
+};
+
+class ServingReasonTest : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(ServingReasonTest, SortsTheAgentsWordsIntoWhatTheUserCanDo) {
+  EXPECT_EQ(ClassifyServingReason(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+using ReasonKind = ServingReason::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, ServingReasonTest,
+    ::testing::Values(
+        ReasonCase{"", {}},
+        ReasonCase{"no read access to /dev/input/event5 (Some (Odd) Mouse): Permission denied",
+                   {ReasonKind::kNoAccess, "/dev/input/event5", "Some (Odd) Mouse"}},
+        ReasonCase{"cannot open /dev/uinput: No such file or directory", {ReasonKind::kNoUinput, "/dev/uinput", ""}},
+        ReasonCase{"no write access to /dev/uinput: Permission denied", {ReasonKind::kNoUinput, "/dev/uinput", ""}},
+        ReasonCase{"no Corvane II Gaming Mouse is plugged in", {ReasonKind::kNoMouse, "", ""}},
+        ReasonCase{"no Corvane II Gaming Mouse is plugged in (no read access to event3, event4: Permission denied)",
+                   {ReasonKind::kNoAccess, "event3, event4", ""}},
+        ReasonCase{"no device named \"Trackball\" and no Corvane II Gaming Mouse is plugged in",
+                   {ReasonKind::kChosenAbsent, "", "Trackball"}},
+        ReasonCase{"/dev/input/by-id/x is not there and no Corvane II Gaming Mouse is plugged in",
+                   {ReasonKind::kChosenAbsent, "", "/dev/input/by-id/x"}},
+        ReasonCase{"released (vantixctl agent device use none)", {ReasonKind::kReleased, "", ""}},
+        ReasonCase{"cannot grab /dev/input/event2 (Mouse) (another program holds it?): Device or resource busy",
+                   {ReasonKind::kHeld, "/dev/input/event2", "Mouse"}},
+        ReasonCase{"/dev/input/event1 (Power Button) is not a mouse the agent may serve",
+                   {ReasonKind::kNotMouse, "/dev/input/event1", "Power Button"}},
+        ReasonCase{"disconnected (vantixctl agent disconnect)", {ReasonKind::kDisconnected, "", ""}},
+        ReasonCase{"the agent stopped", {ReasonKind::kOther, "", "the agent stopped"}}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST(UdevDpiTest, TakesTheStarredOrTheOnlyResolution) {
+  const std::vector<std::pair<std::string_view, std::optional<int>>> cases = {
+      {"800@125", 800},           {"400 *1600@500 3200", 1600}, {"400 800", 400},   {"*1200", 1200},
+      {"", std::nullopt},         {"abc", std::nullopt},         {"50", std::nullopt}, {"99999999999", std::nullopt},
+      {"  1000@1000  ", 1000},
+  };
+  for (const auto& [value, dpi] : cases) EXPECT_EQ(agent::ParseMouseDpi(value), dpi) << value;
+}
+
+TEST(UdevDpiTest, ReadsTheEntryOfTheNodesDeviceNumber) {
+  // /dev/null is character device 1:3: a stand-in for an event node.
+  test::ScratchDir dir;
+  test::WriteBytes(dir / "c1:3", "S:input/by-id/x\nE:ID_INPUT_MOUSE=1\nE:MOUSE_DPI=400 *1600@500\n");
+  EXPECT_EQ(agent::UdevMouseDpi("/dev/null", dir.path()), 1600);
+  test::WriteBytes(dir / "c1:3", "E:ID_INPUT_MOUSE=1\n");
+  EXPECT_EQ(agent::UdevMouseDpi("/dev/null", dir.path()), std::nullopt);
+  EXPECT_EQ(agent::UdevMouseDpi(dir / "c1:3", dir.path()), std::nullopt) << "not a device node";
+  EXPECT_EQ(agent::UdevMouseDpi("simulated:1", dir.path()), std::nullopt);
 }
 
 }  // namespace

@@ -207,7 +207,8 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
   EXPECT_EQ(Ctl({"agent", "disconnect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
-  EXPECT_EQ(Ctl({"agent", "status"}).second, "agent: running\ndevice: disconnected\n");
+  EXPECT_EQ(Ctl({"agent", "status"}).second,
+            "agent: running\ndevice: disconnected\nreason: disconnected (vantixctl agent disconnect)\n");
 
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
@@ -320,6 +321,60 @@ TEST_F(AgentTest, DeviceChoicesAreKeptInAgentIniAndReadByTheAgent) {
       << "a refused value changed the file";
   // No event devices on a build machine may be listed, but the call works.
   EXPECT_EQ(Ctl({"agent", "device", "list"}).first, 0);
+}
+
+TEST_F(AgentTest, SimulatedDevicesAreChosenListedAndPressedForAListeningWindow) {
+  test::WriteBytes(scratch / "mice", "Office Mouse\t5\nnot a device line\nTrackball\t8\n");
+  env["VANTIX_SIMULATED_DEVICES"] = scratch / "mice";
+  MainWindow window(folder);
+  StartAgent();
+  ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
+  // No product mouse among them: nothing served, and the reason says so.
+  EXPECT_EQ(Ctl({"agent", "status"}).second,
+            "agent: running\ndevice: disconnected\nreason: no Corvane II Gaming Mouse is plugged in\n");
+  EXPECT_EQ(Ctl({"agent", "device", "list"}).second, "simulated:1\tOffice Mouse\t5\nsimulated:3\tTrackball\t8\n");
+  EXPECT_EQ(Ctl({"agent", "simulate", "press", "1"}).first, 1) << "pressed a mouse that is not served";
+
+  EXPECT_EQ(Ctl({"agent", "device", "use", "Trackball"}).first, 0);
+  ASSERT_TRUE(window.Next(WM_AGENT_STATE).has_value());
+  EXPECT_EQ(Ctl({"agent", "status"}).second, "agent: running\ndevice: simulated\n");
+  // Served for the first time without a resolution of the user's: the
+  // active stage of the factory profile (2000 DPI) moves it as before.
+  EXPECT_EQ(Ctl({"agent", "device", "list"}).second,
+            "simulated:1\tOffice Mouse\t5\nsimulated:3\tTrackball\t8\tserved\t2000 dpi (stage)\n");
+  const AgentState state = ReadAgentState(AgentStatePath(folder), SystemFileIo());
+  EXPECT_EQ(state.served_name, "Trackball");
+  EXPECT_EQ(state.devices.size(), 2U);
+
+  // The window was there when the agent started: it hears the buttons.
+  EXPECT_EQ(Ctl({"agent", "simulate", "press", "8"}).first, 0);
+  EXPECT_EQ(Ctl({"agent", "simulate", "release", "8"}).first, 0);
+  const auto press = window.Next(WM_AGENT_SOURCE_BUTTON);
+  const auto release = window.Next(WM_AGENT_SOURCE_BUTTON);
+  ASSERT_TRUE(press && release);
+  EXPECT_EQ(std::pair(press->wparam, press->lparam), std::pair(std::int64_t{8}, std::int64_t{1}));
+  EXPECT_EQ(std::pair(release->wparam, release->lparam), std::pair(std::int64_t{8}, std::int64_t{0}));
+  EXPECT_EQ(Ctl({"agent", "simulate", "press", "9"}).first, 1) << "the trackball has eight buttons";
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"agent", "simulate", "press", "0"},
+                                                               {"agent", "simulate", "press", "13"},
+                                                               {"agent", "simulate", "hold", "1"},
+                                                               {"agent", "simulate", "press"}}) {
+    EXPECT_EQ(Ctl(bad).first, 2) << bad.back();
+  }
+  // Told not to listen, the agent posts no more buttons.
+  ASSERT_EQ(bus.SendMessage(kAgentWindowTitle, kAgentControlListen, 0, 0).state, SendOutcome::State::kAnswered);
+  EXPECT_EQ(Ctl({"agent", "simulate", "press", "2"}).first, 0);
+  EXPECT_EQ(Ctl({"agent", "event", "9", "1"}).first, 0);
+  ASSERT_TRUE(window.Next(WM_AGENT_EVENT).has_value());
+  EXPECT_FALSE(window.Next(WM_AGENT_SOURCE_BUTTON).has_value());
+
+  // A second agent that insists on the kernel says why it ends at once.
+  const int second = Wait(Spawn({HID_PATH, "--backend=kernel"}, env, scratch / "second.out", scratch / "second.log"));
+  EXPECT_EQ(second, 0);
+  EXPECT_NE(ReadBytes(scratch / "second.log").find("another agent already runs (simulated backend)"), std::string::npos)
+      << ReadBytes(scratch / "second.log");
+  EXPECT_NE(ReadBytes(scratch / "hid.log").find("VANTIX_SIMULATED_DEVICES: line 2 is not NAME<TAB>BUTTONS"),
+            std::string::npos);
 }
 
 TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {

@@ -135,7 +135,7 @@ TEST_F(DeviceAgentTest, ReconfigureReadsTheAgentsSettings) {
   ASSERT_TRUE(WriteNativeResolution(config, 1600, SystemFileIo()).ok());
   EXPECT_EQ(agent.Handle({kAgentControlReconfigure, true, 0, 0}), 1);
   ASSERT_EQ(mouse.configs.size(), 1u);
-  EXPECT_EQ(mouse.configs[0], (AgentConfig{{DeviceChoice::Kind::kName, "Other Mouse"}, 1600}));
+  EXPECT_EQ(mouse.configs[0], (AgentConfig{{DeviceChoice::Kind::kName, "Other Mouse"}, 1600, ResolutionSource::kUser}));
   EXPECT_EQ(TakePosted(), std::vector<Posted>{kStatus});
 
   ASSERT_TRUE(WriteDeviceChoice(config, DeviceChoice::Parse("none"), SystemFileIo()).ok());

@@ -103,6 +103,7 @@ class CBitmapBtn : public QWidget {
   bool Checked() const { return checked_; }
   bool CheckMode() const { return check_mode_; }
   bool Hovering() const { return hovering_; }
+  bool Highlighted() const { return highlighted_; }
   bool Held() const { return held_ && press_inside_; }
   const QString& Caption() const { return caption_; }
   // The whole caption when the face shows it cut with an ellipsis (the

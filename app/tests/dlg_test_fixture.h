@@ -84,9 +84,10 @@ class RecordingLauncher final : public ProcessLauncher {
  public:
   bool StartDetached(const std::string& path) override {
     started.push_back(path);
-    return true;
+    return succeed;
   }
   std::vector<std::string> started;
+  bool succeed = true;
 };
 
 // The agent on a thread of its own, as its process would be: it answers

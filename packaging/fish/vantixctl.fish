@@ -74,7 +74,7 @@ complete -c vantixctl -n '__vantixctl_at export 1; or __vantixctl_at import 1' -
 complete -c vantixctl -n '__vantixctl_at reset 0' -a '1 2 3 4 5 all'
 complete -c vantixctl -n '__vantixctl_at labels 0' -a '1 2 3 4 5'
 complete -c vantixctl -n '__vantixctl_at labels 1' -l program-dir -x -a '(__fish_complete_directories)'
-complete -c vantixctl -n '__vantixctl_at agent 0' -a 'status stop device connect disconnect event'
+complete -c vantixctl -n '__vantixctl_at agent 0' -a 'status stop device connect disconnect simulate event'
 complete -c vantixctl -n '__vantixctl_at agent 1 device' -a 'list use resolution'
 complete -c vantixctl -n '__vantixctl_at agent 2 device; and test (__vantixctl_parse)[3] = use' -a 'none (ls /dev/input 2>/dev/null | string match "event*" | string replace -r "^" /dev/input/)'
 # Reload, resolution stage, profile, report rate, lighting mode, pointer
