@@ -18,7 +18,17 @@ constexpr std::string_view kUseKey = "Use";
 constexpr std::string_view kResolutionKey = "Resolution";
 constexpr std::string_view kStateSection = "Agent";
 
-Status MakeFolders(const std::string& folder) {
+Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value,
+                        FileIo& io) {
+  if (Status made = MakeConfigFolder(FolderOf(path)); !made.ok()) return made;
+  IniBatch batch = IniFile(path, io).Edit();
+  batch.WriteString(kDeviceSection, key, value);
+  return batch.Commit();
+}
+
+}  // namespace
+
+Status MakeConfigFolder(const std::string& folder) {
   for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
     if (pos != folder.size() && folder[pos] != '/') continue;
     const std::string prefix = folder.substr(0, pos);
@@ -29,16 +39,6 @@ Status MakeFolders(const std::string& folder) {
   }
   return Status::Ok();
 }
-
-Status WriteConfigValue(const std::string& path, std::string_view key, const std::string& value,
-                        FileIo& io) {
-  if (Status made = MakeFolders(FolderOf(path)); !made.ok()) return made;
-  IniBatch batch = IniFile(path, io).Edit();
-  batch.WriteString(kDeviceSection, key, value);
-  return batch.Commit();
-}
-
-}  // namespace
 
 DeviceChoice DeviceChoice::Parse(std::string_view text) {
   if (text.empty()) return {};

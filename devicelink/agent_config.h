@@ -54,6 +54,9 @@ std::optional<std::string> AgentConfigPath();
 
 // A missing file or key reads as the defaults; a resolution out of range
 // reads as the default.
+// Makes the folder and those above it (0700) where missing.
+Status MakeConfigFolder(const std::string& folder);
+
 AgentConfig ReadAgentConfig(const std::string& path, FileIo& io);
 // Creates the folder when missing. Only the given values are written.
 Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io);
