@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "agent/device_agent.h"
+#include "agent/focus_source.h"
 #include "agent/kernel_mouse.h"
 #include "devicelink/agent_config.h"
 #include "devicelink/agent_messages.h"
@@ -185,7 +186,8 @@ int main(int argc, char** argv) {
   const std::string state_path = vantix::AgentStatePath(endpoint_folder);
   std::optional<vantix::AgentState> published;
   const auto publish = [&] {
-    const vantix::AgentState state = mouse.State();
+    vantix::AgentState state = mouse.State();
+    agent.DescribeFocus(state);
     if (published == state) return;
     if (const vantix::Status status = vantix::WriteAgentState(state_path, state, io); !status.ok()) {
       Log("cannot publish the agent's state: " + status.reason());
@@ -196,6 +198,17 @@ int main(int argc, char** argv) {
   // announcement finds the state that goes with it.
   publish();
   agent.Start();
+  // The program in front picks the profile where a rule names it.
+  vantix::agent::FocusSources focus = vantix::agent::StartFocusSources(
+      [&agent](const vantix::agent::FocusedProgram& program) { agent.FocusChanged(program); });
+  std::string focus_names, focus_problems;
+  for (const auto& source : focus.running) focus_names += (focus_names.empty() ? "" : ", ") + source->Name();
+  for (const std::string& problem : focus.problems) focus_problems += (focus_problems.empty() ? "" : "; ") + problem;
+  Log(focus_names.empty() ? "no program focus followed: " + focus_problems
+                          : "following the program in front through " + focus_names);
+  agent.SetFocusSources(focus_names, focus_problems);
+  agent.Flush();
+  publish();
 
   // A sender that waits for the answer (vantixctl agent device use) finds the
   // new state once it has it.
@@ -208,10 +221,15 @@ int main(int argc, char** argv) {
   while (!agent.StopRequested()) {
     fds.assign({{signal_fd, POLLIN, 0}, {endpoint->Fd(), POLLIN, 0}});
     if (kernel) kernel->AppendPollFds(fds);
+    const std::size_t focus_at = fds.size();
+    for (const auto& source : focus.running) fds.push_back({source->Fd(), POLLIN, 0});
     if (::poll(fds.data(), fds.size(), -1) < 0) continue;
     if ((fds[0].revents & POLLIN) != 0) break;
     // The mouse first: its events are the ones someone waits for.
-    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2));
+    if (kernel) kernel->Dispatch(std::span<const pollfd>(fds).subspan(2, focus_at - 2));
+    for (std::size_t i = 0; i < focus.running.size(); ++i) {
+      if (fds[focus_at + i].revents != 0) focus.running[i]->Dispatch();
+    }
     if ((fds[1].revents & POLLIN) != 0) endpoint->Process(handler);
     publish();
     agent.Flush();

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "devicelink/agent_config.h"
@@ -57,8 +58,20 @@ class MouseBackend {
   // Lets go of the mouse before the agent ends: nothing stays pressed.
   virtual void Shutdown() {}
 
+  // The profile (0..4) a program rule puts in force instead of the settings'
+  // current one; none: the current one. The settings keep theirs.
+  void SetRuleProfile(std::optional<int> profile) {
+    if (profile == rule_profile_) return;
+    rule_profile_ = profile;
+    RuleProfileChanged();
+  }
+  std::optional<int> RuleProfile() const { return rule_profile_; }
+
  protected:
+  virtual void RuleProfileChanged() {}
+
   Listener* listener_ = nullptr;
+  std::optional<int> rule_profile_;
 };
 
 // Keeps what it is given; connected until told otherwise.

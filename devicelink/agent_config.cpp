@@ -110,6 +110,15 @@ Status WriteAgentState(const std::string& path, const AgentState& state, FileIo&
   batch.WriteString(kStateSection, "Served", state.served_path);
   batch.WriteString(kStateSection, "ServedName", state.served_name);
   batch.WriteString(kStateSection, "Reason", state.reason);
+  batch.WriteInt(kStateSection, "Profile", state.profile);
+  batch.WriteString(kStateSection, "Program", state.program);
+  batch.WriteString(kStateSection, "Focus", state.focus);
+  batch.WriteString(kStateSection, "FocusProblem", state.focus_problem);
+  // Every place written, so that a shorter list leaves none of a longer one.
+  for (std::size_t i = 0; i < kRecentPrograms; ++i) {
+    batch.WriteString(kStateSection, "Recent" + std::to_string(i + 1),
+                      i < state.recent.size() ? state.recent[i] : std::string());
+  }
   return batch.Commit(false);
 }
 
@@ -120,6 +129,14 @@ AgentState ReadAgentState(const std::string& path, FileIo& io) {
   state.served_path = file.ReadString(kStateSection, "Served", "");
   state.served_name = file.ReadString(kStateSection, "ServedName", "");
   state.reason = file.ReadString(kStateSection, "Reason", "");
+  state.profile = file.ReadInt(0, kStateSection, "Profile");
+  state.program = file.ReadString(kStateSection, "Program", "");
+  state.focus = file.ReadString(kStateSection, "Focus", "");
+  state.focus_problem = file.ReadString(kStateSection, "FocusProblem", "");
+  for (std::size_t i = 0; i < kRecentPrograms; ++i) {
+    std::string name = file.ReadString(kStateSection, "Recent" + std::to_string(i + 1), "");
+    if (!name.empty()) state.recent.push_back(std::move(name));
+  }
   return state;
 }
 

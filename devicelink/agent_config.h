@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/file_io.h"
 #include "settings/status.h"
@@ -62,12 +63,20 @@ AgentConfig ReadAgentConfig(const std::string& path, FileIo& io);
 Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io);
 Status WriteNativeResolution(const std::string& path, int dpi, FileIo& io);
 
+// How many programs lately in front the agent remembers.
+inline constexpr std::size_t kRecentPrograms = 8;
+
 // What the running agent publishes about itself.
 struct AgentState {
   std::string backend;      // "kernel" or "simulated"
   std::string served_path;  // empty: no mouse served
   std::string served_name;
   std::string reason;       // why none is served, for the user; may be empty
+  int profile = 0;          // the profile served now, 1..5; 0 while unknown
+  std::string program;      // the program whose rule put it in force; empty: the user's choice
+  std::string focus;        // the focus sources at work ("x11"), empty when none
+  std::string focus_problem;  // why none works, or why one does not
+  std::vector<std::string> recent;  // programs lately in front, newest first
   bool operator==(const AgentState&) const = default;
 };
 

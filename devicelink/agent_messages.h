@@ -40,6 +40,10 @@ inline constexpr std::uint32_t kAgentControlReconfigure = 0x7A04;
 // Stop as on SIGTERM, after answering.
 inline constexpr std::uint32_t kAgentControlStop = 0x7A05;
 
+// programs.ini changed: read the rules again and serve what they say for
+// the program in front now.
+inline constexpr std::uint32_t kAgentControlProgramRules = 0x7A20;
+
 // Name of the agent's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kAgentLockName = "Corvane_II_GamingMouse_HID";
 

@@ -72,7 +72,11 @@ Status EditRules(const std::string& path, FileIo& io, Change change) {
 std::optional<std::string> ProgramRulesPath() {
   const std::optional<std::string> agent = AgentConfigPath();
   if (!agent) return std::nullopt;
-  return FolderOf(*agent) + "/programs.ini";
+  return ProgramRulesPathBeside(*agent);
+}
+
+std::string ProgramRulesPathBeside(const std::string& agent_config_path) {
+  return FolderOf(agent_config_path) + "/programs.ini";
 }
 
 std::string ProgramNameProblem(std::string_view name) {
@@ -105,11 +109,11 @@ const ProgramRule* ProgramRules::Find(std::string_view program) const {
   return nullptr;
 }
 
-const ProgramRule* ProgramRules::Match(std::string_view app_id, std::string_view executable) const {
-  if (!app_id.empty()) {
-    if (const ProgramRule* rule = Find(app_id)) return rule;
+const ProgramRule* ProgramRules::Match(std::span<const std::string> names) const {
+  for (const std::string& name : names) {
+    if (name.empty()) continue;
+    if (const ProgramRule* rule = Find(name)) return rule;
   }
-  if (!executable.empty()) return Find(executable);
   return nullptr;
 }
 

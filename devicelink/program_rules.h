@@ -17,6 +17,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,7 @@ inline constexpr std::size_t kMaxProgramNameBytes = 255;
 
 // $XDG_CONFIG_HOME/vantix/programs.ini, beside agent.ini.
 std::optional<std::string> ProgramRulesPath();
+std::string ProgramRulesPathBeside(const std::string& agent_config_path);
 
 // Why a name cannot be a rule's (empty when it can): control characters,
 // white space at either end, a name too long or one the INI rules would
@@ -53,8 +55,9 @@ struct ProgramRules {
   std::string problem;
 
   const ProgramRule* Find(std::string_view program) const;
-  // The rule for the window class / app id, else for the executable.
-  const ProgramRule* Match(std::string_view app_id, std::string_view executable) const;
+  // The rule for the first of the focused program's names that has one
+  // (its class or app id first, its executable last).
+  const ProgramRule* Match(std::span<const std::string> names) const;
 };
 
 // A missing file is no rules. A damaged file (too large, unreadable) reads

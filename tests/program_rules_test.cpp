@@ -41,11 +41,12 @@ TEST_F(ProgramRulesTest, MatchesTheClassFirstThenTheExecutableCaseInsensitivelyA
   ASSERT_TRUE(SetProgramRule(path_, "Steam", 5, io_).ok());
   ASSERT_TRUE(SetProgramRule(path_, "hl2_linux", 4, io_).ok());
   const ProgramRules rules = Read();
-  ASSERT_NE(rules.Match("steam", ""), nullptr);
-  EXPECT_EQ(rules.Match("steam", "hl2_linux")->profile, 5);
-  EXPECT_EQ(rules.Match("unknown", "HL2_LINUX")->profile, 4);
-  EXPECT_EQ(rules.Match("steamwebhelper", "hl2"), nullptr);
-  EXPECT_EQ(rules.Match("", ""), nullptr);
+  using Names = std::vector<std::string>;
+  ASSERT_NE(rules.Match(Names{"steam", ""}), nullptr);
+  EXPECT_EQ(rules.Match(Names{"steam", "hl2_linux"})->profile, 5);
+  EXPECT_EQ(rules.Match(Names{"unknown", "HL2_LINUX"})->profile, 4);
+  EXPECT_EQ(rules.Match(Names{"steamwebhelper", "hl2"}), nullptr);
+  EXPECT_EQ(rules.Match(Names{"", ""}), nullptr);
 }
 
 TEST_F(ProgramRulesTest, RefusesNamesAndProfilesThatMakeNoRule) {
