@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "devicelink/agent_config.h"
+#include "devicelink/message_bus.h"
 #include "settings/file_io.h"
 #include "settings/status.h"
 
@@ -67,5 +69,12 @@ int RunAgentDeviceCommand(const Context& context, const Args& args);
 // "reason: ...\n" when the running agent serves no mouse and says why; empty
 // otherwise.
 std::string AgentReasonLine(FileIo& io);
+// The running agent's published state; empty when it does not run.
+AgentState RunningAgentState(const MessageBus& bus, FileIo& io);
+// Sends message to a running agent; quiet when none runs (it reads the files
+// when it starts). Exit status 1 when it does not answer.
+int TellAgent(std::uint32_t message);
+// program ...
+int RunProgramCommand(const Context& context, const Args& args);
 
 }  // namespace vantix::cli

@@ -22,12 +22,6 @@ std::optional<std::string> ConfigPathOrComplain() {
   return path;
 }
 
-// The running agent's state, or an empty one when it does not run.
-AgentState RunningAgentState(const MessageBus& bus, FileIo& io) {
-  if (!bus.FindWindow(kAgentWindowTitle)) return {};
-  return ReadAgentState(AgentStatePath(bus.Folder()), io);
-}
-
 int List(bool json, FileIo& io) {
   const MessageBus bus;
   const AgentState state = RunningAgentState(bus, io);
@@ -61,21 +55,6 @@ int List(bool json, FileIo& io) {
   return kExitOk;
 }
 
-// Tells a running agent to read agent.ini again; quiet when it does not run.
-int TellAgent() {
-  const MessageBus bus;
-  const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, kAgentControlReconfigure, 0, 0);
-  switch (outcome.state) {
-    case SendOutcome::State::kAnswered:
-    case SendOutcome::State::kAbsent:
-      return kExitOk;
-    case SendOutcome::State::kNoAnswer:
-      std::cerr << "vantixctl: the device agent did not answer; it reads the setting when it starts again\n";
-      return kExitReadFailed;
-  }
-  return kExitOk;
-}
-
 // A device that is there now and can never be served is refused at once.
 std::optional<std::string> Unservable(const DeviceChoice& choice) {
   const agent::InputScan scan = agent::ScanInputDevices();
@@ -100,7 +79,7 @@ int Use(std::string_view what, FileIo& io) {
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
   if (const Status status = WriteDeviceChoice(*path, choice, io); !status.ok()) return WriteFailed(status);
-  return TellAgent();
+  return TellAgent(kAgentControlReconfigure);
 }
 
 int Resolution(std::string_view text, FileIo& io) {
@@ -112,7 +91,7 @@ int Resolution(std::string_view text, FileIo& io) {
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
   if (const Status status = WriteNativeResolution(*path, *dpi, io); !status.ok()) return WriteFailed(status);
-  return TellAgent();
+  return TellAgent(kAgentControlReconfigure);
 }
 
 }  // namespace
@@ -134,6 +113,25 @@ int RunAgentDeviceCommand(const Context& context, const Args& args) {
     return Resolution(args[3], context.io);
   }
   return Usage("agent device: unknown operation " + std::string(what));
+}
+
+AgentState RunningAgentState(const MessageBus& bus, FileIo& io) {
+  if (!bus.FindWindow(kAgentWindowTitle)) return {};
+  return ReadAgentState(AgentStatePath(bus.Folder()), io);
+}
+
+int TellAgent(std::uint32_t message) {
+  const MessageBus bus;
+  const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, message, 0, 0);
+  switch (outcome.state) {
+    case SendOutcome::State::kAnswered:
+    case SendOutcome::State::kAbsent:
+      return kExitOk;
+    case SendOutcome::State::kNoAnswer:
+      std::cerr << "vantixctl: the device agent did not answer; it reads the setting when it starts again\n";
+      return kExitReadFailed;
+  }
+  return kExitOk;
 }
 
 std::string AgentReasonLine(FileIo& io) {
