@@ -9,14 +9,6 @@
 namespace vantix::agent {
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  xcb_intern_atom_reply_t* reply =
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
-  return atom;
-}
-
 // The property's bytes (at most 4 KiB), empty when absent.
 std::string Property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
   xcb_get_property_reply_t* reply =
@@ -47,8 +39,8 @@ class X11Focus final : public FocusSource {
  public:
   X11Focus(xcb_connection_t* c, xcb_window_t root, Sink sink)
       : c_(c), root_(root), sink_(std::move(sink)) {
-    active_ = Atom(c_, "_NET_ACTIVE_WINDOW");
-    pid_ = Atom(c_, "_NET_WM_PID");
+    active_ = InternAtom(c_, "_NET_ACTIVE_WINDOW");
+    pid_ = InternAtom(c_, "_NET_WM_PID");
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c_);
@@ -108,6 +100,14 @@ class X11Focus final : public FocusSource {
 };
 
 }  // namespace
+
+xcb_atom_t InternAtom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* reply =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(reply);
+  return atom;
+}
 
 std::unique_ptr<FocusSource> StartX11Focus(const std::string& display, FocusSource::Sink sink,
                                            std::string& problem) {

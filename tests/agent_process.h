@@ -90,6 +90,14 @@ class MainWindow {
     return found;
   }
 
+  // Every message that came so far, oldest first.
+  std::deque<WindowMessage> TakeAll() {
+    std::lock_guard lock(mutex_);
+    std::deque<WindowMessage> all;
+    all.swap(inbox_);
+    return all;
+  }
+
  private:
   std::unique_ptr<Endpoint> endpoint_;
   std::atomic<bool> stop_{false};

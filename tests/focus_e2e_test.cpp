@@ -1,0 +1,158 @@
+// The profile follows the program in front, end to end on X11: Xvfb with
+// openbox, two small X clients of chosen classes, the real agent (simulated
+// mouse) and vantixctl, a test endpoint playing the main window.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "devicelink/agent_messages.h"
+#include "tests/agent_process.h"
+#include "tests/focus_desktop.h"
+#include "tests/test_support.h"
+
+namespace vantix {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ReadBytes;
+
+// The agent's wake-ups so far: every time it was scheduled.
+long Switches(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  long total = 0;
+  for (std::string line; std::getline(status, line);) {
+    if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
+  }
+  return total;
+}
+
+class FocusTest : public ::testing::Test {
+ protected:
+  FocusTest() : desktop(FOCUS_CLIENT_PATH) {
+    runtime = scratch / "run";
+    folder = runtime + "/corvane-gaming-mouse";
+    ::mkdir(runtime.c_str(), 0700);
+    env = {{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", desktop.display()},
+           {"WAYLAND_DISPLAY", ""}};
+  }
+  ~FocusTest() override {
+    if (agent > 0) {
+      ::kill(agent, SIGTERM);
+      test::Wait(agent);
+    }
+  }
+  void SetUp() override {
+    if (!desktop.error().empty()) GTEST_SKIP() << desktop.error();
+    window = std::make_unique<test::MainWindow>(folder);
+    game = desktop.Open("GameOne");
+    editor = desktop.Open("EditorTwo");
+    ASSERT_NE(game, XCB_WINDOW_NONE);
+    ASSERT_NE(editor, XCB_WINDOW_NONE);
+    ASSERT_EQ(Ctl({"program", "set", "GameOne", "4"}).first, 0);
+    agent = test::Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
+    ASSERT_TRUE(test::WaitFor([&] { return MessageBus(folder).FindWindow(kAgentWindowTitle); }, 5s,
+                              "the agent's endpoint"))
+        << ReadBytes(scratch / "hid.log");
+  }
+  std::pair<int, std::string> Ctl(std::vector<std::string> args) {
+    args.insert(args.begin(), VANTIXCTL_PATH);
+    const int status = test::Wait(test::Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
+    return {status, ReadBytes(scratch / "ctl.out")};
+  }
+  // Waits for the window to hear that profile index (kind 9).
+  ::testing::AssertionResult Hears(std::int64_t profile) {
+    for (auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
+      const std::optional<WindowMessage> m = window->Next(WM_AGENT_EVENT);
+      if (m && m->wparam == kEventProfile && m->lparam == profile) return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "no kind 9 for profile index " << profile << "\n"
+                                         << ReadBytes(scratch / "hid.log");
+  }
+  std::string Status() { return Ctl({"agent", "status"}).second; }
+
+  test::ScratchDir scratch;
+  test::FocusDesktop desktop;
+  std::string runtime, folder;
+  std::map<std::string, std::string> env;
+  std::unique_ptr<test::MainWindow> window;
+  xcb_window_t game = XCB_WINDOW_NONE, editor = XCB_WINDOW_NONE;
+  pid_t agent = -1;
+};
+
+TEST_F(FocusTest, TheProgramInFrontPicksItsProfileAndRulesTakeEffectAtOnce) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 4\nprogram: GameOne\n");
+  desktop.Activate(editor);
+  ASSERT_TRUE(Hears(0));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+
+  // A rule for the program in front, and its removal, count at once.
+  EXPECT_EQ(Ctl({"program", "set", "editortwo", "2"}).first, 0);
+  EXPECT_TRUE(Hears(1));
+  EXPECT_EQ(Ctl({"program", "remove", "EDITORTWO"}).first, 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_EQ(Ctl({"program", "remove", "EditorTwo"}).first, 1);
+  // The executable's name (/proc/PID/exe) where the class has no rule.
+  EXPECT_EQ(Ctl({"program", "set", "focus_client", "5"}).first, 0);
+  EXPECT_TRUE(Hears(4));
+  EXPECT_NE(Status().find("program: focus_client\n"), std::string::npos);
+  desktop.Activate(game);
+  EXPECT_TRUE(Hears(3));
+
+  // The files' current profile stays the user's.
+  EXPECT_EQ(Ctl({"--json", "show"}).second.find("\"CurrentProfile\": 3"), std::string::npos);
+  const std::string state = ReadBytes(folder + "/Corvane_II_GamingMouse_HID.state");
+  EXPECT_NE(state.find("Recent1=GameOne"), std::string::npos) << state;
+  EXPECT_NE(state.find("Recent2=EditorTwo"), std::string::npos) << state;
+}
+
+TEST_F(FocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  // A hundred in a second, the last to the game.
+  for (int i = 0; i < 100; ++i) {
+    desktop.Activate(i % 2 == 0 ? editor : game);
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(test::WaitFor([&] { return desktop.Active() == game; }, 5s, "the game in front"));
+  ASSERT_TRUE(test::WaitFor([&] { return Status().find("profile: 4\nprogram: GameOne\n") != std::string::npos; },
+                            5s, "the game's profile"));
+  std::this_thread::sleep_for(200ms);
+  std::int64_t last = -1;
+  for (const WindowMessage& m : window->TakeAll()) {
+    if (m.message == WM_AGENT_EVENT && m.wparam == kEventProfile) last = m.lparam;
+  }
+  EXPECT_EQ(last, 3);
+
+  // Nothing happens: the agent is not woken at all.
+  const long before = Switches(agent);
+  std::this_thread::sleep_for(3s);
+  EXPECT_EQ(Switches(agent), before);
+}
+
+TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  const std::string rules = scratch / ".config/vantix/programs.ini";
+  test::WriteBytes(rules, "[Programs]\nCount=1\nProgram1=GameOne\nProfile1=4\n" + std::string(2 << 20, 'x'));
+  ASSERT_EQ(MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0).state,
+            SendOutcome::State::kAnswered);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_NE(ReadBytes(scratch / "hid.log").find("no rules are used"), std::string::npos);
+  // vantixctl says so too, and its next rule puts the damaged file aside.
+  EXPECT_EQ(Ctl({"program", "list"}).first, 1);
+  EXPECT_EQ(Ctl({"program", "set", "GameOne", "3"}).first, 0);
+  EXPECT_TRUE(Hears(2));
+  std::filesystem::remove(rules);
+  MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+}
+
+}  // namespace
+}  // namespace vantix
