@@ -74,20 +74,25 @@ class X11Focus final : public FocusSource {
   }
 
   void Dispatch() override {
-    bool changed = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
-      if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
-        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-        changed = changed || (notify->window == root_ && notify->atom == active_);
+    // The round trips of Report may take events off the socket into xcb's
+    // queue, where poll would not see them: read until none is left.
+    for (;;) {
+      bool changed = false;
+      while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+          const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+          changed = changed || (notify->window == root_ && notify->atom == active_);
+        }
+        std::free(event);
       }
-      std::free(event);
+      if (xcb_connection_has_error(c_) != 0) {
+        problem_ = "the X server went away";
+        return;
+      }
+      // A burst of changes is read as one: only the last one counts.
+      if (!changed) return;
+      Report();
     }
-    if (xcb_connection_has_error(c_) != 0) {
-      problem_ = "the X server went away";
-      return;
-    }
-    // A burst of changes is read as one: only the last one counts.
-    if (changed) Report();
   }
 
  private:
@@ -133,6 +138,7 @@ std::unique_ptr<FocusSource> StartX11Focus(const std::string& display, FocusSour
   auto source = std::make_unique<X11Focus>(c, it.data->root, std::move(sink));
   // What is in front already counts from the start.
   source->Report();
+  source->Dispatch();
   return source;
 }
 

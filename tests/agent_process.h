@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,16 @@ inline int Wait(pid_t pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// How often the process was scheduled so far: its wake-ups.
+inline long ContextSwitches(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  long total = 0;
+  for (std::string line; std::getline(status, line);) {
+    if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
+  }
+  return total;
 }
 
 // The main window's endpoint, served on a thread; messages queue up.

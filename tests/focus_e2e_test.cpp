@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "devicelink/agent_messages.h"
@@ -19,16 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ReadBytes;
-
-// The agent's wake-ups so far: every time it was scheduled.
-long Switches(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  long total = 0;
-  for (std::string line; std::getline(status, line);) {
-    if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
-  }
-  return total;
-}
 
 class FocusTest : public ::testing::Test {
  protected:
@@ -130,9 +119,9 @@ TEST_F(FocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
   EXPECT_EQ(last, 3);
 
   // Nothing happens: the agent is not woken at all.
-  const long before = Switches(agent);
+  const long before = test::ContextSwitches(agent);
   std::this_thread::sleep_for(3s);
-  EXPECT_EQ(Switches(agent), before);
+  EXPECT_EQ(test::ContextSwitches(agent), before);
 }
 
 TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
