@@ -4,6 +4,7 @@
 // the agent's poll loop and costs nothing while the focus stays put.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,9 @@ class FocusSource {
   virtual void Dispatch() = 0;
   virtual std::string Problem() const = 0;
 };
+
+// The file name of the process's executable; empty when unknown.
+std::string ExecutableName(std::uint32_t pid);
 
 // The sources this session offers, each told to report to sink, and why
 // the others cannot run (one line each, for the log and the state).

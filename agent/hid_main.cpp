@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <ctime>
 #include <iostream>
 #include <memory>
@@ -185,8 +186,11 @@ int main(int argc, char** argv) {
   // why there is none.
   const std::string state_path = vantix::AgentStatePath(endpoint_folder);
   std::optional<vantix::AgentState> published;
+  // Set once the focus sources run: tells the agent which of them work.
+  std::function<void()> describe_focus_sources = [] {};
   const auto publish = [&] {
     vantix::AgentState state = mouse.State();
+    describe_focus_sources();
     agent.DescribeFocus(state);
     if (published == state) return;
     if (const vantix::Status status = vantix::WriteAgentState(state_path, state, io); !status.ok()) {
@@ -201,12 +205,20 @@ int main(int argc, char** argv) {
   // The program in front picks the profile where a rule names it.
   vantix::agent::FocusSources focus = vantix::agent::StartFocusSources(
       [&agent](const vantix::agent::FocusedProgram& program) { agent.FocusChanged(program); });
-  std::string focus_names, focus_problems;
-  for (const auto& source : focus.running) focus_names += (focus_names.empty() ? "" : ", ") + source->Name();
-  for (const std::string& problem : focus.problems) focus_problems += (focus_problems.empty() ? "" : "; ") + problem;
-  Log(focus_names.empty() ? "no program focus followed: " + focus_problems
-                          : "following the program in front through " + focus_names);
-  agent.SetFocusSources(focus_names, focus_problems);
+  // Which sources work, and why the others do not; a source may start or
+  // stop working (a desktop's first call, a lost connection).
+  const auto describe_focus = [&focus, &agent] {
+    std::string names, problems;
+    for (const std::string& problem : focus.problems) problems += (problems.empty() ? "" : "; ") + problem;
+    for (const auto& source : focus.running) {
+      if (source->Problem().empty()) names += (names.empty() ? "" : ", ") + source->Name();
+      if (!source->Problem().empty()) problems += (problems.empty() ? "" : "; ") + source->Problem();
+    }
+    agent.SetFocusSources(names, problems);
+    return names.empty() ? "no program focus followed: " + problems : "following the program in front through " + names;
+  };
+  Log(describe_focus());
+  describe_focus_sources = [&describe_focus] { describe_focus(); };
   agent.Flush();
   publish();
 

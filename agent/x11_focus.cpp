@@ -1,6 +1,5 @@
 #include "agent/x11_focus.h"
 
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -20,19 +19,6 @@ std::string Property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t proper
   }
   std::free(reply);
   return bytes;
-}
-
-std::string ExecutableOf(std::uint32_t pid) {
-  if (pid == 0) return {};
-  char target[4096];
-  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-  const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-  if (n <= 0) return {};
-  std::string path(target, static_cast<std::size_t>(n));
-  // A program replaced while it runs reads "PATH (deleted)".
-  if (path.ends_with(" (deleted)")) path.resize(path.size() - 10);
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 class X11Focus final : public FocusSource {
@@ -69,7 +55,7 @@ class X11Focus final : public FocusSource {
     const std::string pid = Property(c_, window, pid_, XCB_ATOM_CARDINAL);
     std::uint32_t pid_value = 0;
     if (pid.size() >= sizeof pid_value) std::memcpy(&pid_value, pid.data(), sizeof pid_value);
-    program.names = {klass, instance, ExecutableOf(pid_value)};
+    program.names = {klass, instance, ExecutableName(pid_value)};
     sink_(program);
   }
 

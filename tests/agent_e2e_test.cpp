@@ -43,7 +43,8 @@ class AgentTest : public ::testing::Test {
         folder(runtime + "/corvane-gaming-mouse"),
         data(scratch / "Documents/Corvane II Gaming Mouse/"),
         // No desktop to follow: the agent says so in its status.
-        env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}},
+        env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"}},
         bus(folder) {
     ::mkdir(runtime.c_str(), 0700);
   }
@@ -139,7 +140,7 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
-            "agent: running\ndevice: disconnected\nprofile: 1\nfocus: none (x11: no DISPLAY)\n");
+            "agent: running\ndevice: disconnected\nprofile: 1\nfocus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
 
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
@@ -264,7 +265,7 @@ TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
             "agent: running\ndevice: disconnected\nreason: cannot open /dev/uinput: No such file or directory\n"
-            "profile: 1\nfocus: none (x11: no DISPLAY)\n");
+            "profile: 1\nfocus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
   EXPECT_NE(ReadBytes(scratch / "hid.log").find("no mouse served: cannot open /dev/uinput"), std::string::npos);
   // The simulated mouse is not there to be connected.
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -102,6 +103,22 @@ xcb_window_t FocusDesktop::Open(const std::string& window_class) {
         return true;
       },
       5s, "the client's window");
+  // Managed, or an activation now would be lost.
+  const xcb_atom_t clients = agent::InternAtom(c_, "_NET_CLIENT_LIST");
+  WaitFor(
+      [&] {
+        xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(c_, xcb_get_property(c_, 0, root_, clients, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+        bool listed = false;
+        if (reply != nullptr) {
+          const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+          const int count = xcb_get_property_value_length(reply) / 4;
+          listed = std::find(ids, ids + count, window) != ids + count;
+        }
+        std::free(reply);
+        return listed;
+      },
+      5s, "the window manager to take the window");
   return window;
 }
 

@@ -19,28 +19,23 @@ namespace {
 using namespace std::chrono_literals;
 using test::ReadBytes;
 
-class FocusTest : public ::testing::Test {
+// The agent (simulated mouse) with a rule for GameOne (profile 4), in a
+// home and runtime folder of the test's own; a test endpoint plays the
+// main window.
+class FollowingAgent : public ::testing::Test {
  protected:
-  FocusTest() : desktop(FOCUS_CLIENT_PATH) {
-    runtime = scratch / "run";
-    folder = runtime + "/corvane-gaming-mouse";
+  FollowingAgent() : env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}} {
     ::mkdir(runtime.c_str(), 0700);
-    env = {{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", desktop.display()},
-           {"WAYLAND_DISPLAY", ""}};
   }
-  ~FocusTest() override {
+  ~FollowingAgent() override {
     if (agent > 0) {
       ::kill(agent, SIGTERM);
       test::Wait(agent);
     }
   }
-  void SetUp() override {
-    if (!desktop.error().empty()) GTEST_SKIP() << desktop.error();
+  // env: the desktop the agent runs in.
+  void StartAgent() {
     window = std::make_unique<test::MainWindow>(folder);
-    game = desktop.Open("GameOne");
-    editor = desktop.Open("EditorTwo");
-    ASSERT_NE(game, XCB_WINDOW_NONE);
-    ASSERT_NE(editor, XCB_WINDOW_NONE);
     ASSERT_EQ(Ctl({"program", "set", "GameOne", "4"}).first, 0);
     agent = test::Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
     ASSERT_TRUE(test::WaitFor([&] { return MessageBus(folder).FindWindow(kAgentWindowTitle); }, 5s,
@@ -64,12 +59,29 @@ class FocusTest : public ::testing::Test {
   std::string Status() { return Ctl({"agent", "status"}).second; }
 
   test::ScratchDir scratch;
-  test::FocusDesktop desktop;
-  std::string runtime, folder;
+  std::string runtime = scratch / "run";
+  std::string folder = runtime + "/corvane-gaming-mouse";
   std::map<std::string, std::string> env;
   std::unique_ptr<test::MainWindow> window;
-  xcb_window_t game = XCB_WINDOW_NONE, editor = XCB_WINDOW_NONE;
   pid_t agent = -1;
+};
+
+class FocusTest : public FollowingAgent {
+ protected:
+  FocusTest() : desktop(FOCUS_CLIENT_PATH) {
+    env.insert({{"DISPLAY", desktop.display()}, {"WAYLAND_DISPLAY", ""}});
+  }
+  void SetUp() override {
+    if (!desktop.error().empty()) GTEST_SKIP() << desktop.error();
+    game = desktop.Open("GameOne");
+    editor = desktop.Open("EditorTwo");
+    ASSERT_NE(game, XCB_WINDOW_NONE);
+    ASSERT_NE(editor, XCB_WINDOW_NONE);
+    StartAgent();
+  }
+
+  test::FocusDesktop desktop;
+  xcb_window_t game = XCB_WINDOW_NONE, editor = XCB_WINDOW_NONE;
 };
 
 TEST_F(FocusTest, TheProgramInFrontPicksItsProfileAndRulesTakeEffectAtOnce) {
@@ -108,17 +120,24 @@ TEST_F(FocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
     desktop.Activate(i % 2 == 0 ? editor : game);
     std::this_thread::sleep_for(10ms);
   }
-  ASSERT_TRUE(test::WaitFor([&] { return desktop.Active() == game; }, 5s, "the game in front"));
-  ASSERT_TRUE(test::WaitFor([&] { return Status().find("profile: 4\nprogram: GameOne\n") != std::string::npos; },
-                            5s, "the game's profile"));
-  std::this_thread::sleep_for(200ms);
+  // The window manager works through the requests at its own pace; once it
+  // is done, the window has last heard the game's profile and the agent
+  // serves it.
   std::int64_t last = -1;
-  for (const WindowMessage& m : window->TakeAll()) {
-    if (m.message == WM_AGENT_EVENT && m.wparam == kEventProfile) last = m.lparam;
-  }
-  EXPECT_EQ(last, 3);
+  const auto settled = [&] {
+    for (const WindowMessage& m : window->TakeAll()) {
+      if (m.message == WM_AGENT_EVENT && m.wparam == kEventProfile) last = m.lparam;
+    }
+    return last == 3 && desktop.Active() == game &&
+           Status().find("profile: 4\nprogram: GameOne\n") != std::string::npos;
+  };
+  EXPECT_TRUE(test::WaitFor(settled, 10s, "the game's profile")) << "last heard " << last;
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(settled()) << "last heard " << last;
 
-  // Nothing happens: the agent is not woken at all.
+  // Nothing happens (once the window manager is done with the flips): the
+  // agent is not woken at all.
+  std::this_thread::sleep_for(1s);
   const long before = test::ContextSwitches(agent);
   std::this_thread::sleep_for(3s);
   EXPECT_EQ(test::ContextSwitches(agent), before);
@@ -140,6 +159,64 @@ TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
   std::filesystem::remove(rules);
   MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0);
   EXPECT_TRUE(Hears(0));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+}
+
+// KDE's KWin script and GNOME's Shell extension call the agent over the
+// session bus. Neither desktop runs here: a session bus of the test's own
+// and busctl stand in for the caller.
+class SessionBusFocusTest : public FollowingAgent {
+ protected:
+  SessionBusFocusTest() {
+    env.insert({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"DBUS_SESSION_BUS_ADDRESS", address},
+                {"XDG_CURRENT_DESKTOP", "GNOME"}});
+  }
+  ~SessionBusFocusTest() override {
+    if (bus_daemon <= 0) return;
+    ::kill(bus_daemon, SIGTERM);
+    test::Wait(bus_daemon);
+  }
+  void SetUp() override {
+    bus_daemon = test::Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address}, env,
+                             scratch / "bus.out", scratch / "bus.err");
+    ASSERT_TRUE(test::WaitFor([&] { return test::Exists(scratch / "bus"); }, 5s, "the session bus"));
+    ASSERT_EQ(Ctl({"program", "set", "sleep", "2"}).first, 0);
+    StartAgent();
+  }
+  // What the KWin script and the extension send at an activation.
+  int Activated(const std::string& name, pid_t pid) {
+    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "call", "org.vantix.Agent",
+                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", "su", name,
+                                   std::to_string(pid)},
+                                  env, scratch / "busctl.out", scratch / "busctl.err"));
+  }
+
+  std::string address = "unix:path=" + scratch / "bus";
+  pid_t bus_daemon = -1;
+};
+
+TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTold) {
+  // No GNOME Shell to ask: the agent says why nothing reports focus.
+  std::string before;
+  EXPECT_TRUE(test::WaitFor(
+      [&] {
+        before = Status();
+        return before.find("focus: none (x11: no DISPLAY; gnome: cannot ask GNOME Shell") != std::string::npos;
+      },
+      5s, "the reason in the status"))
+      << before;
+
+  // By class, then by the executable of the process named.
+  ASSERT_EQ(Activated("GameOne", 0), 0) << ReadBytes(scratch / "busctl.err");
+  EXPECT_TRUE(Hears(3));
+  const pid_t sleeper = test::Spawn({"/bin/sleep", "30"}, env, "/dev/null", "/dev/null");
+  ASSERT_EQ(Activated("org.example.Unknown", sleeper), 0);
+  EXPECT_TRUE(Hears(1));
+  ::kill(sleeper, SIGTERM);
+  test::Wait(sleeper);
+  ASSERT_EQ(Activated("", 0), 0);
+  EXPECT_TRUE(Hears(0));
+  // A desktop that calls is a source that works: no more complaint.
   EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
 }
 
