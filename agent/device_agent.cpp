@@ -31,6 +31,7 @@ DeviceAgent::DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mous
       post_(std::move(post)),
       log_(std::move(log)),
       config_path_(std::move(config_path)) {
+  if (config_path_) rules_path_ = ProgramRulesPathBeside(*config_path_);
   mouse_.SetListener(this);
 }
 
@@ -38,6 +39,7 @@ DeviceAgent::~DeviceAgent() { mouse_.SetListener(nullptr); }
 
 void DeviceAgent::Start() {
   if (config_path_) config_ = ReadAgentConfig(*config_path_, io_);
+  if (rules_path_) HandleProgramRules();
   int current = 0;
   if (const Status status = ApplySavedFiles(current); !status.ok()) {
     log_("saved profiles not applied: " + status.reason());
@@ -189,6 +191,10 @@ std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
     case kAgentControlSimulateButton:
       outcome = HandleSimulateButton(m.wparam, m.lparam, result);
       break;
+    case kAgentControlProgramRules:
+      outcome = HandleProgramRules();
+      result = 1;
+      break;
     case kAgentControlStop:
       stop_requested_ = true;
       outcome = "stopping";
@@ -224,6 +230,7 @@ Status DeviceAgent::ApplySavedFiles(int& current_profile) {
   const int stage = profile.DPI >= 0 && profile.DPI < kStageCount ? profile.DPI : 0;
   const std::int32_t stage_value = profile.Stages[static_cast<std::size_t>(stage)].X;
   active_stage_dpi_ = stage_value >= 1 && stage_value <= 135 ? StageToDpi(stage_value) : 0;
+  files_profile_ = live.CurrentProfile >= 0 && live.CurrentProfile < kProfileCount ? live.CurrentProfile : 0;
   return mouse_.ApplyProfiles(live);
 }
 
@@ -324,6 +331,51 @@ std::string DeviceAgent::HandleMacroAssigned(std::int64_t profile, std::int64_t 
   const std::string where = "profile " + std::to_string(p + 1) + " button " + std::to_string(b + 1);
   if (!status.ok()) return where + " not applied: " + status.reason();
   return where + " applied (function " + std::to_string(record.ButtonFunc) + ")";
+}
+
+std::string DeviceAgent::HandleProgramRules() {
+  if (!rules_path_) return "no program rules file";
+  rules_ = ReadProgramRules(*rules_path_, io_);
+  if (!rules_.problem.empty()) log_(rules_.problem);
+  Follow();
+  return "program rules read: " + std::to_string(rules_.rules.size());
+}
+
+void DeviceAgent::FocusChanged(const FocusedProgram& program) {
+  if (program == focus_) return;
+  focus_ = program;
+  if (const std::string shown = program.Shown(); !shown.empty()) {
+    std::erase_if(recent_, [&](const std::string& name) { return SameProgram(name, shown); });
+    recent_.insert(recent_.begin(), shown);
+    if (recent_.size() > kRecentPrograms) recent_.resize(kRecentPrograms);
+  }
+  Follow();
+}
+
+void DeviceAgent::Follow() {
+  const ProgramRule* rule = rules_.Match(focus_.names);
+  const int before = ServedProfile();
+  const std::string before_program = rule_program_;
+  rule_program_ = rule != nullptr ? rule->program : std::string();
+  mouse_.SetRuleProfile(rule != nullptr ? std::optional<int>(rule->profile - 1) : std::nullopt);
+  if (ServedProfile() == before && rule_program_ == before_program) return;
+  log_("profile " + std::to_string(ServedProfile() + 1) + " served" +
+       (rule != nullptr ? " for " + rule->program : " (the chosen one)") +
+       (focus_.Shown().empty() ? "" : "; in front: " + focus_.Shown()));
+  outbox_.push_back({WM_AGENT_EVENT, kEventProfile, ServedProfile()});
+}
+
+void DeviceAgent::SetFocusSources(std::string names, std::string problem) {
+  focus_sources_ = std::move(names);
+  focus_problem_ = std::move(problem);
+}
+
+void DeviceAgent::DescribeFocus(AgentState& state) const {
+  state.profile = ServedProfile() + 1;
+  state.program = rule_program_;
+  state.focus = focus_sources_;
+  state.focus_problem = focus_problem_;
+  state.recent = recent_;
 }
 
 }  // namespace vantix::agent

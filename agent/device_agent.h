@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "agent/focus_source.h"
 #include "agent/mouse_backend.h"
 #include "devicelink/message_bus.h"
+#include "devicelink/program_rules.h"
 #include "settings/file_io.h"
 
 namespace vantix::agent {
@@ -44,6 +46,16 @@ class DeviceAgent final : public MouseBackend::Listener {
   // there a main window; later the window says so itself).
   void SetListening(bool listening) { mouse_.SetReportButtons(listening); }
 
+  // The program in front changed: the profile its rule names is served,
+  // else the settings' current one; the window hears of a change (kind 9).
+  void FocusChanged(const FocusedProgram& program);
+  // Which focus sources are at work ("x11"; empty: none) and what keeps
+  // the others (or all) from working.
+  void SetFocusSources(std::string names, std::string problem);
+  // Adds the profile served, the rule behind it and the focus sources to
+  // what the agent publishes.
+  void DescribeFocus(AgentState& state) const;
+
   // MouseBackend::Listener
   void MouseChanged() override;
   void DeviceEvent(std::int64_t kind, std::int64_t value) override;
@@ -66,6 +78,11 @@ class DeviceAgent final : public MouseBackend::Listener {
   // before), else udev's MOUSE_DPI, else the active stage's, which is kept.
   void ResolveResolution();
   std::string HandleSimulateButton(std::int64_t button, std::int64_t pressed, std::int64_t& result);
+  std::string HandleProgramRules();
+  // Serves what the rules say for the program in front; tells the window
+  // when the profile or the rule behind it changed.
+  void Follow();
+  int ServedProfile() const { return mouse_.RuleProfile().value_or(files_profile_); }
 
   std::string data_folder_;
   FileIo& io_;
@@ -77,6 +94,13 @@ class DeviceAgent final : public MouseBackend::Listener {
   int resolution_ = kDefaultNativeResolution;
   ResolutionSource resolution_source_ = ResolutionSource::kDefault;
   int active_stage_dpi_ = 0;  // of the profiles last applied; 0: none
+  std::optional<std::string> rules_path_;
+  ProgramRules rules_;
+  FocusedProgram focus_;
+  std::string rule_program_;  // the rule's name of the program followed now
+  std::vector<std::string> recent_;
+  std::string focus_sources_, focus_problem_;
+  int files_profile_ = 0;  // the settings' current profile
   bool stored_connected_ = false;
   bool stop_requested_ = false;
   struct Pending {

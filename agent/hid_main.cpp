@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <ctime>
 #include <functional>
 #include <iostream>
@@ -29,6 +30,7 @@
 
 #include "agent/agent_start.h"
 #include "agent/device_agent.h"
+#include "agent/focus_source.h"
 #include "agent/kernel_mouse.h"
 #include "agent/poll_loop.h"
 #include "devicelink/agent_config.h"
@@ -94,7 +96,8 @@ Backend DefaultBackend() {
 // reason of a fault (empty otherwise). After each round the agent's state is
 // published and its pending work done.
 std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::KernelMouse* kernel,
-                  vantix::agent::DeviceAgent& agent, const std::function<void()>& publish) {
+                  vantix::agent::FocusSources& focus, vantix::agent::DeviceAgent& agent,
+                  const std::function<void()>& publish) {
   // A sender that waits for the answer (vantixctl agent device use) finds the
   // new state once it has it.
   const auto handler = [&agent, &publish](const vantix::WindowMessage& m) {
@@ -108,6 +111,15 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
   if (kernel) {
     loop.Add([kernel](std::vector<pollfd>& fds) { kernel->AppendPollFds(fds); },
              [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); });
+  }
+  // A focus source that stopped working has no descriptor left to wait on.
+  for (const auto& source : focus.running) {
+    vantix::agent::FocusSource* const watched = source.get();
+    loop.Add(
+        [watched](std::vector<pollfd>& fds) {
+          if (watched->Fd() >= 0) fds.push_back({watched->Fd(), POLLIN, 0});
+        },
+        [watched](std::span<const pollfd>) { watched->Dispatch(); });
   }
   loop.Watch(endpoint.Fd(), [&](short revents) {
     if ((revents & POLLIN) != 0) {
@@ -229,8 +241,12 @@ int main(int argc, char** argv) {
   // why there is none.
   const std::string state_path = vantix::AgentStatePath(endpoint_folder);
   std::optional<vantix::AgentState> published;
+  // Set once the focus sources run: tells the agent which of them work.
+  std::function<void()> describe_focus_sources = [] {};
   const auto publish = [&] {
-    const vantix::AgentState state = agent.State();
+    vantix::AgentState state = agent.State();
+    describe_focus_sources();
+    agent.DescribeFocus(state);
     if (published == state) return;
     if (const vantix::Status status = vantix::WriteAgentState(state_path, state, io); !status.ok()) {
       Log("cannot publish the agent's state: " + status.reason());
@@ -244,9 +260,27 @@ int main(int argc, char** argv) {
   publish();
   agent.SetListening(bus.FindWindow(vantix::kMainWindowTitle));
   agent.Start();
+  // The program in front picks the profile where a rule names it.
+  vantix::agent::FocusSources focus = vantix::agent::StartFocusSources(
+      [&agent](const vantix::agent::FocusedProgram& program) { agent.FocusChanged(program); });
+  // Which sources work, and why the others do not; a source may start or
+  // stop working (a desktop's first call, a lost connection).
+  const auto describe_focus = [&focus, &agent] {
+    std::string names, problems;
+    for (const std::string& problem : focus.problems) problems += (problems.empty() ? "" : "; ") + problem;
+    for (const auto& source : focus.running) {
+      if (source->Problem().empty()) names += (names.empty() ? "" : ", ") + source->Name();
+      if (!source->Problem().empty()) problems += (problems.empty() ? "" : "; ") + source->Problem();
+    }
+    agent.SetFocusSources(names, problems);
+    return names.empty() ? "no program focus followed: " + problems : "following the program in front through " + names;
+  };
+  Log(describe_focus());
+  describe_focus_sources = [&describe_focus] { describe_focus(); };
+  agent.Flush();
   publish();
 
-  const std::string fault = Serve(signal_fd, *endpoint, kernel.get(), agent, publish);
+  const std::string fault = Serve(signal_fd, *endpoint, kernel.get(), focus, agent, publish);
   if (!fault.empty()) Log("stopping: " + fault);
   ::unlink(state_path.c_str());
   agent.Stop();

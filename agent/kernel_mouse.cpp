@@ -269,12 +269,15 @@ void KernelMouse::ArmTimer() {
   ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &timer, nullptr);
 }
 
+int KernelMouse::Served() const {
+  const int current = rule_profile_.value_or(settings_.CurrentProfile);
+  return current >= 0 && current < kProfileCount ? current : 0;
+}
+
 void KernelMouse::Install() {
   if (!have_settings_) return;
-  const int current = settings_.CurrentProfile >= 0 && settings_.CurrentProfile < kProfileCount
-                          ? settings_.CurrentProfile
-                          : 0;
-  mapper_.SetProfile(settings_.Profiles[current], macros_);
+  // Between events: a button held now releases what its old function pressed.
+  mapper_.SetProfile(settings_.Profiles[Served()], macros_);
   Flush();
 }
 
@@ -307,7 +310,7 @@ Status KernelMouse::ApplyButton(int profile, int button, const ButtonRecord& rec
     return Status::Error("no such button");
   }
   settings_.Profiles[profile].Buttons[button] = record;
-  if (profile == settings_.CurrentProfile) Install();
+  if (profile == Served()) Install();
   return Status::Ok();
 }
 

@@ -60,6 +60,9 @@ class KernelMouse final : public MouseBackend {
   void Shutdown() override;
 
  private:
+  void RuleProfileChanged() override { Install(); }
+  // The profile in force: the rule's, else the settings' current one.
+  int Served() const;
   // Serves what the configuration asks for among the devices present now.
   void Reselect();
   bool MakeVirtualDevice();

@@ -68,13 +68,25 @@ class MouseBackend {
   // them). Off, they cost one test of this flag per event.
   void SetReportButtons(bool on) { report_buttons_ = on; }
 
+  // The profile (0..4) a program rule puts in force instead of the settings'
+  // current one; none: the current one. The settings keep theirs.
+  void SetRuleProfile(std::optional<int> profile) {
+    if (profile == rule_profile_) return;
+    rule_profile_ = profile;
+    RuleProfileChanged();
+  }
+  std::optional<int> RuleProfile() const { return rule_profile_; }
+
  protected:
   // A source event, when reports are on: the buttons and wheels in it go to
   // the listener.
   void ReportSourceEvent(std::uint16_t type, std::uint16_t code, std::int32_t value);
 
+  virtual void RuleProfileChanged() {}
+
   Listener* listener_ = nullptr;
   bool report_buttons_ = false;
+  std::optional<int> rule_profile_;
 };
 
 // The devices of VANTIX_SIMULATED_DEVICES: one a line, NAME<TAB>BUTTONS.

@@ -65,6 +65,7 @@ void CVantixDlg::WarnNotSaved(const Status& saved) {
 }
 
 std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
+  if (kind == kEventProfile && ShowProgramFollowing(kind)) return 0;
   const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
   if (!e.handled) return 0;
   if (e.reloaded) {
@@ -97,6 +98,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
 std::int64_t CVantixDlg::OnAgentStatus() {
   CarryOut(apply_wait_.OnAgentStatus());
   device_panel_->Refresh();
+  ShowProgramFollowing();
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder, io_)));
   return 0;
 }

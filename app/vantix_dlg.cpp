@@ -132,6 +132,7 @@ void CVantixDlg::InitDialog() {
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
   RefreshControls();
   LabelRefresh();
+  ShowProgramFollowing();
   setWindowTitle(QString::fromUtf8(kMainWindowTitle.data(),
                                    static_cast<qsizetype>(kMainWindowTitle.size())));
 }

@@ -168,6 +168,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // The agent.
   std::int64_t OnAgentEvent(std::int64_t kind, std::int64_t value);
   std::int64_t OnAgentStatus();
+  // The line about the profile that follows the program in front; true when
+  // kind is the agent's profile event for a rule (or its end), which leaves
+  // the window's own profile alone.
+  bool ShowProgramFollowing(std::int64_t kind = -1);
   void ApplyStatusEffects(const StatusEffects& effects);
   void CarryOut(const ApplyEffects& effects, const Status& saved = Status::Ok());
   void SetBottomRowEnabled(bool enabled);
@@ -195,6 +199,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   QFileSystemWatcher* files_watcher_ = nullptr;
   QTimer files_settle_timer_;  // one look after a burst of changes
   bool applying_ = false;
+  CStaticTrans* follow_line_ = nullptr;
+  bool following_ = false;  // the agent serves a rule's profile
   std::set<std::string> warned_damaged_;
 
   QTimer blink_timer_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "devicelink/agent_config.h"
+#include "devicelink/message_bus.h"
 #include "settings/file_io.h"
 #include "settings/status.h"
 
@@ -69,6 +70,11 @@ int RunAgentDeviceCommand(const Context& context, const Args& args);
 // otherwise.
 std::string AgentReasonLine(FileIo& io);
 // The running agent's published state; empty when it does not run.
-AgentState RunningAgentState(FileIo& io);
+AgentState RunningAgentState(const MessageBus& bus, FileIo& io);
+// Sends message to a running agent; quiet when none runs (it reads the files
+// when it starts). Exit status 1 when it does not answer.
+int TellAgent(std::uint32_t message);
+// program ...
+int RunProgramCommand(const Context& context, const Args& args);
 
 }  // namespace vantix::cli

@@ -75,20 +75,30 @@ int RunAgentCommand(const Context& context, const Args& args) {
     const bool running = bus.FindWindow(kAgentWindowTitle);
     const bool connected = ReadConnectionState(context.DataFolder(), context.io);
     const std::string reason_line = connected ? std::string() : AgentReasonLine(context.io);
+    const AgentState state = running ? RunningAgentState(bus, context.io) : AgentState{};
+    // Said only when nothing tells the agent the program in front, and why.
+    const std::string focus =
+        state.focus.empty() && !state.focus_problem.empty() ? "none (" + state.focus_problem + ")" : std::string();
     // A simulated mouse is a demo, not a connected mouse.
-    const bool simulated = connected && running && RunningAgentState(context.io).Simulated();
+    const bool simulated = connected && running && state.Simulated();
     const char* device = simulated ? "simulated" : connected ? "connected" : "disconnected";
     if (context.json) {
       JsonObject status;
       status.String("agent", running ? "running" : "absent").String("device", device);
       // "reason: ...\n" without its label and line end.
       if (reason_line.size() > 9) status.String("reason", reason_line.substr(8, reason_line.size() - 9));
+      if (state.profile > 0) status.Int("profile", state.profile);
+      if (!state.program.empty()) status.String("program", state.program);
+      if (!focus.empty()) status.String("focus", focus);
       std::cout << status.Done() << '\n';
       return kExitOk;
     }
     std::cout << "agent: " << (running ? "running" : "absent") << "\n"
               << "device: " << device << "\n"
               << reason_line;
+    if (state.profile > 0) std::cout << "profile: " << state.profile << "\n";
+    if (!state.program.empty()) std::cout << "program: " << state.program << "\n";
+    if (!focus.empty()) std::cout << "focus: " << focus << "\n";
     return kExitOk;
   }
   if (what == "device") return RunAgentDeviceCommand(context, args);

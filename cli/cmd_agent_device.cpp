@@ -23,7 +23,7 @@ std::optional<std::string> ConfigPathOrComplain() {
 }
 
 int List(bool json, FileIo& io) {
-  const AgentState state = RunningAgentState(io);
+  const AgentState state = RunningAgentState(MessageBus(), io);
   // The running agent's own list, so that the window and we show the same;
   // without an agent, what is there now.
   const agent::InputScan scan = state.backend.empty() ? agent::ScanInputDevices() : agent::InputScan{};
@@ -56,21 +56,6 @@ int List(bool json, FileIo& io) {
   return kExitOk;
 }
 
-// Tells a running agent to read agent.ini again; quiet when it does not run.
-int TellAgent() {
-  const MessageBus bus;
-  const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, kAgentControlReconfigure, 0, 0);
-  switch (outcome.state) {
-    case SendOutcome::State::kAnswered:
-    case SendOutcome::State::kAbsent:
-      return kExitOk;
-    case SendOutcome::State::kNoAnswer:
-      std::cerr << "vantixctl: the device agent did not answer; it reads the setting when it starts again\n";
-      return kExitReadFailed;
-  }
-  return kExitOk;
-}
-
 // A device that is there now and can never be served is refused at once.
 std::optional<std::string> Unservable(const DeviceChoice& choice) {
   const agent::InputScan scan = agent::ScanInputDevices();
@@ -95,7 +80,7 @@ int Use(std::string_view what, FileIo& io) {
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
   if (const Status status = WriteDeviceChoice(*path, choice, io); !status.ok()) return WriteFailed(status);
-  return TellAgent();
+  return TellAgent(kAgentControlReconfigure);
 }
 
 int Resolution(std::string_view text, FileIo& io) {
@@ -107,7 +92,7 @@ int Resolution(std::string_view text, FileIo& io) {
   const auto path = ConfigPathOrComplain();
   if (!path) return kExitWriteFailed;
   if (const Status status = WriteNativeResolution(*path, *dpi, io); !status.ok()) return WriteFailed(status);
-  return TellAgent();
+  return TellAgent(kAgentControlReconfigure);
 }
 
 }  // namespace
@@ -131,14 +116,27 @@ int RunAgentDeviceCommand(const Context& context, const Args& args) {
   return Usage("agent device: unknown operation " + std::string(what));
 }
 
-AgentState RunningAgentState(FileIo& io) {
-  const MessageBus bus;
+AgentState RunningAgentState(const MessageBus& bus, FileIo& io) {
   if (!bus.FindWindow(kAgentWindowTitle)) return {};
   return ReadAgentState(AgentStatePath(bus.Folder()), io);
 }
 
+int TellAgent(std::uint32_t message) {
+  const MessageBus bus;
+  const SendOutcome outcome = bus.SendMessage(kAgentWindowTitle, message, 0, 0);
+  switch (outcome.state) {
+    case SendOutcome::State::kAnswered:
+    case SendOutcome::State::kAbsent:
+      return kExitOk;
+    case SendOutcome::State::kNoAnswer:
+      std::cerr << "vantixctl: the device agent did not answer; it reads the setting when it starts again\n";
+      return kExitReadFailed;
+  }
+  return kExitOk;
+}
+
 std::string AgentReasonLine(FileIo& io) {
-  const AgentState state = RunningAgentState(io);
+  const AgentState state = RunningAgentState(MessageBus(), io);
   if (!state.served_path.empty() || state.reason.empty()) return {};
   return "reason: " + state.reason + "\n";
 }

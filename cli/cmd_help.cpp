@@ -107,6 +107,24 @@ constexpr CommandHelp kCommandHelp[] = {
      "agent does not answer; connect, disconnect, simulate and event also when\n"
      "it does not run.\n",
      "status stop device connect disconnect simulate event"},
+    {"program",
+     "usage: vantixctl program list\n"
+     "       vantixctl program set NAME PROFILE\n"
+     "       vantixctl program remove NAME\n"
+     "\n"
+     "Works on the rules in programs.ini beside agent.ini, which bind programs\n"
+     "to profiles: while a bound program is in front, the device agent serves\n"
+     "its profile; otherwise the profile chosen in the window, which a rule\n"
+     "never changes. A program is named by its window class or Wayland app id,\n"
+     "or by the file name of its executable; names compare without regard to\n"
+     "case, and whole. list prints one line per rule: the name, a tab and the\n"
+     "profile. set binds program NAME to PROFILE (1 to 5), replacing its rule\n"
+     "if it has one; remove forgets it, with exit status 1 when it had none.\n"
+     "A running agent follows the change at once. agent status names the\n"
+     "profile served (\"profile: N\"), the program whose rule chose it\n"
+     "(\"program: NAME\"), and when nothing tells the agent which program is\n"
+     "in front, \"focus: none (...)\" with the reason.\n",
+     "list set remove"},
     {"ini",
      "usage: vantixctl ini read-string FILE SECTION KEY [DEFAULT]\n"
      "       vantixctl ini read-int FILE SECTION KEY DEFAULT\n"

@@ -27,7 +27,7 @@ bool WritesDataFolder(const Args& args) {
 
 // Commands whose output a script may ask for as JSON.
 bool SpeaksJson(std::string_view word) {
-  return word == "macro" || word == "labels" || word == "keys" || word == "agent";
+  return word == "macro" || word == "labels" || word == "keys" || word == "agent" || word == "program";
 }
 
 enum class FormatOption { kNone, kJson, kText, kBad };
@@ -66,7 +66,7 @@ constexpr Command kCommands[] = {
     {"reset", vantix::cli::RunProfileCommand},  {"ini", Ini},
     {"apply", vantix::cli::RunApplyCommand},    {"agent", vantix::cli::RunAgentCommand},
     {"keys", vantix::cli::RunKeysCommand},      {"labels", vantix::cli::RunKeysCommand},
-    {"macro", vantix::cli::RunMacroCommand},
+    {"macro", vantix::cli::RunMacroCommand},    {"program", vantix::cli::RunProgramCommand},
 };
 
 }  // namespace

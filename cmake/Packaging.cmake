@@ -89,6 +89,24 @@ install(FILES "${VANTIX_PACKAGING_DIR}/zsh/_vantixctl"
 install(FILES "${VANTIX_PACKAGING_DIR}/fish/vantixctl.fish"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d")
 
+# ---- the GNOME Shell extension that tells the agent the program in front ---
+
+# Two builds: GNOME 43-44 (Debian 12) and 45 and later (ES modules). The one
+# for the shell the package is made for goes where GNOME Shell finds it; the
+# other ships beside it for those who upgrade their shell.
+option(VANTIX_GNOME_SHELL_45 "Install the GNOME Shell extension for GNOME 45 and later" OFF)
+if(VANTIX_GNOME_SHELL_45)
+  set(gnome_active 45)
+  set(gnome_other 43-44)
+else()
+  set(gnome_active 43-44)
+  set(gnome_other 45)
+endif()
+install(DIRECTORY "${VANTIX_PACKAGING_DIR}/gnome-shell/${gnome_active}/"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions/vantix-focus@vantix.org")
+install(DIRECTORY "${VANTIX_PACKAGING_DIR}/gnome-shell/${gnome_other}/"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/vantix/gnome-shell-${gnome_other}/vantix-focus@vantix.org")
+
 # ---- release date, copyright and changelog ---------------------------------
 
 set(VANTIX_VERSION "${PROJECT_VERSION}")

@@ -23,7 +23,18 @@ constexpr std::string_view kDevicesSection = "Devices";
 // More would only be a broken file: no machine has that many mice.
 constexpr int kMaxPublishedDevices = 64;
 
-Status MakeFolders(const std::string& folder) {
+Status WriteConfigValues(const std::string& path,
+                         std::initializer_list<std::pair<std::string_view, std::string>> values,
+                         FileIo& io) {
+  if (Status made = MakeConfigFolder(FolderOf(path)); !made.ok()) return made;
+  IniBatch batch = IniFile(path, io).Edit();
+  for (const auto& [key, value] : values) batch.WriteString(kDeviceSection, key, value);
+  return batch.Commit();
+}
+
+}  // namespace
+
+Status MakeConfigFolder(const std::string& folder) {
   for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
     if (pos != folder.size() && folder[pos] != '/') continue;
     const std::string prefix = folder.substr(0, pos);
@@ -34,17 +45,6 @@ Status MakeFolders(const std::string& folder) {
   }
   return Status::Ok();
 }
-
-Status WriteConfigValues(const std::string& path,
-                         std::initializer_list<std::pair<std::string_view, std::string>> values,
-                         FileIo& io) {
-  if (Status made = MakeFolders(FolderOf(path)); !made.ok()) return made;
-  IniBatch batch = IniFile(path, io).Edit();
-  for (const auto& [key, value] : values) batch.WriteString(kDeviceSection, key, value);
-  return batch.Commit();
-}
-
-}  // namespace
 
 DeviceChoice DeviceChoice::Parse(std::string_view text) {
   if (text.empty()) return {};
@@ -143,6 +143,15 @@ Status WriteAgentState(const std::string& path, const AgentState& state, FileIo&
     batch.WriteString(kDevicesSection, std::to_string(i + 1),
                       d.path + '\t' + d.name + '\t' + std::to_string(d.buttons));
   }
+  batch.WriteInt(kStateSection, "Profile", state.profile);
+  batch.WriteString(kStateSection, "Program", state.program);
+  batch.WriteString(kStateSection, "Focus", state.focus);
+  batch.WriteString(kStateSection, "FocusProblem", state.focus_problem);
+  // Every place written, so that a shorter list leaves none of a longer one.
+  for (std::size_t i = 0; i < kRecentPrograms; ++i) {
+    batch.WriteString(kStateSection, "Recent" + std::to_string(i + 1),
+                      i < state.recent.size() ? state.recent[i] : std::string());
+  }
   return batch.Commit(false);
 }
 
@@ -164,6 +173,14 @@ AgentState ReadAgentState(const std::string& path, FileIo& io) {
     PublishedDevice device{line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), 0};
     device.buttons = std::atoi(line.c_str() + tab2 + 1);
     state.devices.push_back(std::move(device));
+  }
+  state.profile = file.ReadInt(0, kStateSection, "Profile");
+  state.program = file.ReadString(kStateSection, "Program", "");
+  state.focus = file.ReadString(kStateSection, "Focus", "");
+  state.focus_problem = file.ReadString(kStateSection, "FocusProblem", "");
+  for (std::size_t i = 0; i < kRecentPrograms; ++i) {
+    std::string name = file.ReadString(kStateSection, "Recent" + std::to_string(i + 1), "");
+    if (!name.empty()) state.recent.push_back(std::move(name));
   }
   return state;
 }

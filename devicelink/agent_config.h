@@ -64,6 +64,9 @@ std::optional<std::string> AgentConfigPath();
 
 // A missing file or key reads as the defaults; a resolution out of range
 // reads as the default.
+// Makes the folder and those above it (0700) where missing.
+Status MakeConfigFolder(const std::string& folder);
+
 AgentConfig ReadAgentConfig(const std::string& path, FileIo& io);
 // Creates the folder when missing. Only the given values are written.
 Status WriteDeviceChoice(const std::string& path, const DeviceChoice& choice, FileIo& io);
@@ -79,6 +82,9 @@ struct PublishedDevice {
   bool operator==(const PublishedDevice&) const = default;
 };
 
+// How many programs lately in front the agent remembers.
+inline constexpr std::size_t kRecentPrograms = 8;
+
 // What the running agent publishes about itself.
 struct AgentState {
   std::string backend;      // "kernel" or "simulated"
@@ -88,6 +94,11 @@ struct AgentState {
   std::vector<PublishedDevice> devices = {};  // what it can serve, in node order
   int resolution = 0;                 // the served mouse's own resolution; 0: not told
   std::string resolution_source = {};  // ResolutionSourceName
+  int profile = 0;          // the profile served now, 1..5; 0 while unknown
+  std::string program = {};  // the program whose rule put it in force; empty: the user's choice
+  std::string focus = {};    // the focus sources at work ("x11"), empty when none
+  std::string focus_problem = {};  // why none works, or why one does not
+  std::vector<std::string> recent = {};  // programs lately in front, newest first
   bool operator==(const AgentState&) const = default;
   bool Simulated() const { return backend == "simulated"; }
 };

@@ -52,6 +52,10 @@ inline constexpr std::uint32_t kAgentControlListen = 0x7A10;  // on, 0
 // The result is 1 when the simulated mouse took it.
 inline constexpr std::uint32_t kAgentControlSimulateButton = 0x7A11;  // N, pressed
 
+// programs.ini changed: read the rules again and serve what they say for
+// the program in front now.
+inline constexpr std::uint32_t kAgentControlProgramRules = 0x7A20;
+
 // Name of the agent's single-instance lock in the endpoint folder.
 inline constexpr std::string_view kAgentLockName = "Corvane_II_GamingMouse_HID";
 

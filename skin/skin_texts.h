@@ -91,6 +91,9 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("FireKey", 1, 4, "fire modes: left, right, middle button, keyboard key"),
     detail::Ui("FireKey", 7, 8, "labels of the two fire-key numbers"),
     // Screen readers only.
+    detail::Ui("PROGRAMS", 1, 2,
+               "main window, under the profiles: the profile a program rule serves (%1 profile, %2 "
+               "program); why no program is followed (%1: the agent's reason)"),
     detail::Ui("Access", 1, 2, "title bar buttons: minimise, close"),
     detail::Ui("Access", 3, "assignment buttons (\"%1\": the button's number)"),
     detail::Ui("Access", 4, 5, "stage sliders: linked, one axis (%1: stage, %2: axis letter)"),

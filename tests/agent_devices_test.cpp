@@ -270,10 +270,22 @@ TEST(AgentStateTest, RoundTrips) {
   test::ScratchDir dir;
   const std::string path = AgentStatePath(dir.path());
   EXPECT_EQ(ReadAgentState(path, SystemFileIo()), AgentState{});
-  const AgentState state{"kernel", "/dev/input/event3", "Corvane II Gaming Mouse", ""};
+  AgentState state;
+  state.backend = "kernel";
+  state.served_path = "/dev/input/event3";
+  state.served_name = "Corvane II Gaming Mouse";
+  state.profile = 3;
+  state.program = "Steam";
+  state.focus = "x11";
+  state.recent = {"steam", "firefox"};
   ASSERT_TRUE(WriteAgentState(path, state, SystemFileIo()).ok());
   EXPECT_EQ(ReadAgentState(path, SystemFileIo()), state);
-  const AgentState none{"kernel", "", "", "no read access to /dev/input/event3: Permission denied"};
+  // A shorter list of recent programs leaves nothing of the longer one.
+  AgentState none;
+  none.backend = "kernel";
+  none.reason = "no read access to /dev/input/event3: Permission denied";
+  none.focus_problem = "x11: no DISPLAY";
+  none.recent = {"firefox"};
   ASSERT_TRUE(WriteAgentState(path, none, SystemFileIo()).ok());
   EXPECT_EQ(ReadAgentState(path, SystemFileIo()), none);
 }

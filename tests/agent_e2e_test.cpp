@@ -23,6 +23,7 @@
 #include "devicelink/device_link.h"
 #include "devicelink/message_bus.h"
 #include "settings/ini_file.h"
+#include "tests/agent_process.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -31,80 +32,9 @@ namespace {
 using namespace std::chrono_literals;
 using test::ReadBytes;
 using test::ScratchDir;
-
-// A child process with its own HOME and runtime folder.
-pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-            const std::string& out_path, const std::string& err_path) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  for (const auto& [key, value] : env) ::setenv(key.c_str(), value.c_str(), 1);
-  ::unsetenv("XDG_CONFIG_HOME");
-  const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-  ::dup2(out, 1);
-  ::dup2(err, 2);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  ::execv(args[0], args.data());
-  ::_exit(127);
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// The main window's endpoint, served on a thread; messages queue up.
-class MainWindow {
- public:
-  explicit MainWindow(const std::string& folder) {
-    OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, folder);
-    if (!opened.status.ok()) throw std::runtime_error(opened.status.reason());
-    endpoint_ = std::move(opened.endpoint);
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        pollfd p{endpoint_->Fd(), POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0) continue;
-        endpoint_->Process([this](const WindowMessage& m) {
-          std::lock_guard lock(mutex_);
-          inbox_.push_back(m);
-          cv_.notify_all();
-          return std::int64_t{0};
-        });
-      }
-    });
-  }
-  ~MainWindow() {
-    stop_ = true;
-    thread_.join();
-  }
-  // The next message with this number, waiting at most five seconds.
-  std::optional<WindowMessage> Next(std::uint32_t message) {
-    std::unique_lock lock(mutex_);
-    std::optional<WindowMessage> found;
-    cv_.wait_for(lock, 5s, [&] {
-      for (auto it = inbox_.begin(); it != inbox_.end(); ++it) {
-        if (it->message == message) {
-          found = *it;
-          inbox_.erase(it);
-          return true;
-        }
-      }
-      return false;
-    });
-    return found;
-  }
-
- private:
-  std::unique_ptr<Endpoint> endpoint_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  std::deque<WindowMessage> inbox_;
-};
+using test::MainWindow;
+using test::Spawn;
+using test::Wait;
 
 class AgentTest : public ::testing::Test {
  protected:
@@ -112,7 +42,9 @@ class AgentTest : public ::testing::Test {
       : runtime(scratch / "run"),
         folder(runtime + "/corvane-gaming-mouse"),
         data(scratch / "Documents/Corvane II Gaming Mouse/"),
-        env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}},
+        // No desktop to follow: the agent says so in its status.
+        env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"}},
         bus(folder) {
     ::mkdir(runtime.c_str(), 0700);
   }
@@ -208,7 +140,12 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
-            "agent: running\ndevice: disconnected\nreason: disconnected (vantixctl agent disconnect)\n");
+            "agent: running
+device: disconnected
+reason: disconnected (vantixctl agent disconnect)
+profile: 1
+focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)
+");
 
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
@@ -386,7 +323,8 @@ TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
   ASSERT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
-            "agent: running\ndevice: disconnected\nreason: cannot open /dev/uinput: No such file or directory\n");
+            "agent: running\ndevice: disconnected\nreason: cannot open /dev/uinput: No such file or directory\n"
+            "profile: 1\nfocus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
   EXPECT_NE(ReadBytes(scratch / "hid.log").find("no mouse served: cannot open /dev/uinput"), std::string::npos);
   // The simulated mouse is not there to be connected.
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);

@@ -11,6 +11,7 @@
 
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
+#include "devicelink/program_rules.h"
 #include "settings/ini_file.h"
 #include "settings/profile_store.h"
 #include "tests/test_support.h"
@@ -29,7 +30,12 @@ class FakeMouse final : public MouseBackend {
   bool shut_down = false;
 
   bool Connected() const override { return connected; }
-  AgentState State() const override { return {"kernel", connected ? "/dev/input/event3" : "", "", ""}; }
+  AgentState State() const override {
+    AgentState state;
+    state.backend = "kernel";
+    state.served_path = connected ? "/dev/input/event3" : "";
+    return state;
+  }
   Status ApplyProfiles(const SettingsBlock& settings) override {
     ++profiles_applied;
     last = settings;
@@ -170,6 +176,68 @@ TEST_F(DeviceAgentTest, StopLetsGoOfTheMouse) {
   EXPECT_TRUE(mouse.shut_down);
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(posted, std::vector<Posted>{kStatus});
+}
+
+// The rules of programs.ini beside agent.ini pick the profile while their
+// program is in front; the files' current profile (the third) is never
+// rewritten.
+TEST_F(DeviceAgentTest, TheProgramInFrontPicksTheProfileItsRuleNames) {
+  const std::string rules = ProgramRulesPathBeside(config);
+  ASSERT_TRUE(SetProgramRule(rules, "Steam", 5, SystemFileIo()).ok());
+  ASSERT_TRUE(SetProgramRule(rules, "hl2_linux", 5, SystemFileIo()).ok());
+  agent.Start();
+  mouse.Plug(true);
+  TakePosted();
+  const auto in_front = [&](std::vector<std::string> names) {
+    agent.FocusChanged(FocusedProgram{std::move(names)});
+    return TakePosted();
+  };
+  const auto state = [&] {
+    AgentState s;
+    agent.DescribeFocus(s);
+    return s;
+  };
+  const Posted to_fifth{WM_AGENT_EVENT, kEventProfile, 4};
+  const Posted to_third{WM_AGENT_EVENT, kEventProfile, 2};
+  EXPECT_EQ(state().profile, 3);
+
+  // By the executable when the class has no rule; by the class first.
+  EXPECT_EQ(in_front({"Hl2", "hl2", "HL2_LINUX"}), std::vector<Posted>{to_fifth});
+  EXPECT_EQ(mouse.RuleProfile(), 4);
+  EXPECT_EQ(state().program, "hl2_linux");
+  // Same profile, other rule: the window hears it, to name the program.
+  EXPECT_EQ(in_front({"steam", "", ""}), std::vector<Posted>{to_fifth});
+  EXPECT_EQ(state().program, "Steam");
+  EXPECT_TRUE(in_front({"steam", "", ""}).empty()) << "no change, no message";
+  EXPECT_EQ(in_front({"xterm", "xterm", "xterm"}), std::vector<Posted>{to_third});
+  EXPECT_EQ(mouse.RuleProfile(), std::nullopt);
+  EXPECT_EQ(state().profile, 3);
+  EXPECT_EQ(state().program, "");
+  EXPECT_EQ(state().recent, (std::vector<std::string>{"xterm", "steam", "Hl2"}));
+
+  // A rule set while its program is in front takes effect when the agent is told.
+  ASSERT_TRUE(SetProgramRule(rules, "XTerm", 1, SystemFileIo()).ok());
+  EXPECT_EQ(agent.Handle({kAgentControlProgramRules, true, 0, 0}), 1);
+  EXPECT_EQ(TakePosted(), (std::vector<Posted>{{WM_AGENT_EVENT, kEventProfile, 0}}));
+  EXPECT_EQ(state().profile, 1);
+
+  // An Apply meanwhile keeps the rule's profile in force.
+  agent.Handle({WM_AGENT_APPLY, true, 0, 0});
+  EXPECT_EQ(mouse.RuleProfile(), 0);
+  EXPECT_EQ(mouse.last.CurrentProfile, 2);
+  SettingsBlock live;
+  ProfileStore(data, live, SystemFileIo()).ReloadProfiles();
+  EXPECT_EQ(live.CurrentProfile, 2);
+}
+
+TEST_F(DeviceAgentTest, RecentProgramsAreFewNewestFirstAndOnceEach) {
+  agent.Start();
+  for (int i = 0; i < 12; ++i) agent.FocusChanged(FocusedProgram{{"p" + std::to_string(i)}});
+  agent.FocusChanged(FocusedProgram{{"", "", "P5"}});
+  agent.FocusChanged(FocusedProgram{{"", "", ""}});
+  AgentState s;
+  agent.DescribeFocus(s);
+  EXPECT_EQ(s.recent, (std::vector<std::string>{"P5", "p11", "p10", "p9", "p8", "p7", "p6", "p4"}));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ done
 
 # ---- vantixctl COMMAND --help against vantixctl(1) -------------------------
 
-commands=(show save export import reset apply agent ini keys labels macro)
+commands=(show save export import reset apply agent ini keys labels macro program)
 man_text=$(render "$packaging/man/vantixctl.1" | flatten)
 global_usage=$("$vantixctl" --help)
 
@@ -64,7 +64,7 @@ done
 
 # The families take their operations: the same text.
 for family_op in "agent status" "agent event" "ini read-string" "ini write-struct" "macro list" \
-                 "macro show" "macro new" "macro delete"; do
+                 "macro show" "macro new" "macro delete" "program list" "program remove"; do
     read -r family op <<<"$family_op"
     [[ "$("$vantixctl" "$family" "$op" --help 2>&1)" == "$("$vantixctl" "$family" --help)" ]] ||
         fail "$family $op --help is not the help of $family"

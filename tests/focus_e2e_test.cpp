@@ -1,0 +1,224 @@
+// The profile follows the program in front, end to end on X11: Xvfb with
+// openbox, two small X clients of chosen classes, the real agent (simulated
+// mouse) and vantixctl, a test endpoint playing the main window.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "devicelink/agent_messages.h"
+#include "tests/agent_process.h"
+#include "tests/focus_desktop.h"
+#include "tests/test_support.h"
+
+namespace vantix {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ReadBytes;
+
+// The agent (simulated mouse) with a rule for GameOne (profile 4), in a
+// home and runtime folder of the test's own; a test endpoint plays the
+// main window.
+class FollowingAgent : public ::testing::Test {
+ protected:
+  FollowingAgent() : env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}} {
+    ::mkdir(runtime.c_str(), 0700);
+  }
+  ~FollowingAgent() override {
+    if (agent > 0) {
+      ::kill(agent, SIGTERM);
+      test::Wait(agent);
+    }
+  }
+  // env: the desktop the agent runs in.
+  void StartAgent() {
+    window = std::make_unique<test::MainWindow>(folder);
+    ASSERT_EQ(Ctl({"program", "set", "GameOne", "4"}).first, 0);
+    agent = test::Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
+    ASSERT_TRUE(test::WaitFor([&] { return MessageBus(folder).FindWindow(kAgentWindowTitle); }, 5s,
+                              "the agent's endpoint"))
+        << ReadBytes(scratch / "hid.log");
+  }
+  std::pair<int, std::string> Ctl(std::vector<std::string> args) {
+    args.insert(args.begin(), VANTIXCTL_PATH);
+    const int status = test::Wait(test::Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
+    return {status, ReadBytes(scratch / "ctl.out")};
+  }
+  // Waits for the window to hear that profile index (kind 9).
+  ::testing::AssertionResult Hears(std::int64_t profile) {
+    for (auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
+      const std::optional<WindowMessage> m = window->Next(WM_AGENT_EVENT);
+      if (m && m->wparam == kEventProfile && m->lparam == profile) return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "no kind 9 for profile index " << profile << "\n"
+                                         << ReadBytes(scratch / "hid.log");
+  }
+  std::string Status() { return Ctl({"agent", "status"}).second; }
+
+  test::ScratchDir scratch;
+  std::string runtime = scratch / "run";
+  std::string folder = runtime + "/corvane-gaming-mouse";
+  std::map<std::string, std::string> env;
+  std::unique_ptr<test::MainWindow> window;
+  pid_t agent = -1;
+};
+
+class FocusTest : public FollowingAgent {
+ protected:
+  FocusTest() : desktop(FOCUS_CLIENT_PATH) {
+    env.insert({{"DISPLAY", desktop.display()}, {"WAYLAND_DISPLAY", ""}});
+  }
+  void SetUp() override {
+    if (!desktop.error().empty()) GTEST_SKIP() << desktop.error();
+    game = desktop.Open("GameOne");
+    editor = desktop.Open("EditorTwo");
+    ASSERT_NE(game, XCB_WINDOW_NONE);
+    ASSERT_NE(editor, XCB_WINDOW_NONE);
+    StartAgent();
+  }
+
+  test::FocusDesktop desktop;
+  xcb_window_t game = XCB_WINDOW_NONE, editor = XCB_WINDOW_NONE;
+};
+
+TEST_F(FocusTest, TheProgramInFrontPicksItsProfileAndRulesTakeEffectAtOnce) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 4\nprogram: GameOne\n");
+  desktop.Activate(editor);
+  ASSERT_TRUE(Hears(0));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+
+  // A rule for the program in front, and its removal, count at once.
+  EXPECT_EQ(Ctl({"program", "set", "editortwo", "2"}).first, 0);
+  EXPECT_TRUE(Hears(1));
+  EXPECT_EQ(Ctl({"program", "remove", "EDITORTWO"}).first, 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_EQ(Ctl({"program", "remove", "EditorTwo"}).first, 1);
+  // The executable's name (/proc/PID/exe) where the class has no rule.
+  EXPECT_EQ(Ctl({"program", "set", "focus_client", "5"}).first, 0);
+  EXPECT_TRUE(Hears(4));
+  EXPECT_NE(Status().find("program: focus_client\n"), std::string::npos);
+  desktop.Activate(game);
+  EXPECT_TRUE(Hears(3));
+
+  // The files' current profile stays the user's.
+  EXPECT_EQ(Ctl({"--json", "show"}).second.find("\"CurrentProfile\": 3"), std::string::npos);
+  const std::string state = ReadBytes(folder + "/Corvane_II_GamingMouse_HID.state");
+  EXPECT_NE(state.find("Recent1=GameOne"), std::string::npos) << state;
+  EXPECT_NE(state.find("Recent2=EditorTwo"), std::string::npos) << state;
+}
+
+TEST_F(FocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  // A hundred in a second, the last to the game.
+  for (int i = 0; i < 100; ++i) {
+    desktop.Activate(i % 2 == 0 ? editor : game);
+    std::this_thread::sleep_for(10ms);
+  }
+  // The window manager works through the requests at its own pace; once it
+  // is done, the window has last heard the game's profile and the agent
+  // serves it.
+  std::int64_t last = -1;
+  const auto settled = [&] {
+    for (const WindowMessage& m : window->TakeAll()) {
+      if (m.message == WM_AGENT_EVENT && m.wparam == kEventProfile) last = m.lparam;
+    }
+    return last == 3 && desktop.Active() == game &&
+           Status().find("profile: 4\nprogram: GameOne\n") != std::string::npos;
+  };
+  EXPECT_TRUE(test::WaitFor(settled, 10s, "the game's profile")) << "last heard " << last;
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(settled()) << "last heard " << last;
+
+  // Nothing happens (once the window manager is done with the flips): the
+  // agent is not woken at all.
+  std::this_thread::sleep_for(1s);
+  const long before = test::ContextSwitches(agent);
+  std::this_thread::sleep_for(3s);
+  EXPECT_EQ(test::ContextSwitches(agent), before);
+}
+
+TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
+  desktop.Activate(game);
+  ASSERT_TRUE(Hears(3));
+  const std::string rules = scratch / ".config/vantix/programs.ini";
+  test::WriteBytes(rules, "[Programs]\nCount=1\nProgram1=GameOne\nProfile1=4\n" + std::string(2 << 20, 'x'));
+  ASSERT_EQ(MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0).state,
+            SendOutcome::State::kAnswered);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_NE(ReadBytes(scratch / "hid.log").find("no rules are used"), std::string::npos);
+  // vantixctl says so too, and its next rule puts the damaged file aside.
+  EXPECT_EQ(Ctl({"program", "list"}).first, 1);
+  EXPECT_EQ(Ctl({"program", "set", "GameOne", "3"}).first, 0);
+  EXPECT_TRUE(Hears(2));
+  std::filesystem::remove(rules);
+  MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+}
+
+// KDE's KWin script and GNOME's Shell extension call the agent over the
+// session bus. Neither desktop runs here: a session bus of the test's own
+// and busctl stand in for the caller.
+class SessionBusFocusTest : public FollowingAgent {
+ protected:
+  SessionBusFocusTest() {
+    env.insert({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"DBUS_SESSION_BUS_ADDRESS", address},
+                {"XDG_CURRENT_DESKTOP", "GNOME"}});
+  }
+  ~SessionBusFocusTest() override {
+    if (bus_daemon <= 0) return;
+    ::kill(bus_daemon, SIGTERM);
+    test::Wait(bus_daemon);
+  }
+  void SetUp() override {
+    bus_daemon = test::Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address}, env,
+                             scratch / "bus.out", scratch / "bus.err");
+    ASSERT_TRUE(test::WaitFor([&] { return test::Exists(scratch / "bus"); }, 5s, "the session bus"));
+    ASSERT_EQ(Ctl({"program", "set", "sleep", "2"}).first, 0);
+    StartAgent();
+  }
+  // What the KWin script and the extension send at an activation.
+  int Activated(const std::string& name, pid_t pid) {
+    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "call", "org.vantix.Agent",
+                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", "su", name,
+                                   std::to_string(pid)},
+                                  env, scratch / "busctl.out", scratch / "busctl.err"));
+  }
+
+  std::string address = "unix:path=" + scratch / "bus";
+  pid_t bus_daemon = -1;
+};
+
+TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTold) {
+  // No GNOME Shell to ask: the agent says why nothing reports focus.
+  std::string before;
+  EXPECT_TRUE(test::WaitFor(
+      [&] {
+        before = Status();
+        return before.find("focus: none (x11: no DISPLAY; gnome: cannot ask GNOME Shell") != std::string::npos;
+      },
+      5s, "the reason in the status"))
+      << before;
+
+  // By class, then by the executable of the process named.
+  ASSERT_EQ(Activated("GameOne", 0), 0) << ReadBytes(scratch / "busctl.err");
+  EXPECT_TRUE(Hears(3));
+  const pid_t sleeper = test::Spawn({"/bin/sleep", "30"}, env, "/dev/null", "/dev/null");
+  ASSERT_EQ(Activated("org.example.Unknown", sleeper), 0);
+  EXPECT_TRUE(Hears(1));
+  ::kill(sleeper, SIGTERM);
+  test::Wait(sleeper);
+  ASSERT_EQ(Activated("", 0), 0);
+  EXPECT_TRUE(Hears(0));
+  // A desktop that calls is a source that works: no more complaint.
+  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+}
+
+}  // namespace
+}  // namespace vantix
