@@ -140,12 +140,8 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
-            "agent: running
-device: disconnected
-reason: disconnected (vantixctl agent disconnect)
-profile: 1
-focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)
-");
+            "agent: running\ndevice: disconnected\nreason: disconnected (vantixctl agent disconnect)\nprofile: 1\n"
+            "focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
 
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
