@@ -106,7 +106,8 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
   // The mouse before the endpoint: its events are the ones someone waits for.
   if (kernel) {
     loop.Add([kernel](std::vector<pollfd>& fds) { kernel->AppendPollFds(fds); },
-             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); });
+             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); },
+             [kernel] { return kernel->DescriptorGeneration(); });
   }
   loop.Watch(endpoint.Fd(), [&](short revents) {
     if ((revents & POLLIN) != 0) {
