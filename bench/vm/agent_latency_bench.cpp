@@ -1,16 +1,17 @@
 // Inside the test machine: what the agent adds between the mouse and the
 // desktop, against passthrough_floor (one blocking read of the batch, one
-// write of it), both running at once and measured in turn, so that whatever
-// else the machine and its host do weighs on both alike.
+// write of it) and against the same floor with a device that can send a key
+// as the agent's can; all running at once and measured in turn, so that
+// whatever else the machine and its host do weighs on all alike.
 //
 // - Latency: 10000 motion reports of one count each way, one at a time
-//   (written to the source, waited for on the output), the agent's and the
-//   floor's alternating; median and 99th percentile.
+//   (written to the source, waited for on the output), the three taking
+//   turns; median and 99th percentile.
 // - Paced motion at 1000 and 8000 reports a second, 10 s each, in turns of
 //   one second: latency, CPU time of the program per report (its scheduler
 //   time, kernel included), and reports lost or out of order. Each report
-//   carries a count of 1..127 in a known sequence, so a gap or a step back
-//   shows.
+//   carries its place in the turn as its motion (X and Y counts of 1..127),
+//   so a gap or a step back shows.
 // - Idle: the agent's wake-ups in a minute without motion.
 // - Memory: the agent's resident size serving the mouse with 15 macros,
 //   against a C++ program that does nothing (cxx_baseline).
@@ -101,13 +102,17 @@ bool MoveOnce(Path& path) {
 
 struct Paced {
   long sent = 0, received = 0, lost = 0, reordered = 0;
-  std::int32_t first_odd = 0;  // the first count that broke the sequence
+  long first_odd = -1;  // the first report that broke the sequence
   double cpu_ns = 0;
   std::vector<double> latencies;
   double CpuUsPerEvent() const { return sent == 0 ? 0 : cpu_ns / 1000 / static_cast<double>(sent); }
 };
 
-std::int32_t Count(long sequence) { return static_cast<std::int32_t>(sequence % 127) + 1; }
+// A report's place in the turn as its motion: 1..127 on each axis, the low
+// digit on X, the high one on Y; unique for the 16129 reports of a turn.
+constexpr long kDigits = 127;
+std::int32_t LowCount(long sequence) { return static_cast<std::int32_t>(sequence % kDigits) + 1; }
+std::int32_t HighCount(long sequence) { return static_cast<std::int32_t>(sequence / kDigits % kDigits) + 1; }
 
 // rate reports a second for one second; the writer never bursts to catch up
 // after a stall of the machine, so a report is never two.
@@ -122,30 +127,38 @@ void PacedTurn(Path& path, int rate, Paced& result) {
     for (long i = 0; i < n; ++i) {
       std::this_thread::sleep_until(next);
       written[static_cast<std::size_t>(i)] = Clock::now();
-      path.source->Move(Count(i), 0);
+      path.source->Move(LowCount(i), HighCount(i));
       sent.store(i + 1, std::memory_order_release);
       next += period;
       if (const auto now = Clock::now(); now > next + period) next = now;
     }
   });
   long expected = 0;
+  std::int32_t x = 0, y = 0;
   for (;;) {
     const auto event = path.out->Next(500ms);
     if (!event) {
       if (sent.load(std::memory_order_acquire) == n) break;
       continue;
     }
-    if (event->type != EV_REL || event->code != REL_X) continue;
+    if (event->type == EV_REL && event->code == REL_X) x = event->value;
+    if (event->type == EV_REL && event->code == REL_Y) y = event->value;
+    if (event->type != EV_SYN || event->code != SYN_REPORT) continue;
     const auto now = Clock::now();
     ++result.received;
-    const long step = ((event->value - Count(expected)) % 127 + 127) % 127;
-    if (step != 0 && result.first_odd == 0) result.first_odd = event->value;
-    if (step >= 64) {
+    const long sequence = (y - 1) * kDigits + (x - 1);
+    const bool whole = x >= 1 && x <= kDigits && y >= 1 && y <= kDigits;
+    x = y = 0;
+    if (!whole || sequence != expected) {
+      if (result.first_odd < 0) result.first_odd = whole ? sequence : n;
+    }
+    if (!whole) continue;
+    if (sequence < expected) {
       ++result.reordered;
       continue;
     }
-    result.lost += step;
-    expected += step;
+    result.lost += sequence - expected;
+    expected = sequence;
     if (expected < sent.load(std::memory_order_acquire)) {
       const std::chrono::duration<double, std::micro> took = now - written[static_cast<std::size_t>(expected)];
       result.latencies.push_back(took.count());
@@ -350,7 +363,7 @@ void PrintPaced(const char* label, int hz, const Paced& p) {
   std::printf("  %s at %d Hz: median %.0f us, 99th percentile %.0f us, CPU %.1f us per event, %ld sent, "
               "%ld received, lost %ld, reordered %ld\n",
               label, hz, l.median_us, l.p99_us, p.CpuUsPerEvent(), p.sent, p.received, p.lost, p.reordered);
-  if (p.first_odd != 0) std::printf("    first count out of sequence: %d\n", p.first_odd);
+  if (p.first_odd >= 0) std::printf("    first report out of sequence: %ld (%ld: not a whole report)\n", p.first_odd, p.sent);
 }
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
