@@ -118,7 +118,10 @@ std::int32_t HighCount(long sequence) { return static_cast<std::int32_t>(sequenc
 // after a stall of the machine, so a report is never two.
 void PacedTurn(Path& path, int rate, Paced& result) {
   const long n = rate;
-  std::vector<Clock::time_point> written(static_cast<std::size_t>(n));
+  // When each report was written, read by this thread: the kernel hands the
+  // report over, not the writer, so the reader may see it before sent counts
+  // it.
+  std::vector<std::atomic<Clock::rep>> written(static_cast<std::size_t>(n));
   std::atomic<long> sent{0};
   const double cpu_before = CpuNs(path.pid);
   std::thread writer([&] {
@@ -126,7 +129,7 @@ void PacedTurn(Path& path, int rate, Paced& result) {
     auto next = Clock::now();
     for (long i = 0; i < n; ++i) {
       std::this_thread::sleep_until(next);
-      written[static_cast<std::size_t>(i)] = Clock::now();
+      written[static_cast<std::size_t>(i)] = Clock::now().time_since_epoch().count();
       path.source->Move(LowCount(i), HighCount(i));
       sent.store(i + 1, std::memory_order_release);
       next += period;
@@ -159,8 +162,9 @@ void PacedTurn(Path& path, int rate, Paced& result) {
     }
     result.lost += sequence - expected;
     expected = sequence;
-    if (expected < sent.load(std::memory_order_acquire)) {
-      const std::chrono::duration<double, std::micro> took = now - written[static_cast<std::size_t>(expected)];
+    if (expected < n) {
+      const Clock::time_point at{Clock::duration(written[static_cast<std::size_t>(expected)].load())};
+      const std::chrono::duration<double, std::micro> took = now - at;
       result.latencies.push_back(took.count());
     }
     ++expected;
