@@ -103,6 +103,7 @@ bool MoveOnce(Path& path) {
 struct Paced {
   long sent = 0, received = 0, lost = 0, reordered = 0;
   long first_odd = -1;  // the first report that broke the sequence
+  bool first_odd_cut = false;  // it lacked one of its counts
   double cpu_ns = 0;
   std::vector<double> latencies;
   double CpuUsPerEvent() const { return sent == 0 ? 0 : cpu_ns / 1000 / static_cast<double>(sent); }
@@ -153,7 +154,10 @@ void PacedTurn(Path& path, int rate, Paced& result) {
     const bool whole = x >= 1 && x <= kDigits && y >= 1 && y <= kDigits;
     x = y = 0;
     if (!whole || sequence != expected) {
-      if (result.first_odd < 0) result.first_odd = whole ? sequence : n;
+      if (result.first_odd < 0) {
+        result.first_odd = whole ? sequence : expected;
+        result.first_odd_cut = !whole;
+      }
     }
     if (!whole) continue;
     if (sequence < expected) {
@@ -367,7 +371,10 @@ void PrintPaced(const char* label, int hz, const Paced& p) {
   std::printf("  %s at %d Hz: median %.0f us, 99th percentile %.0f us, CPU %.1f us per event, %ld sent, "
               "%ld received, lost %ld, reordered %ld\n",
               label, hz, l.median_us, l.p99_us, p.CpuUsPerEvent(), p.sent, p.received, p.lost, p.reordered);
-  if (p.first_odd >= 0) std::printf("    first report out of sequence: %ld (%ld: not a whole report)\n", p.first_odd, p.sent);
+  if (p.first_odd >= 0) {
+    std::printf("    first report out of sequence: %s%ld\n", p.first_odd_cut ? "one without both counts, after " : "",
+                p.first_odd);
+  }
 }
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
