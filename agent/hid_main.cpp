@@ -110,7 +110,8 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
   // The mouse before the endpoint: its events are the ones someone waits for.
   if (kernel) {
     loop.Add([kernel](std::vector<pollfd>& fds) { kernel->AppendPollFds(fds); },
-             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); });
+             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); },
+             [kernel] { return kernel->DescriptorGeneration(); });
   }
   // A focus source that stopped working has no descriptor left to wait on.
   for (const auto& source : focus.running) {

@@ -43,6 +43,7 @@ KernelMouse::KernelMouse(const AgentConfig& config, Logger log, Paths paths)
     log_(std::string("cannot watch for mice coming and going: ") + std::strerror(e));
   }
   Reselect();
+  announced_path_ = served_.path;
 }
 
 KernelMouse::~KernelMouse() {
@@ -64,7 +65,6 @@ void KernelMouse::AppendPollFds(std::vector<pollfd>& fds) const {
 }
 
 void KernelMouse::Dispatch(std::span<const pollfd> fds) {
-  const std::string before = served_.path;
   for (const pollfd& p : fds) {
     if (p.revents == 0) continue;
     if (source_ && p.fd == source_->Fd()) {
@@ -75,10 +75,14 @@ void KernelMouse::Dispatch(std::span<const pollfd> fds) {
       ReadWatch();
     }
   }
-  if (served_.path != before) Announce();
+  Announce();
 }
 
 void KernelMouse::Announce() {
+  // Compared with what was announced last, not copied before each batch:
+  // motion costs no string.
+  if (served_.path == announced_path_) return;
+  announced_path_ = served_.path;
   if (listener_ != nullptr) listener_->MouseChanged();
 }
 
@@ -144,6 +148,7 @@ bool KernelMouse::Open(const InputDeviceInfo& device, std::string& error) {
     return false;
   }
   source_ = std::move(source);
+  ++source_generation_;
   served_ = device;
   return true;
 }
@@ -160,6 +165,7 @@ void KernelMouse::Grab() {
 
 void KernelMouse::Close() {
   source_.reset();
+  ++source_generation_;
   served_ = {};
 }
 
@@ -315,13 +321,12 @@ Status KernelMouse::ApplyButton(int profile, int button, const ButtonRecord& rec
 }
 
 void KernelMouse::Reconfigure(const AgentConfig& config) {
-  const std::string before = served_.path;
   config_ = config;
   // The user chose again: a fault no longer holds the mouse back.
   fault_.clear();
   mapper_.SetNativeResolution(config_.native_resolution);
   Reselect();
-  if (served_.path != before) Announce();
+  Announce();
 }
 
 void KernelMouse::Shutdown() {

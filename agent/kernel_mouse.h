@@ -48,6 +48,9 @@ class KernelMouse final : public MouseBackend {
   // ready (each pollfd as poll returned it).
   void AppendPollFds(std::vector<pollfd>& fds) const;
   void Dispatch(std::span<const pollfd> fds);
+  // Changes whenever the served node is opened or closed: the loop cannot
+  // tell a node reopened under the same descriptor number by the number.
+  std::uint64_t DescriptorGeneration() const { return source_generation_; }
 
   bool Connected() const override { return source_ != nullptr; }
   AgentState State() const override;
@@ -92,8 +95,10 @@ class KernelMouse final : public MouseBackend {
   std::unique_ptr<VirtualDevice> virtual_;
   std::string virtual_error_;
   std::unique_ptr<EventSource> source_;
+  std::uint64_t source_generation_ = 0;
   InputDeviceInfo served_;
   std::vector<PublishedDevice> servable_;  // of the last scan
+  std::string announced_path_;  // the served path listeners last heard of
   std::string reason_;
   std::string fault_;       // why serving ended on a fault
   std::string fault_path_;  // the mouse served then

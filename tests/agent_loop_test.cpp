@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,38 @@ struct Pipe {
     ASSERT_EQ(::read(fds[0], &c, 1), 1);
   }
 };
+
+TEST(PollLoop, ADescriptorReopenedUnderTheSameNumberIsWaitedForWhenTheGenerationSaysSo) {
+  PollLoop loop;
+  auto first = std::make_unique<Pipe>();
+  const int number = first->Read();
+  std::uint64_t generation = 1;
+  int calls = 0;
+  std::unique_ptr<Pipe> second;
+  loop.Add([&](std::vector<pollfd>& fds) { fds.push_back({number, POLLIN, 0}); },
+           [&](std::span<const pollfd>) {
+             ++calls;
+             // The row closes its descriptor and opens another under the
+             // same number.
+             first.reset();
+             second = std::make_unique<Pipe>();
+             if (second->fds[0] != number) {
+               ASSERT_EQ(::dup2(second->fds[0], number), number);
+               ::close(second->fds[0]);
+               second->fds[0] = number;
+             }
+             ++generation;
+           },
+           [&] { return generation; });
+  int rounds = 0;
+  loop.AfterEach([&] {
+    if (++rounds == 1) second->Put();
+    if (rounds == 2) loop.Stop();
+  });
+  first->Put();
+  EXPECT_EQ(loop.Run(), "");
+  EXPECT_EQ(calls, 2) << "the reopened descriptor was not waited for";
+}
 
 TEST(PollLoop, EachRowGetsItsOwnDescriptorsOnlyWhenOneIsReady) {
   Pipe a, b, c;
@@ -72,12 +105,12 @@ TEST(PollLoop, StopEndsAfterTheRoundWithTheReason) {
 }
 
 TEST(PollLoop, ADescriptorThatIsNotOpenEndsTheLoopInsteadOfSpinning) {
+  PollLoop loop;
   int fd = -1;
   {
     Pipe gone;
     fd = gone.Read();
   }
-  PollLoop loop;
   int calls = 0;
   loop.Watch(fd, [&](short) { ++calls; });
   EXPECT_EQ(loop.Run(), "descriptor " + std::to_string(fd) + " is not open");

@@ -1,16 +1,17 @@
 // Inside the test machine: what the agent adds between the mouse and the
 // desktop, against passthrough_floor (one blocking read of the batch, one
-// write of it), both running at once and measured in turn, so that whatever
-// else the machine and its host do weighs on both alike.
+// write of it) and against the same floor with a device that can send a key
+// as the agent's can; all running at once and measured in turn, so that
+// whatever else the machine and its host do weighs on all alike.
 //
 // - Latency: 10000 motion reports of one count each way, one at a time
-//   (written to the source, waited for on the output), the agent's and the
-//   floor's alternating; median and 99th percentile.
+//   (written to the source, waited for on the output), the three taking
+//   turns; median and 99th percentile.
 // - Paced motion at 1000 and 8000 reports a second, 10 s each, in turns of
 //   one second: latency, CPU time of the program per report (its scheduler
 //   time, kernel included), and reports lost or out of order. Each report
-//   carries a count of 1..127 in a known sequence, so a gap or a step back
-//   shows.
+//   carries its place in the turn as its motion (X and Y counts of 1..127),
+//   so a gap or a step back shows.
 // - Idle: the agent's wake-ups in a minute without motion.
 // - Memory: the agent's resident size serving the mouse with 15 macros,
 //   against a C++ program that does nothing (cxx_baseline).
@@ -44,6 +45,7 @@ constexpr double kGoalP99Us = 1000;
 constexpr int kPacedSeconds = 10;
 constexpr int kPacedRates[] = {1000, 8000};
 constexpr const char* kFloorSourceName = "Pass-through source";
+constexpr const char* kKeyedSourceName = "Pass-through source with keys";
 
 struct Percentiles {
   double median_us = 0, p99_us = 0, max_us = 0;
@@ -100,19 +102,27 @@ bool MoveOnce(Path& path) {
 
 struct Paced {
   long sent = 0, received = 0, lost = 0, reordered = 0;
-  std::int32_t first_odd = 0;  // the first count that broke the sequence
+  long first_odd = -1;  // the first report that broke the sequence
+  bool first_odd_cut = false;  // it lacked one of its counts
   double cpu_ns = 0;
   std::vector<double> latencies;
   double CpuUsPerEvent() const { return sent == 0 ? 0 : cpu_ns / 1000 / static_cast<double>(sent); }
 };
 
-std::int32_t Count(long sequence) { return static_cast<std::int32_t>(sequence % 127) + 1; }
+// A report's place in the turn as its motion: 1..127 on each axis, the low
+// digit on X, the high one on Y; unique for the 16129 reports of a turn.
+constexpr long kDigits = 127;
+std::int32_t LowCount(long sequence) { return static_cast<std::int32_t>(sequence % kDigits) + 1; }
+std::int32_t HighCount(long sequence) { return static_cast<std::int32_t>(sequence / kDigits % kDigits) + 1; }
 
 // rate reports a second for one second; the writer never bursts to catch up
 // after a stall of the machine, so a report is never two.
 void PacedTurn(Path& path, int rate, Paced& result) {
   const long n = rate;
-  std::vector<Clock::time_point> written(static_cast<std::size_t>(n));
+  // When each report was written, read by this thread: the kernel hands the
+  // report over, not the writer, so the reader may see it before sent counts
+  // it.
+  std::vector<std::atomic<Clock::rep>> written(static_cast<std::size_t>(n));
   std::atomic<long> sent{0};
   const double cpu_before = CpuNs(path.pid);
   std::thread writer([&] {
@@ -120,33 +130,45 @@ void PacedTurn(Path& path, int rate, Paced& result) {
     auto next = Clock::now();
     for (long i = 0; i < n; ++i) {
       std::this_thread::sleep_until(next);
-      written[static_cast<std::size_t>(i)] = Clock::now();
-      path.source->Move(Count(i), 0);
+      written[static_cast<std::size_t>(i)] = Clock::now().time_since_epoch().count();
+      path.source->Move(LowCount(i), HighCount(i));
       sent.store(i + 1, std::memory_order_release);
       next += period;
       if (const auto now = Clock::now(); now > next + period) next = now;
     }
   });
   long expected = 0;
+  std::int32_t x = 0, y = 0;
   for (;;) {
     const auto event = path.out->Next(500ms);
     if (!event) {
       if (sent.load(std::memory_order_acquire) == n) break;
       continue;
     }
-    if (event->type != EV_REL || event->code != REL_X) continue;
+    if (event->type == EV_REL && event->code == REL_X) x = event->value;
+    if (event->type == EV_REL && event->code == REL_Y) y = event->value;
+    if (event->type != EV_SYN || event->code != SYN_REPORT) continue;
     const auto now = Clock::now();
     ++result.received;
-    const long step = ((event->value - Count(expected)) % 127 + 127) % 127;
-    if (step != 0 && result.first_odd == 0) result.first_odd = event->value;
-    if (step >= 64) {
+    const long sequence = (y - 1) * kDigits + (x - 1);
+    const bool whole = x >= 1 && x <= kDigits && y >= 1 && y <= kDigits;
+    x = y = 0;
+    if (!whole || sequence != expected) {
+      if (result.first_odd < 0) {
+        result.first_odd = whole ? sequence : expected;
+        result.first_odd_cut = !whole;
+      }
+    }
+    if (!whole) continue;
+    if (sequence < expected) {
       ++result.reordered;
       continue;
     }
-    result.lost += step;
-    expected += step;
-    if (expected < sent.load(std::memory_order_acquire)) {
-      const std::chrono::duration<double, std::micro> took = now - written[static_cast<std::size_t>(expected)];
+    result.lost += sequence - expected;
+    expected = sequence;
+    if (expected < n) {
+      const Clock::time_point at{Clock::duration(written[static_cast<std::size_t>(expected)].load())};
+      const std::chrono::duration<double, std::micro> took = now - at;
       result.latencies.push_back(took.count());
     }
     ++expected;
@@ -158,11 +180,11 @@ void PacedTurn(Path& path, int rate, Paced& result) {
 }
 
 struct Figures {
-  Percentiles agent, floor;
-  double agent_cpu_us = 0, floor_cpu_us = 0;
+  Percentiles agent, floor, keyed;
+  double agent_cpu_us = 0, floor_cpu_us = 0, keyed_cpu_us = 0;
   struct Rate {
     int hz = 0;
-    Paced agent, floor;
+    Paced agent, floor, keyed;
   };
   std::vector<Rate> rates;
   long idle_wakeups = -1;
@@ -202,7 +224,11 @@ long BaselineRss() {
   return n > 0 ? std::strtol(text, nullptr, 10) : -1;
 }
 
-bool LoadFifteenMacros(const AgentSession& session) {
+// Factory profiles with the first stage in force (1000 DPI, the agent's own
+// resolution without agent.ini): motion passes unscaled, so the counts of
+// the paced reports come out as they went in.
+bool LoadProfilesAndFifteenMacros(const AgentSession& session) {
+  if (!session.CtlOk({"reset", "all"}) || !ProfileWriter(session).SetInt("DPI", 0)) return false;
   for (int i = 1; i <= 15; ++i) {
     if (!WriteMacro(session, "Macro " + std::to_string(i), {0x84, 0x04, 0, 0x04, 0x04, 0, 0x86, 0x01, 0}, 0, 1)) {
       return false;
@@ -213,13 +239,15 @@ bool LoadFifteenMacros(const AgentSession& session) {
 
 void BM_AgentAgainstFloor(benchmark::State& state) {
   AgentSession session;
-  Path agent("agent"), floor("pass-through floor");
+  Path agent("agent"), floor("pass-through floor"), keyed("pass-through floor with keys");
   std::string error;
   agent.source = SourceDevice::Create({}, error);
   SourceDevice::Spec floor_spec;
   floor_spec.name = kFloorSourceName;
   floor.source = SourceDevice::Create(floor_spec, error);
-  if (!agent.source || !floor.source) {
+  floor_spec.name = kKeyedSourceName;
+  keyed.source = SourceDevice::Create(floor_spec, error);
+  if (!agent.source || !floor.source || !keyed.source) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -228,15 +256,22 @@ void BM_AgentAgainstFloor(benchmark::State& state) {
     return;
   }
   agent.pid = session.AgentPid();
-  floor.pid = ::fork();
-  if (floor.pid == 0) {
-    const std::string program = std::string(kProgramDir) + "passthrough_floor";
-    ::execl(program.c_str(), program.c_str(), kFloorSourceName, nullptr);
-    ::_exit(127);
-  }
-  const auto stop_floor = [&floor] {
-    ::kill(floor.pid, SIGTERM);
-    ::waitpid(floor.pid, nullptr, 0);
+  const auto start_floor = [](const char* source_name, const char* option) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const std::string program = std::string(kProgramDir) + "passthrough_floor";
+      ::execl(program.c_str(), program.c_str(), source_name, option, nullptr);
+      ::_exit(127);
+    }
+    return pid;
+  };
+  floor.pid = start_floor(kFloorSourceName, nullptr);
+  keyed.pid = start_floor(kKeyedSourceName, "--with-keys");
+  const auto stop_floor = [&floor, &keyed] {
+    for (pid_t pid : {floor.pid, keyed.pid}) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, nullptr, 0);
+    }
   };
   // The virtual mouse comes first, the grab of the source just after it.
   const auto deadline = Clock::now() + 30s;
@@ -246,15 +281,16 @@ void BM_AgentAgainstFloor(benchmark::State& state) {
     stop_floor();
     return;
   }
-  if (!LoadFifteenMacros(session)) state.SkipWithError("the 15 macros could not be written");
+  if (!LoadProfilesAndFifteenMacros(session)) state.SkipWithError("the profiles and 15 macros could not be written");
   agent.out = OpenOutput(state, "Vantix virtual mouse");
   floor.out = OpenOutput(state, "Vantix pass-through");
-  if (!agent.out || !floor.out || state.error_occurred()) {
+  keyed.out = OpenOutput(state, "Vantix pass-through with keys");
+  if (!agent.out || !floor.out || !keyed.out || state.error_occurred()) {
     stop_floor();
     return;
   }
   for (int i = 0; i < kWarmUp; ++i) {
-    if (!MoveOnce(agent) || !MoveOnce(floor)) {
+    if (!MoveOnce(agent) || !MoveOnce(floor) || !MoveOnce(keyed)) {
       state.SkipWithError("no motion came through");
       stop_floor();
       return;
@@ -264,10 +300,11 @@ void BM_AgentAgainstFloor(benchmark::State& state) {
   // Latency, one report at a time, the two in turn.
   agent.latencies.reserve(kEvents);
   floor.latencies.reserve(kEvents);
-  const double agent_cpu = CpuNs(agent.pid), floor_cpu = CpuNs(floor.pid);
+  keyed.latencies.reserve(kEvents);
+  const double agent_cpu = CpuNs(agent.pid), floor_cpu = CpuNs(floor.pid), keyed_cpu = CpuNs(keyed.pid);
   for (auto _ : state) {
     double took_s = 0;
-    for (Path* path : {&agent, &floor}) {
+    for (Path* path : {&agent, &floor, &keyed}) {
       const auto start = Clock::now();
       if (!MoveOnce(*path)) {
         state.SkipWithError((std::string("a motion event was lost by the ") + path->label).c_str());
@@ -282,6 +319,8 @@ void BM_AgentAgainstFloor(benchmark::State& state) {
   }
   figures.agent = Summarise(agent.latencies);
   figures.floor = Summarise(floor.latencies);
+  figures.keyed = Summarise(keyed.latencies);
+  figures.keyed_cpu_us = (CpuNs(keyed.pid) - keyed_cpu) / 1000 / kEvents;
   figures.agent_cpu_us = (CpuNs(agent.pid) - agent_cpu) / 1000 / kEvents;
   figures.floor_cpu_us = (CpuNs(floor.pid) - floor_cpu) / 1000 / kEvents;
 
@@ -289,9 +328,11 @@ void BM_AgentAgainstFloor(benchmark::State& state) {
   for (int rate : kPacedRates) {
     Figures::Rate r;
     r.hz = rate;
-    for (int turn = 0; turn < kPacedSeconds; ++turn) {
-      PacedTurn(turn % 2 == 0 ? agent : floor, rate, turn % 2 == 0 ? r.agent : r.floor);
-      PacedTurn(turn % 2 == 0 ? floor : agent, rate, turn % 2 == 0 ? r.floor : r.agent);
+    // The order turns round each second.
+    std::pair<Path*, Paced*> turns[] = {{&agent, &r.agent}, {&floor, &r.floor}, {&keyed, &r.keyed}};
+    for (int second = 0; second < kPacedSeconds; ++second) {
+      for (auto& [path, paced] : turns) PacedTurn(*path, rate, *paced);
+      std::rotate(std::begin(turns), std::begin(turns) + 1, std::end(turns));
     }
     figures.rates.push_back(std::move(r));
   }
@@ -330,7 +371,10 @@ void PrintPaced(const char* label, int hz, const Paced& p) {
   std::printf("  %s at %d Hz: median %.0f us, 99th percentile %.0f us, CPU %.1f us per event, %ld sent, "
               "%ld received, lost %ld, reordered %ld\n",
               label, hz, l.median_us, l.p99_us, p.CpuUsPerEvent(), p.sent, p.received, p.lost, p.reordered);
-  if (p.first_odd != 0) std::printf("    first count out of sequence: %d\n", p.first_odd);
+  if (p.first_odd >= 0) {
+    std::printf("    first report out of sequence: %s%ld\n", p.first_odd_cut ? "one without both counts, after " : "",
+                p.first_odd);
+  }
 }
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
@@ -346,17 +390,25 @@ int main(int argc, char** argv) {
   vantix::bench::CapturingReporter* reporter = nullptr;
   if (!vantix::bench::RunBenchmarks(static_cast<int>(args.size()), args.data(), reporter)) return 1;
   if (!figures.done) return 1;
-  std::printf("details (agent against the floor):\n");
-  std::printf("  one at a time: CPU %.1f us against %.1f us per event (%.2fx); latency %.2fx median, %.2fx p99\n",
-              figures.agent_cpu_us, figures.floor_cpu_us, Ratio(figures.agent_cpu_us, figures.floor_cpu_us),
-              Ratio(figures.agent.median_us, figures.floor.median_us),
-              Ratio(figures.agent.p99_us, figures.floor.p99_us));
+  std::printf("details (agent against the floor, and against the floor whose device has a key too):\n");
+  std::printf("  one at a time: floor with keys median %.0f us, 99th percentile %.0f us\n", figures.keyed.median_us,
+              figures.keyed.p99_us);
+  std::printf("  one at a time: CPU agent %.1f us, floor %.1f us, floor with keys %.1f us per event\n",
+              figures.agent_cpu_us, figures.floor_cpu_us, figures.keyed_cpu_us);
+  std::printf("  one at a time: latency %.2fx median, %.2fx p99, CPU %.2fx (with keys: %.2fx, %.2fx, %.2fx)\n",
+              Ratio(figures.agent.median_us, figures.floor.median_us), Ratio(figures.agent.p99_us, figures.floor.p99_us),
+              Ratio(figures.agent_cpu_us, figures.floor_cpu_us), Ratio(figures.agent.median_us, figures.keyed.median_us),
+              Ratio(figures.agent.p99_us, figures.keyed.p99_us), Ratio(figures.agent_cpu_us, figures.keyed_cpu_us));
   for (const Figures::Rate& r : figures.rates) {
     PrintPaced("agent", r.hz, r.agent);
     PrintPaced("pass-through floor", r.hz, r.floor);
-    const Percentiles a = Summarise(r.agent.latencies), f = Summarise(r.floor.latencies);
-    std::printf("  at %d Hz: latency %.2fx median, %.2fx p99; CPU %.2fx\n", r.hz, Ratio(a.median_us, f.median_us),
-                Ratio(a.p99_us, f.p99_us), Ratio(r.agent.CpuUsPerEvent(), r.floor.CpuUsPerEvent()));
+    PrintPaced("pass-through floor with keys", r.hz, r.keyed);
+    const Percentiles a = Summarise(r.agent.latencies), f = Summarise(r.floor.latencies),
+                      k = Summarise(r.keyed.latencies);
+    std::printf("  at %d Hz: latency %.2fx median, %.2fx p99, CPU %.2fx (with keys: %.2fx, %.2fx, %.2fx)\n", r.hz,
+                Ratio(a.median_us, f.median_us), Ratio(a.p99_us, f.p99_us),
+                Ratio(r.agent.CpuUsPerEvent(), r.floor.CpuUsPerEvent()), Ratio(a.median_us, k.median_us),
+                Ratio(a.p99_us, k.p99_us), Ratio(r.agent.CpuUsPerEvent(), r.keyed.CpuUsPerEvent()));
   }
   std::printf("  agent idle: %ld wake-ups in 60 s\n", figures.idle_wakeups);
   std::printf("  resident size: agent %ld KiB with a mouse and 15 macros, floor %ld KiB, C++ baseline %ld KiB; "

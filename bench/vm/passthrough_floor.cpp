@@ -1,6 +1,6 @@
 // The floor of the agent's latency: the least any program can do between a
 // grabbed mouse and a virtual device of its own. Grabs the device called
-// NAME and copies it through "Vantix pass-through": one blocking read takes
+// NAME and copies it to "Vantix pass-through": one blocking read takes
 // whatever batch of events the kernel holds, one write hands that batch on.
 // No poll, no per-event call, no copy. Stops on SIGTERM or SIGINT (the read
 // is interrupted) or when the device goes away.
@@ -28,8 +28,9 @@ void Stop(int) { stopped = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: passthrough_floor NAME\n");
+  const bool with_keys = argc == 3 && std::strcmp(argv[2], "--with-keys") == 0;
+  if (argc != 2 && !with_keys) {
+    std::fprintf(stderr, "usage: passthrough_floor NAME [--with-keys]\n");
     return 2;
   }
   // Without SA_RESTART: the signal ends the blocking read with EINTR.
@@ -51,7 +52,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "passthrough_floor: cannot grab %s: %s\n", node->c_str(), std::strerror(errno));
     return 1;
   }
-  libevdev_set_name(source, "Vantix pass-through");
+  libevdev_set_name(source, with_keys ? "Vantix pass-through with keys" : "Vantix pass-through");
+  // With --with-keys the copy can send a keyboard key too, as the agent's
+  // device can: the kernel's keyboard handler then takes every event of it,
+  // which costs as much as everything else the copy does.
+  if (with_keys) libevdev_enable_event_code(source, EV_KEY, KEY_A, nullptr);
   libevdev_uinput* sink = nullptr;
   if (const int rc = libevdev_uinput_create_from_device(source, LIBEVDEV_UINPUT_OPEN_MANAGED, &sink); rc != 0) {
     std::fprintf(stderr, "passthrough_floor: no uinput device: %s\n", std::strerror(-rc));

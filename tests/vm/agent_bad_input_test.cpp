@@ -2,8 +2,10 @@
 // that vanishes in the middle of a report, a flood of reports, devices with
 // forty buttons or none. The agent keeps running, keeps serving and never
 // leaves a key down.
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -164,6 +166,28 @@ TEST_F(AgentBadInput, FloodOfReportsArrivesWholeAndInOrder) {
     ASSERT_EQ(received.size(), sent.size()) << "burst " << burst << Log();
   }
   EXPECT_EQ(received, sent);
+}
+
+// The agent stopped while the mouse goes on: the kernel's buffer overflows
+// and drops the release of a held button. After SYN_DROPPED the agent reads
+// the buttons back from the kernel and releases it.
+TEST_F(AgentBadInput, ButtonReleasedWhileEventsWereDroppedIsReleased) {
+  Press(1);
+  Press(2);
+  ASSERT_TRUE(OutIs(Events{{EV_KEY, BTN_LEFT, 1}, {EV_KEY, BTN_RIGHT, 1}})) << Log();
+  ASSERT_EQ(::kill(session->AgentPid(), SIGSTOP), 0);
+  // Each burst is far more than the kernel keeps for one reader.
+  for (int i = 0; i < 300; ++i) source->Move(1, 0);
+  Release(1);
+  for (int i = 0; i < 300; ++i) source->Move(1, 0);
+  ASSERT_EQ(::kill(session->AgentPid(), SIGCONT), 0);
+  const Events out = OutThrough({EV_KEY, BTN_LEFT, 0});
+  EXPECT_NE(std::find(out.begin(), out.end(), Event{EV_KEY, BTN_LEFT, 0}), out.end())
+      << "the left button stayed down" << Log();
+  Out();
+  EXPECT_EQ(virtual_mouse->KeysDown(), (std::vector<std::uint16_t>{BTN_RIGHT}));
+  Release(2);
+  EXPECT_TRUE(OutIs(Events{{EV_KEY, BTN_RIGHT, 0}})) << Log();
 }
 
 TEST_F(AgentBadInput, MouseWithFortyButtonsIsServed) {

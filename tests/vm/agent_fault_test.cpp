@@ -119,7 +119,7 @@ TEST_F(AgentFault, ReadThatFailsEndsServingWithTheReasonAndReleases) {
 TEST_F(AgentFault, WaitThatFailsEndsTheAgentWithTheReasonAndReleases) {
   MiceReader mice;
   ASSERT_NO_FATAL_FAILURE(HoldLeft(mice));
-  Plan("poll", ENOMEM, -1);
+  Plan("wait", ENOMEM, -1);
   // Wakes the agent: its next wait fails.
   source->Move(3, 0);
   EXPECT_EQ(session->StopAgent(0, std::chrono::seconds(20)), 1) << Log();

@@ -1,14 +1,14 @@
 // Loaded into hid with LD_PRELOAD inside the test machine: makes the
-// agent's poll, its reads of an event device or its writes to uinput fail
+// agent's wait (epoll_wait), its reads of an event device or its writes to uinput fail
 // on request, for the tests of how it ends or retries.
 //
-// A test writes "CALL ERRNO TIMES" (poll, read or write; a number; -1 for
+// A test writes "CALL ERRNO TIMES" (wait, read or write; a number; -1 for
 // ever) to /tmp/vantix-fault; the next call of that kind takes the plan
 // over and removes the file, and that call and the next TIMES - 1 fail with
 // ERRNO. Every other call goes through.
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -65,10 +65,10 @@ F Next(const char* name) {
 
 extern "C" {
 
-int poll(pollfd* fds, nfds_t n, int timeout) {
-  static const auto real = Next<int (*)(pollfd*, nfds_t, int)>("poll");
-  if (Fails("poll")) return -1;
-  return real(fds, n, timeout);
+int epoll_wait(int epfd, epoll_event* events, int max, int timeout) {
+  static const auto real = Next<int (*)(int, epoll_event*, int, int)>("epoll_wait");
+  if (Fails("wait")) return -1;
+  return real(epfd, events, max, timeout);
 }
 
 ssize_t read(int fd, void* buffer, size_t size) {
