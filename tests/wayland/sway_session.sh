@@ -13,6 +13,7 @@
 # sway's output) and VANTIX_SWAY_EXTENT (the output's size, for
 # tests/wayland/wl_input.py, which types and moves the pointer through the
 # compositor's seat). Variables named VANTIX_* and LANG/LC_* pass through.
+# What the command leaves running in the session is ended with it.
 # Files the command needs must be readable by that user.
 #
 # The exit status is the command's; 77 (CTest's skip code) with a line saying
@@ -66,6 +67,14 @@ done < <(env)
 sway_pid=$!
 
 finish() {
+  # What the command left running in the session (a program's agent in a
+  # session of its own), then the compositor.
+  for proc in /proc/[0-9]*; do
+    if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$scratch/run" &&
+      [ "${proc#/proc/}" != "$sway_pid" ]; then
+      kill "${proc#/proc/}" 2>/dev/null
+    fi
+  done
   kill "$sway_pid" 2>/dev/null
   wait "$sway_pid" 2>/dev/null
   if [ "${VANTIX_SWAY_KEEP:-0}" = 1 ]; then

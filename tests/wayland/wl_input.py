@@ -157,14 +157,20 @@ class Seat:
         self.button(False, button)
 
     def drag(self, x1, y1, x2, y2, steps=8):
+        """Press, move as a hand does (a few pixels first, then in steps),
+        release. A window moved by the compositor follows from where its
+        move began, a few pixels after the press."""
         self.move(x1 - 1, y1)
         time.sleep(0.05)
         self.move(x1, y1)
         time.sleep(0.05)
         self.button(True)
-        for i in range(1, steps + 1):
+        path = [(x1 + (x2 - x1) * i // 40, y1 + (y2 - y1) * i // 40) for i in (1, 2, 3)]
+        path += [(x1 + (x2 - x1) * i // steps, y1 + (y2 - y1) * i // steps)
+                 for i in range(1, steps + 1)]
+        for x, y in path:
             time.sleep(0.03)
-            self.move(x1 + (x2 - x1) * i // steps, y1 + (y2 - y1) * i // steps)
+            self.move(x, y)
         time.sleep(0.1)
         self.button(False)
 
