@@ -78,7 +78,7 @@ def _fixed(value):
 class Seat:
     """The compositor's seat with one virtual keyboard and one virtual pointer."""
 
-    def __init__(self, extent=None):
+    def __init__(self, extent=None, keyboard=True, pointer=True):
         runtime = os.environ.get("XDG_RUNTIME_DIR", "")
         display = os.environ.get("WAYLAND_DISPLAY", "wayland-0")
         path = display if display.startswith("/") else os.path.join(runtime, display)
@@ -94,17 +94,24 @@ class Seat:
         self._registry = registry
         self._roundtrip()
         seat = self._bind("wl_seat", 1)
-        keyboards = self._bind("zwp_virtual_keyboard_manager_v1", 1)
-        pointers = self._bind("zwlr_virtual_pointer_manager_v1", 1)
-        self._keyboard = self._new_id()
-        self._send(keyboards, 0, struct.pack("<II", seat, self._keyboard))
-        keymap = _standard_keymap() + b"\0"
-        fd = os.memfd_create("keymap")
-        os.write(fd, keymap)
-        self._send(self._keyboard, 0, struct.pack("<II", 1, len(keymap)), fds=[fd])  # xkb v1
-        os.close(fd)
-        self._pointer = self._new_id()
-        self._send(pointers, 0, struct.pack("<II", seat, self._pointer))
+        self._keyboard = self._pointer = None
+        # The pointer first and on its own, and gone first too: sway 1.7
+        # crashes when a second client of this kind (after a first has gone)
+        # makes its keyboard before its pointer is in place.
+        if pointer:
+            pointers = self._bind("zwlr_virtual_pointer_manager_v1", 1)
+            self._pointer = self._new_id()
+            self._send(pointers, 0, struct.pack("<II", seat, self._pointer))
+            self._roundtrip()
+        if keyboard:
+            keyboards = self._bind("zwp_virtual_keyboard_manager_v1", 1)
+            self._keyboard = self._new_id()
+            self._send(keyboards, 0, struct.pack("<II", seat, self._keyboard))
+            keymap = _standard_keymap() + b"\0"
+            fd = os.memfd_create("keymap")
+            os.write(fd, keymap)
+            self._send(self._keyboard, 0, struct.pack("<II", 1, len(keymap)), fds=[fd])  # xkb v1
+            os.close(fd)
         self._roundtrip()
 
     def __enter__(self):
@@ -117,8 +124,12 @@ class Seat:
         if self._sock is None:
             return
         try:
-            self._send(self._keyboard, 3, b"")  # destroy
-            self._send(self._pointer, 8, b"")
+            # The pointer first here too, each on its own.
+            if self._pointer:
+                self._send(self._pointer, 8, b"")  # destroy
+                self._roundtrip()
+            if self._keyboard:
+                self._send(self._keyboard, 3, b"")
             self._roundtrip()
         finally:
             self._sock.close()
