@@ -13,6 +13,7 @@
 #include "settings/ini_file.h"
 #include "ui/bitmap_btn.h"
 #include "ui/bmp_menu.h"
+#include "ui/platform_key_hook.h"
 #include "ui/top_window.h"
 #include "ui/warning_dlg.h"
 
@@ -34,18 +35,18 @@ constexpr SubMenuRange kSubMenus[] = {
     {7, 17, 24}, {8, 25, 38}, {9, 39, 46}, {12, 47, 49}, {14, 50, 51},
 };
 
-// The capturing dialogs' keyboard hook: the one handed in, or the program
-// folder's library, loaded for this dialog.
+// The capturing dialogs' keyboard hook: the one handed in, or the
+// platform's (the program folder's library on X11), made for this dialog.
 class DialogHook {
  public:
   DialogHook(KeyHook* given, const std::string& program_folder) : given_(given) {
-    if (given_ == nullptr) LoadHookLink(link_, program_folder);
+    if (given_ == nullptr) own_.emplace(program_folder);
   }
-  KeyHook& Get() { return given_ != nullptr ? *given_ : link_; }
+  KeyHook& Get() { return given_ != nullptr ? *given_ : *own_; }
 
  private:
   KeyHook* given_;
-  HookLink link_;
+  std::optional<PlatformKeyHook> own_;
 };
 
 }  // namespace

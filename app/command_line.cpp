@@ -19,7 +19,8 @@ constexpr std::string_view kUsage =
     "Usage: vantix [--help | --version]\n"
     "The configuration utility of the Corvane II Gaming Mouse: one window that edits\n"
     "the mouse's five profiles and hands them to the device agent hid on Apply.\n"
-    "It needs a display (DISPLAY); vantixctl works on the same files without one.\n"
+    "It needs an X display (DISPLAY: X11, or Xwayland under Wayland); vantixctl works\n"
+    "on the same files without one. -platform NAME picks another Qt platform.\n"
     "\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
@@ -29,22 +30,31 @@ std::string Env(const char* name) {
   return value != nullptr ? value : "";
 }
 
-// The Qt platform the program will ask for: -platform NAME, else
-// QT_QPA_PLATFORM, else none (main then picks xcb when DISPLAY is set).
-std::string PlatformName(int argc, const char* const* argv) {
-  std::string name = Env("QT_QPA_PLATFORM");
+// The platform named with -platform NAME; empty when none is.
+std::string PlatformArgument(int argc, const char* const* argv) {
+  std::string name;
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::string_view(argv[i]) == "-platform") name = argv[i + 1];
   }
-  return name.substr(0, name.find(':'));  // "xcb:option=..." is xcb
+  return name;
 }
 
-bool DisplayNamed(const std::string& platform) {
-  if (platform == "xcb") return !Env("DISPLAY").empty();
-  if (!platform.empty()) return true;  // offscreen, wayland, ...: Qt decides
-  // No platform named: X11 when DISPLAY is set, else Qt's own choice, which
-  // needs a Wayland display.
-  return !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
+// "xcb:option=..." is xcb.
+std::string PluginName(std::string_view entry) {
+  return std::string(entry.substr(0, entry.find(':')));
+}
+
+// Whether every entry of a QT_QPA_PLATFORM list ("wayland;xcb") names X11 or
+// Wayland: a desktop's choice for all its programs, not one for this one.
+bool OnlyDesktopPlatforms(std::string_view list) {
+  while (!list.empty()) {
+    const std::size_t end = list.find(';');
+    const std::string name = PluginName(list.substr(0, end));
+    if (name != "xcb" && name.rfind("wayland", 0) != 0) return false;
+    if (end == std::string_view::npos) break;
+    list.remove_prefix(end + 1);
+  }
+  return true;
 }
 
 struct HeldMessage {
@@ -79,6 +89,13 @@ void HoldOrRefuse(QtMsgType type, const QMessageLogContext& context, const QStri
 
 }  // namespace
 
+std::string ChoosePlatform(int argc, const char* const* argv) {
+  if (!PlatformArgument(argc, argv).empty()) return {};
+  const std::string inherited = Env("QT_QPA_PLATFORM");
+  if (!OnlyDesktopPlatforms(inherited)) return {};
+  return "xcb";
+}
+
 std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::ostream& out,
                                      std::ostream& err) {
   for (int i = 1; i < argc; ++i) {
@@ -92,7 +109,11 @@ std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::ost
       return 0;
     }
   }
-  if (!DisplayNamed(PlatformName(argc, argv))) {
+  std::string platform = PlatformArgument(argc, argv);
+  if (platform.empty()) platform = ChoosePlatform(argc, argv);
+  if (platform.empty()) platform = Env("QT_QPA_PLATFORM");
+  // Other platforms (offscreen, an explicit wayland) are Qt's to open.
+  if (PluginName(platform) == "xcb" && Env("DISPLAY").empty()) {
     err << kNoDisplayMessage << "\n";
     return 1;
   }

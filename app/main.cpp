@@ -7,6 +7,7 @@
 
 #include <iostream>
 #include <optional>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/vantix_app.h"
@@ -20,9 +21,9 @@ int main(int argc, char** argv) {
   // Controls stay inside their window's X window: a native one (a dialog's
   // id for the keyboard hook) must not make all its siblings native too.
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-  // Placement, outline and dragging need X11; under Wayland that is XWayland.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "xcb");
+  // Placement, outline and dragging need X11; under Wayland that is Xwayland.
+  if (const std::string platform = vantix::ChoosePlatform(argc, argv); !platform.empty()) {
+    qputenv("QT_QPA_PLATFORM", platform.c_str());
   }
   vantix::CVantixApp app;
   // A benchmarking aid, read once: the start-up benchmark times the program

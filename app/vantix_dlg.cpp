@@ -296,6 +296,9 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
     case WM_MENU_PICK:
       OnMenuPick(wparam, lparam);
       return 0;
+    case WM_MENU_CANCEL:
+      CloseAssignmentMenu();
+      return 0;
     default:
       return 0;
   }

@@ -43,6 +43,8 @@ void HookLink::RemoveHook() {
   if (removehook_ != nullptr) removehook_();
 }
 
+bool HookLink::CanCapture() const { return installhook_ != nullptr && enablehook_ != nullptr; }
+
 HookLink::Entries HookLink::Found() const {
   return {installhook_ != nullptr, removehook_ != nullptr, installmousehook_ != nullptr,
           removemousehook_ != nullptr, enablehook_ != nullptr};

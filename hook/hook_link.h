@@ -20,6 +20,8 @@ class KeyHook {
   virtual void InstallHook(std::uint32_t window) = 0;
   virtual void EnableHook(bool on) = 0;
   virtual void RemoveHook() = 0;
+  // Whether keys will arrive at all; a dialog that cannot capture says so.
+  virtual bool CanCapture() const { return true; }
 };
 
 class HookLink final : public KeyHook {
@@ -32,6 +34,8 @@ class HookLink final : public KeyHook {
   void InstallHook(std::uint32_t window) override;
   void EnableHook(bool on) override;
   void RemoveHook() override;
+  // The library is loaded with the entry points a capture needs.
+  bool CanCapture() const override;
 
   bool Loaded() const { return module_ != nullptr; }
   struct Entries {

@@ -81,6 +81,7 @@ inline constexpr std::array kSkinTexts = {
                "Apply: a profile changed by another program (%1: its number), choice"),
     detail::Ui("WARNING", 19, "Apply: another writer holds the data folder, nothing was written"),
     detail::Ui("WARNING", 20, "files too large to be ours were read as empty (window, macro editor)"),
+    detail::Ui("WARNING", 21, "macro recording: no keys can be captured"),
     // Macro editor (1 is also the main window's macro tab).
     detail::Ui("MACRO", 1, 27, "macro editor titles, labels and buttons"),
     // Key dialogs.
@@ -88,6 +89,7 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("SINGLEKEY", 3, 4, "key combination: title, prompt"),
     detail::Ui("SINGLEKEY", 5, 6, "new macro name: title, prompt"),
     detail::Ui("SINGLEKEY", 7, "fire key: title and prompt"),
+    detail::Ui("SINGLEKEY", 8, "key dialogs' field when no keys can be captured"),
     detail::Ui("FireKey", 1, 4, "fire modes: left, right, middle button, keyboard key"),
     detail::Ui("FireKey", 7, 8, "labels of the two fire-key numbers"),
     // Screen readers only.

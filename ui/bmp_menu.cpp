@@ -1,6 +1,10 @@
 #include "ui/bmp_menu.h"
 
+#include <xcb/xcb.h>
+
 #include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -25,10 +29,17 @@ constexpr int kRowUpPerItem = 10;
 constexpr int kItemsBeforeShift = 6;
 
 // A borderless top-level window that the window manager leaves alone, so it
-// opens exactly where it is put and never takes the focus.
-constexpr Qt::WindowFlags kPopupFlags = Qt::Tool | Qt::FramelessWindowHint |
-                                        Qt::WindowDoesNotAcceptFocus |
-                                        Qt::X11BypassWindowManagerHint;
+// opens exactly where it is put and never takes the focus. A Wayland
+// compositor places every window itself and would centre that one; a tooltip
+// window there is a popup of its parent, placed relative to it, without the
+// grab (and the keyboard) a Qt popup takes.
+Qt::WindowFlags PopupFlags() {
+  const Qt::WindowFlags common = Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    return Qt::ToolTip | common;
+  }
+  return Qt::Tool | Qt::X11BypassWindowManagerHint | common;
+}
 
 QString CutText(const QString& text) {
   if (text.size() <= kMenuMaxTextUnits) return text;
@@ -65,7 +76,7 @@ std::int64_t MenuPickWord(std::int32_t high, std::int32_t low) {
 
 CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpMenuItem>& items,
                          const std::array<QImage, 4>& images, QPoint position)
-    : QWidget(menu, kPopupFlags), parent_index_(parent_index), items_(items), images_(images) {
+    : QWidget(menu, PopupFlags()), parent_index_(parent_index), items_(items), images_(images) {
   const int w = images_[0].width();
   const int h = images_[0].height();
   const int n = static_cast<int>(items_.size());
@@ -100,7 +111,7 @@ void CSubBmpMenu::OnRowClicked(int j) {
 
 void CSubBmpMenu::paintEvent(QPaintEvent*) { PaintFace(this, images_[0]); }
 
-CBmpMenu::CBmpMenu(QWidget* owner) : MessageWindow<QWidget>(owner, kPopupFlags) {}
+CBmpMenu::CBmpMenu(QWidget* owner) : MessageWindow<QWidget>(owner, PopupFlags()) {}
 
 CBmpMenu::~CBmpMenu() { CloseSubMenu(); }
 
@@ -153,6 +164,30 @@ void CBmpMenu::Create() {
     rows_.push_back(row);
   }
   show();
+  HoldPointer();
+}
+
+void CBmpMenu::HoldPointer() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr || internalWinId() == 0) return;
+  // Without a window manager a click on the desktop or another program moves
+  // no activation: nothing would tell the owner. With owner_events the
+  // program's own windows get their clicks as usual; only the others' come
+  // here. The server ends the grab when the menu's window goes.
+  xcb_connection_t* conn = x11->connection();
+  xcb_grab_pointer(conn, 1, static_cast<xcb_window_t>(internalWinId()),
+                   XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE,
+                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                   XCB_CURRENT_TIME);
+  xcb_flush(conn);
+}
+
+void CBmpMenu::mousePressEvent(QMouseEvent* event) {
+  // Only a press outside the program arrives here outside the menu.
+  if (!rect().contains(event->position().toPoint())) {
+    PostWindowMessage(parentWidget(), WM_MENU_CANCEL, 0, 0);
+  }
+  event->accept();
 }
 
 CBitmapBtn* CBmpMenu::Row(int i) const {

@@ -2,7 +2,14 @@
 // of sub-menus (CSubBmpMenu) that open to the right of an item as soon as the
 // pointer moves onto it. The menu runs no loop of its own and never closes
 // itself: the owner creates it, receives the choice as WM_MENU_PICK and
-// deletes it.
+// deletes it. A click outside the program reaches the menu on X11 (it holds
+// the pointer while open, for clicks on other programs' windows and the
+// desktop only) and is passed on as WM_MENU_CANCEL; the owner closes the menu
+// then, as on Escape and when the program loses the activation.
+// On X11 the menus are windows the window manager leaves alone, placed
+// exactly; on Wayland they are popups of the window below them (the menu of
+// the main window, a sub-menu of its menu), which the compositor places
+// relative to it.
 // The menu never takes the focus: its owner passes it the keys while it is
 // open (HandleKey). Up/Down move along the rows of the deepest open level,
 // Right or Enter open an item's sub-menu, Left closes the sub-menu, Enter
@@ -25,6 +32,9 @@
 namespace vantix {
 
 class CBitmapBtn;
+
+// A click outside the program, from the menu to its owner (docs/messages.md).
+inline constexpr std::uint32_t WM_MENU_CANCEL = 0x502;
 
 inline constexpr int kMenuMaxRows = 20;
 inline constexpr int kMenuMaxTextUnits = 259;
@@ -109,9 +119,11 @@ class CBmpMenu final : public MessageWindow<QWidget> {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void OnRowClicked(int i);
+  void HoldPointer();
   void OnButtonHover(WindowHandle row);
   void OpenSubMenuOf(int i);
   void CloseSubMenu();

@@ -106,6 +106,13 @@ std::optional<QRegion> LoadWindowOutline(const QString& path) {
 
 void ApplyWindowOutline(QWidget* window, const std::optional<QRegion>& region) {
   if (window == nullptr || !region) return;
+  // Compositors that ignore the X shape (sway's Xwayland) show the cut-off
+  // parts as the window's pixels there: with an alpha channel, and nothing
+  // painted outside the outline, they stay see-through. The visual is chosen
+  // when the native window is made, so only before that.
+  if (window->isWindow() && !window->testAttribute(Qt::WA_WState_Created)) {
+    window->setAttribute(Qt::WA_TranslucentBackground);
+  }
   // An empty mask means "no mask" to Qt; an outline without a single opaque
   // pixel must hide the whole window, so it becomes a pixel off the window.
   window->setMask(region->isEmpty() ? QRegion(-1, -1, 1, 1) : *region);

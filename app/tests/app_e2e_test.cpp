@@ -128,20 +128,29 @@ TEST(AppWithoutDisplay, ExplainsInsteadOfAbortingAndAnswersHelpAndVersion) {
     const char* name;
     std::vector<std::string> args;
     std::string display;  // "" unset
+    std::string platform;  // QT_QPA_PLATFORM, "" unset
     int status;
     std::string output;   // what the output holds
   };
+  const std::string refusal =
+      "no X display: vantix needs X11 or Xwayland (set DISPLAY, turn on Xwayland in your "
+      "Wayland desktop, or run scripts/run.sh)\n";
   const Case cases[] = {
-      {"no display at all", {}, "", 1, "no display: set DISPLAY or run scripts/run.sh\n"},
-      {"a display nobody serves", {}, ":9371", 1, "no display: set DISPLAY or run scripts/run.sh\n"},
-      {"--help", {"--help"}, "", 0, "Usage: vantix [--help | --version]\n"},
-      {"--version", {"--version"}, "", 0, "vantix 0.1.0\n"},
+      {"no display at all", {}, "", "", 1, refusal},
+      {"a display nobody serves", {}, ":9371", "", 1, refusal},
+      // A Wayland desktop's choice for all programs still means X11 here.
+      {"Wayland inherited, no X", {}, "", "wayland", 1, refusal},
+      {"wayland;xcb inherited, an X display nobody serves", {}, ":9371", "wayland;xcb", 1, refusal},
+      {"--help", {"--help"}, "", "", 0, "Usage: vantix [--help | --version]\n"},
+      {"--version", {"--version"}, "", "", 0, "vantix 0.1.0\n"},
   };
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+    std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                     "-u", "QT_QPA_PLATFORM"};
     if (!c.display.empty()) argv.push_back("DISPLAY=" + c.display);
+    if (!c.platform.empty()) argv.push_back("QT_QPA_PLATFORM=" + c.platform);
     argv.push_back(vantix);
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     const std::string log = scratch / ("out" + std::to_string(n++));

@@ -44,6 +44,20 @@ class AssignE2eTest : public test::E2eSession {
     return Run(source + " -crop " + std::to_string(width) + "x" + std::to_string(height) + "+" +
                std::to_string(left) + "+" + std::to_string(top) + " rgb:- 2>/dev/null | md5sum");
   }
+
+  // What the button shows.
+  std::string Face() const { return Crop(kButtonLeft, kButtonBottom - 20, 148, 20); }
+
+  // Starts vantix and waits until its window shows the button's face.
+  void StartWindow() {
+    app = Spawn({std::string(kProgramDir) + "/vantix"}, env, log);
+    ASSERT_TRUE(WaitFor([&] { return !FindWindow("Corvane II Gaming Mouse").empty(); }, 10s,
+                        "the main window"))
+        << ReadBytes(log);
+    // Beside the window the bare screen shows.
+    const std::string bare = Crop(1100, 0, 148, 20);
+    ASSERT_TRUE(WaitFor([&] { return Face() != bare; }, 10s, "the button's face"));
+  }
 };
 
 TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) {
@@ -51,15 +65,8 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
   ASSERT_EQ(Run("command -v xdotool >/dev/null && command -v import >/dev/null && echo ok"), "ok")
       << "xdotool and ImageMagick are needed";
 
-  app = Spawn({std::string(kProgramDir) + "/vantix"}, env, log);
-  ASSERT_TRUE(WaitFor([&] { return !FindWindow("Corvane II Gaming Mouse").empty(); }, 10s,
-                      "the main window"))
-      << ReadBytes(log);
-  const auto face = [&] { return Crop(kButtonLeft, kButtonBottom - 20, 148, 20); };
-  // Beside the window the bare screen shows.
-  const std::string bare = Crop(1100, 0, 148, 20);
-  ASSERT_TRUE(WaitFor([&] { return face() != bare; }, 10s, "the button's face"));
-  const std::string face_before = face();
+  ASSERT_NO_FATAL_FAILURE(StartWindow());
+  const std::string face_before = Face();
   const std::string before_dialog = scratch / "before-dialog.png";
   Run("import -window root '" + before_dialog + "'");
 
@@ -111,7 +118,7 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
   ClickAt(left + kOkX, top + kOkY);
   ASSERT_TRUE(
       WaitFor([&] { return FindWindow("Key Combination").empty(); }, 10s, "the dialog to close"));
-  EXPECT_TRUE(WaitFor([&] { return face() != face_before; }, 5s, "the button's new label"));
+  EXPECT_TRUE(WaitFor([&] { return Face() != face_before; }, 5s, "the button's new label"));
 
   // Apply writes the six events: presses in the order Shift, Ctrl, A, then
   // the releases in reverse.
@@ -136,6 +143,28 @@ TEST_F(AssignE2eTest, AKeyCombinationPressedOnTheKeyboardReachesTheProfileFile) 
   std::string label;
   for (int k = 0; k <= kButton; ++k) std::getline(labels, label);
   EXPECT_EQ(label, "LShift + LCtrl + A");
+}
+
+TEST_F(AssignE2eTest, AClickOutsideTheProgramClosesTheMenuWithoutAWindowManager) {
+  ASSERT_TRUE(x.error().empty()) << x.error();
+  ASSERT_NO_FATAL_FAILURE(StartWindow());
+  // Where the menu opens: the window's face below the button.
+  const auto below = [&] { return Crop(kButtonLeft, kButtonBottom, kMenuRowWidth, 60); };
+  const std::string closed = below();
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ClickAt(kButtonLeft + 74, kButtonBottom - 10);
+    ASSERT_TRUE(WaitFor([&] { return below() != closed; }, 10s, "the menu"));
+    // The bare screen beside the window: no window takes it, no activation
+    // moves.
+    ClickAt(1150, 600);
+    ASSERT_TRUE(WaitFor([&] { return below() == closed; }, 10s, "the menu to close"))
+        << ReadBytes(log);
+  }
+  // The program still takes its clicks: the menu opens again.
+  ClickAt(kButtonLeft + 74, kButtonBottom - 10);
+  ASSERT_TRUE(WaitFor([&] { return below() != closed; }, 10s, "the menu once more"));
 }
 
 }  // namespace

@@ -91,6 +91,8 @@ void KeyCaptureDialog::InitDialog() {
   hook_.InstallHook(NativeWindowId(this));
   hook_.EnableHook(true);
   OnInit();
+  // Better said than an empty field that stays empty.
+  if (!hook_.CanCapture()) key_display_->SetCaption(skin_.UiText("SINGLEKEY", 8), 0, kCaptionCentred);
 }
 
 void KeyCaptureDialog::showEvent(QShowEvent* event) {

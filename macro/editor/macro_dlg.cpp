@@ -28,7 +28,7 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
       agent_(context.agent),
       settings_(context.settings),
       files_(context.data_folder, context.io),
-      hook_(context.hook != nullptr ? context.hook : &hook_link_),
+      hook_(context.hook),
       recorder_(context.clock) {
   setObjectName(QStringLiteral("macroEditor"));
   new SkinDrag(this);
@@ -60,7 +60,7 @@ CMacroDlg::CMacroDlg(QWidget* parent, const MacroEditorContext& context)
   // first recording then records the delays the user sees chosen.
   RefreshEnabled();
 
-  if (context.hook == nullptr) LoadHookLink(hook_link_, skin_.ProgramFolder());
+  if (hook_ == nullptr) hook_ = &own_hook_.emplace(skin_.ProgramFolder());
   // Enter, Escape and Space never close or trigger anything here, and keys
   // typed during a recording are recorded, not obeyed.
   qApp->installEventFilter(this);
@@ -266,6 +266,9 @@ std::int64_t CMacroDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpar
       return 0;
     case WM_MENU_PICK:
       return OnMenuPick(lparam);
+    case WM_MENU_CANCEL:
+      CloseMenu();
+      return 0;
     case WM_EDIT_KEYUP:
       return OnEditKeyUp();
     default:

@@ -16,6 +16,7 @@
 
 #include "devicelink/agent_channel.h"
 #include "hook/hook_link.h"
+#include "ui/platform_key_hook.h"
 #include "macro/macro_files.h"
 #include "macro/macro_recorder.h"
 #include "settings/settings_block.h"
@@ -128,6 +129,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   static constexpr int kWarnBadName = 15;
   static constexpr int kWarnWriteFailed = 16;
   static constexpr int kWarnDamaged = 20;
+  static constexpr int kWarnNoCapture = 21;
 
   void BuildControls();
   void NameForReaders();
@@ -166,7 +168,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   AgentChannel& agent_;
   const SettingsBlock& settings_;
   MacroFiles files_;
-  HookLink hook_link_;
+  std::optional<PlatformKeyHook> own_hook_;
   KeyHook* hook_;
   MacroRecorder recorder_;
   MacroData macro_;

@@ -267,6 +267,11 @@ void CMacroDlg::StartRecording(bool insert) {
     Warn(kWarnNoMacro);
     return;
   }
+  // Better said than a recording that stays empty.
+  if (!hook_->CanCapture()) {
+    Warn(kWarnNoCapture);
+    return;
+  }
   hook_->InstallHook(NativeWindowId(this));
   SetRecordingControls(true);
   recorder_.Start(macro_, insert);

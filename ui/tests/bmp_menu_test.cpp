@@ -106,6 +106,18 @@ TEST_F(MenuTest, ItemsPostTheirIndexAndValueItemsWithSubItemsPostNothing) {
   EXPECT_EQ(owner_.Of(WM_MENU_PICK), (std::vector<Received>{{WM_MENU_PICK, 5 << 16, 6 << 16}}));
 }
 
+// On X11 the menu holds the pointer: a press outside the program arrives at
+// the menu, outside its rectangle, and the owner is told to close it.
+TEST_F(MenuTest, APressOutsideTheMenuAsksTheOwnerToCloseIt) {
+  auto menu = Build();
+  test::Press(menu.get(), {-40, 5});
+  test::Press(menu.get(), {5, 16 * kItemH + 30});
+  test::Pump();
+  EXPECT_EQ(owner_.Of(WM_MENU_CANCEL), (std::vector<Received>{{WM_MENU_CANCEL, 0, 0},
+                                                              {WM_MENU_CANCEL, 0, 0}}));
+  EXPECT_TRUE(owner_.Of(WM_MENU_PICK).empty());
+}
+
 struct SubMenuCase {
   int item;
   int entries;

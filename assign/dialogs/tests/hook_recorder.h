@@ -22,8 +22,10 @@ class HookRecorder final : public KeyHook {
   }
   void EnableHook(bool on) override { calls.push_back(on ? "enable 1" : "enable 0"); }
   void RemoveHook() override { calls.push_back("remove"); }
+  bool CanCapture() const override { return can_capture; }
 
   std::vector<std::string> calls;
+  bool can_capture = true;
   std::uint32_t installed_window = 0;
 };
 

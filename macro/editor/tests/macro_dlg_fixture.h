@@ -70,8 +70,10 @@ class RecordingHook final : public KeyHook {
   void InstallHook(std::uint32_t window) override { calls.push_back("install " + std::to_string(window != 0)); }
   void EnableHook(bool on) override { calls.push_back(on ? "enable 1" : "enable 0"); }
   void RemoveHook() override { calls.push_back("remove"); }
+  bool CanCapture() const override { return can_capture; }
   std::vector<std::string> Take() { return std::exchange(calls, {}); }
   std::vector<std::string> calls;
+  bool can_capture = true;
 };
 
 class MacroDlgTest : public ::testing::Test {
@@ -119,8 +121,10 @@ class MacroDlgTest : public ::testing::Test {
     return {macro.events.begin(), macro.events.begin() + macro.count};
   }
 
-  CMacroDlg& Open() {
-    const MacroEditorContext context{skin, data, agent, settings, *io, &hook,
+  // With another hook than the recording one, when given.
+  CMacroDlg& Open(KeyHook* other_hook = nullptr) {
+    const MacroEditorContext context{skin, data, agent, settings, *io,
+                                     other_hook != nullptr ? other_hook : &hook,
                                      [this] { return now; }};
     dlg = std::make_unique<CMacroDlg>(nullptr, context);
     dlg->show();

@@ -1,6 +1,9 @@
 // The macro editor on Qt's offscreen platform: opening, recording, the
 // option boxes, new and delete macro, and what closing keeps.
 #include "macro/editor/tests/macro_dlg_fixture.h"
+#include "ui/platform_key_hook.h"
+
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -81,6 +84,50 @@ TEST_F(MacroDlgTest, WithoutMacrosTheEditingControlsAreOff) {
   EXPECT_EQ(dlg->LastWarning(), std::optional<int>(14));
   EXPECT_FALSE(dlg->Recording());
   EXPECT_TRUE(hook.calls.empty());
+}
+
+// A recording that could only stay empty is refused with the reason.
+TEST_F(MacroDlgTest, WhereNoKeysCanBeCapturedRecordingSaysSoAndDoesNotStart) {
+  MakeMacro("m", {Press(9)});
+  Open();
+  hook.can_capture = false;
+  CWarningDlg::SetNextAnswer(IDOK);
+  Click(C().record);
+  EXPECT_EQ(dlg->LastWarning(), std::optional<int>(21));
+  EXPECT_FALSE(skin.UiText("WARNING", 21).isEmpty());
+  EXPECT_FALSE(dlg->Recording());
+  EXPECT_TRUE(hook.calls.empty());
+  EXPECT_EQ(Rows(), RowsOf({Press(9)})) << "the macro is untouched";
+}
+
+// Off X11 (here Qt's offscreen platform) the keys typed while the editor
+// records come from its own key events: the same rows as the hook's reports.
+TEST_F(MacroDlgTest, OffX11TheEditorRecordsItsOwnKeyEvents) {
+  MakeMacro("m", {Press(9)});
+  PlatformKeyHook window_keys("");
+  ASSERT_TRUE(window_keys.UsesWindowKeys());
+  Open(&window_keys);
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  Click(C().record);
+  ASSERT_TRUE(dlg->Recording());
+  const auto type = [&](QEvent::Type type, Qt::Key key, quint32 evdev, bool repeat) {
+    QWidget* to = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dlg.get();
+    QKeyEvent event(type, key, Qt::NoModifier, evdev + 8, 0, 0, QString(), repeat);
+    QApplication::sendEvent(to, &event);
+    QCoreApplication::sendPostedEvents(dlg.get());
+  };
+  type(QEvent::KeyPress, Qt::Key_A, 30, false);
+  type(QEvent::KeyRelease, Qt::Key_A, 30, true);  // auto-repeat
+  type(QEvent::KeyPress, Qt::Key_A, 30, true);
+  type(QEvent::KeyRelease, Qt::Key_A, 30, false);
+  type(QEvent::KeyPress, Qt::Key_Tab, 15, false);
+  type(QEvent::KeyRelease, Qt::Key_Tab, 15, false);
+  Click(C().stop);
+  EXPECT_FALSE(dlg->Recording());
+  EXPECT_EQ(Events(Stored("m")), (std::vector<MacroEvent>{Press(4), Release(4), Press(0x2B),
+                                                          Release(0x2B)}));
+  dlg.reset();  // before its hook
 }
 
 TEST_F(MacroDlgTest, RecordingMeasuresDelaysAndSavesAtStop) {
