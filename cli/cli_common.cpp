@@ -64,7 +64,7 @@ const std::string_view kUsageText =
     "\n"
     "Without --data-dir the data folder is \"Corvane II Gaming Mouse\" in the\n"
     "documents folder. Texts of labels and events come from the skin strings in\n"
-    "the user's language (VANTIX_LANGUAGE=en|de, else LC_ALL, LC_MESSAGES, LANG)\n"
+    "the user's language (VANTIX_LANGUAGE, else LC_ALL, LC_MESSAGES, LANG)\n"
     "of --program-dir DIR, by default of the folder of vantixctl. --json (or\n"
     "--format json) prints macro list, macro show, labels, keys, agent status\n"
     "and agent device list as one JSON document.\n"

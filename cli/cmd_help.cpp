@@ -155,8 +155,8 @@ constexpr CommandHelp kCommandHelp[] = {
      "Prints the twelve button labels of profile N (1 to 5), one a line, as the\n"
      "main window shows them. The texts come from the skin strings of the\n"
      "user's language (images/0409/strings/ English, images/0407/strings/\n"
-     "German; see ENVIRONMENT) of the program folder DIR, by default the folder\n"
-     "of vantixctl. No profile file is written.\n"},
+     "German and so on; see ENVIRONMENT) of the program folder DIR, by\n"
+     "default the folder of vantixctl. No profile file is written.\n"},
     {"macro",
      "usage: vantixctl [--data-dir DIR] macro list\n"
      "       vantixctl [--data-dir DIR] macro show NAME [--program-dir DIR]\n"

@@ -162,10 +162,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Dependencies come from the binaries (dpkg-shlibdeps, from dpkg-dev). What
 # is loaded at run time no binary names: the Qt platform plugins (the window
 # cannot open without them), the font the skin is measured for (Liberation
-# Sans has Arial's metrics, so every text fits as laid out) and Qt's own
-# translations (the file chooser in German).
+# Sans has Arial's metrics, so every text fits as laid out; Noto Sans CJK
+# draws the Japanese, Korean and Chinese texts in each one's own forms) and
+# Qt's own translations (the file chooser in the user's language).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-liberation2, fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The build keeps its debug information; the package does not.
 set(CPACK_STRIP_FILES ON)

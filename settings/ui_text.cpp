@@ -31,7 +31,7 @@ SkinStringFiles::SkinStringFiles(std::string strings_folder, FileIo& io)
 SkinStringFiles SkinStringFiles::InProgramFolder(const std::string& program_folder,
                                                  UiLanguage language, FileIo& io) {
   const std::string root = WithTrailingSlash(program_folder);
-  std::string folder = root + std::string(StringsFolderOf(language));
+  std::string folder = root + StringsFolderOf(language);
   // A skin made for one language only still speaks that one.
   if (language != UiLanguage::kEnglish &&
       io.Read(folder + std::string(kSkinTextsFile), kMaxIniFileBytes).state != FileRead::State::kOk) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "assign/function_catalogue.h"
@@ -41,7 +42,19 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{"GermanLang", {{"LANG", "de_DE.UTF-8"}}, UiLanguage::kGerman},
         LanguageCase{"AustrianLang", {{"LANG", "de_AT"}}, UiLanguage::kGerman},
         LanguageCase{"BareDe", {{"LANG", "de"}}, UiLanguage::kGerman},
-        LanguageCase{"OtherLanguage", {{"LANG", "fr_FR.UTF-8"}}, UiLanguage::kEnglish},
+        LanguageCase{"FrenchOfCanada", {{"LANG", "fr_CA.UTF-8"}}, UiLanguage::kFrench},
+        LanguageCase{"LanguageTheSkinLacks", {{"LANG", "ar_EG.UTF-8"}}, UiLanguage::kEnglish},
+        LanguageCase{"ModifierIgnored", {{"LANG", "ru_UA.UTF-8@latin"}}, UiLanguage::kRussian},
+        LanguageCase{"Brazil", {{"LANG", "pt_BR.UTF-8"}}, UiLanguage::kPortugueseBrazil},
+        LanguageCase{"Portugal", {{"LANG", "pt_PT.UTF-8"}}, UiLanguage::kPortuguesePortugal},
+        LanguageCase{"AngolaWritesAsPortugal", {{"LANG", "pt_AO"}},
+                     UiLanguage::kPortuguesePortugal},
+        LanguageCase{"China", {{"LANG", "zh_CN.UTF-8"}}, UiLanguage::kChineseSimplified},
+        LanguageCase{"Singapore", {{"LANG", "zh_SG.GBK"}}, UiLanguage::kChineseSimplified},
+        LanguageCase{"Taiwan", {{"LANG", "zh_TW.UTF-8"}}, UiLanguage::kChineseTraditional},
+        LanguageCase{"HongKong", {{"LANG", "zh_HK.UTF-8"}}, UiLanguage::kChineseTraditional},
+        LanguageCase{"Nynorsk", {{"LANG", "nn_NO.UTF-8"}}, UiLanguage::kNorwegianBokmal},
+        LanguageCase{"Japan", {{"LC_MESSAGES", "ja_JP.eucJP"}}, UiLanguage::kJapanese},
         LanguageCase{"CLocale", {{"LANG", "C.UTF-8"}}, UiLanguage::kEnglish},
         LanguageCase{"UpperCaseIsNoLocaleName", {{"LANG", "DE_DE"}}, UiLanguage::kEnglish},
         LanguageCase{"LcMessagesBeforeLang",
@@ -59,11 +72,37 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"VANTIX_LANGUAGE", "en"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kEnglish},
         LanguageCase{"OverrideInCapitals",
                      {{"VANTIX_LANGUAGE", "DE"}, {"LANG", "en_US.UTF-8"}}, UiLanguage::kGerman},
+        LanguageCase{"OverrideByTag",
+                     {{"VANTIX_LANGUAGE", "ko"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kKorean},
+        LanguageCase{"OverrideByTerritoryInAnyCase",
+                     {{"VANTIX_LANGUAGE", "PT-br"}, {"LANG", "de_DE.UTF-8"}},
+                     UiLanguage::kPortugueseBrazil},
+        LanguageCase{"OverrideAsALocaleName",
+                     {{"VANTIX_LANGUAGE", "zh_HK.UTF-8"}, {"LANG", "de_DE.UTF-8"}},
+                     UiLanguage::kChineseTraditional},
         LanguageCase{"UnknownOverrideLeavesTheLocale",
-                     {{"VANTIX_LANGUAGE", "fr"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kGerman},
+                     {{"VANTIX_LANGUAGE", "xx"}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kGerman},
+        LanguageCase{"OverrideOfALanguageTheSkinLacks",
+                     {{"VANTIX_LANGUAGE", "ar"}, {"LANG", "fr_FR.UTF-8"}}, UiLanguage::kFrench},
         LanguageCase{"EmptyOverrideLeavesTheLocale",
                      {{"VANTIX_LANGUAGE", ""}, {"LANG", "de_DE.UTF-8"}}, UiLanguage::kGerman}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every language's tag names it again, and each has a folder of its own.
+TEST(UiLanguageTable, TagsChooseTheirLanguageAndFoldersAreDistinct) {
+  std::set<std::string_view> folders;
+  for (const UiLanguageInfo& info : UiLanguages()) {
+    EXPECT_EQ(InfoOf(info.language).tag, info.tag);
+    const auto tagged = [&](std::string_view name) -> std::optional<std::string> {
+      if (name == "VANTIX_LANGUAGE") return std::string(info.tag);
+      return std::nullopt;
+    };
+    EXPECT_EQ(ChooseUiLanguage(tagged), info.language) << info.tag;
+    EXPECT_TRUE(folders.insert(info.folder).second) << info.tag;
+    EXPECT_EQ(StringsFolderOf(info.language), "images/" + std::string(info.folder) + "/strings/");
+  }
+  EXPECT_EQ(UiLanguages().front().language, UiLanguage::kEnglish);
+}
 
 class StringsFolderTest : public ::testing::Test {
  protected:

@@ -142,10 +142,20 @@ void ApplySkinToolTipLook() {
 void SetSkinFontFamily(const QString& family) { FontFamilyOverride() = family; }
 
 QStringList SkinFontFamilies() {
-  if (!FontFamilyOverride().isEmpty()) return {FontFamilyOverride()};
   // The skin is laid out for Arial's metrics. Liberation Sans has them and
   // is what Debian ships; Arial itself is the alias where it is installed.
-  return {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+  QStringList families = FontFamilyOverride().isEmpty()
+                             ? QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}
+                             : QStringList{FontFamilyOverride()};
+  // Characters Liberation Sans lacks come from the language's own family, so
+  // that a Han character takes its Japanese or Chinese form. Behind the Latin
+  // families: the text's size is measured on them, and a CJK font's taller
+  // cell would shrink everything. Missing, fontconfig's fallback draws them.
+  const std::string_view cjk = InfoOf(ChooseUiLanguage()).font_family;
+  if (!cjk.empty()) {
+    families.append(QString::fromUtf8(cjk.data(), static_cast<qsizetype>(cjk.size())));
+  }
+  return families;
 }
 
 QFont SkinFont(int height, int weight, bool italic) {

@@ -102,10 +102,11 @@ std::optional<QRegion> LoadWindowOutline(const QString& path);
 // height as the Windows font height (a positive value is the whole cell,
 // ascent plus descent; negative the character height), weight 100..900.
 QFont SkinFont(int height, int weight, bool italic = false);
-// The families SkinFont asks for, best first.
+// The families SkinFont asks for, best first: the Latin ones, then the CJK
+// family of the interface language, if it has one.
 QStringList SkinFontFamilies();
-// Makes SkinFont ask for this family only (empty: the skin's own choice);
-// for checking that every text survives a fallback font.
+// Makes SkinFont ask for this family instead of the Latin ones (empty: the
+// skin's own choice); for checking that every text survives a fallback font.
 void SetSkinFontFamily(const QString& family);
 
 // Tooltips in the skin's colours (light text on the dark menu face) instead

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 #include "ui/keyboard_focus.h"
 #include "ui/skin.h"
 
@@ -109,6 +111,11 @@ FittedText CStaticTrans::FitLabelText() const {
     // A shrunk line keeps the baseline of its full size, so it stays level
     // with its neighbours.
     top += QFontMetricsF(font()).ascent() - metrics.ascent();
+    // Han, kana and Hangul fill the em and reach higher than Latin capitals:
+    // lowered into free room below rather than cut at the top.
+    const double over = room.top() - (top + fit.ink.top());
+    const double under = room.bottom() + 1 - (top + fit.ink.bottom());
+    if (over > 0 && under > 0) top += std::min(over, under);
   }
   fit.ink.translate(x, top);
   fit.bounds = QRectF(x, top, fit.bounds.width(), metrics.height());

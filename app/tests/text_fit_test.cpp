@@ -1,9 +1,13 @@
-// Every text of every window, menu and dialog, in both languages, drawn with
+// Every text of every window, menu and dialog, in every language, drawn with
 // the wider fallback font DejaVu Sans: each one shows whole, inside its
 // control. A control may shrink its text for that; cutting it (even with the
 // whole text in a tooltip) or letting it run out of the control fails here.
 #include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -187,8 +191,57 @@ TEST_P(FallbackFontTest, TheMacroEditorShowsEveryTextWhole) {
   Expect(CutTexts(&editor, "macro editor"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, FallbackFontTest,
-                         ::testing::Values(UiLanguage::kEnglish, UiLanguage::kGerman),
+// The skin's own fonts on every text of a language's files: no character
+// without a glyph (a box), and each drawn by Liberation Sans or by the
+// language's CJK family, so that a Han character takes that language's form.
+class SkinFontTest : public ::testing::TestWithParam<UiLanguage> {
+ protected:
+  void SetUp() override {
+    ::setenv("VANTIX_LANGUAGE", std::string(LanguageTag(GetParam())).c_str(), 1);
+  }
+  void TearDown() override { ::unsetenv("VANTIX_LANGUAGE"); }
+};
+
+TEST_P(SkinFontTest, EveryTextHasItsGlyphsInTheLanguagesFamilies) {
+  const UiLanguageInfo& language = InfoOf(GetParam());
+  QStringList families{QStringLiteral("Liberation Sans")};
+  if (!language.font_family.empty()) families << QString::fromUtf8(language.font_family);
+  for (const QString& family : families) ASSERT_TRUE(QFontDatabase::families().contains(family));
+  const QString folder =
+      QString::fromStdString(std::string(VANTIX_PROGRAM_DIR) + "/" + StringsFolderOf(GetParam()));
+  for (const QString& name : {QStringLiteral("skins.ini"), QStringLiteral("general.ini")}) {
+    QFile file(folder + name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+      const qsizetype equals = line.indexOf(QLatin1Char('='));
+      if (line.startsWith(QLatin1Char(';')) || equals < 0) continue;
+      const QString text = line.mid(equals + 1);
+      for (const int weight : {400, 700}) {
+        // Qt keeps the fallbacks of a family at a size for the whole process,
+        // as they were asked for first: each language takes a size of its own.
+        QTextLayout layout(text, SkinFont(-(12 + static_cast<int>(GetParam())), weight));
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+          EXPECT_FALSE(run.glyphIndexes().contains(0)) << "a box in " << text.toStdString();
+          EXPECT_TRUE(families.contains(run.rawFont().familyName()))
+              << run.rawFont().familyName().toStdString() << " draws " << text.toStdString();
+        }
+      }
+    }
+  }
+}
+
+std::vector<UiLanguage> AllLanguages() {
+  std::vector<UiLanguage> languages;
+  for (const UiLanguageInfo& info : UiLanguages()) languages.push_back(info.language);
+  return languages;
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, FallbackFontTest, ::testing::ValuesIn(AllLanguages()),
+                         [](const auto& info) { return std::string(LanguageTag(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Languages, SkinFontTest, ::testing::ValuesIn(AllLanguages()),
                          [](const auto& info) { return std::string(LanguageTag(info.param)); });
 
 }  // namespace

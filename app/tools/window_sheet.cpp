@@ -1,10 +1,11 @@
 // One picture of every window, menu and dialog of the program as the user
 // sees it, in the language and at the scale of the environment, for review.
 //
-//   VANTIX_LANGUAGE=de QT_SCALE_FACTOR=2 vantix_window_sheet PROGRAM_FOLDER OUTPUT.png
+//   VANTIX_LANGUAGE=de QT_SCALE_FACTOR=2 vantix_window_sheet PROGRAM_FOLDER OUTPUT.png [MAIN.png]
 //
-// Runs on Qt's offscreen platform with a scratch data folder, no agent and
-// no keyboard hook. scripts/window_sheets.sh makes all four sheets.
+// MAIN.png, when given, gets the main window's first page alone. Runs on
+// Qt's offscreen platform with a scratch data folder, no agent and no
+// keyboard hook. scripts/window_sheets.sh makes the sheets of every language.
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
@@ -204,8 +205,8 @@ QImage Compose(const std::vector<Shot>& shots, const QString& heading) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: vantix_window_sheet PROGRAM_FOLDER OUTPUT.png\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: vantix_window_sheet PROGRAM_FOLDER OUTPUT.png [MAIN.png]\n");
     return 2;
   }
   QApplication app(argc, argv);
@@ -230,6 +231,10 @@ int main(int argc, char** argv) {
           .arg(shots.empty() ? 1.0 : shots.front().picture.devicePixelRatio());
   if (!vantix::Compose(shots, heading).save(QString::fromLocal8Bit(argv[2]))) {
     std::fprintf(stderr, "vantix_window_sheet: cannot write %s\n", argv[2]);
+    return 1;
+  }
+  if (argc == 4 && (shots.empty() || !shots.front().picture.save(QString::fromLocal8Bit(argv[3])))) {
+    std::fprintf(stderr, "vantix_window_sheet: cannot write %s\n", argv[3]);
     return 1;
   }
   return 0;

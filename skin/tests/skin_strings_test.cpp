@@ -1,16 +1,20 @@
-// The skin's string files, in every language: a text for every section and
-// number the program reads, nothing it does not read, the language marker,
-// and the chosen language copied into the build's skin.
+// The skin's string files, in every language: every key of the English
+// files, a text for every section and number the program reads, nothing it
+// does not read, the language marker, and every language copied into the
+// build's skin.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QString>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
+#include "settings/ui_language.h"
 #include "settings/ui_text.h"
 #include "skin/skin_texts.h"
 #include "skin/tests/skin_test_support.h"
@@ -73,6 +77,19 @@ TEST_P(SkinStringsTest, NamesEveryFunctionCode) {
   }
 }
 
+// A key the English files have and a translation lacks would show empty.
+TEST_P(SkinStringsTest, HasEveryKeyOfTheEnglishFiles) {
+  for (const StringFile file : {StringFile::kSkins, StringFile::kGeneral}) {
+    const std::string name(FileName(file));
+    const auto english = KeysOf(Bytes(SourceFolder("en") + "/" + name));
+    const auto translated = KeysOf(Bytes(SourceFolder(GetParam()) + "/" + name));
+    ASSERT_FALSE(english.empty()) << name;
+    for (const auto& [section, key] : english) {
+      EXPECT_TRUE(translated.contains({section, key})) << name << " [" << section << "] " << key;
+    }
+  }
+}
+
 // A text under a misspelt section or number would never be shown.
 TEST_P(SkinStringsTest, HoldsNoTextTheProgramDoesNotRead) {
   for (const StringFile file : {StringFile::kSkins, StringFile::kGeneral}) {
@@ -98,16 +115,35 @@ TEST_P(SkinStringsTest, FilesAreUtf8) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, SkinStringsTest, ::testing::Values("en", "de"),
+std::vector<std::string> LanguageTags() {
+  std::vector<std::string> tags;
+  for (const UiLanguageInfo& info : UiLanguages()) tags.emplace_back(info.tag);
+  return tags;
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, SkinStringsTest, ::testing::ValuesIn(LanguageTags()),
                          [](const auto& info) { return info.param; });
 
+// Only German names its keys after its own layout; the other languages keep
+// the names keyboards print on the US layout the hook reports (Ctrl, Enter).
 TEST(SkinLanguage, MarkerChoosesTheKeyNames) {
-  const std::pair<std::string, KeyLanguage> cases[] = {{"en", KeyLanguage::kEnglish},
-                                                       {"de", KeyLanguage::kGerman}};
-  for (const auto& [language, key_language] : cases) {
+  for (const std::string& language : LanguageTags()) {
     const SkinStringFiles strings(SourceFolder(language), SystemFileIo());
-    EXPECT_EQ(KeyNameLanguage(strings), key_language) << language;
+    EXPECT_EQ(KeyNameLanguage(strings),
+              language == "de" ? KeyLanguage::kGerman : KeyLanguage::kEnglish)
+        << language;
   }
+}
+
+// The scripts that walk the languages read the source folders: each is a
+// language of the table, and each language has one.
+TEST(SkinLanguage, SourceFoldersAreTheLanguagesOfTheTable) {
+  std::set<std::string> folders;
+  for (const auto& entry : std::filesystem::directory_iterator(VANTIX_SKIN_STRINGS_SOURCE)) {
+    if (entry.is_directory()) folders.insert(entry.path().filename().string());
+  }
+  const std::vector<std::string> tags = LanguageTags();
+  EXPECT_EQ(folders, std::set<std::string>(tags.begin(), tags.end()));
 }
 
 // The list of texts is the catalogue's too: every function code's label key
@@ -125,17 +161,17 @@ TEST(SkinTextList, CoversEveryFunctionLabel) {
   }
 }
 
-// Both languages are shipped: English in the skin's own folder, German beside
-// it in the folder of its language identifier.
-TEST(SkinStringsBuilt, AreBothLanguagesFiles) {
-  const std::pair<std::string, std::string> languages[] = {{"en", "0409"}, {"de", "0407"}};
-  for (const auto& [language, folder] : languages) {
+// Every language is shipped: English in the skin's own folder, each other
+// one beside it in the folder of its language identifier.
+TEST(SkinStringsBuilt, AreEveryLanguagesFiles) {
+  for (const UiLanguageInfo& info : UiLanguages()) {
     for (const StringFile file : {StringFile::kSkins, StringFile::kGeneral}) {
       const std::string name(FileName(file));
       const QByteArray built =
-          Bytes(std::string(VANTIX_PROGRAM_DIR) + "/images/" + folder + "/strings/" + name);
-      ASSERT_FALSE(built.isEmpty()) << folder << "/" << name;
-      EXPECT_EQ(built, Bytes(SourceFolder(language) + "/" + name)) << folder << "/" << name;
+          Bytes(std::string(VANTIX_PROGRAM_DIR) + "/" + StringsFolderOf(info.language) + name);
+      ASSERT_FALSE(built.isEmpty()) << info.folder << "/" << name;
+      EXPECT_EQ(built, Bytes(SourceFolder(std::string(info.tag)) + "/" + name))
+          << info.folder << "/" << name;
     }
   }
 }

@@ -105,8 +105,8 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxcb1 li
     [[ ", $depends" == *", $library (>= "* ]] || fail "Depends lacks a computed $library (>= ...)"
 done
 # Loaded at run time: the platform plugins, the font with Arial's metrics,
-# Qt's own translations.
-for package in qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
+# the CJK font, Qt's own translations.
+for package in qt6-qpa-plugins fonts-liberation2 fonts-noto-cjk qt6-translations-l10n; do
     grep -Eq "(^|, )$package(,|\$)" <<<"$depends" || fail "Depends lacks $package"
 done
 
