@@ -12,6 +12,11 @@ void AgentFixture::SetUp() {
   session = std::make_unique<AgentSession>();
   profile = std::make_unique<ProfileWriter>(*session);
   ASSERT_TRUE(session->CtlOk({"reset", "all"}));
+  // The mapping is measured against a mouse of 1000 DPI, the user's choice,
+  // not the one the agent would match to the active stage.
+  if (user_resolution_1000) {
+    ASSERT_TRUE(session->CtlOk({"agent", "device", "resolution", "1000"}));
+  }
   std::string error;
   source = SourceDevice::Create({}, error);
   ASSERT_TRUE(source) << error;

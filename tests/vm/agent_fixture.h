@@ -57,6 +57,8 @@ class AgentFixture : public ::testing::Test {
   void OpenVirtualMouse();
   std::string Log() { return "\nagent's log:\n" + session->AgentLog(); }
 
+  // Set before SetUp: the session starts with the user's resolution 1000.
+  bool user_resolution_1000 = true;
   std::unique_ptr<AgentSession> session;
   std::unique_ptr<SourceDevice> source;
   std::unique_ptr<EventReader> virtual_mouse;

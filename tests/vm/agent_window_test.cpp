@@ -2,6 +2,8 @@
 // bus as the window drives it: the published device list, the choice of the
 // mouse through agent.ini and 0x7A04 with 0x1520 coming back, and the
 // reports of the source's buttons, which come only while a window listens.
+#include <array>
+
 #include "devicelink/agent_config.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/message_bus.h"
@@ -12,6 +14,8 @@ namespace {
 
 class AgentWindowLink : public AgentFixture {
  protected:
+  // The agent finds the resolution itself.
+  AgentWindowLink() { user_resolution_1000 = false; }
   // Made after the session has pointed the runtime folder at its own home.
   static MessageBus Bus() { return MessageBus(); }
   AgentState Published() const { return ReadAgentState(AgentStatePath(Bus().Folder()), SystemFileIo()); }
@@ -66,6 +70,28 @@ TEST_F(AgentWindowLink, TheWindowChoosesTheMouseAndHearsItsButtons) {
   Press(12);
   EXPECT_TRUE(Report(12, 1)) << Log();
   Release(12);
+}
+
+TEST_F(AgentWindowLink, TheFirstMouseServedMovesAsBeforeAndTheListSaysWhy) {
+  // A fresh session: no resolution of the user's, udev knows nothing of the
+  // test's mouse, so the active factory stage (2000 DPI) is kept: x1.
+  source->Move(5, -3);
+  std::array<int, 2> sum{};
+  for (const Event& e : OutCount(2)) {
+    if (e.type == EV_REL && e.code == REL_X) sum[0] += e.value;
+    if (e.type == EV_REL && e.code == REL_Y) sum[1] += e.value;
+  }
+  EXPECT_EQ(sum, (std::array<int, 2>{5, -3})) << Log();
+  EXPECT_EQ(Published().resolution, 2000);
+  EXPECT_EQ(Published().resolution_source, "stage");
+  const CommandResult list = session->Ctl({"agent", "device", "list"});
+  EXPECT_NE(list.out.find(source->Node() + "\tCorvane II Gaming Mouse\t12\tserved\t2000 dpi (stage)\n"),
+            std::string::npos)
+      << list.out;
+  const auto config = AgentConfigPath();
+  ASSERT_TRUE(config);
+  EXPECT_EQ(ReadAgentConfig(*config, SystemFileIo()).resolution_source, ResolutionSource::kStage)
+      << "the match was not kept";
 }
 
 }  // namespace
