@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/vantix_dlg.h"
+#include "ui/bitmap_btn.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -26,6 +27,10 @@ void CVantixDlg::ShowAbout() {
                     skin_.UiText("STATE", 14).arg(QStringLiteral(VANTIX_VERSION)),
                     skin_.UiText("STATE", 15).arg(ReadmePath(folders_.ProgramFolder)));
   about.setObjectName(QStringLiteral("aboutDialog"));
+  // Nothing to decide: one button, in the middle.
+  about.CancelButton()->hide();
+  CBitmapBtn* ok = about.OkButton();
+  ok->move((CWarningDlg::kWidth - ok->width()) / 2, ok->y());
   about.DoModal();
 }
 
