@@ -44,7 +44,9 @@ void CVantixDlg::ApplySettings() {
   applying_ = true;
   const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
   applying_ = false;
+  if (outcome.saved.ok()) ApplyDoubleClick();
   WatchDataFolder();  // the folder may only exist now
+  ShowUnapplied();
   CarryOut(apply_wait_.Saved(outcome), outcome.saved);
   if (outcome.saved.ok()) device_panel_->AfterApply(outcome.notified);
 }
@@ -68,6 +70,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   if (kind == kEventProfile && ShowProgramFollowing(kind)) return 0;
   const AgentEventEffects e = vantix::OnAgentEvent(live_, store_, kind, value);
   if (!e.handled) return 0;
+  sync_.FollowDevice(live_.CurrentProfile, kind, value);
   if (e.reloaded) {
     sync_.MarkInStep(live_);
     RefreshControls();
@@ -105,7 +108,6 @@ std::int64_t CVantixDlg::OnAgentStatus() {
 
 void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
   if (effects.stop_blink) blink_timer_.stop();
-  if (effects.apply_enabled) controls_.apply->setEnabled(*effects.apply_enabled);
   if (effects.show_connected) SetLabelShown(controls_.status_connected, *effects.show_connected);
   if (effects.show_disconnected) {
     SetLabelShown(controls_.status_disconnected, *effects.show_disconnected);

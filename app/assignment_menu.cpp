@@ -8,6 +8,7 @@
 #include "assign/dialogs/fire_key.h"
 #include "assign/dialogs/single_key.h"
 #include "assign/function_catalogue.h"
+#include "assign/key_names.h"
 #include "hook/hook_link.h"
 #include "macro/macro_files.h"
 #include "settings/ini_file.h"
@@ -48,6 +49,33 @@ class DialogHook {
   KeyHook* given_;
   std::optional<PlatformKeyHook> own_;
 };
+
+// The menu's entry of a button's function: its top-level item, and the
+// sub-item where the function sits in a group or is a macro.
+void MarkCurrentFunction(CBmpMenu& menu, const ButtonRecord& record, const MacroSlots& macros) {
+  const int code = record.ButtonFunc;
+  if (code == kMacroFunction) {
+    // The editor entry comes first, then each macro of the index in order.
+    int row = 1;
+    for (std::size_t i = 0; i < macros.size(); ++i) {
+      if (macros[i].empty()) continue;
+      if (static_cast<int>(i) == record.KeyNumber) {
+        menu.MarkCurrent(kMacroItemIndex, row);
+        return;
+      }
+      ++row;
+    }
+    menu.MarkCurrent(kMacroItemIndex);
+    return;
+  }
+  for (const SubMenuRange& sub : kSubMenus) {
+    if (code >= sub.first && code <= sub.last) {
+      menu.MarkCurrent(sub.item, code - sub.first);
+      return;
+    }
+  }
+  if (code >= 1 && code <= kTopLevelItems) menu.MarkCurrent(code - 1);
+}
 
 }  // namespace
 
@@ -108,8 +136,21 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
                      static_cast<std::int32_t>(i));
   }
 
+  MarkCurrentFunction(*menu, Current().Buttons[static_cast<std::size_t>(button)], slots_in_index);
   assignment_menu_ = menu;
   menu->Create();
+}
+
+QString CVantixDlg::FireKeyTip(const ButtonRecord& record) const {
+  if (record.ButtonFunc != kFireKeyFunction) return {};
+  const FireKeyValues fire = FireKeyPreload(record);
+  // The mouse button it fires by its name in the fire-key dialog, a key by
+  // its own name.
+  const std::string_view key = KeyName(fire.key, skin_.Strings());
+  const QString target = fire.fire_mode == CFireKey::kKeyboardMode
+                             ? QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()))
+                             : skin_.UiText("FireKey", 1 + fire.fire_mode);
+  return skin_.UiText("STATE", 12).arg(target).arg(fire.first).arg(fire.second);
 }
 
 void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {

@@ -86,10 +86,12 @@ void MainImagesLoad::ReadFaces() {
   Face(m.stage_y_track, skin.ControlsPath("dpi-indicator-y.png"));
   Face(m.stage_xy_track, skin.ControlsPath("dpi-indicator-xy.png"));
   Face(m.apply_face, skin.ButtonsPath("apply1.png"));
+  Face(m.apply_edits_face, skin.ButtonsPath("apply-edits.png"));
   for (int i = 0; i < 3; ++i) {
     const std::string n = std::to_string(i + 1);
     Face(m.assign_faces[i], skin.ButtonsPath("ButtonAssign-" + n + ".png"));
     Face(m.mode_faces[i], skin.ButtonsPath("RedButton-" + n + ".png"));
+    Face(m.about_faces[i], skin.ButtonsPath("about-" + n + ".png"));
     Face(m.minimise_faces[i], skin.ButtonsPath("min-" + n + ".png"));
     Face(m.close_faces[i], skin.ButtonsPath("close-" + n + ".png"));
   }
@@ -122,6 +124,7 @@ const MainImages& MainImagesLoad::Faces() {
     faces_.get();
     for (auto& [image, path] : faces_left_) *image = LoadSkinImage(path);
     images_->apply_hover_face = LitUp(images_->apply_face);
+    images_->apply_edits_hover_face = LitUp(images_->apply_edits_face);
     faces_done_ = true;
   }
   return *images_;

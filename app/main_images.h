@@ -45,8 +45,11 @@ struct MainImages {
   QImage stage_xy_track;
   QImage apply_face;
   QImage apply_hover_face;  // apply_face lit up: the skin has one face for all four
+  QImage apply_edits_face;  // Apply while edits wait for it
+  QImage apply_edits_hover_face;
   std::array<QImage, 3> assign_faces;  // normal, pressed, pointer-over (-1, -2, -3)
   std::array<QImage, 3> mode_faces;
+  std::array<QImage, 3> about_faces;
   std::array<QImage, 3> minimise_faces;
   std::array<QImage, 3> close_faces;
   std::array<QImage, 2> check_faces;

@@ -13,6 +13,8 @@ namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kAccent = 0xCCFF00;
+// Notes on what a setting does not do: quieter than the values, still legible.
+constexpr std::uint32_t kNoteColor = 0xC8BCB4;
 constexpr std::uint32_t kTabStyle = kLabelStyle | SS_NOTIFY | SS_CENTER;
 constexpr std::uint32_t kProfileStyle = kLabelStyle | SS_NOTIFY | SS_SIMPLE;
 constexpr std::uint32_t kSimpleStyle = kLabelStyle | SS_SIMPLE;
@@ -158,6 +160,9 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   MainControls c;
 
   // Window buttons: -1 normal, -3 pointer over, -2 pressed.
+  const auto& abf = images.about_faces;
+  c.about = b.Button(RectLtrb(922, 14, 950, 40), abf[0], abf[2], abf[1], abf[0]);
+  c.about->setObjectName(QStringLiteral("aboutButton"));
   const auto& mf = images.minimise_faces;
   c.minimise = b.Button(RectLtrb(953, 14, 981, 40), mf[0], mf[2], mf[1], mf[0]);
   const auto& cf = images.close_faces;
@@ -186,6 +191,16 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   c.status_unconfirmed->ModifyStyle(SS_RIGHT, SS_CENTER);
   c.status_unconfirmed->RefreshBehind();
   c.status_unconfirmed->hide();
+
+  c.status_unapplied = b.Label(RectLtrb(730, 673, 895, 695), skin.UiText("STATE", 1),
+                               kSimpleStyle | SS_CENTERIMAGE);
+  c.status_unapplied->SetTextColor(kAccent);
+  c.status_unapplied->setObjectName(QStringLiteral("unappliedLabel"));
+  c.status_unapplied->hide();
+  c.result_line = b.Label(RectLtrb(150, 622, 1000, 640), QString(), kSimpleStyle);
+  c.result_line->SetTextColor(kAccent);
+  c.result_line->setObjectName(QStringLiteral("resultLine"));
+  c.result_line->hide();
 
   const std::array<int, 3> tab_lefts = {370, 535, 700};
   for (int i = 0; i < 3; ++i) {
@@ -248,6 +263,19 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
     r->SetBackColor(0);
     c.report_rate[i] = r;
   }
+
+  const auto note = [&b, &skin](const QRect& rect, int text, const char* name) {
+    auto* l = b.Label(rect, skin.UiText("STATE", text));
+    l->SetTextColor(kNoteColor);
+    l->SetFontHeight(12);
+    l->SetFontWeight(400);
+    l->setObjectName(QLatin1String(name));
+    return l;
+  };
+  c.rate_note = note(RectLtrb(725, 463, 995, 493), 8, "rateNote");
+  c.double_click_note = note(RectLtrb(725, 394, 995, 410), 9, "doubleClickNote");
+  c.double_click_note->hide();
+  c.lighting_note = note(RectLtrb(200, 600, 900, 618), 8, "lightingNote");
 
   const std::array<int, 3> first_tops = {290, 314, 338};
   const std::array<int, 3> lower_tops = {410, 434, 458};
@@ -356,6 +384,7 @@ QString TitleOf(const CStaticTrans* title) { return title->text().section(QStrin
 // from the string files; the rest are read by their captions.
 void NameForReaders(const MainControls& c, const Skin& skin) {
   const auto text = [&skin](ReaderText t) { return ReaderString(skin, t); };
+  c.about->setAccessibleName(skin.UiText("STATE", 13));
   c.minimise->setAccessibleName(text(ReaderText::kMinimise));
   c.close->setAccessibleName(text(ReaderText::kClose));
   for (std::size_t k = 0; k < c.assign_buttons.size(); ++k) {
@@ -388,7 +417,7 @@ void NameForReaders(const MainControls& c, const Skin& skin) {
 // the chain: Qt passes over the controls of the hidden ones.
 std::vector<QWidget*> ReadingChain(const MainControls& c, const std::vector<QWidget*>& left_column) {
   std::vector<QWidget*> chain(c.profile_labels.begin(), c.profile_labels.end());
-  chain.insert(chain.end(), {c.minimise, c.close});
+  chain.insert(chain.end(), {c.about, c.minimise, c.close});
   chain.insert(chain.end(), c.page_tabs.begin(), c.page_tabs.end());
   chain.push_back(c.macro_tab);
   chain.insert(chain.end(), left_column.begin(), left_column.end());
@@ -445,6 +474,7 @@ std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {
       w.insert(w.end(), c.range_labels.begin(), c.range_labels.end());
       w.insert(w.end(), c.slider_titles.begin(), c.slider_titles.end());
       w.insert(w.end(), c.report_rate.begin(), c.report_rate.end());
+      w.push_back(c.rate_note);
       break;
     case 2:
       w.push_back(c.stage_label);
@@ -458,6 +488,7 @@ std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {
       w.insert(w.end(), c.colour_sliders.begin(), c.colour_sliders.end());
       w.insert(w.end(), c.colour_letters.begin(), c.colour_letters.end());
       w.insert(w.end(), c.colour_edits.begin(), c.colour_edits.end());
+      w.push_back(c.lighting_note);
       break;
     default:
       break;

@@ -39,6 +39,7 @@ struct StageControls {
 
 struct MainControls {
   // Every page.
+  CBitmapBtn* about = nullptr;  // the version, the manual and the README; F1 too
   CBitmapBtn* minimise = nullptr;
   CBitmapBtn* close = nullptr;
   CBitmapBtn* export_button = nullptr;
@@ -50,6 +51,10 @@ struct MainControls {
   CStaticTrans* status_disconnected = nullptr;
   // An Apply that the agent never confirmed (it went away or stayed silent).
   CStaticTrans* status_unconfirmed = nullptr;
+  // Beside Apply while the window holds edits the files lack.
+  CStaticTrans* status_unapplied = nullptr;
+  // What the last export or import did, in one line under the pages.
+  CStaticTrans* result_line = nullptr;
   std::array<CStaticTrans*, 3> page_tabs{};
   CStaticTrans* macro_tab = nullptr;
   std::array<CStaticTrans*, 5> profile_labels{};
@@ -63,6 +68,11 @@ struct MainControls {
   std::vector<CStaticTrans*> range_labels;
   std::array<CStaticTrans*, 5> slider_titles{};
   std::array<CBitmapBtn*, 4> report_rate{};
+  // Settings the kernel's input layer cannot pass to the mouse: kept for
+  // its own firmware. The double-click note shows only where no desktop
+  // setting takes the speed.
+  CStaticTrans* rate_note = nullptr;
+  CStaticTrans* double_click_note = nullptr;
 
   // Page 2.
   CStaticTrans* stage_label = nullptr;
@@ -76,6 +86,7 @@ struct MainControls {
   std::array<PngSliderTrack*, 3> colour_sliders{};
   std::array<CStaticTrans*, 3> colour_letters{};
   std::array<CClrEdit*, 3> colour_edits{};
+  CStaticTrans* lighting_note = nullptr;
 
   // The bottom row, in its order on screen.
   std::array<CBitmapBtn*, 5> BottomRow() const {

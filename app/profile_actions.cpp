@@ -2,8 +2,11 @@
 // change the live block and end in Apply; export changes nothing.
 #include <tuple>
 
+#include <QFileInfo>
+
 #include "app/profile_file_dialog.h"
 #include "app/vantix_dlg.h"
+#include "ui/static_trans.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix {
@@ -28,7 +31,20 @@ void CVantixDlg::ExportCurrentProfile() {
       AskProfileFile(ProfileFileMode::kSave, QString::fromStdString(folders_.DataFolder));
   if (!path) return;
   const Status saved = ExportProfile(path->toStdString(), Current(), io_);
-  if (!saved.ok()) Warn(this, skin_, *path, saved.reason());
+  if (!saved.ok()) {
+    Warn(this, skin_, *path, saved.reason());
+    return;
+  }
+  ShowResult(10, *path);
+}
+
+void CVantixDlg::ShowResult(int text, const QString& path) {
+  CStaticTrans* line = controls_.result_line;
+  line->setText(skin_.UiText("STATE", text)
+                    .arg(live_.CurrentProfile + 1)
+                    .arg(QFileInfo(path).fileName()));
+  line->show();
+  line->RefreshBehind();
 }
 
 void CVantixDlg::ImportIntoCurrentProfile() {
@@ -53,6 +69,7 @@ void CVantixDlg::ImportIntoCurrentProfile() {
   ApplySettings();
   RefreshControls();
   LabelRefresh();
+  ShowResult(11, *path);
 }
 
 void CVantixDlg::ResetCurrentProfile() {

@@ -1,5 +1,7 @@
 #include "app/profile_sync.h"
 
+#include "devicelink/agent_events.h"
+
 namespace vantix {
 
 std::optional<FileIdentity> ProfileSync::IdentityOf(int profile) const {
@@ -9,6 +11,11 @@ std::optional<FileIdentity> ProfileSync::IdentityOf(int profile) const {
 void ProfileSync::MarkInStep(const SettingsBlock& live) {
   known_ = live;
   for (int i = 0; i < kProfileCount; ++i) seen_[i] = IdentityOf(i);
+}
+
+void ProfileSync::FollowDevice(int profile, std::int64_t kind, std::int64_t value) {
+  if (profile < 0 || profile >= kProfileCount) return;
+  TakeDeviceValue(known_.Profiles[profile], kind, value);
 }
 
 std::vector<ProfileSync::Change> ProfileSync::ChangedOutside() const {

@@ -34,6 +34,12 @@ class ProfileSync {
   bool HasEdits(const SettingsBlock& live, int profile) const {
     return live.Profiles[profile] != known_.Profiles[profile];
   }
+  // ... of any profile: what Apply's highlight and the question at close
+  // go by. Which profile is current is not an edit.
+  bool AnyEdits(const SettingsBlock& live) const { return live.Profiles != known_.Profiles; }
+  // The mouse reported a change of its own (TakeDeviceValue) to this
+  // profile: it is the mouse's state, not an edit the files lack.
+  void FollowDevice(int profile, std::int64_t kind, std::int64_t value);
   // Takes the profile as its file holds it now (read and repaired as at
   // start-up) into the live block; the window's edits of it are dropped.
   // Returns the damaged files the reading met.

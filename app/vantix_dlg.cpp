@@ -1,5 +1,7 @@
 #include "app/vantix_dlg.h"
 
+#include "app/desktop_double_click.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -70,6 +72,8 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       agent_(context.bus, context.agent_send_limit),
       apply_wait_(context.apply_confirm_limit),
       key_hook_(context.key_hook) {
+  double_click_desktop_ =
+      context.double_click_desktop.value_or(FindSessionDoubleClickDesktop());
   setObjectName(QStringLiteral("mainWindow"));
   new SkinDrag(this);
   blink_timer_.setInterval(kBlinkIntervalMs);
@@ -114,7 +118,8 @@ void CVantixDlg::Create(MainImagesLoad* images) {
 }
 
 void CVantixDlg::InitDialog() {
-  // Enter, Escape, Space and F1 do nothing anywhere in the window.
+  // Enter, Escape and Space do nothing anywhere in the window; F1 opens
+  // the about box.
   qApp->installEventFilter(this);
 
   page_ = 0;
@@ -129,6 +134,7 @@ void CVantixDlg::InitDialog() {
   if (!damaged.empty()) QTimer::singleShot(0, this, [this, damaged] { WarnDamaged(damaged); });
   sync_.MarkInStep(live_);
   WatchDataFolder();
+  WatchSessionEnd();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
   RefreshControls();
   LabelRefresh();
@@ -147,8 +153,11 @@ void CVantixDlg::ConnectControls() {
     });
   };
   const MainControls& c = controls_;
+  on_click(c.about, [this] { ShowAbout(); });
   on_click(c.minimise, [this] { showMinimized(); });
-  on_click(c.close, [this] { done(IDCANCEL); });
+  on_click(c.close, [this] {
+    if (QueryClose()) done(IDCANCEL);
+  });
   on_click(c.export_button, [this] { ExportCurrentProfile(); });
   on_click(c.import_button, [this] { ImportIntoCurrentProfile(); });
   on_click(c.reset_profile, [this] { ResetCurrentProfile(); });
@@ -217,6 +226,7 @@ void CVantixDlg::SwitchPage(int page) {
     for (CBitmapBtn* b : c.direction) b->hide();
   }
   for (QWidget* w : PageWidgets(c, page)) w->show();
+  ShowDoubleClickNote();
 
   if (page == 1) {
     for (int n : kFrontBadges) c.picture_badges[n - 1]->setVisible(view_ == 0);
@@ -254,7 +264,9 @@ void CVantixDlg::LabelRefresh() {
   const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
   for (int k = 0; k < kButtonCount; ++k) {
     controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
+    controls_.assign_buttons[k]->setToolTip(FireKeyTip(Current().Buttons[k]));
   }
+  ShowUnapplied();  // every assignment change ends here
 }
 
 void CVantixDlg::WarnDamaged(const std::vector<std::string>& paths) {
@@ -270,7 +282,22 @@ void CVantixDlg::WarnDamaged(const std::vector<std::string>& paths) {
 }
 
 void CVantixDlg::SetBottomRowEnabled(bool enabled) {
-  for (CBitmapBtn* b : controls_.BottomRow()) b->setEnabled(enabled);
+  const auto row = controls_.BottomRow();
+  // A focused button that is disabled hands the focus on to the next
+  // control in the chain, the first profile tab, where the next Space would
+  // switch profiles. The window holds it meanwhile, and the button takes it
+  // back with the row unless the user has moved on.
+  for (CBitmapBtn* b : row) {
+    if (!enabled && b->hasFocus()) {
+      row_focus_ = b;
+      setFocus(Qt::OtherFocusReason);
+    }
+  }
+  for (CBitmapBtn* b : row) b->setEnabled(enabled);
+  if (enabled && row_focus_ != nullptr) {
+    if (focusWidget() == this || focusWidget() == nullptr) row_focus_->setFocus(Qt::TabFocusReason);
+    row_focus_ = nullptr;
+  }
 }
 
 std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
@@ -391,8 +418,12 @@ bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_Space:
-    case Qt::Key_F1:
       event->accept();
+      return true;
+    case Qt::Key_F1:
+      // Help: what the about button shows.
+      event->accept();
+      if (event->type() == QEvent::KeyPress) ShowAbout();
       return true;
     default:
       return QDialog::eventFilter(watched, event);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "app/lighting_page.h"
 #include "app/main_layout.h"
 #include "app/profile_sync.h"
+#include "app/rules/desktop_rules.h"
 #include "devicelink/agent_events.h"
 #include "devicelink/message_bus.h"
 #include "settings/folders.h"
@@ -27,6 +29,7 @@
 #include "ui/skin.h"
 #include "ui/window_message.h"
 
+class QCloseEvent;
 class QFileSystemWatcher;
 class QSocketNotifier;
 
@@ -57,6 +60,9 @@ struct DlgContext {
   // The window's pictures, already being read (the program starts that
   // before Qt connects to the display); null: the window reads them itself.
   MainImagesLoad* images = nullptr;
+  // The desktop setting that takes the double-click speed at Apply;
+  // nothing: the session's own (FindSessionDoubleClickDesktop).
+  std::optional<DoubleClickDesktop> double_click_desktop = std::nullopt;
 };
 
 // The agent over the bus, with the window's limit on every sent message.
@@ -71,6 +77,9 @@ class DlgAgentChannel final : public AgentChannel {
   const MessageBus& bus_;
   std::chrono::milliseconds send_limit_;
 };
+
+// The user's answer when the window closes with edits not yet applied.
+enum class CloseAnswer { kApply, kDiscard, kStay };
 
 inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
 inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
@@ -87,10 +96,19 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void LabelRefresh();
   void ApplySettings();
 
+  // Edits the profile files lack: Apply lights up while there are any, and
+  // a close asks first. QueryClose is that question (true: the window may
+  // close; the answer may have applied them).
+  bool HasUnappliedEdits() const;
+  bool QueryClose();
+
   // The assignment menu of button k (0..11), and the handling of its choice.
   void OpenAssignmentMenu(int button);
   void OnMenuPick(std::int64_t wparam, std::int64_t lparam);
   CBmpMenu* AssignmentMenu() const { return assignment_menu_; }
+  // A fire-key button's tooltip: what it fires, how many shots, how often;
+  // empty for any other function.
+  QString FireKeyTip(const ButtonRecord& record) const;
   int SelectedButton() const { return selected_button_; }
 
   // Value editing.
@@ -125,6 +143,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   // Keys for the open assignment menu, and the menu key that opens it;
   // whether the key was used.
   bool HandleMenuKey(QObject* watched, int key);
@@ -141,7 +160,18 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void ImportIntoCurrentProfile();
   void ResetCurrentProfile();
   void ResetAll();
+  // The version, and where the manual and the README are.
+  void ShowAbout();
+  // The one line that says an export or import was done (STATE text).
+  void ShowResult(int text, const QString& path);
   void CloseAssignmentMenu();
+  void ShowUnapplied();
+  // The double-click speed through the desktop's setting, at Apply; the
+  // note under its slider where there is none.
+  void ApplyDoubleClick();
+  void ShowDoubleClickNote();
+  CloseAnswer AskAboutUnapplied();
+  void WatchSessionEnd();
 
   // The macro editor, modal over the main window (the macro tab and the
   // assignment menu's editor entry).
@@ -201,6 +231,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   bool applying_ = false;
   CStaticTrans* follow_line_ = nullptr;
   bool following_ = false;  // the agent serves a rule's profile
+  bool unapplied_shown_ = false;
+  bool close_decided_ = false;  // the user answered the question at close
+  CBitmapBtn* row_focus_ = nullptr;  // the bottom-row button that had the focus at Apply
+  DoubleClickDesktop double_click_desktop_ = DoubleClickDesktop::kNone;
   std::set<std::string> warned_damaged_;
 
   QTimer blink_timer_;

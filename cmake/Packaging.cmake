@@ -123,6 +123,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vantix_changelog ALL DEPENDS "${packaging_out}/changelog.Debian.gz")
 install(FILES "${packaging_out}/copyright" "${packaging_out}/changelog.Debian.gz"
+              "${PROJECT_SOURCE_DIR}/README.md"
         DESTINATION "${doc_dir}")
 
 # ---- the device agent as a session service ---------------------------------

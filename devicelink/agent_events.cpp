@@ -21,6 +21,20 @@ std::optional<int> ReportRateButton(std::int32_t polling_rate) {
   }
 }
 
+bool TakeDeviceValue(ProfileRecord& record, std::int64_t kind, std::int64_t value) {
+  // The fields are 32-bit; the value arrives as a 64-bit parameter.
+  const auto v32 = static_cast<std::int32_t>(value);
+  switch (kind) {
+    case kEventDpiStage: record.DPI = v32; return true;
+    case kEventReportRate:
+      record.PollingRate = ReportRateButton(v32) ? v32 : kDefaultPollingRate;
+      return true;
+    case kEventLightingMode: record.LedMode1 = v32; return true;
+    case kEventPointerSpeed: record.MouseSensitivity = v32; return true;
+    default: return false;
+  }
+}
+
 AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, std::int64_t kind,
                                std::int64_t value) {
   AgentEventEffects effects;
@@ -33,7 +47,7 @@ AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, s
       effects.reloaded = true;
       break;
     case kEventDpiStage:
-      CurrentRecord(live).DPI = v32;
+      TakeDeviceValue(CurrentRecord(live), kind, value);
       effects.stage_label = v32;
       break;
     case kEventProfile:
@@ -41,18 +55,16 @@ AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, s
       live.CurrentProfile = v32;
       effects.switch_profile = v32;
       break;
-    case kEventReportRate: {
-      const std::optional<int> button = ReportRateButton(v32);
-      CurrentRecord(live).PollingRate = button ? v32 : kDefaultPollingRate;
-      effects.report_rate_button = button.value_or(2);
+    case kEventReportRate:
+      TakeDeviceValue(CurrentRecord(live), kind, value);
+      effects.report_rate_button = ReportRateButton(v32).value_or(2);
       break;
-    }
     case kEventLightingMode:
-      CurrentRecord(live).LedMode1 = v32;
+      TakeDeviceValue(CurrentRecord(live), kind, value);
       if (value <= 5) effects.lighting_mode = v32;
       break;
     case kEventPointerSpeed:
-      CurrentRecord(live).MouseSensitivity = v32;
+      TakeDeviceValue(CurrentRecord(live), kind, value);
       effects.pointer_slider = v32;
       break;
     case kEventApplyDone:
@@ -68,15 +80,11 @@ AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, s
 StatusEffects OnAgentStatus(bool connected) {
   StatusEffects effects;
   if (connected) {
-    effects.apply_enabled = true;
     effects.show_connected = false;
     effects.show_disconnected = false;
     effects.restart_blink = true;
   } else {
     effects.stop_blink = true;
-    // Apply saves whether or not a mouse is served; the window says when
-    // nothing took the settings yet.
-    effects.apply_enabled = true;
     effects.show_connected = false;
     effects.show_disconnected = true;
   }
@@ -85,11 +93,7 @@ StatusEffects OnAgentStatus(bool connected) {
 
 StatusEffects InitialConnectionEffects(bool connected) {
   StatusEffects effects;
-  if (connected) {
-    effects.apply_enabled = true;
-  } else {
-    effects.show_disconnected = true;
-  }
+  if (!connected) effects.show_disconnected = true;
   return effects;
 }
 

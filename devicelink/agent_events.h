@@ -46,12 +46,19 @@ struct AgentEventEffects {
 AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, std::int64_t kind,
                                std::int64_t value);
 
+// The value a device-side report (kinds 8, 10, 11, 12) sets, written into
+// the record; false for any other kind. The window keeps the same change in
+// its record of the files' values, so that the mouse's own changes are never
+// taken for the user's unapplied edits.
+bool TakeDeviceValue(ProfileRecord& record, std::int64_t kind, std::int64_t value);
+
 // Report-rate button (0..3) for a report interval, or nothing for an
 // interval no button stands for.
 std::optional<int> ReportRateButton(std::int32_t polling_rate);
 
+// The connection leaves Apply alone: it saves whether or not a mouse is
+// there, so only an Apply waiting for its answer (ApplyWait) disables it.
 struct StatusEffects {
-  std::optional<bool> apply_enabled;         // nothing: leave as it is
   std::optional<bool> show_connected;        // the green label
   std::optional<bool> show_disconnected;     // the red label
   bool restart_blink = false;                // counter 0, start TIMER_STATUS_BLINK
@@ -60,7 +67,7 @@ struct StatusEffects {
 
 // WM_AGENT_STATUS, with the state read from the macro index.
 StatusEffects OnAgentStatus(bool connected);
-// At window creation: only enables Apply or shows the red label.
+// At window creation: only shows the red label.
 StatusEffects InitialConnectionEffects(bool connected);
 
 // What the window does about an Apply's wait, in this order.

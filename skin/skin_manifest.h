@@ -117,6 +117,9 @@ inline constexpr std::array kSkinImages = {
 
     // Push buttons: "-1" normal and disabled, "-3" under the pointer, "-2"
     // pressed; RedButton swaps the last two ("-2" under the pointer).
+    detail::Buttons("about-1.png", 28, 26, "about button (922, 14, 950, 40), normal"),
+    detail::Buttons("about-2.png", 28, 26, "about button, pressed"),
+    detail::Buttons("about-3.png", 28, 26, "about button, under the pointer"),
     detail::Buttons("min-1.png", 28, 26, "minimise button (953, 14, 981, 40), normal"),
     detail::Buttons("min-2.png", 28, 26, "minimise button, pressed"),
     detail::Buttons("min-3.png", 28, 26, "minimise button, under the pointer"),
@@ -126,6 +129,8 @@ inline constexpr std::array kSkinImages = {
     detail::Buttons(
         "apply1.png", 110, 22,
         "bottom-row buttons (110 x 22): every state; the caption colour shows the press"),
+    detail::Buttons("apply-edits.png", 110, 22,
+                    "Apply while there are edits not yet applied (110 x 22), every state"),
     detail::Buttons("ok-1.png", 93, 26,
                     "dialog OK and Cancel (93 x 26), normal; macro editor OK and close at 89 x 25"),
     detail::Buttons("ok-2.png", 93, 26, "dialog buttons, pressed"),

@@ -82,6 +82,17 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("WARNING", 19, "Apply: another writer holds the data folder, nothing was written"),
     detail::Ui("WARNING", 20, "files too large to be ours were read as empty (window, macro editor)"),
     detail::Ui("WARNING", 21, "macro recording: no keys can be captured"),
+    // What the window's state means.
+    detail::Ui("STATE", 1, "beside Apply while the window holds edits not yet applied"),
+    detail::Ui("STATE", 2, 7,
+               "closing with edits not yet applied: title, question, detail, the three answers"),
+    detail::Ui("STATE", 8, "under the report rate and on the lighting page: kept by the firmware"),
+    detail::Ui("STATE", 9, "under the double-click slider when no desktop setting takes it"),
+    detail::Ui("STATE", 10, 11,
+               "export, import done (%1 the profile's number, %2 the file's name)"),
+    detail::Ui("STATE", 13, 15,
+               "about box (F1): title, the version (%1), the manual and the README (%1 its path)"),
+    detail::Ui("STATE", 12, "tooltip of a fire-key button (%1 what it fires, %2 shots, %3 ms)"),
     // Macro editor (1 is also the main window's macro tab).
     detail::Ui("MACRO", 1, 27, "macro editor titles, labels and buttons"),
     // Key dialogs.

@@ -128,21 +128,17 @@ TEST_F(AgentEventTest, UnknownKindsAreIgnored) {
   EXPECT_EQ(live, before);
 }
 
-TEST(AgentStatusTest, ConnectionChangesDriveApplyAndTheLabels) {
+TEST(AgentStatusTest, ConnectionChangesDriveTheLabels) {
   StatusEffects up = OnAgentStatus(true);
-  EXPECT_EQ(up.apply_enabled, true);
   EXPECT_EQ(up.show_connected, false);
   EXPECT_EQ(up.show_disconnected, false);
   EXPECT_TRUE(up.restart_blink);
 
   StatusEffects down = OnAgentStatus(false);
-  EXPECT_EQ(down.apply_enabled, true);  // Apply saves in every state
   EXPECT_EQ(down.show_disconnected, true);
   EXPECT_TRUE(down.stop_blink);
 
-  // At creation Apply is never disabled.
-  EXPECT_EQ(InitialConnectionEffects(true).apply_enabled, true);
-  EXPECT_FALSE(InitialConnectionEffects(false).apply_enabled.has_value());
+  EXPECT_FALSE(InitialConnectionEffects(true).show_disconnected.has_value());
   EXPECT_EQ(InitialConnectionEffects(false).show_disconnected, true);
 }
 

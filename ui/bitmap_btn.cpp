@@ -226,8 +226,9 @@ QString CBitmapBtn::CutCaption() const {
 
 bool CBitmapBtn::event(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QWidget::event(event);
-  // A long key combination or macro name is cut on the face: show it whole.
-  const QString whole = CutCaption();
+  // A tooltip of its own says more than the face; else a long key
+  // combination or macro name cut on the face shows whole.
+  const QString whole = toolTip().isEmpty() ? CutCaption() : toolTip();
   if (whole.isEmpty()) {
     QToolTip::hideText();
     event->ignore();

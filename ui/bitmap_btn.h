@@ -106,6 +106,7 @@ class CBitmapBtn : public QWidget {
   bool Highlighted() const { return highlighted_; }
   bool Held() const { return held_ && press_inside_; }
   const QString& Caption() const { return caption_; }
+  const QImage& NormalFace() const { return normal_image_; }
   // The whole caption when the face shows it cut with an ellipsis (the
   // button's tooltip then shows it), else empty.
   QString CutCaption() const;

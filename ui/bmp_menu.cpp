@@ -48,11 +48,13 @@ QString CutText(const QString& text) {
   return text.left(n);
 }
 
-void StyleRow(CBitmapBtn* row, const QString& text) {
-  row->SetCaption(text, 0, kCaptionCentred);
+void StyleRow(CBitmapBtn* row, const BmpMenuItem& item) {
+  // The current choice carries a check mark and reads in the accent.
+  row->SetCaption(item.current ? QStringLiteral("\u2713 ") + item.text : item.text, 0,
+                  kCaptionCentred);
   // The row under the pointer reads in the accent: a grey text there would
   // look disabled.
-  row->SetTextColors(0xFFFFFF, 0xCCFF00, 0xFFFFFF);
+  row->SetTextColors(item.current ? 0xCCFF00 : 0xFFFFFF, 0xCCFF00, 0xFFFFFF);
   row->SetDrawCaption(true);
   row->SetBackColor(0x1E1E1E);
   row->SetFillBackground(true);
@@ -93,7 +95,7 @@ CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpM
   for (int j = 0; j < n; ++j) {
     auto* row = new CBitmapBtn(this, QRect(0, 1 + j * h, w + 20, std::max(0, h - 1)));
     row->SetImages(images_[0], images_[1], images_[2], images_[3]);
-    StyleRow(row, items_[static_cast<std::size_t>(j)].text);
+    StyleRow(row, items_[static_cast<std::size_t>(j)]);
     connect(row, &CBitmapBtn::clicked, this, [this, j] { OnRowClicked(j); });
     rows_.push_back(row);
   }
@@ -129,7 +131,7 @@ void CBmpMenu::SetSubImages(const QString& path0, const QString& path1, const QS
 
 bool CBmpMenu::AddItem(const QString& text, std::int32_t id) {
   if (ItemCount() >= kMenuMaxRows) return false;
-  items_.push_back({CutText(text), false, false, id, {}});
+  items_.push_back({CutText(text), false, false, id, {}, false});
   return true;
 }
 
@@ -137,9 +139,18 @@ bool CBmpMenu::AddSubItem(int item_index, const QString& text, std::int32_t id) 
   if (item_index < 0 || item_index >= ItemCount()) return false;
   BmpMenuItem& item = items_[static_cast<std::size_t>(item_index)];
   if (static_cast<int>(item.sub_items.size()) >= kMenuMaxRows) return false;
-  item.sub_items.push_back({CutText(text), false, false, id, {}});
+  item.sub_items.push_back({CutText(text), false, false, id, {}, false});
   item.has_sub_menu = true;
   return true;
+}
+
+void CBmpMenu::MarkCurrent(int item_index, int sub_index) {
+  if (item_index < 0 || item_index >= ItemCount()) return;
+  BmpMenuItem& item = items_[static_cast<std::size_t>(item_index)];
+  item.current = true;
+  if (sub_index >= 0 && sub_index < static_cast<int>(item.sub_items.size())) {
+    item.sub_items[static_cast<std::size_t>(sub_index)].current = true;
+  }
 }
 
 void CBmpMenu::Create() {
@@ -159,7 +170,7 @@ void CBmpMenu::Create() {
     const QImage& over = item_images_[group ? 2 : 1];
     auto* row = new CBitmapBtn(this, RectLtrb(0, h * i, w + 20, h * (i + 1)));
     row->SetImages(normal, over, over, normal);
-    StyleRow(row, items_[static_cast<std::size_t>(i)].text);
+    StyleRow(row, items_[static_cast<std::size_t>(i)]);
     connect(row, &CBitmapBtn::clicked, this, [this, i] { OnRowClicked(i); });
     rows_.push_back(row);
   }

@@ -45,6 +45,7 @@ struct BmpMenuItem {
   bool sub_menu_open = false;
   std::int32_t id = 0;
   std::vector<BmpMenuItem> sub_items;
+  bool current = false;  // what the menu's owner has now: marked, in the accent
 };
 
 // WM_MENU_PICK / WM_SUBMENU_PICK parameters: index or value of the item in
@@ -94,6 +95,9 @@ class CBmpMenu final : public MessageWindow<QWidget> {
   bool AddItem(const QString& text, std::int32_t id);
   // False for an index that names no item or a full sub-menu.
   bool AddSubItem(int item_index, const QString& text, std::int32_t id);
+  // Marks an item, and one of its sub-items (or none: -1), as the current
+  // choice; before Create.
+  void MarkCurrent(int item_index, int sub_index = -1);
   // Builds the rows and shows the menu.
   void Create();
 

@@ -9,24 +9,27 @@
 
 namespace vantix {
 
-OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin) {
+CBitmapBtn* MakeDialogButton(QWidget* dialog, const Skin& skin, const char* name, const QRect& rect,
+                             const QString& caption) {
   const QImage normal = LoadSkinImage(skin.ButtonsPath("ok-1.png"));
-  const QImage over = LoadSkinImage(skin.ButtonsPath("ok-3.png"));
-  const QImage pressed = LoadSkinImage(skin.ButtonsPath("ok-2.png"));
-  const auto make = [&](const char* name, const QRect& rect, int text) {
-    auto* button = new CBitmapBtn(dialog, rect);
-    button->setObjectName(QLatin1String(name));
-    button->SetImages(normal, over, pressed, normal);
-    button->SetCaption(skin.UiText("General", text), 0, kCaptionCentred);
-    button->SetDrawCaption(true);
-    button->SetUseTextRect(true);
-    button->SetTextRect(QRect(0, 0, rect.width(), rect.height()));
-    button->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
-    button->SetFontWeight(700);
-    return button;
-  };
-  return {make("okButton", RectLtrb(135, 219, 228, 245), 46),
-          make("cancelButton", RectLtrb(234, 219, 327, 245), 47)};
+  auto* button = new CBitmapBtn(dialog, rect);
+  button->setObjectName(QLatin1String(name));
+  button->SetImages(normal, LoadSkinImage(skin.ButtonsPath("ok-3.png")),
+                    LoadSkinImage(skin.ButtonsPath("ok-2.png")), normal);
+  button->SetCaption(caption, 0, kCaptionCentred);
+  button->SetDrawCaption(true);
+  button->SetUseTextRect(true);
+  button->SetTextRect(QRect(0, 0, rect.width(), rect.height()));
+  button->SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+  button->SetFontWeight(700);
+  return button;
+}
+
+OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin) {
+  return {MakeDialogButton(dialog, skin, "okButton", RectLtrb(135, 219, 228, 245),
+                           skin.UiText("General", 46)),
+          MakeDialogButton(dialog, skin, "cancelButton", RectLtrb(234, 219, 327, 245),
+                           skin.UiText("General", 47))};
 }
 
 CBitmapBtn* MakeKeyDisplay(QWidget* dialog, const Skin& skin, const QRect& rect) {

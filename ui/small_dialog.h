@@ -34,6 +34,9 @@ struct OkCancelButtons {
 // the "ok" faces and the captions "General" 46 and 47; named "okButton" and
 // "cancelButton".
 OkCancelButtons MakeOkCancel(QWidget* dialog, const Skin& skin);
+// One more button with the same faces and caption style.
+CBitmapBtn* MakeDialogButton(QWidget* dialog, const Skin& skin, const char* name, const QRect& rect,
+                             const QString& caption);
 
 // The key dialogs' readout of the captured key ("menuitem-d-b.png", bold
 // white), named "keyDisplay". Its text stays clear of the face's end marks;

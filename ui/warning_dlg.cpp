@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <array>
+
 #include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/keyboard_focus.h"
@@ -26,7 +28,7 @@ void CWarningDlg::SetNextAnswer(std::optional<int> answer) { NextAnswer() = answ
 
 CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title,
                          const QString& message, const QString& detail)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), skin_(skin) {
   setObjectName(QStringLiteral("warningDialog"));
   // Before any control exists: Qt keeps the first interface it makes.
   InstallSkinAccessibility();
@@ -63,6 +65,28 @@ CWarningDlg::CWarningDlg(QWidget* parent, const Skin& skin, const QString& title
   // Enter answers OK whatever else holds the focus inside the dialog; a
   // focused button takes Space and Enter itself.
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void CWarningDlg::SetAnswers(const QString& ok, const QString& no, const QString& cancel) {
+  // Three buttons of the dialog's width, centred with the gaps of two.
+  constexpr int kTop = 219;
+  constexpr int kGap = 6;
+  const int width = ok_button_->width();
+  const int left = (kWidth - 3 * width - 2 * kGap) / 2;
+  if (no_button_ == nullptr) {
+    no_button_ = MakeDialogButton(this, skin_, "noButton", QRect(), no);
+    connect(no_button_, &CBitmapBtn::clicked, this, [this] { done(IDNO); });
+    no_button_->installEventFilter(this);
+  }
+  const std::array<CBitmapBtn*, 3> row = {ok_button_, no_button_, cancel_button_};
+  const std::array<QString, 3> captions = {ok, no, cancel};
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    row[i]->setGeometry(left + static_cast<int>(i) * (width + kGap), kTop, width,
+                        ok_button_->height());
+    row[i]->SetTextRect(QRect(QPoint(0, 0), row[i]->size()));
+    row[i]->SetCaption(captions[i], 0, kCaptionCentred);
+  }
+  SetReadingTabOrder(this);
 }
 
 int CWarningDlg::DoModal() {

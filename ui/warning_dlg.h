@@ -15,6 +15,7 @@ class Skin;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int IDNO = 7;
 
 class CWarningDlg final : public QDialog {
  public:
@@ -24,7 +25,11 @@ class CWarningDlg final : public QDialog {
   CWarningDlg(QWidget* parent, const Skin& skin, const QString& title, const QString& message,
               const QString& detail);
 
-  // Runs the dialog; IDOK or IDCANCEL.
+  // Three answers instead of two: ok (IDOK), no (IDNO) and cancel
+  // (IDCANCEL), side by side in that order. Enter answers ok, Escape cancel.
+  void SetAnswers(const QString& ok, const QString& no, const QString& cancel);
+
+  // Runs the dialog; IDOK or IDCANCEL (or IDNO, with three answers).
   int DoModal();
 
   // Tests of the dialog's callers answer it without a window: the next
@@ -33,6 +38,7 @@ class CWarningDlg final : public QDialog {
 
   CBitmapBtn* OkButton() const { return ok_button_; }
   CBitmapBtn* CancelButton() const { return cancel_button_; }
+  CBitmapBtn* NoButton() const { return no_button_; }
 
   void accept() override { done(IDOK); }
   void reject() override { done(IDCANCEL); }
@@ -47,6 +53,8 @@ class CWarningDlg final : public QDialog {
   QImage icon_;
   CBitmapBtn* ok_button_ = nullptr;
   CBitmapBtn* cancel_button_ = nullptr;
+  CBitmapBtn* no_button_ = nullptr;
+  const Skin& skin_;
   CStaticTrans* title_label_ = nullptr;
   CStaticTrans* message_label_ = nullptr;
   CStaticTrans* detail_label_ = nullptr;

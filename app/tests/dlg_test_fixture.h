@@ -140,6 +140,7 @@ class DlgTest : public ::testing::Test {
     DlgContext context{
         Folders{program_folder, data}, live, bus, launcher, WindowFileIo(), send_limit};
     context.apply_confirm_limit = apply_confirm_limit;
+    context.double_click_desktop = double_click_desktop;
     dlg = std::make_unique<CVantixDlg>(context);
     dlg->show();
     return *dlg;
@@ -195,6 +196,8 @@ class DlgTest : public ::testing::Test {
   RecordingLauncher launcher;
   std::chrono::milliseconds send_limit = kSendTimeout;
   std::chrono::milliseconds apply_confirm_limit = std::chrono::seconds(10);
+  // Tests never touch the desktop of whoever runs them.
+  std::optional<DoubleClickDesktop> double_click_desktop = DoubleClickDesktop::kNone;
   std::unique_ptr<CVantixDlg> dlg;
 };
 

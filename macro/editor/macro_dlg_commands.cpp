@@ -303,6 +303,8 @@ std::int64_t CMacroDlg::OnHookKey(std::int64_t wparam, std::int64_t lparam) {
   if (steps.empty()) return 0;
   for (const MacroRecorder::Step& step : steps) InsertRow(step.row, step.event, step.key_code);
   list->SetCurSel(recorder_.InsertMode() ? steps.back().row : list->GetCount() - 1);
+  // The counters follow the recording as it goes, not only at its end.
+  RefreshTotals();
   return 1;
 }
 

@@ -110,16 +110,17 @@ void CMacroDlg::BuildControls() {
     return e;
   };
 
-  c.delay_measured = check_box(RectLtrb(588, 128, 599, 139));
+  // The boxes are 14 pixels, each centred on the first line of its label.
+  c.delay_measured = check_box(RectLtrb(588, 126, 602, 140));
   label(12, RectLtrb(606, 125, 722, 141), 12, 700);
-  c.delay_fixed = check_box(RectLtrb(588, 159, 599, 170));
+  c.delay_fixed = check_box(RectLtrb(588, 157, 602, 171));
   label(13, RectLtrb(606, 156, 722, 172), 12, 700);
   c.delay_box = number_box(RectLtrb(608, 176, 641, 191), 5, kDelayBoxTag, "10");
   label(14, RectLtrb(646, 177, 700, 192), 12, 700);
-  c.loop_times = check_box(RectLtrb(588, 200, 599, 211));
+  c.loop_times = check_box(RectLtrb(588, 198, 602, 212));
   label(15, RectLtrb(606, 197, 722, 213), 12, 700);
   c.loop_box = number_box(RectLtrb(608, 216, 641, 231), 3, kLoopBoxTag, "1");
-  c.loop_held = check_box(RectLtrb(588, 240, 599, 251));
+  c.loop_held = check_box(RectLtrb(588, 238, 602, 252));
   label(16, RectLtrb(606, 237, 722, 283), 12, 700);
 
   for (int k = 0; k < 8; ++k) {

@@ -93,6 +93,19 @@ QImage BottomRowButton(QSize size) {
   return image;
 }
 
+// Apply while the window holds edits the files lack: lit in the accent, so
+// that it stands out of the row without a word.
+QImage ApplyEditsButton(QSize size) {
+  QImage image = NewImage(size.width(), size.height());
+  QPainter p(&image);
+  Prepare(p);
+  PushPlate(p, size, State::kPressed, 2);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Colour(palette::kAccent));
+  p.drawRect(QRectF(3.0, size.height() - 3.5, size.width() - 6.0, 2.0));
+  return image;
+}
+
 // Lighting mode buttons stand in a row and work as one choice: the selected
 // one glows, with its caption in the accent.
 QImage ModeButton(QSize size, State state) {
@@ -126,8 +139,11 @@ QImage ModeButton(QSize size, State state) {
   return image;
 }
 
-// The window's minimise and close buttons.
-QImage CaptionButton(QSize size, State state, bool close) {
+// The window's about, minimise and close buttons.
+enum class Caption { kAbout, kMinimise, kClose };
+
+QImage CaptionButton(QSize size, State state, Caption kind) {
+  const bool close = kind == Caption::kClose;
   QImage image = NewImage(size.width(), size.height());
   QPainter p(&image);
   Prepare(p);
@@ -162,6 +178,17 @@ QImage CaptionButton(QSize size, State state, bool close) {
     const qreal a = 4.2;
     p.drawLine(c + QPointF(-a, -a), c + QPointF(a, a));
     p.drawLine(c + QPointF(-a, a), c + QPointF(a, -a));
+  } else if (kind == Caption::kAbout) {
+    // A question mark: an open hook over its dot.
+    QPainterPath hook;
+    hook.moveTo(c + QPointF(-3.6, -2.6));
+    hook.cubicTo(c + QPointF(-3.6, -7.4), c + QPointF(4.2, -7.4), c + QPointF(3.8, -3.0));
+    hook.cubicTo(c + QPointF(3.5, -0.4), c + QPointF(0.0, 0.0), c + QPointF(0.0, 2.4));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(glyph);
+    p.drawEllipse(c + QPointF(0.0, 5.6), 1.3, 1.3);
   } else {
     p.drawLine(c + QPointF(-5, 3.5), c + QPointF(5, 3.5));
   }
@@ -208,12 +235,17 @@ QImage StopButton(QSize size, bool lit) {
 
 void AddButtonPainters(PainterTable& table) {
   // "-1" normal, "-3" under the pointer, "-2" pressed.
-  table["min-1.png"] = [](QSize s) { return CaptionButton(s, State::kNormal, false); };
-  table["min-3.png"] = [](QSize s) { return CaptionButton(s, State::kHover, false); };
-  table["min-2.png"] = [](QSize s) { return CaptionButton(s, State::kPressed, false); };
-  table["close-1.png"] = [](QSize s) { return CaptionButton(s, State::kNormal, true); };
-  table["close-3.png"] = [](QSize s) { return CaptionButton(s, State::kHover, true); };
-  table["close-2.png"] = [](QSize s) { return CaptionButton(s, State::kPressed, true); };
+  table["min-1.png"] = [](QSize s) { return CaptionButton(s, State::kNormal, Caption::kMinimise); };
+  table["min-3.png"] = [](QSize s) { return CaptionButton(s, State::kHover, Caption::kMinimise); };
+  table["min-2.png"] = [](QSize s) {
+    return CaptionButton(s, State::kPressed, Caption::kMinimise);
+  };
+  table["about-1.png"] = [](QSize s) { return CaptionButton(s, State::kNormal, Caption::kAbout); };
+  table["about-3.png"] = [](QSize s) { return CaptionButton(s, State::kHover, Caption::kAbout); };
+  table["about-2.png"] = [](QSize s) { return CaptionButton(s, State::kPressed, Caption::kAbout); };
+  table["close-1.png"] = [](QSize s) { return CaptionButton(s, State::kNormal, Caption::kClose); };
+  table["close-3.png"] = [](QSize s) { return CaptionButton(s, State::kHover, Caption::kClose); };
+  table["close-2.png"] = [](QSize s) { return CaptionButton(s, State::kPressed, Caption::kClose); };
   table["ok-1.png"] = [](QSize s) { return DialogButton(s, State::kNormal); };
   table["ok-3.png"] = [](QSize s) { return DialogButton(s, State::kHover); };
   table["ok-2.png"] = [](QSize s) { return DialogButton(s, State::kPressed); };
@@ -226,6 +258,7 @@ void AddButtonPainters(PainterTable& table) {
   table["RedButton-2.png"] = [](QSize s) { return ModeButton(s, State::kHover); };
   table["RedButton-3.png"] = [](QSize s) { return ModeButton(s, State::kPressed); };
   table["apply1.png"] = BottomRowButton;
+  table["apply-edits.png"] = ApplyEditsButton;
   table["iconstart1.png"] = [](QSize s) { return RecordButton(s, false); };
   table["iconstart2.png"] = [](QSize s) { return RecordButton(s, true); };
   table["iconstop1.png"] = [](QSize s) { return StopButton(s, false); };

@@ -217,11 +217,13 @@ void BottomBar(QPainter& p, int width, int height) {
   p.fillRect(bar, VerticalGradient(bar, Colour(0x15181C), Colour(0x0F1114)));
   Divider(p, 0, width, bar.top(), 300);
   // A row of small level bars at the right, like a meter at rest.
-  for (int i = 0; i < 18; ++i) {
+  // It leaves the room right of Apply to the line that tells of edits not
+  // yet applied.
+  for (int i = 0; i < 8; ++i) {
     const qreal h = 4 + (i * 7 % 11);
-    const QRectF level(790 + 11.0 * i, kBottomRowTop + 22 - h, 6, h);
+    const QRectF level(900 + 11.0 * i, kBottomRowTop + 22 - h, 6, h);
     p.fillRect(level,
-               Colour(i < 12 ? palette::kAccentSoft : palette::kRim, i < 12 ? 70 + 10 * i : 255));
+               Colour(i < 5 ? palette::kAccentSoft : palette::kRim, i < 5 ? 130 + 20 * i : 255));
   }
 }
 

@@ -159,6 +159,9 @@ TEST_F(MacroDlgTest, RecordingMeasuresDelaysAndSavesAtStop) {
   EXPECT_EQ(C().events->GetText(0).toStdString(), KeyRowText(kA, skin.Strings()));
   EXPECT_EQ(C().events->GetCurSel(), 5);
   EXPECT_TRUE(agent.sent.empty()) << "nothing is saved before the stop";
+  // The counters count as the recording goes.
+  EXPECT_EQ(C().event_count->text(), QStringLiteral("6"));
+  EXPECT_EQ(C().total_delay->text(), QStringLiteral("66760"));
 
   // Typed keys are recorded, not obeyed.
   QTest::keyClick(C().events, Qt::Key_Escape);
