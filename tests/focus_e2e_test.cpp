@@ -87,10 +87,10 @@ class FocusTest : public FollowingAgent {
 TEST_F(FocusTest, TheProgramInFrontPicksItsProfileAndRulesTakeEffectAtOnce) {
   desktop.Activate(game);
   ASSERT_TRUE(Hears(3));
-  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 4\nprogram: GameOne\n");
+  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 4\nprogram: GameOne\n");
   desktop.Activate(editor);
   ASSERT_TRUE(Hears(0));
-  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 
   // A rule for the program in front, and its removal, count at once.
   EXPECT_EQ(Ctl({"program", "set", "editortwo", "2"}).first, 0);
@@ -159,7 +159,7 @@ TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
   std::filesystem::remove(rules);
   MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0);
   EXPECT_TRUE(Hears(0));
-  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 }
 
 // KDE's KWin script and GNOME's Shell extension call the agent over the
@@ -217,7 +217,7 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   ASSERT_EQ(Activated("", 0), 0);
   EXPECT_TRUE(Hears(0));
   // A desktop that calls is a source that works: no more complaint.
-  EXPECT_EQ(Status(), "agent: running\ndevice: connected\nprofile: 1\n");
+  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 }
 
 }  // namespace
