@@ -243,7 +243,7 @@ reset|re
 --data-dir,--format,--help,--json,--version,-h|-
 1,2,3,4,5,all|reset 
 0,10,11,12,15,8,9|agent event 
-connect,device,disconnect,event,status,stop|agent 
+connect,device,disconnect,event,simulate,status,stop|agent 
 list,resolution,use|agent device 
 read-int,read-string,read-struct|ini read
 Burst,Two words|--data-dir $data macro delete 
