@@ -194,6 +194,8 @@ void DrawFocusRing(QPainter& painter, const QRect& rect) {
   painter.setBrush(Qt::NoBrush);
   painter.setOpacity(1.0);
   painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  // Two pixels wide, so that the ring is seen at a glance on the dark faces.
+  if (rect.width() >= 4 && rect.height() >= 4) painter.drawRect(rect.adjusted(1, 1, -2, -2));
   painter.restore();
 }
 
