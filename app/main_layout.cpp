@@ -161,7 +161,9 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
 
   // Window buttons: -1 normal, -3 pointer over, -2 pressed.
   const auto& abf = images.about_faces;
-  c.about = b.Button(RectLtrb(922, 14, 950, 40), abf[0], abf[2], abf[1], abf[0]);
+  // Under minimise: beside it, it would cover the end of the fifth profile tab,
+  // whose caption runs to the tab's edge in the longer languages.
+  c.about = b.Button(RectLtrb(953, 46, 981, 72), abf[0], abf[2], abf[1], abf[0]);
   c.about->setObjectName(QStringLiteral("aboutButton"));
   const auto& mf = images.minimise_faces;
   c.minimise = b.Button(RectLtrb(953, 14, 981, 40), mf[0], mf[2], mf[1], mf[0]);
