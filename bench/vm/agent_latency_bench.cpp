@@ -224,10 +224,12 @@ long BaselineRss() {
   return n > 0 ? std::strtol(text, nullptr, 10) : -1;
 }
 
-// Factory profiles with the first stage in force (1000 DPI, the agent's own
-// resolution without agent.ini): motion passes unscaled, so the counts of
-// the paced reports come out as they went in.
+// Factory profiles with the first stage in force (1000 DPI) on a mouse of
+// 1000 DPI, the user's choice (else the agent would match the mouse to the
+// stage it served first): motion passes unscaled, so the counts of the paced
+// reports come out as they went in.
 bool LoadProfilesAndFifteenMacros(const AgentSession& session) {
+  if (!session.CtlOk({"agent", "device", "resolution", "1000"})) return false;
   if (!session.CtlOk({"reset", "all"}) || !ProfileWriter(session).SetInt("DPI", 0)) return false;
   for (int i = 1; i <= 15; ++i) {
     if (!WriteMacro(session, "Macro " + std::to_string(i), {0x84, 0x04, 0, 0x04, 0x04, 0, 0x86, 0x01, 0}, 0, 1)) {
