@@ -86,6 +86,7 @@ void DeviceAgent::SetSimulatedConnection(bool connected) {
 }
 
 void DeviceAgent::MouseChanged() {
+  changed_ = true;
   // A mouse that is served again keeps its settings: the saved files apply
   // at once, with no Apply needed.
   if (mouse_.Connected()) {
@@ -106,6 +107,7 @@ void DeviceAgent::LogServing(const Status& applied, int current_profile) {
 }
 
 void DeviceAgent::DeviceEvent(std::int64_t kind, std::int64_t value) {
+  changed_ = true;
   outbox_.push_back({WM_AGENT_EVENT, kind, value});
 }
 

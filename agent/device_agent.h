@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agent/focus_source.h"
@@ -40,6 +41,9 @@ class DeviceAgent final : public MouseBackend::Listener {
   void Flush();
   // vantixctl agent stop asked for the end.
   bool StopRequested() const { return stop_requested_; }
+  // Whether the mouse or the device reported a change since the last call:
+  // what the agent publishes may differ. Plain motion reports none.
+  bool TakeChange() { return std::exchange(changed_, false); }
   // What the agent publishes: the backend's state and the resolution.
   AgentState State() const;
   // Whether a window listens for the served mouse's buttons (at start: is
@@ -103,6 +107,7 @@ class DeviceAgent final : public MouseBackend::Listener {
   int files_profile_ = 0;  // the settings' current profile
   bool stored_connected_ = false;
   bool stop_requested_ = false;
+  bool changed_ = true;
   struct Pending {
     std::uint32_t message;
     std::int64_t wparam, lparam;

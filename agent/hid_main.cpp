@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <ctime>
 #include <functional>
 #include <iostream>
@@ -26,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "agent/agent_start.h"
@@ -106,11 +106,20 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
     return result;
   };
   vantix::agent::PollLoop loop;
+  // Whether a round did more than map the mouse's events: only then may what
+  // the agent publishes have changed, so plain motion builds no state.
+  bool unsettled = true;
   loop.Watch(signal_fd, [&loop](short) { loop.Stop(); });
   // The mouse before the endpoint: its events are the ones someone waits for.
   if (kernel) {
     loop.Add([kernel](std::vector<pollfd>& fds) { kernel->AppendPollFds(fds); },
-             [kernel](std::span<const pollfd> fds) { kernel->Dispatch(fds); },
+             [kernel, &unsettled](std::span<const pollfd> fds) {
+               const int source = kernel->SourceFd();
+               for (const pollfd& p : fds) {
+                 if (p.revents != 0 && p.fd != source) unsettled = true;
+               }
+               kernel->Dispatch(fds);
+             },
              [kernel] { return kernel->DescriptorGeneration(); });
   }
   // A focus source that stopped working has no descriptor left to wait on.
@@ -120,7 +129,10 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
         [watched](std::vector<pollfd>& fds) {
           if (watched->Fd() >= 0) fds.push_back({watched->Fd(), POLLIN, 0});
         },
-        [watched](std::span<const pollfd>) { watched->Dispatch(); });
+        [watched, &unsettled](std::span<const pollfd>) {
+          watched->Dispatch();
+          unsettled = true;
+        });
   }
   loop.Watch(endpoint.Fd(), [&](short revents) {
     if ((revents & POLLIN) != 0) {
@@ -131,7 +143,8 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
     }
   });
   loop.AfterEach([&] {
-    publish();
+    const bool changed = agent.TakeChange();
+    if (std::exchange(unsettled, false) || changed) publish();
     agent.Flush();
     if (agent.StopRequested()) loop.Stop();
   });

@@ -64,6 +64,8 @@ void KernelMouse::AppendPollFds(std::vector<pollfd>& fds) const {
   if (timer_fd_ >= 0) fds.push_back({timer_fd_, POLLIN, 0});
 }
 
+int KernelMouse::SourceFd() const { return source_ ? source_->Fd() : -1; }
+
 void KernelMouse::Dispatch(std::span<const pollfd> fds) {
   for (const pollfd& p : fds) {
     if (p.revents == 0) continue;

@@ -51,6 +51,8 @@ class KernelMouse final : public MouseBackend {
   // Changes whenever the served node is opened or closed: the loop cannot
   // tell a node reopened under the same descriptor number by the number.
   std::uint64_t DescriptorGeneration() const { return source_generation_; }
+  // The served node's descriptor; -1 while none is served.
+  int SourceFd() const;
 
   bool Connected() const override { return source_ != nullptr; }
   AgentState State() const override;
