@@ -1,6 +1,8 @@
 // The about box: the version, and where the manual and the README are. The
 // about button beside minimise and F1 open it.
+#include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QFileInfo>
 
 #include "app/vantix_dlg.h"
@@ -27,6 +29,8 @@ void CVantixDlg::ShowAbout() {
                     skin_.UiText("STATE", 14).arg(QStringLiteral(VANTIX_VERSION)),
                     skin_.UiText("STATE", 15).arg(ReadmePath(folders_.ProgramFolder)));
   about.setObjectName(QStringLiteral("aboutDialog"));
+  // Nothing is wrong: the program's own icon, not the warning sign.
+  about.SetPicture(QApplication::windowIcon().pixmap(128).toImage());
   // Nothing to decide: one button, in the middle.
   about.CancelButton()->hide();
   CBitmapBtn* ok = about.OkButton();

@@ -128,9 +128,12 @@ inline std::uint32_t ToColorRef(const QColor& c) {
 // that the control does nothing now.
 inline constexpr double kDisabledOpacity = 0.4;
 
-// The keyboard focus ring: the accent of hovered captions, a shade darker so
-// that it is not read as a lit caption.
-inline constexpr std::uint32_t kFocusRingColor = 0x99CC00;
+// The skin's accent: lit captions, the current pick, the focused edit's frame.
+inline constexpr std::uint32_t kAccentColor = 0xCCFF00;
+
+// The keyboard focus ring is drawn in the accent, dotted, so that it is seen at
+// a glance on the dark faces and not read as a lit caption.
+inline constexpr std::uint32_t kFocusRingColor = kAccentColor;
 
 // The ring around the control that has the keyboard focus: a dotted line
 // inside the control's own rectangle, so that no neighbour clips it.

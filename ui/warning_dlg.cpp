@@ -22,6 +22,9 @@ std::optional<int>& NextAnswer() {
   return answer;
 }
 
+// Where the picture sits, left of the texts.
+constexpr QRect kPictureBox(34, 104, 96, 90);
+
 }  // namespace
 
 void CWarningDlg::SetNextAnswer(std::optional<int> answer) { NextAnswer() = answer; }
@@ -94,11 +97,25 @@ int CWarningDlg::DoModal() {
   return ExecOverParent(*this);
 }
 
+void CWarningDlg::SetPicture(const QImage& picture) {
+  if (picture.isNull()) {
+    icon_ = QImage();
+  } else {
+    icon_ = QImage(kPictureBox.size(), QImage::Format_ARGB32_Premultiplied);
+    icon_.fill(Qt::transparent);
+    const QImage fitted = picture.scaled(kPictureBox.size(), Qt::KeepAspectRatio,
+                                         Qt::SmoothTransformation);
+    QPainter(&icon_).drawImage((icon_.width() - fitted.width()) / 2,
+                               (icon_.height() - fitted.height()) / 2, fitted);
+  }
+  update();
+}
+
 void CWarningDlg::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   if (!face_.isNull()) painter.drawImage(rect(), face_);
-  if (!icon_.isNull()) painter.drawImage(QRectF(34, 104, 96, 90), icon_);
+  if (!icon_.isNull()) painter.drawImage(kPictureBox, icon_);
 }
 
 void CWarningDlg::keyPressEvent(QKeyEvent* event) {

@@ -29,6 +29,11 @@ class CWarningDlg final : public QDialog {
   // (IDCANCEL), side by side in that order. Enter answers ok, Escape cancel.
   void SetAnswers(const QString& ok, const QString& no, const QString& cancel);
 
+  // Another picture instead of the warning sign (for a box that warns of
+  // nothing), fitted into the same place without stretching; a null image
+  // leaves the place empty.
+  void SetPicture(const QImage& picture);
+
   // Runs the dialog; IDOK or IDCANCEL (or IDNO, with three answers).
   int DoModal();
 

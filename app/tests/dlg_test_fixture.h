@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -51,6 +52,7 @@ struct SeenModal {
   QString title;
   QString message;
   QString detail;
+  QImage face;  // as drawn
 };
 
 // Runs action while watching for a modal window, which is noted and ended
@@ -67,7 +69,8 @@ struct SeenModal {
       return label != nullptr ? label->text() : QString();
     };
     seen = SeenModal{modal->objectName(), text(QStringLiteral("titleLabel")),
-                     text(QStringLiteral("messageLabel")), text(QStringLiteral("detailLabel"))};
+                     text(QStringLiteral("messageLabel")), text(QStringLiteral("detailLabel")),
+                     modal->grab().toImage()};
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (answer && dialog != nullptr) {
       dialog->done(*answer);

@@ -3,6 +3,8 @@
 // tooltip, and the line that tells of an export or import.
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -126,6 +128,12 @@ TEST_F(SmallTruths, ExportAndImportSayInOneLineWhatTheyDid) {
 }
 
 TEST_F(SmallTruths, TheAboutButtonAndF1ShowTheVersionTheManualAndTheReadme) {
+  // The program's icon, where a warning box has its warning sign.
+  const QColor icon_colour(255, 0, 255);
+  QImage icon(64, 64, QImage::Format_RGB32);
+  icon.fill(icon_colour);
+  const QIcon before = QApplication::windowIcon();
+  QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
   Open();
   QApplication::setActiveWindow(dlg.get());
   for (const std::function<void()>& open :
@@ -141,7 +149,9 @@ TEST_F(SmallTruths, TheAboutButtonAndF1ShowTheVersionTheManualAndTheReadme) {
     const QString readme = seen->detail.section(QStringLiteral("README: "), 1);
     EXPECT_TRUE(readme.endsWith(QStringLiteral("README.md")));
     EXPECT_TRUE(QFileInfo::exists(readme)) << readme.toStdString();
+    EXPECT_EQ(seen->face.pixelColor(34 + 48, 104 + 45), icon_colour);
   }
+  QApplication::setWindowIcon(before);
 }
 
 }  // namespace

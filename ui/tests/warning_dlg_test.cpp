@@ -114,6 +114,24 @@ TEST_F(WarningDialog, TakesTheShapeOfAFaceWithCutCorners) {
   EXPECT_TRUE(shape.contains(QPoint(477, 291)));
 }
 
+TEST_F(WarningDialog, AnotherPictureTakesTheWarningsPlaceUnstretched) {
+  skin_.AddImage(u"background"_s, u"warn.png"_s, test::Solid({96, 90}, QColor(200, 200, 0)));
+  CWarningDlg dialog(&parent_, Skin(skin_.ProgramFolder()), u"About"_s, u"Vantix"_s, u""_s);
+  const QPoint middle(34 + 48, 104 + 45);
+  const QPoint top_of_box(34 + 48, 104 + 4);
+  EXPECT_EQ(dialog.grab().toImage().pixelColor(top_of_box), QColor(200, 200, 0));
+  // A wide picture keeps its shape: a band across the middle of the box.
+  dialog.SetPicture(test::Solid({200, 50}, QColor(220, 0, 0)));
+  QImage seen = dialog.grab().toImage();
+  EXPECT_EQ(seen.pixelColor(middle), QColor(220, 0, 0));
+  EXPECT_NE(seen.pixelColor(top_of_box), QColor(220, 0, 0));
+  EXPECT_NE(seen.pixelColor(top_of_box), QColor(200, 200, 0));
+  dialog.SetPicture(QImage());
+  seen = dialog.grab().toImage();
+  EXPECT_NE(seen.pixelColor(middle), QColor(220, 0, 0));
+  EXPECT_NE(seen.pixelColor(middle), QColor(200, 200, 0));
+}
+
 TEST_F(WarningDialog, EnterAnswersOkEscapeCancel) {
   struct Case {
     int key;
