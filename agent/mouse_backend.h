@@ -10,22 +10,12 @@
 #include <vector>
 
 #include "agent/input_devices.h"
+#include "agent/mapper_types.h"
 #include "devicelink/agent_config.h"
 #include "settings/settings_block.h"
 #include "settings/status.h"
 
 namespace vantix::agent {
-
-inline constexpr int kMacroSlots = 15;
-
-struct MacroUpload {
-  int slot = -1;
-  std::string name;
-  std::int32_t loop_time = 1;
-  std::int32_t loop_type = 0;
-  std::int32_t delay_type = 2;
-  std::array<std::uint8_t, kKeyEventBytes> events{};
-};
 
 class SimulatedMouse;
 
