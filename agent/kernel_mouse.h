@@ -10,7 +10,6 @@
 
 #include <poll.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>

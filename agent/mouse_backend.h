@@ -39,7 +39,8 @@ class MouseBackend {
   virtual bool Connected() const = 0;
   // Which device is served, or why none is.
   virtual AgentState State() const = 0;
-  // Whether the mouse takes settings now; the agent keeps them only then.
+  // Why the mouse takes no settings now, for the agent to report; Ok when
+  // it takes them.
   virtual Status TakesSettings() const { return Status::Ok(); }
   // The profile in force and the macros by slot, whenever either changed:
   // served from now on.
