@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "agent/mouse_backend.h"
+#include "agent/mapper_types.h"
 #include "settings/settings_block.h"
 
 namespace vantix::agent {

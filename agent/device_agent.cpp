@@ -2,15 +2,11 @@
 
 #include "agent/udev_dpi.h"
 #include <cstdio>
-#include <tuple>
+#include <cstring>
 
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
-#include "macro/macro_files.h"
-#include "settings/ini_file.h"
-#include "settings/profile_store.h"
 #include "settings/settings_schema.h"
-#include "settings/text_codec.h"
 
 namespace vantix::agent {
 namespace {
@@ -24,10 +20,12 @@ std::string Hex(std::uint32_t v) {
 }  // namespace
 
 DeviceAgent::DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mouse, Poster post,
-                         Logger log, std::optional<std::string> config_path)
+                         Logger log, std::optional<std::string> config_path,
+                         SimulatedMouse* simulated)
     : data_folder_(std::move(data_folder)),
       io_(io),
       mouse_(mouse),
+      simulated_(simulated),
       post_(std::move(post)),
       log_(std::move(log)),
       config_path_(std::move(config_path)) {
@@ -53,7 +51,6 @@ void DeviceAgent::Start() {
 
 void DeviceAgent::Stop() {
   mouse_.Shutdown();
-  if (SimulatedMouse* simulated = mouse_.Simulated()) simulated->SetConnected(false);
   if (!stored_connected_) return;
   stored_connected_ = false;
   WriteConnectionState();
@@ -61,9 +58,7 @@ void DeviceAgent::Stop() {
 }
 
 void DeviceAgent::WriteConnectionState() {
-  const Status status =
-      IniFile(MacroIndexPath(data_folder_), io_, kDataFile)
-          .WriteInt("Device", "Setting", stored_connected_ ? 1 : 0);
+  const Status status = vantix::WriteConnectionState(data_folder_, io_, stored_connected_);
   if (!status.ok()) log_("cannot store the connection state: " + status.reason());
 }
 
@@ -75,8 +70,7 @@ void DeviceAgent::ConnectionMayHaveChanged() {
 }
 
 void DeviceAgent::SetSimulatedConnection(bool connected) {
-  SimulatedMouse* simulated = mouse_.Simulated();
-  simulated->SetConnected(connected);
+  simulated_->SetConnected(connected);
   // Stored even when unchanged, as a device that reports itself again would.
   // Connected only with a device chosen among its devices.
   const bool changed = stored_connected_ != mouse_.Connected();
@@ -167,7 +161,7 @@ std::int64_t DeviceAgent::Handle(const WindowMessage& m) {
       break;
     case kAgentControlConnect:
     case kAgentControlDisconnect:
-      if (mouse_.Simulated() == nullptr) {
+      if (simulated_ == nullptr) {
         outcome = "ignored: a real mouse comes and goes by itself";
         break;
       }
@@ -219,21 +213,27 @@ void DeviceAgent::Flush() {
 }
 
 Status DeviceAgent::ApplySavedFiles(int& current_profile) {
-  // Macros first: the profile taken over last finds them in place.
-  for (int slot = 0; slot < kMacroSlots; ++slot) ApplyMacroSlot(slot);
-  SettingsBlock loaded;
-  InitSettings(loaded);
-  SettingsBlock live;
-  ProfileStore store(data_folder_, live, io_);
-  store.LoadProfiles(loaded);
-  ValidateSettings(loaded, live);
-  current_profile = live.CurrentProfile;
-  const ProfileRecord& profile = live.Profiles[static_cast<std::size_t>(current_profile)];
+  const MacroFiles files(data_folder_, io_);
+  const MacroSlots slots = files.ReadSlots();
+  for (int slot = 0; slot < kMacroSlots; ++slot) LoadMacroSlot(files, slots, slot);
+  current_profile = store_.ReloadProfiles();
+  have_settings_ = true;
+  const ProfileRecord& profile = settings_.Profiles[static_cast<std::size_t>(current_profile)];
   const int stage = profile.DPI >= 0 && profile.DPI < kStageCount ? profile.DPI : 0;
   const std::int32_t stage_value = profile.Stages[static_cast<std::size_t>(stage)].X;
   active_stage_dpi_ = stage_value >= 1 && stage_value <= 135 ? StageToDpi(stage_value) : 0;
-  files_profile_ = live.CurrentProfile >= 0 && live.CurrentProfile < kProfileCount ? live.CurrentProfile : 0;
-  return mouse_.ApplyProfiles(live);
+  files_profile_ = current_profile >= 0 && current_profile < kProfileCount ? current_profile : 0;
+  // Macros and profiles go over together: the profile finds its macros in
+  // place.
+  Install();
+  return mouse_.TakesSettings();
+}
+
+void DeviceAgent::Install() {
+  if (!have_settings_) return;
+  const int served = ServedProfile();
+  const int index = served >= 0 && served < kProfileCount ? served : 0;
+  mouse_.Install(settings_.Profiles[static_cast<std::size_t>(index)], macros_);
 }
 
 std::string DeviceAgent::HandleApply() {
@@ -253,9 +253,8 @@ std::string DeviceAgent::HandleApply() {
 
 std::string DeviceAgent::HandleSimulateButton(std::int64_t button, std::int64_t pressed,
                                               std::int64_t& result) {
-  SimulatedMouse* simulated = mouse_.Simulated();
-  if (simulated == nullptr) return "ignored: only the simulated mouse is pressed from the shell";
-  if (button < 1 || button > kButtonCount || !simulated->PressButton(static_cast<int>(button), pressed != 0)) {
+  if (simulated_ == nullptr) return "ignored: only the simulated mouse is pressed from the shell";
+  if (button < 1 || button > kButtonCount || !simulated_->PressButton(static_cast<int>(button), pressed != 0)) {
     return "refused: the served simulated mouse has no button " + std::to_string(button);
   }
   result = 1;
@@ -274,42 +273,52 @@ std::string DeviceAgent::HandleReconfigure() {
          std::to_string(config.native_resolution);
 }
 
-std::string DeviceAgent::ApplyMacroSlot(int slot) {
-  const IniSnapshot index = IniFile(MacroIndexPath(data_folder_), io_, kDataFile).Load();
+std::string DeviceAgent::LoadMacroSlot(const MacroFiles& files, const MacroSlots& slots, int slot) {
   MacroUpload macro;
   macro.slot = slot;
-  macro.name = index.ReadString("MACRO_LIST", std::to_string(slot), "");
+  macro.name = slots[static_cast<std::size_t>(slot)];
   // A slot without a usable macro is handed on empty, so that the mouse
   // forgets what it had there.
   const auto forget = [&](std::string outcome) {
     macro.name.clear();
-    std::ignore = mouse_.ApplyMacro(macro);
+    macros_[static_cast<std::size_t>(slot)] = macro;
     return outcome;
   };
   if (macro.name.empty()) return forget("slot " + std::to_string(slot) + " empty");
+  MacroData data;
+  const MacroOutcome loaded = files.LoadMacro(macro.name, data);
   // The index is only a file: a name in it must not lead outside the folder.
-  if (!IsSafeMacroName(macro.name)) return forget("slot " + std::to_string(slot) + " refused: unsafe name");
-  const IniSnapshot file =
-      IniFile(data_folder_ + "MacroDB/" + macro.name + ".MSMACRO", io_, kDataFile).Load();
-  if (!file.Readable()) return forget("macro \"" + macro.name + "\" has no file");
-  file.ReadStruct(macro.events.size(), macro.events.data(), "Setting", "MacroSetting_0");
-  macro.loop_time = file.ReadInt(1, "Setting", "LoopTime");
-  macro.loop_type = file.ReadInt(0, "Setting", "LoopType");
-  macro.delay_type = file.ReadInt(2, "Setting", "DelayType");
-  const Status status = mouse_.ApplyMacro(macro);
-  if (!status.ok()) return "macro \"" + macro.name + "\" not applied: " + status.reason();
+  if (loaded.result == MacroResult::kInvalidName) {
+    return forget("slot " + std::to_string(slot) + " refused: unsafe name");
+  }
+  if (loaded.absent) return forget("macro \"" + macro.name + "\" has no file");
+  static_assert(sizeof data.events == sizeof macro.events);
+  std::memcpy(macro.events.data(), data.events.data(), sizeof macro.events);
+  macro.loop_time = data.LoopTime;
+  macro.loop_type = data.LoopType;
+  macro.delay_type = data.DelayType;
+  macros_[static_cast<std::size_t>(slot)] = macro;
+  if (const Status status = mouse_.TakesSettings(); !status.ok()) {
+    return "macro \"" + macro.name + "\" not applied: " + status.reason();
+  }
   return "macro \"" + macro.name + "\" applied to slot " + std::to_string(slot);
 }
 
 std::string DeviceAgent::HandleMacroChanged(std::int64_t slot) {
-  if (slot >= 0 && slot < kMacroSlots) return ApplyMacroSlot(static_cast<int>(slot));
-  if (slot != -1) return "slot out of range";
-  // The utility could not name the slot: bring every macro up to date.
+  if (slot != -1 && (slot < 0 || slot >= kMacroSlots)) return "slot out of range";
+  const MacroFiles files(data_folder_, io_);
+  const MacroSlots slots = files.ReadSlots();
   std::string outcome;
-  for (int s = 0; s < kMacroSlots; ++s) {
-    if (!outcome.empty()) outcome += "; ";
-    outcome += ApplyMacroSlot(s);
+  if (slot != -1) {
+    outcome = LoadMacroSlot(files, slots, static_cast<int>(slot));
+  } else {
+    // The utility could not name the slot: bring every macro up to date.
+    for (int s = 0; s < kMacroSlots; ++s) {
+      if (!outcome.empty()) outcome += "; ";
+      outcome += LoadMacroSlot(files, slots, s);
+    }
   }
+  Install();
   return outcome;
 }
 
@@ -319,19 +328,12 @@ std::string DeviceAgent::HandleMacroAssigned(std::int64_t profile, std::int64_t 
   }
   const int p = static_cast<int>(profile);
   const int b = static_cast<int>(button);
-  const IniSnapshot file = IniFile(ProfilePath(data_folder_, p), io_, kDataFile).Load();
-  ButtonRecord record;
-  const std::string section = ButtonKey(b);
-  record.ButtonID = static_cast<std::uint8_t>(file.ReadInt(b + 1, section, kButtonIdKey));
-  record.ButtonFunc = static_cast<std::uint8_t>(file.ReadInt(kFallbackFunction[b], section, kButtonFuncKey));
-  record.LoopNumber = static_cast<std::uint8_t>(file.ReadInt(1, section, kLoopNumberKey));
-  record.KeyNumber = static_cast<std::uint8_t>(file.ReadInt(0, section, kKeyNumberKey));
-  const std::u16string name = Utf8ToUtf16(file.ReadString(section, kMacroNameKey, ""));
-  for (std::size_t i = 0; i < name.size() && i + 1 < record.MacroName.size(); ++i) record.MacroName[i] = name[i];
-  file.ReadStruct(record.KeyEvents.size(), record.KeyEvents.data(), kGroupSection, section);
-  const Status status = mouse_.ApplyButton(p, b, record);
+  const ButtonRecord& record = settings_.Profiles[p].Buttons[b] = store_.LoadButton(p, b);
+  if (p == ServedProfile()) Install();
   const std::string where = "profile " + std::to_string(p + 1) + " button " + std::to_string(b + 1);
-  if (!status.ok()) return where + " not applied: " + status.reason();
+  if (const Status status = mouse_.TakesSettings(); !status.ok()) {
+    return where + " not applied: " + status.reason();
+  }
   return where + " applied (function " + std::to_string(record.ButtonFunc) + ")";
 }
 
@@ -359,7 +361,11 @@ void DeviceAgent::Follow() {
   const int before = ServedProfile();
   const std::string before_program = rule_program_;
   rule_program_ = rule != nullptr ? rule->program : std::string();
-  mouse_.SetRuleProfile(rule != nullptr ? std::optional<int>(rule->profile - 1) : std::nullopt);
+  const std::optional<int> profile = rule != nullptr ? std::optional<int>(rule->profile - 1) : std::nullopt;
+  if (profile != rule_profile_) {
+    rule_profile_ = profile;
+    Install();
+  }
   if (ServedProfile() == before && rule_program_ == before_program) return;
   log_("profile " + std::to_string(ServedProfile() + 1) + " served" +
        (rule != nullptr ? " for " + rule->program : " (the chosen one)") +

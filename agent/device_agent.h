@@ -3,6 +3,7 @@
 // the main window about changes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,7 +15,9 @@
 #include "agent/mouse_backend.h"
 #include "devicelink/message_bus.h"
 #include "devicelink/program_rules.h"
+#include "macro/macro_files.h"
 #include "settings/file_io.h"
+#include "settings/profile_store.h"
 
 namespace vantix::agent {
 
@@ -25,8 +28,11 @@ class DeviceAgent final : public MouseBackend::Listener {
   using Logger = std::function<void(const std::string&)>;
 
   // config_path: agent.ini, read again when vantixctl asks; none without one.
+  // simulated: the backend, when it is the simulated mouse, which the shell
+  // also connects, disconnects and presses.
   DeviceAgent(std::string data_folder, FileIo& io, MouseBackend& mouse, Poster post, Logger log,
-              std::optional<std::string> config_path = std::nullopt);
+              std::optional<std::string> config_path = std::nullopt,
+              SimulatedMouse* simulated = nullptr);
   ~DeviceAgent() override;
 
   // Applies the saved files, writes the connection state and announces it;
@@ -70,9 +76,14 @@ class DeviceAgent final : public MouseBackend::Listener {
   std::string HandleMacroChanged(std::int64_t slot);
   std::string HandleMacroAssigned(std::int64_t profile, std::int64_t button);
   std::string HandleReconfigure();
-  std::string ApplyMacroSlot(int slot);
+  // Takes the macro of one slot of the index (or forgets the slot), without
+  // installing it yet.
+  std::string LoadMacroSlot(const MacroFiles& files, const MacroSlots& slots, int slot);
   // Profiles and every macro from the files, as at Apply.
   Status ApplySavedFiles(int& current_profile);
+  // Hands the profile in force and the macros to the mouse, once there are
+  // profiles.
+  void Install();
   void SetSimulatedConnection(bool connected);
   void LogServing(const Status& applied, int current_profile);
   // Stores and announces Connected() when it differs from what was stored.
@@ -86,11 +97,22 @@ class DeviceAgent final : public MouseBackend::Listener {
   // Serves what the rules say for the program in front; tells the window
   // when the profile or the rule behind it changed.
   void Follow();
-  int ServedProfile() const { return mouse_.RuleProfile().value_or(files_profile_); }
+  // The profile in force: the rule's, else the settings' current one.
+  int ServedProfile() const { return rule_profile_.value_or(files_profile_); }
 
   std::string data_folder_;
   FileIo& io_;
   MouseBackend& mouse_;
+  SimulatedMouse* simulated_;
+  // What the mouse serves: the profiles and macros last read. The profiles
+  // count only once read (have_settings_).
+  SettingsBlock settings_{};
+  ProfileStore store_{data_folder_, settings_, io_};
+  bool have_settings_ = false;
+  std::array<MacroUpload, kMacroSlots> macros_{};
+  // The profile (0..4) a program rule puts in force instead of the settings'
+  // current one; none: the current one. The settings keep theirs.
+  std::optional<int> rule_profile_;
   Poster post_;
   Logger log_;
   std::optional<std::string> config_path_;

@@ -37,6 +37,7 @@
 #include "devicelink/agent_messages.h"
 #include "devicelink/message_bus.h"
 #include "settings/folders.h"
+#include "settings/macro_model.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ int main(int argc, char** argv) {
   // The agent owns the "Device" section of the macro index, so it makes the
   // folders that index lives in.
   MakeFolder(folders.DataFolder);
-  MakeFolder(folders.DataFolder + "MacroDB/");
+  MakeFolder(folders.DataFolder + std::string(vantix::kMacroFolderName));
 
   const std::string endpoint_folder = vantix::DefaultEndpointFolder();
   if (const vantix::Status status = vantix::PrepareEndpointFolder(endpoint_folder); !status.ok()) {
@@ -249,7 +250,7 @@ int main(int argc, char** argv) {
       [&bus](std::uint32_t message, std::int64_t w, std::int64_t l) {
         bus.PostMessage(vantix::kMainWindowTitle, message, w, l);
       },
-      Log, config_path);
+      Log, config_path, kernel ? nullptr : &simulated);
 
   // What vantixctl agent status and device list show: the device served or
   // why there is none.

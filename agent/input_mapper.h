@@ -10,22 +10,10 @@
 #include <span>
 #include <vector>
 
-#include "agent/mouse_backend.h"
+#include "agent/mapper_types.h"
 #include "settings/settings_block.h"
 
 namespace vantix::agent {
-
-// One kernel input event (struct input_event without its time): EV_KEY,
-// EV_REL, EV_SYN and so on with their codes from <linux/input-event-codes.h>.
-struct InputEvent {
-  std::uint16_t type = 0;
-  std::uint16_t code = 0;
-  std::int32_t value = 0;
-  bool operator==(const InputEvent&) const = default;
-};
-
-// Milliseconds on a monotonic clock of the caller's choice.
-using Millis = std::int64_t;
 
 // A window message the agent posts to the main window: 0x1515 with an event
 // kind and its value (kind 8 after a DPI button changed the active stage).

@@ -277,15 +277,8 @@ void KernelMouse::ArmTimer() {
   ::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &timer, nullptr);
 }
 
-int KernelMouse::Served() const {
-  const int current = rule_profile_.value_or(settings_.CurrentProfile);
-  return current >= 0 && current < kProfileCount ? current : 0;
-}
-
-void KernelMouse::Install() {
-  if (!have_settings_) return;
-  // Between events: a button held now releases what its old function pressed.
-  mapper_.SetProfile(settings_.Profiles[Served()], macros_);
+void KernelMouse::Install(const ProfileRecord& profile, std::span<const MacroUpload> macros) {
+  mapper_.SetProfile(profile, macros);
   Flush();
 }
 
@@ -297,29 +290,6 @@ AgentState KernelMouse::State() const {
   state.reason = Connected() ? std::string() : reason_;
   state.devices = servable_;
   return state;
-}
-
-Status KernelMouse::ApplyProfiles(const SettingsBlock& settings) {
-  settings_ = settings;
-  have_settings_ = true;
-  Install();
-  return Status::Ok();
-}
-
-Status KernelMouse::ApplyMacro(const MacroUpload& macro) {
-  if (macro.slot < 0 || macro.slot >= kMacroSlots) return Status::Error("no such macro slot");
-  macros_[static_cast<std::size_t>(macro.slot)] = macro;
-  Install();
-  return Status::Ok();
-}
-
-Status KernelMouse::ApplyButton(int profile, int button, const ButtonRecord& record) {
-  if (profile < 0 || profile >= kProfileCount || button < 0 || button >= kButtonCount) {
-    return Status::Error("no such button");
-  }
-  settings_.Profiles[profile].Buttons[button] = record;
-  if (profile == Served()) Install();
-  return Status::Ok();
 }
 
 void KernelMouse::Reconfigure(const AgentConfig& config) {

@@ -10,7 +10,6 @@
 
 #include <poll.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,18 +55,14 @@ class KernelMouse final : public MouseBackend {
 
   bool Connected() const override { return source_ != nullptr; }
   AgentState State() const override;
-  Status ApplyProfiles(const SettingsBlock& settings) override;
-  Status ApplyMacro(const MacroUpload& macro) override;
-  Status ApplyButton(int profile, int button, const ButtonRecord& record) override;
+  // Between events: a button held now releases what its old function pressed.
+  void Install(const ProfileRecord& profile, std::span<const MacroUpload> macros) override;
   void Reconfigure(const AgentConfig& config) override;
   void SetNativeResolution(int dpi) override { mapper_.SetNativeResolution(dpi); }
   bool ReachesFirmware() const override { return false; }
   void Shutdown() override;
 
  private:
-  void RuleProfileChanged() override { Install(); }
-  // The profile in force: the rule's, else the settings' current one.
-  int Served() const;
   // Serves what the configuration asks for among the devices present now.
   void Reselect();
   bool MakeVirtualDevice();
@@ -84,7 +79,6 @@ class KernelMouse final : public MouseBackend {
   void ReadWatch();
   void WatchInputFolder();
   void OnTimer();
-  void Install();
   // Writes what the mapper produced, passes its notices on, sets the timer.
   void Flush();
   void ArmTimer();
@@ -110,9 +104,6 @@ class KernelMouse final : public MouseBackend {
   int timer_fd_ = -1;
   std::optional<Millis> armed_;  // what the timer is set to
   InputMapper mapper_;
-  SettingsBlock settings_{};
-  bool have_settings_ = false;
-  std::array<MacroUpload, kMacroSlots> macros_{};
   std::vector<InputEvent> out_;
 };
 

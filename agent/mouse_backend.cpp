@@ -104,28 +104,8 @@ AgentState SimulatedMouse::State() const {
   return state;
 }
 
-Status SimulatedMouse::ApplyProfiles(const SettingsBlock& settings) {
-  if (!Connected()) return Refuse();
-  settings_ = settings;
-  return Status::Ok();
-}
-
-Status SimulatedMouse::ApplyMacro(const MacroUpload& macro) {
-  if (!Connected()) return Refuse();
-  if (macro.slot < 0 || macro.slot >= static_cast<int>(macros_.size())) {
-    return Status::Error("no such macro slot");
-  }
-  macros_[static_cast<std::size_t>(macro.slot)] = macro;
-  return Status::Ok();
-}
-
-Status SimulatedMouse::ApplyButton(int profile, int button, const ButtonRecord& record) {
-  if (!Connected()) return Refuse();
-  if (profile < 0 || profile >= kProfileCount || button < 0 || button >= kButtonCount) {
-    return Status::Error("no such button");
-  }
-  settings_.Profiles[profile].Buttons[button] = record;
-  return Status::Ok();
+Status SimulatedMouse::TakesSettings() const {
+  return Connected() ? Status::Ok() : Status::Error("mouse not connected");
 }
 
 }  // namespace vantix::agent

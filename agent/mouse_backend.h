@@ -3,31 +3,19 @@
 // is none (the machines we build on) and for the tests of the link.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "agent/input_devices.h"
+#include "agent/mapper_types.h"
 #include "devicelink/agent_config.h"
 #include "settings/settings_block.h"
 #include "settings/status.h"
 
 namespace vantix::agent {
-
-inline constexpr int kMacroSlots = 15;
-
-struct MacroUpload {
-  int slot = -1;
-  std::string name;
-  std::int32_t loop_time = 1;
-  std::int32_t loop_type = 0;
-  std::int32_t delay_type = 2;
-  std::array<std::uint8_t, kKeyEventBytes> events{};
-};
-
-class SimulatedMouse;
 
 class MouseBackend {
  public:
@@ -51,42 +39,31 @@ class MouseBackend {
   virtual bool Connected() const = 0;
   // Which device is served, or why none is.
   virtual AgentState State() const = 0;
-  virtual Status ApplyProfiles(const SettingsBlock& settings) = 0;
-  virtual Status ApplyMacro(const MacroUpload& macro) = 0;
-  virtual Status ApplyButton(int profile, int button, const ButtonRecord& record) = 0;
+  // Why the mouse takes no settings now, for the agent to report; Ok when
+  // it takes them.
+  virtual Status TakesSettings() const { return Status::Ok(); }
+  // The profile in force and the macros by slot, whenever either changed:
+  // served from now on.
+  virtual void Install(const ProfileRecord& profile, std::span<const MacroUpload> macros) = 0;
   // The agent's own settings changed (agent.ini).
   virtual void Reconfigure(const AgentConfig& /*config*/) {}
   // The served mouse's own resolution, which the stages scale motion against.
   virtual void SetNativeResolution(int /*dpi*/) {}
   // Whether report rate and lighting reach the mouse.
   virtual bool ReachesFirmware() const { return true; }
-  // Only the simulated mouse is connected and disconnected from the shell.
-  virtual SimulatedMouse* Simulated() { return nullptr; }
   // Lets go of the mouse before the agent ends: nothing stays pressed.
   virtual void Shutdown() {}
   // Whether the served mouse's buttons go to the listener (a window shows
   // them). Off, they cost one test of this flag per event.
   void SetReportButtons(bool on) { report_buttons_ = on; }
 
-  // The profile (0..4) a program rule puts in force instead of the settings'
-  // current one; none: the current one. The settings keep theirs.
-  void SetRuleProfile(std::optional<int> profile) {
-    if (profile == rule_profile_) return;
-    rule_profile_ = profile;
-    RuleProfileChanged();
-  }
-  std::optional<int> RuleProfile() const { return rule_profile_; }
-
  protected:
   // A source event, when reports are on: the buttons and wheels in it go to
   // the listener.
   void ReportSourceEvent(std::uint16_t type, std::uint16_t code, std::int32_t value);
 
-  virtual void RuleProfileChanged() {}
-
   Listener* listener_ = nullptr;
   bool report_buttons_ = false;
-  std::optional<int> rule_profile_;
 };
 
 // The devices of VANTIX_SIMULATED_DEVICES: one a line, NAME<TAB>BUTTONS.
@@ -96,8 +73,8 @@ std::vector<InputDeviceInfo> ReadSimulatedDevices(const std::string& path, std::
 // Without the list: the product's own mouse, with its twelve buttons.
 std::vector<InputDeviceInfo> DefaultSimulatedDevices();
 
-// Keeps what it is given; connected until told otherwise. It serves one of
-// its devices by the kernel backend's rules of choice.
+// Connected until told otherwise (or stopped), and takes settings only then.
+// It serves one of its devices by the kernel backend's rules of choice.
 class SimulatedMouse final : public MouseBackend {
  public:
   explicit SimulatedMouse(const AgentConfig& config = {},
@@ -109,21 +86,16 @@ class SimulatedMouse final : public MouseBackend {
   // Button 1..12 of the served device pressed or released; false (nothing
   // reported) when no device is served or it has fewer buttons.
   bool PressButton(int button, bool pressed);
-  Status ApplyProfiles(const SettingsBlock& settings) override;
-  Status ApplyMacro(const MacroUpload& macro) override;
-  Status ApplyButton(int profile, int button, const ButtonRecord& record) override;
-  SimulatedMouse* Simulated() override { return this; }
-
-  const SettingsBlock& Settings() const { return settings_; }
+  Status TakesSettings() const override;
+  // Nothing to drive: the mouse is only pressed from the shell.
+  void Install(const ProfileRecord& /*profile*/, std::span<const MacroUpload> /*macros*/) override {}
+  void Shutdown() override { connected_ = false; }
 
  private:
-  Status Refuse() const { return Status::Error("mouse not connected"); }
   std::vector<InputDeviceInfo> devices_;
   DeviceChoice choice_;
   std::optional<std::size_t> served_;
   bool connected_ = true;
-  SettingsBlock settings_{};
-  std::array<MacroUpload, kMacroSlots> macros_{};
 };
 
 }  // namespace vantix::agent

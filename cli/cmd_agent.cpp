@@ -17,7 +17,7 @@ int RunApplyCommand(const Context& context, const Args& args) {
   if (args.size() != 1) return Usage("apply takes no arguments");
   const std::string data_folder = context.DataFolder();
   SettingsBlock live;
-  const ProfileStore store(data_folder, live, context.io);
+  ProfileStore store(data_folder, live, context.io);
   // Read and written as one step, so that no other writer's change falls
   // between and is undone.
   const FolderLock lock = store.Lock();

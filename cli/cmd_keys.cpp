@@ -57,7 +57,7 @@ int Labels(const Context& context, Args args) {
 
   const std::string data_folder = context.DataFolder();
   SettingsBlock live;
-  const ProfileStore store(data_folder, live, context.io);
+  ProfileStore store(data_folder, live, context.io);
   store.ReloadProfiles();
 
   // Stale macro assignments change in memory only, as on screen; nothing is

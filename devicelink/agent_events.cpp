@@ -35,7 +35,7 @@ bool TakeDeviceValue(ProfileRecord& record, std::int64_t kind, std::int64_t valu
   }
 }
 
-AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, std::int64_t kind,
+AgentEventEffects OnAgentEvent(SettingsBlock& live, ProfileStore& store, std::int64_t kind,
                                std::int64_t value) {
   AgentEventEffects effects;
   // The fields are 32-bit; the value arrives as a 64-bit parameter.

@@ -43,7 +43,7 @@ struct AgentEventEffects {
 };
 
 // WM_AGENT_EVENT (the window's handler returns 0 whatever this says).
-AgentEventEffects OnAgentEvent(SettingsBlock& live, const ProfileStore& store, std::int64_t kind,
+AgentEventEffects OnAgentEvent(SettingsBlock& live, ProfileStore& store, std::int64_t kind,
                                std::int64_t value);
 
 // The value a device-side report (kinds 8, 10, 11, 12) sets, written into

@@ -9,6 +9,7 @@
 #include "devicelink/agent_messages.h"
 #include "settings/function_codes.h"
 #include "settings/ini_file.h"
+#include "settings/macro_model.h"
 #include "settings/text_codec.h"
 
 namespace vantix {
@@ -54,12 +55,17 @@ bool StartAgentIfAbsent(AgentChannel& agent, const std::string& program_folder,
 SendOutcome NotifyApply(AgentChannel& agent) { return agent.SendToAgent(WM_AGENT_APPLY, 0, 0); }
 
 std::string MacroIndexPath(const std::string& data_folder) {
-  return data_folder + "MacroDB/MacroSet.MSDB";
+  return data_folder + std::string(kMacroFolderName) + std::string(kMacroIndexFile);
 }
 
 bool ReadConnectionState(const std::string& data_folder, FileIo& io) {
   return IniFile(MacroIndexPath(data_folder), io, kDataFile)
-             .ReadInt(0, "Device", "Setting") != 0;
+             .ReadInt(0, kConnectionSection, kConnectionKey) != 0;
+}
+
+Status WriteConnectionState(const std::string& data_folder, FileIo& io, bool connected) {
+  return IniFile(MacroIndexPath(data_folder), io, kDataFile)
+      .WriteInt(kConnectionSection, kConnectionKey, connected ? 1 : 0);
 }
 
 ApplyOutcome ApplyProfiles(const ProfileStore& store, AgentChannel& agent) {

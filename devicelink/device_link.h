@@ -37,8 +37,12 @@ SendOutcome NotifyApply(AgentChannel& agent);
 
 // "MacroDB/MacroSet.MSDB" in the data folder.
 std::string MacroIndexPath(const std::string& data_folder);
-// The agent keeps [Device] Setting non-zero while the mouse is connected.
+// The agent keeps [Device] Setting of the macro index non-zero while the
+// mouse is connected; it alone writes it.
+inline constexpr std::string_view kConnectionSection = "Device";
+inline constexpr std::string_view kConnectionKey = "Setting";
 bool ReadConnectionState(const std::string& data_folder, FileIo& io);
+Status WriteConnectionState(const std::string& data_folder, FileIo& io, bool connected);
 
 // The link's part of Apply: look the agent up, save the five profile files,
 // then notify the agent if it was there.

@@ -183,6 +183,7 @@ MacroOutcome MacroFiles::LoadMacro(std::string_view name, MacroData& macro) cons
   macro.count = CountListedEvents(macro.events);
   MacroOutcome outcome;
   outcome.damaged = file.Damaged();
+  outcome.absent = !file.Readable();
   return outcome;
 }
 

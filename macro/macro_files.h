@@ -21,8 +21,6 @@
 
 namespace vantix {
 
-inline constexpr std::string_view kMacroFolderName = "MacroDB/";
-inline constexpr std::string_view kMacroIndexFile = "MacroSet.MSDB";
 inline constexpr std::string_view kMacroFileSuffix = ".MSMACRO";
 inline constexpr std::string_view kMacroListSection = "MACRO_LIST";
 inline constexpr std::string_view kMacroSettingSection = "Setting";
@@ -45,6 +43,9 @@ struct MacroOutcome {
   // as empty. CreateMacro, DeleteMacro: the index was damaged, and was moved
   // aside before being written anew.
   bool damaged = false;
+  // LoadMacro: there was no file to read (missing, unreadable or damaged),
+  // so the macro holds the defaults only.
+  bool absent = false;
   bool ok() const { return result == MacroResult::kOk; }
 };
 

@@ -21,14 +21,15 @@ declare -A uses=(
   [ui]="ui/outline hook devicelink settings"
   [assign/dialogs]="ui assign"
   [macro/editor]="assign/dialogs ui macro devicelink"
-  [agent]="macro devicelink"
+  [agent/mapper]="devicelink"
+  [agent]="agent/mapper macro devicelink"
   [cli]="agent macro assign devicelink settings"
   [app/rules]="settings"
   [app]="app/rules macro/editor assign/dialogs ui macro assign hook devicelink settings"
   [skin]="ui"
 )
 # Layers that must not reach Qt.
-qt_free="settings devicelink hook assign macro ui/outline app/rules agent cli"
+qt_free="settings devicelink hook assign macro ui/outline app/rules agent/mapper agent cli"
 
 # The layer a source path belongs to.
 layer_of() {
@@ -37,6 +38,8 @@ layer_of() {
     assign/dialogs/*) echo assign/dialogs ;;
     macro/editor/*) echo macro/editor ;;
     app/rules/*) echo app/rules ;;
+    agent/mapper_types.h | agent/button_plan.* | agent/function_keys.* | agent/input_mapper.* | \
+    agent/key_ledger.h | agent/pointer_motion.* | agent/sequence_player.*) echo agent/mapper ;;
     *) echo "${1%%/*}" ;;
   esac
 }

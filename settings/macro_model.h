@@ -8,8 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vantix {
+
+// The macro folder of the data folder and the macro index in it.
+inline constexpr std::string_view kMacroFolderName = "MacroDB/";
+inline constexpr std::string_view kMacroIndexFile = "MacroSet.MSDB";
 
 // The macro index has fifteen numbered slots; a slot number is how button
 // assignments and the device agent refer to a macro.

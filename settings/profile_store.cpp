@@ -48,6 +48,26 @@ bool HoldsProfile(const IniSnapshot& file) {
   });
 }
 
+// One button of a profile file; its section is "ButtonAssigned_<b+1>".
+void ReadButton(const IniSnapshot& file, int b, ButtonRecord& button, const ReadRules& rules) {
+  const std::string& section = ButtonKeys()[b];
+  button.ButtonID = LowByte(file.ReadInt(kUnset, section, kButtonIdKey));
+  button.ButtonFunc = LowByte(file.ReadInt(kUnset, section, kButtonFuncKey));
+  if (rules.read_loop_number) {
+    button.LoopNumber = LowByte(file.ReadInt(kUnset, section, kLoopNumberKey));
+  }
+  button.KeyNumber = LowByte(file.ReadInt(kUnset, section, kKeyNumberKey));
+
+  // Only the first 50 units are cleared, then the name and its NUL copied.
+  std::fill_n(button.MacroName.begin(), kImportNameUnits, u'\0');
+  const std::u16string name = Utf8ToUtf16(file.ReadString(section, kMacroNameKey, ""));
+  const std::size_t units = std::min(name.size(), rules.name_units);
+  std::copy_n(name.begin(), units, button.MacroName.begin());
+  button.MacroName[units] = u'\0';
+
+  file.ReadStruct(kKeyEventBytes, button.KeyEvents.data(), kGroupSection, section);
+}
+
 void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules& rules) {
   for (const ProfileField& field : kProfileFields) {
     const std::int32_t def = rules.field_defaults_from_schema ? field.load_default : kUnset;
@@ -57,25 +77,7 @@ void ReadProfile(const IniSnapshot& file, ProfileRecord& record, const ReadRules
   file.ReadStruct(stages.size(), stages.data(), kGroupSection, kStageValueKey);
   UnpackStages(stages, record.Stages);
 
-  for (int b = 0; b < kButtonCount; ++b) {
-    ButtonRecord& button = record.Buttons[b];
-    const std::string& section = ButtonKeys()[b];
-    button.ButtonID = LowByte(file.ReadInt(kUnset, section, kButtonIdKey));
-    button.ButtonFunc = LowByte(file.ReadInt(kUnset, section, kButtonFuncKey));
-    if (rules.read_loop_number) {
-      button.LoopNumber = LowByte(file.ReadInt(kUnset, section, kLoopNumberKey));
-    }
-    button.KeyNumber = LowByte(file.ReadInt(kUnset, section, kKeyNumberKey));
-
-    // Only the first 50 units are cleared, then the name and its NUL copied.
-    std::fill_n(button.MacroName.begin(), kImportNameUnits, u'\0');
-    const std::u16string name = Utf8ToUtf16(file.ReadString(section, kMacroNameKey, ""));
-    const std::size_t units = std::min(name.size(), rules.name_units);
-    std::copy_n(name.begin(), units, button.MacroName.begin());
-    button.MacroName[units] = u'\0';
-
-    file.ReadStruct(kKeyEventBytes, button.KeyEvents.data(), kGroupSection, section);
-  }
+  for (int b = 0; b < kButtonCount; ++b) ReadButton(file, b, record.Buttons[b], rules);
 }
 
 // The key order of a freshly written file is what the device agent expects.
@@ -188,13 +190,25 @@ Status ProfileStore::SaveProfiles() const {
   return first_error;
 }
 
-int ProfileStore::ReloadProfiles(ProfileLoad* load) const {
+int ProfileStore::ReloadProfiles(ProfileLoad* load) {
   SettingsBlock buffer;
   InitSettings(buffer);
   ProfileLoad found = LoadProfiles(buffer);
   if (load != nullptr) *load = std::move(found);
   ValidateSettings(buffer, live_);
   return live_.CurrentProfile;
+}
+
+ButtonRecord ProfileStore::LoadButton(int index, int button) const {
+  const IniSnapshot file = IniFile(ProfilePath(data_folder_, index), io_, kDataFile).Load();
+  SettingsBlock loaded;
+  InitSettings(loaded);
+  ReadButton(file, button, loaded.Profiles[index].Buttons[button], kProfileFileRules);
+  // Validated as a whole, so that a button read alone is repaired exactly
+  // as in a reload.
+  SettingsBlock valid;
+  ValidateSettings(loaded, valid);
+  return valid.Profiles[index].Buttons[button];
 }
 
 }  // namespace vantix

@@ -58,10 +58,13 @@ class ProfileStore {
   FolderLock Lock() const { return FolderLock(io_, FolderOf(ProfilePath(data_folder_, 0))); }
   // Init, load, validate into the live block; returns the current profile.
   // load, when given, receives what the load found (damaged files).
-  int ReloadProfiles(ProfileLoad* load = nullptr) const;
+  int ReloadProfiles(ProfileLoad* load = nullptr);
+  // One button (0..11) of profile index (0..4) from its file, with the
+  // defaults and repairs of ReloadProfiles: what a reload would give it.
+  // The live block stays as it is.
+  ButtonRecord LoadButton(int index, int button) const;
 
   const std::string& DataFolder() const { return data_folder_; }
-  SettingsBlock& Live() const { return live_; }
 
  private:
   std::string data_folder_;
