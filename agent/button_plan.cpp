@@ -12,13 +12,7 @@
 namespace vantix::agent {
 namespace {
 
-constexpr std::size_t kEventBytes = 3;
-constexpr std::size_t kEventSlots = kKeyEventBytes / kEventBytes;
-constexpr std::uint8_t kComboPress = 0x80;
-// Fire-key targets other than keyboard usages.
-constexpr std::uint8_t kFireLeft = 0xF0;
-constexpr std::uint8_t kFireRight = 0xF1;
-constexpr std::uint8_t kFireMiddle = 0xF2;
+constexpr std::size_t kEventSlots = kKeyEventBytes / kKeyEventSize;
 // Longest fire interval taken from the text: a minute.
 constexpr std::int32_t kMaxIntervalMs = 60000;
 
@@ -54,10 +48,10 @@ ButtonPlan Combination(const ButtonRecord& record) {
                                 ? record.KeyNumber
                                 : kEventSlots;
   for (std::size_t slot = 0; slot < count; ++slot) {
-    const std::uint8_t* event = record.KeyEvents.data() + slot * kEventBytes;
+    const std::uint8_t* event = record.KeyEvents.data() + slot * kKeyEventSize;
     const std::uint16_t key = UsageToLinuxKey(event[0]);
     if (key == 0) continue;
-    auto& list = (event[2] & kComboPress) != 0 ? plan.press : plan.release;
+    auto& list = (event[2] & kCombinationPress) != 0 ? plan.press : plan.release;
     if (std::find(list.begin(), list.end(), key) == list.end()) list.push_back(key);
   }
   if (!plan.press.empty()) plan.kind = ButtonPlan::Kind::kHold;
@@ -109,9 +103,9 @@ ButtonPlan Fire(const ButtonRecord& record) {
   ButtonPlan plan;
   const std::uint8_t target = record.KeyEvents[0];
   switch (target) {
-    case kFireLeft: plan.fire_code = BTN_LEFT; break;
-    case kFireRight: plan.fire_code = BTN_RIGHT; break;
-    case kFireMiddle: plan.fire_code = BTN_MIDDLE; break;
+    case kFireLeftButton: plan.fire_code = BTN_LEFT; break;
+    case kFireRightButton: plan.fire_code = BTN_RIGHT; break;
+    case kFireMiddleButton: plan.fire_code = BTN_MIDDLE; break;
     default: plan.fire_code = UsageToLinuxKey(target); break;
   }
   if (plan.fire_code == 0) return plan;
@@ -128,60 +122,53 @@ ButtonPlan Dpi(int function) {
   return plan;
 }
 
-// The plan by function code; kNothing where the function gives nothing to
-// send, which the caller may turn into a pass-through.
+// The plan by the code's action; kNothing where the function gives nothing
+// to send, which the caller may turn into a pass-through.
 ButtonPlan PlanFunction(const ButtonRecord& record, std::span<const MacroUpload> macros,
                         bool& pass_through) {
   pass_through = true;
   const int code = record.ButtonFunc;
-  switch (code) {
-    case kPrimaryClickFunction: return Hold({BTN_LEFT});
-    case fn::kRight: return Hold({BTN_RIGHT});
-    case fn::kMiddle: return Hold({BTN_MIDDLE});
-    case fn::kForward: return Hold({BTN_EXTRA});
-    case fn::kBack: return Hold({BTN_SIDE});
-    case kSingleKeyFunction: {
+  switch (AgentActionOf(code)) {
+    case AgentAction::kLeftButton: return Hold({BTN_LEFT});
+    case AgentAction::kRightButton: return Hold({BTN_RIGHT});
+    case AgentAction::kMiddleButton: return Hold({BTN_MIDDLE});
+    case AgentAction::kForwardButton: return Hold({BTN_EXTRA});
+    case AgentAction::kBackButton: return Hold({BTN_SIDE});
+    case AgentAction::kSingleKey: {
       const std::uint16_t key = UsageToLinuxKey(record.KeyEvents[0]);
       return key != 0 ? Hold({key}) : ButtonPlan{};
     }
-    case kKeyCombinationFunction: return Combination(record);
-    case kMacroFunction: return Macro(record, macros);
-    case kFireKeyFunction: return Fire(record);
-    case fn::kDoubleClick: {
+    case AgentAction::kKeyCombination: return Combination(record);
+    case AgentAction::kMacro: return Macro(record, macros);
+    case AgentAction::kFireKey: return Fire(record);
+    case AgentAction::kDoubleClick: {
       ButtonPlan plan;
       plan.kind = ButtonPlan::Kind::kDoubleClick;
       return plan;
     }
-    case fn::kWheelUp:
-    case fn::kScrollUp: return Wheel(REL_WHEEL, 1);
-    case fn::kWheelDown:
-    case fn::kScrollDown: return Wheel(REL_WHEEL, -1);
-    case fn::kTiltLeft: return Wheel(REL_HWHEEL, -1);
-    case fn::kTiltRight: return Wheel(REL_HWHEEL, 1);
-    case fn::kDpiUp:
-    case fn::kDpiDown:
-    case fn::kDpiCycle: return Dpi(code);
-    case fn::kScrollClick: return Hold({BTN_MIDDLE});
-    // Chosen on purpose: nothing, and the report rate belongs to the
-    // mouse's firmware, which the input layer cannot reach.
-    case fn::kNothing:
-    case fn::kRateUp:
-    case fn::kRateDown: pass_through = false; return {};
-    default: break;
+    case AgentAction::kWheelUp: return Wheel(REL_WHEEL, 1);
+    case AgentAction::kWheelDown: return Wheel(REL_WHEEL, -1);
+    case AgentAction::kTiltLeft: return Wheel(REL_HWHEEL, -1);
+    case AgentAction::kTiltRight: return Wheel(REL_HWHEEL, 1);
+    case AgentAction::kDpiStep: return Dpi(code);
+    case AgentAction::kShortcut: {
+      const std::span<const std::uint16_t> keys = FunctionKeys(code);
+      ButtonPlan plan;
+      plan.kind = ButtonPlan::Kind::kHold;
+      plan.press.assign(keys.begin(), keys.end());
+      return plan;
+    }
+    case AgentAction::kNothing: pass_through = false; return {};
+    case AgentAction::kOwnButton: break;
   }
-  const std::span<const std::uint16_t> keys = FunctionKeys(code);
-  if (keys.empty()) return {};  // no function of the catalogue: keep the button
-  ButtonPlan plan;
-  plan.kind = ButtonPlan::Kind::kHold;
-  plan.press.assign(keys.begin(), keys.end());
-  return plan;
+  return {};  // no function of its own: keep the button
 }
 
 }  // namespace
 
 std::vector<MacroStep> MacroSteps(std::span<const std::uint8_t> bytes) {
   std::vector<MacroStep> steps;
-  for (std::size_t at = 0; at + kEventBytes <= bytes.size(); at += kEventBytes) {
+  for (std::size_t at = 0; at + sizeof(MacroEvent) <= bytes.size(); at += sizeof(MacroEvent)) {
     const MacroEvent event{bytes[at], bytes[at + 1], bytes[at + 2]};
     if (event.IsDelay()) {
       if (event.DelayMs() > 0) steps.push_back({MacroStep::Kind::kDelay, 0, event.DelayMs()});

@@ -12,29 +12,6 @@
 
 namespace vantix::agent {
 
-// Function codes the mapping acts on, beside the catalogue's own (single
-// key, combination, macro, fire key).
-namespace fn {
-inline constexpr int kRight = 2;
-inline constexpr int kMiddle = 3;
-inline constexpr int kForward = 4;
-inline constexpr int kBack = 5;
-inline constexpr int kDoubleClick = 14;
-inline constexpr int kNothing = 16;
-inline constexpr int kWheelUp = 17;
-inline constexpr int kWheelDown = 18;
-inline constexpr int kTiltLeft = 19;
-inline constexpr int kTiltRight = 20;
-inline constexpr int kDpiUp = 47;
-inline constexpr int kDpiDown = 48;
-inline constexpr int kDpiCycle = 49;
-inline constexpr int kRateUp = 50;
-inline constexpr int kRateDown = 51;
-inline constexpr int kScrollUp = 52;
-inline constexpr int kScrollDown = 53;
-inline constexpr int kScrollClick = 54;
-}  // namespace fn
-
 // One step of a macro, ready to play.
 struct MacroStep {
   enum class Kind : std::uint8_t { kPress, kRelease, kDelay };

@@ -221,7 +221,7 @@ Status DeviceAgent::ApplySavedFiles(int& current_profile) {
   const ProfileRecord& profile = settings_.Profiles[static_cast<std::size_t>(current_profile)];
   const int stage = profile.DPI >= 0 && profile.DPI < kStageCount ? profile.DPI : 0;
   const std::int32_t stage_value = profile.Stages[static_cast<std::size_t>(stage)].X;
-  active_stage_dpi_ = stage_value >= 1 && stage_value <= 135 ? StageToDpi(stage_value) : 0;
+  active_stage_dpi_ = IsStageValue(stage_value) ? StageToDpi(stage_value) : 0;
   files_profile_ = current_profile >= 0 && current_profile < kProfileCount ? current_profile : 0;
   // Macros and profiles go over together: the profile finds its macros in
   // place.

@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+#include "settings/function_codes.h"
+
 namespace vantix::agent {
 namespace {
 
@@ -40,34 +42,48 @@ struct FunctionRow {
 // The keys desktops bind to each action: the consumer keys of multimedia
 // keyboards where one exists (GNOME, KDE and Xfce bind XF86WWW, XF86Mail and
 // so on), the usual shortcut where none does.
-constexpr std::array<FunctionRow, 26> kFunctionRows = {{
-    {21, {KEY_LEFTCTRL, KEY_C}, 2},         // Copy
-    {22, {KEY_LEFTCTRL, KEY_V}, 2},         // Paste
-    {23, {KEY_LEFTCTRL, KEY_X}, 2},         // Cut
-    {24, {KEY_LEFTCTRL, KEY_Z}, 2},         // Undo
-    {25, {KEY_WWW}, 1},                     // browser
-    {26, {KEY_MAIL}, 1},                    // mail
-    {27, {KEY_CALC}, 1},                    // calculator
-    {28, {KEY_FILE}, 1},                    // file manager (XF86Explorer)
-    {29, {KEY_SEARCH}, 1},                  // search
-    {30, {KEY_REFRESH}, 1},                 // refresh
-    {31, {KEY_STOP}, 1},                    // stop
-    {32, {KEY_HOMEPAGE}, 1},                // home page
-    {33, {KEY_BOOKMARKS}, 1},               // favourites
-    {34, {KEY_SCREENLOCK}, 1},              // screen lock (XF86ScreenSaver)
-    {35, {KEY_LEFTMETA, KEY_D}, 2},         // show desktop: no key of its own
-    {36, {KEY_LEFTCTRL, KEY_EQUAL}, 2},     // zoom in: Ctrl+= in browsers and editors
-    {37, {KEY_LEFTCTRL, KEY_MINUS}, 2},     // zoom out
-    {38, {KEY_LEFTALT, KEY_TAB}, 2},        // switch window: held, the switcher stays open
-    {39, {KEY_PLAYPAUSE}, 1},
-    {40, {KEY_STOPCD}, 1},
-    {41, {KEY_PREVIOUSSONG}, 1},
-    {42, {KEY_NEXTSONG}, 1},
-    {43, {KEY_VOLUMEUP}, 1},
-    {44, {KEY_VOLUMEDOWN}, 1},
-    {45, {KEY_MUTE}, 1},
-    {46, {KEY_MEDIA}, 1},                   // media player (XF86AudioMedia)
-}};
+constexpr std::array kFunctionRows = std::to_array<FunctionRow>({
+    {kCopyFunction, {KEY_LEFTCTRL, KEY_C}, 2},
+    {kPasteFunction, {KEY_LEFTCTRL, KEY_V}, 2},
+    {kCutFunction, {KEY_LEFTCTRL, KEY_X}, 2},
+    {kUndoFunction, {KEY_LEFTCTRL, KEY_Z}, 2},
+    {kBrowserFunction, {KEY_WWW}, 1},
+    {kMailFunction, {KEY_MAIL}, 1},
+    {kCalculatorFunction, {KEY_CALC}, 1},
+    {kFileManagerFunction, {KEY_FILE}, 1},  // XF86Explorer
+    {kSearchFunction, {KEY_SEARCH}, 1},
+    {kRefreshFunction, {KEY_REFRESH}, 1},
+    {kStopLoadingFunction, {KEY_STOP}, 1},
+    {kHomePageFunction, {KEY_HOMEPAGE}, 1},
+    {kFavouritesFunction, {KEY_BOOKMARKS}, 1},
+    {kLockScreenFunction, {KEY_SCREENLOCK}, 1},  // XF86ScreenSaver
+    {kShowDesktopFunction, {KEY_LEFTMETA, KEY_D}, 2},  // no key of its own
+    {kZoomInFunction, {KEY_LEFTCTRL, KEY_EQUAL}, 2},  // Ctrl+= in browsers and editors
+    {kZoomOutFunction, {KEY_LEFTCTRL, KEY_MINUS}, 2},
+    {kSwitchWindowFunction, {KEY_LEFTALT, KEY_TAB}, 2},  // held, the switcher stays open
+    {kPlayPauseFunction, {KEY_PLAYPAUSE}, 1},
+    {kMediaStopFunction, {KEY_STOPCD}, 1},
+    {kPreviousTrackFunction, {KEY_PREVIOUSSONG}, 1},
+    {kNextTrackFunction, {KEY_NEXTSONG}, 1},
+    {kVolumeUpFunction, {KEY_VOLUMEUP}, 1},
+    {kVolumeDownFunction, {KEY_VOLUMEDOWN}, 1},
+    {kMuteFunction, {KEY_MUTE}, 1},
+    {kMediaPlayerFunction, {KEY_MEDIA}, 1},  // XF86AudioMedia
+});
+
+// Exactly the codes whose action is a shortcut have keys here, once each.
+static_assert([] {
+  std::size_t matched = 0;
+  for (const FunctionInfo& info : kFunctionTable) {
+    std::size_t rows = 0;
+    for (const FunctionRow& row : kFunctionRows) {
+      if (row.code == info.code && row.count > 0) ++rows;
+    }
+    if (rows != (info.action == AgentAction::kShortcut ? 1u : 0u)) return false;
+    matched += rows;
+  }
+  return matched == kFunctionRows.size();
+}(), "one row of keys for each shortcut code, and none for any other");
 
 std::vector<std::uint16_t> CollectTableKeys() {
   std::vector<std::uint16_t> keys;

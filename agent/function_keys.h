@@ -13,8 +13,8 @@ namespace vantix::agent {
 std::uint16_t UsageToLinuxKey(std::uint8_t usage);
 
 // The keys a catalogue function presses, in press order, held while its
-// button is held: Copy, Paste, Cut, Undo (21..24), the desktop actions
-// (25..38) and the media keys (39..46). Empty for any other code.
+// button is held: those of the codes whose action is a shortcut (copy and
+// paste, the desktop actions, the media keys). Empty for any other code.
 std::span<const std::uint16_t> FunctionKeys(int function_code);
 
 // Every distinct key code of the two tables above, ascending.

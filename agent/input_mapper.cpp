@@ -12,6 +12,7 @@
 #include "agent/pointer_motion.h"
 #include "agent/sequence_player.h"
 #include "devicelink/agent_messages.h"
+#include "settings/function_codes.h"
 
 namespace vantix::agent {
 namespace {
@@ -40,7 +41,7 @@ bool Emittable(std::uint16_t code) {
   return std::binary_search(keys.begin(), keys.end(), code);
 }
 
-int StageDpi(std::int32_t value) { return value >= 1 && value <= 135 ? StageToDpi(value) : 0; }
+int StageDpi(std::int32_t value) { return IsStageValue(value) ? StageToDpi(value) : 0; }
 
 // What a held button pressed, so its release undoes exactly that even when
 // the profile changed in between.
@@ -88,10 +89,10 @@ struct InputMapper::State {
     const auto above = std::upper_bound(enabled.begin(), enabled.end(), stage);
     const auto below = std::lower_bound(enabled.begin(), enabled.end(), stage);
     switch (function) {
-      case fn::kDpiUp:
+      case kDpiUpFunction:
         if (above != enabled.end()) SetStage(*above);
         break;
-      case fn::kDpiDown:
+      case kDpiDownFunction:
         if (below != enabled.begin()) SetStage(*std::prev(below));
         break;
       default: SetStage(above != enabled.end() ? *above : enabled.front()); break;

@@ -74,6 +74,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   if (e.reloaded) {
     sync_.MarkInStep(live_);
     RefreshControls();
+    RepairMacroAssignments();
     LabelRefresh();
   }
   if (e.stage_label) {
@@ -86,6 +87,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
     // into the new one at the next edit.
     SwitchProfile(*e.switch_profile);
     RefreshControls();
+    RepairMacroAssignments();
     LabelRefresh();
   }
   if (e.report_rate_button) {

@@ -21,20 +21,10 @@
 namespace vantix {
 namespace {
 
-constexpr int kTopLevelItems = 16;
-constexpr int kMacroItemIndex = 10;
+constexpr int kMacroItemIndex = FindFunction(kMacroFunction)->menu.item;
 // The first entry of the macro sub-menu opens the editor; it is known by its
 // place, so that every macro (the twelfth's value is 11 too) can be chosen.
 constexpr int kMacroEditorEntry = 0;
-
-struct SubMenuRange {
-  int item;   // top-level index
-  int first;  // codes first..last
-  int last;
-};
-constexpr SubMenuRange kSubMenus[] = {
-    {7, 17, 24}, {8, 25, 38}, {9, 39, 46}, {12, 47, 49}, {14, 50, 51},
-};
 
 // The capturing dialogs' keyboard hook: the one handed in, or the
 // platform's (the program folder's library on X11), made for this dialog.
@@ -68,13 +58,13 @@ void MarkCurrentFunction(CBmpMenu& menu, const ButtonRecord& record, const Macro
     menu.MarkCurrent(kMacroItemIndex);
     return;
   }
-  for (const SubMenuRange& sub : kSubMenus) {
-    if (code >= sub.first && code <= sub.last) {
-      menu.MarkCurrent(sub.item, code - sub.first);
-      return;
-    }
+  const FunctionInfo* info = FindFunction(code);
+  if (info == nullptr || !info->menu.Shown()) return;
+  if (info->menu.row == MenuPlace::kTopLevel) {
+    menu.MarkCurrent(info->menu.item);
+  } else {
+    menu.MarkCurrent(info->menu.item, info->menu.row);
   }
-  if (code >= 1 && code <= kTopLevelItems) menu.MarkCurrent(code - 1);
 }
 
 }  // namespace
@@ -105,7 +95,7 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   // it); two item widths to the left at the right edge; and whole on the
   // window's own screen whatever happens.
   const QSize item = QImageReader(images[0]).size().expandedTo(QSize(0, 0));
-  const QSize menu_size(item.width() + 20, kTopLevelItems * item.height());
+  const QSize menu_size(item.width() + 20, kMenuItemCount * item.height());
   const QRect area = ScreenArea(this);
   if (!area.isEmpty()) {
     if (anchor.x() + item.width() > area.right() + 1) anchor.rx() -= 2 * item.width();
@@ -117,13 +107,15 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   menu->SetPosition(anchor);
 
   const SkinStrings& strings = skin_.Strings();
-  for (int code = 1; code <= kTopLevelItems; ++code) {
-    menu->AddItem(QString::fromStdString(FunctionLabel(code, strings)), code);
+  // The items first, then the groups' entries: each in code order.
+  for (const FunctionInfo& info : kFunctionTable) {
+    if (!info.menu.Shown() || info.menu.row != MenuPlace::kTopLevel) continue;
+    menu->AddItem(QString::fromStdString(FunctionLabel(info.code, strings)), info.code);
   }
-  for (const SubMenuRange& sub : kSubMenus) {
-    for (int code = sub.first; code <= sub.last; ++code) {
-      menu->AddSubItem(sub.item, QString::fromStdString(FunctionLabel(code, strings)), code);
-    }
+  for (const FunctionInfo& info : kFunctionTable) {
+    if (!info.menu.Shown() || info.menu.row == MenuPlace::kTopLevel) continue;
+    menu->AddSubItem(info.menu.item, QString::fromStdString(FunctionLabel(info.code, strings)),
+                     info.code);
   }
   menu->AddSubItem(kMacroItemIndex, QString::fromStdString(strings.GeneralText("MACRO", 1)),
                    kMacroFunction);
@@ -242,7 +234,7 @@ void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
         }
       }
       record().LoopNumber = static_cast<std::uint8_t>(loop & 0xFF);
-      // MacroName follows from the index at the label refresh below.
+      // MacroName follows from the index at the repair below.
       break;
     }
     default:
@@ -250,6 +242,7 @@ void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
       record().ButtonFunc = static_cast<std::uint8_t>(IsGroupHead(hi) ? lo : hi);
       break;
   }
+  RepairMacroAssignments();
   LabelRefresh();
 }
 

@@ -12,6 +12,7 @@ void CVantixDlg::RunMacroEditor() {
   editor.DoModal();
   // A macro deleted or renamed in the editor changes the labels of the
   // buttons that use it.
+  RepairMacroAssignments();
   LabelRefresh();
 }
 

@@ -1,5 +1,6 @@
 #include "app/main_layout.h"
 
+#include "settings/settings_schema.h"
 #include "ui/accessible.h"
 #include "ui/bitmap_btn.h"
 #include "ui/clr_edit.h"
@@ -241,7 +242,10 @@ MainControls BuildMainControls(QWidget* window, const Skin& skin, const MainImag
   }
 
   const std::array<int, 4> slider_tops = {219, 268, 314, 374};
-  const std::array<int, 4> slider_max = {4, 20, 63, 10};
+  // Each slider ends where its field's range ends.
+  constexpr std::array<int, 4> slider_max = {
+      ProfileFieldOf("Acceleration").max, ProfileFieldOf("MouseSensitivity").max,
+      ProfileFieldOf("WheelScrollLines").max, ProfileFieldOf("DoubleClickSpeed").max};
   for (int i = 0; i < 4; ++i) {
     const int y = slider_tops[i];
     const QImage& track = i == 3 ? images.double_click_track : images.track;

@@ -70,6 +70,7 @@ void CVantixDlg::TakeOutsideChanges(bool at_apply) {
   }
   if (taken) {
     RefreshControls();
+    RepairMacroAssignments();
     LabelRefresh();
   }
   if (!damaged.empty()) WarnDamaged(damaged);

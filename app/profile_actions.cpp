@@ -68,6 +68,7 @@ void CVantixDlg::ImportIntoCurrentProfile() {
   Current() = CurrentRecord(repaired);
   ApplySettings();
   RefreshControls();
+  RepairMacroAssignments();
   LabelRefresh();
   ShowResult(11, *path);
 }

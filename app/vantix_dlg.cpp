@@ -137,6 +137,7 @@ void CVantixDlg::InitDialog() {
   WatchSessionEnd();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
   RefreshControls();
+  RepairMacroAssignments();
   LabelRefresh();
   ShowProgramFollowing();
   setWindowTitle(QString::fromUtf8(kMainWindowTitle.data(),
@@ -170,6 +171,7 @@ void CVantixDlg::ConnectControls() {
     on_click(c.profile_labels[i], [this, i] {
       SwitchProfile(i);
       RefreshControls();
+      RepairMacroAssignments();
       LabelRefresh();
     });
   }
@@ -257,6 +259,10 @@ void CVantixDlg::SetView(int view) {
   update(kViewArea);
   for (int n : kFrontBadges) controls_.picture_badges[n - 1]->setVisible(view == 0);
   for (int n : kSideBadges) controls_.picture_badges[n - 1]->setVisible(view == 1);
+}
+
+void CVantixDlg::RepairMacroAssignments() {
+  vantix::RepairMacroAssignments(Current(), MacroFiles(folders_.DataFolder, io_).ReadSlots());
 }
 
 void CVantixDlg::LabelRefresh() {

@@ -93,6 +93,11 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void SwitchProfile(int index);
   void SetView(int view);
   void RefreshControls();
+  // Brings the current profile's macro assignments in line with the macro
+  // index (see RepairMacroAssignments), where the profile was loaded, shown
+  // or its macros may have changed.
+  void RepairMacroAssignments();
+  // Shows the current profile's assignments on the buttons; changes nothing.
   void LabelRefresh();
   void ApplySettings();
 

@@ -9,16 +9,6 @@
 namespace vantix {
 namespace {
 
-// Each label section covers a run of codes; its keys count from 1.
-struct LabelRange {
-  int first_code;
-  std::string_view section;
-};
-constexpr LabelRange kLabelRanges[] = {
-    {1, "FUNCTION_STRING"}, {17, "BASIC"}, {25, "ADVANCED"}, {39, "MEDIA"},
-    {47, "DPI"},            {50, "RATE"},  {52, "SCROLL"},
-};
-
 // Two codes per modifier slot: the left key and the right key.
 struct ModifierSlot {
   KeyCode left;
@@ -30,7 +20,6 @@ constexpr ModifierSlot kModifierSlots[] = {
     {kKeyLeftWin, kKeyRightWin},
     {kKeyLeftAlt, kKeyRightAlt},
 };
-constexpr int kCombinationEventBytes = 3;
 // The presses come first, so five events cover every key of a combination.
 constexpr int kCombinationEventsRead = 5;
 
@@ -55,34 +44,29 @@ std::string SingleKeyLabel(const ButtonRecord& record, const SkinStrings& string
   return std::string(KeyName(*code, strings));
 }
 
-std::string MacroLabel(ButtonRecord& record, const SkinStrings& strings, const MacroSlots& slots) {
-  const bool any = std::any_of(slots.begin(), slots.end(),
-                               [](const std::string& v) { return !v.empty(); });
-  // Without any macro (or without an index yet) the assignment is kept.
-  if (!any) return {};
-  // The slot is the macro's identity. A free slot means the macro is gone;
-  // with the gap-free index this program keeps, that is exactly a slot at
-  // or past the number of macros.
+bool AnyMacro(const MacroSlots& slots) {
+  return std::any_of(slots.begin(), slots.end(), [](const std::string& v) { return !v.empty(); });
+}
+
+// The name in the macro's slot; nothing when the macro is gone. The slot is
+// the macro's identity. A free slot means the macro is gone; with the
+// gap-free index this program keeps, that is exactly a slot at or past the
+// number of macros.
+const std::string* SlotName(const ButtonRecord& record, const MacroSlots& slots) {
   const int slot = record.KeyNumber;
-  if (slot >= kMacroSlotCount || slots[static_cast<std::size_t>(slot)].empty()) {
-    record.ButtonFunc = kMacroGoneFunction;
-    return FunctionLabel(kMacroGoneFunction, strings);
-  }
-  const std::string& name = slots[static_cast<std::size_t>(slot)];
-  SetMacroName(record, name);
-  return name;
+  if (slot >= kMacroSlotCount || slots[static_cast<std::size_t>(slot)].empty()) return nullptr;
+  return &slots[static_cast<std::size_t>(slot)];
+}
+
+std::string MacroLabel(const ButtonRecord& record, const SkinStrings& strings,
+                       const MacroSlots& slots) {
+  // Without any macro (or without an index yet) there is nothing to name.
+  if (!AnyMacro(slots)) return {};
+  const std::string* name = SlotName(record, slots);
+  return name != nullptr ? *name : FunctionLabel(kMacroGoneFunction, strings);
 }
 
 }  // namespace
-
-std::optional<FunctionLabelKey> LabelKeyOf(int code) {
-  if (code < 1) return std::nullopt;
-  const LabelRange* range = &kLabelRanges[0];
-  for (const LabelRange& r : kLabelRanges) {
-    if (code >= r.first_code) range = &r;
-  }
-  return FunctionLabelKey{range->section, code - range->first_code + 1};
-}
 
 std::string FunctionLabel(int code, const SkinStrings& strings) {
   const std::optional<FunctionLabelKey> key = LabelKeyOf(code);
@@ -90,16 +74,12 @@ std::string FunctionLabel(int code, const SkinStrings& strings) {
   return strings.GeneralText(key->section, key->number);
 }
 
-bool IsGroupHead(int code) {
-  return code == 8 || code == 9 || code == 10 || code == 13 || code == 15;
-}
-
 std::string CombinationText(const ButtonRecord& record, const SkinStrings& strings) {
   // Shift, Ctrl, Win, Alt hold the left or right key code; 0 is empty.
   std::array<KeyCode, std::size(kModifierSlots)> modifiers{};
   KeyCode key = 0;
   for (int e = 0; e < kCombinationEventsRead; ++e) {
-    const std::uint8_t usage = record.KeyEvents[static_cast<std::size_t>(e * kCombinationEventBytes)];
+    const std::uint8_t usage = record.KeyEvents[static_cast<std::size_t>(e) * kKeyEventSize];
     if (usage == 0) continue;
     const KeyCode code = UsageToKeyCode(usage).value_or(0);
     bool modifier = false;
@@ -123,23 +103,22 @@ std::string CombinationText(const ButtonRecord& record, const SkinStrings& strin
   return text;
 }
 
-std::string ButtonLabel(ButtonRecord& record, const SkinStrings& strings, const MacroSlots& slots) {
-  const int code = record.ButtonFunc;
-  switch (code) {
-    case kSingleKeyFunction:
-      return SingleKeyLabel(record, strings);
-    case kKeyCombinationFunction:
-      return CombinationText(record, strings);
-    case kMacroFunction:
-      return MacroLabel(record, strings, slots);
-    default:
-      break;
+std::string ButtonLabel(const ButtonRecord& record, const SkinStrings& strings,
+                        const MacroSlots& slots) {
+  const FunctionInfo* info = FindFunction(record.ButtonFunc);
+  if (info == nullptr) return {};
+  switch (info->kind) {
+    case FunctionKind::kSingleKey: return SingleKeyLabel(record, strings);
+    case FunctionKind::kKeyCombination: return CombinationText(record, strings);
+    case FunctionKind::kMacro: return MacroLabel(record, strings, slots);
+    case FunctionKind::kGroupHead: return {};
+    case FunctionKind::kPlain:
+    case FunctionKind::kFireKey: break;
   }
-  if (code < 1 || code > kLastFunction || IsGroupHead(code)) return {};
-  return FunctionLabel(code, strings);
+  return FunctionLabel(info->code, strings);
 }
 
-std::array<std::string, kButtonCount> ButtonLabels(ProfileRecord& profile,
+std::array<std::string, kButtonCount> ButtonLabels(const ProfileRecord& profile,
                                                    const SkinStrings& strings,
                                                    const MacroSlots& slots) {
   std::array<std::string, kButtonCount> labels;
@@ -148,6 +127,19 @@ std::array<std::string, kButtonCount> ButtonLabels(ProfileRecord& profile,
         ButtonLabel(profile.Buttons[static_cast<std::size_t>(b)], strings, slots);
   }
   return labels;
+}
+
+void RepairMacroAssignment(ButtonRecord& record, const MacroSlots& slots) {
+  if (record.ButtonFunc != kMacroFunction || !AnyMacro(slots)) return;
+  if (const std::string* name = SlotName(record, slots)) {
+    SetMacroName(record, *name);
+  } else {
+    record.ButtonFunc = kMacroGoneFunction;
+  }
+}
+
+void RepairMacroAssignments(ProfileRecord& profile, const MacroSlots& slots) {
+  for (ButtonRecord& record : profile.Buttons) RepairMacroAssignment(record, slots);
 }
 
 bool CanLeave(const ProfileRecord& profile, int button) {

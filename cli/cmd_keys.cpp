@@ -60,8 +60,7 @@ int Labels(const Context& context, Args args) {
   ProfileStore store(data_folder, live, context.io);
   store.ReloadProfiles();
 
-  // Stale macro assignments change in memory only, as on screen; nothing is
-  // saved.
+  // A stale macro assignment reads as on screen; nothing is changed or saved.
   const SkinStringFiles strings =
       SkinStringFiles::InProgramFolder(*program_folder, ChooseUiLanguage(), context.io);
   const MacroSlots slots = MacroFiles(data_folder, context.io).ReadSlots();

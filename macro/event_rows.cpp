@@ -9,14 +9,15 @@ namespace {
 constexpr std::size_t kKeyIndent = 15;
 constexpr std::size_t kDelayIndent = 46;
 
+// A mouse button's row reads as the click function of that button.
 int MouseButtonFunction(const MacroEvent& event) {
   switch (event.code) {
     case kMacroLeftButton:
-      return 1;
+      return kPrimaryClickFunction;
     case kMacroRightButton:
-      return 2;
+      return kRightClickFunction;
     case kMacroMiddleButton:
-      return 3;
+      return kMiddleClickFunction;
     default:
       return event.Type();
   }

@@ -12,7 +12,6 @@ namespace {
 constexpr int kFirstDigitButton = 3;
 constexpr int kLastDigitButton = 8;
 constexpr std::uint8_t kUsageKey1 = 30;
-constexpr std::uint8_t kSingleKeyFunction = 6;
 
 std::int32_t ReadLe32(const std::uint8_t* p) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "settings/function_codes.h"
+
 namespace vantix {
 
 inline constexpr int kProfileCount = 5;
@@ -79,9 +81,18 @@ inline std::u16string_view MacroNameView(const ButtonRecord& button) {
 }
 
 // Factory tables.
+// A stage value (and the current DPI) counts steps from 1 up.
+inline constexpr std::int32_t kStageValueMin = 1;
+inline constexpr std::int32_t kStageValueMax = 135;
+constexpr bool IsStageValue(std::int32_t value) {
+  return value >= kStageValueMin && value <= kStageValueMax;
+}
 inline constexpr std::array<std::int32_t, kStageCount> kDefaultStageValue = {10, 20, 30, 50, 100, 135};
 inline constexpr std::array<std::int32_t, kProfileCount> kDefaultLedColor = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-inline constexpr std::array<std::uint8_t, kButtonCount> kFallbackFunction = {1, 2, 3, 6, 6, 6, 6, 6, 6, 48, 49, 12};
+inline constexpr std::array<std::uint8_t, kButtonCount> kFallbackFunction = {
+    kPrimaryClickFunction, kRightClickFunction, kMiddleClickFunction, kSingleKeyFunction,
+    kSingleKeyFunction,    kSingleKeyFunction,  kSingleKeyFunction,   kSingleKeyFunction,
+    kSingleKeyFunction,    kDpiDownFunction,    kDpiCycleFunction,    kFireKeyFunction};
 
 // Marks every field unset.
 void InitSettings(SettingsBlock& block);

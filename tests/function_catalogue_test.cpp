@@ -200,6 +200,7 @@ TEST(ButtonLabelTest, WithoutAnyMacroAMacroButtonKeepsItsAssignmentAndShowsNothi
   ButtonRecord record = MacroAssignment(2, u"Old name");
   const ButtonRecord before = record;
   EXPECT_EQ(ButtonLabel(record, FakeStrings(), MacroSlots()), "");
+  RepairMacroAssignment(record, MacroSlots());
   EXPECT_EQ(record, before);
 }
 
@@ -207,21 +208,28 @@ TEST(ButtonLabelTest, AMacroButtonTakesTheNameOfItsSlot) {
   const MacroSlots slots = Slots({"Alpha", "Beta", "Gamma"});
   ButtonRecord record = MacroAssignment(1, u"A much longer old name");
   EXPECT_EQ(ButtonLabel(record, FakeStrings(), slots), "Beta");
+  // Labelling changes nothing; the repair takes the name.
+  EXPECT_EQ(NameOf(record), u"A much longer old name");
+  RepairMacroAssignment(record, slots);
   EXPECT_EQ(record.ButtonFunc, kMacroFunction);
   EXPECT_EQ(NameOf(record), u"Beta");
   // No trace of the old name is left behind the new one.
   EXPECT_TRUE(std::all_of(record.MacroName.begin() + 4, record.MacroName.end(),
                           [](char16_t u) { return u == 0; }));
+  EXPECT_EQ(ButtonLabel(record, FakeStrings(), slots), "Beta");
 }
 
 TEST(ButtonLabelTest, AMacroButtonWhoseMacroIsGoneBecomesCode16) {
   const FakeStrings strings;
+  const MacroSlots slots = Slots({"Alpha", "Beta", "Gamma"});
   for (const std::uint8_t slot : {3, 14, 15, 200}) {
     ButtonRecord record = MacroAssignment(slot, u"Delta");
-    EXPECT_EQ(ButtonLabel(record, strings, Slots({"Alpha", "Beta", "Gamma"})), "FUNCTION_STRING 16")
-        << int{slot};
+    EXPECT_EQ(ButtonLabel(record, strings, slots), "FUNCTION_STRING 16") << int{slot};
+    EXPECT_EQ(record.ButtonFunc, kMacroFunction);
+    RepairMacroAssignment(record, slots);
     EXPECT_EQ(record.ButtonFunc, kMacroGoneFunction);
     EXPECT_EQ(NameOf(record), u"Delta");
+    EXPECT_EQ(ButtonLabel(record, strings, slots), "FUNCTION_STRING 16") << int{slot};
   }
 }
 
@@ -230,9 +238,11 @@ TEST(ButtonLabelTest, AGapInTheIndexNeitherHidesNorInventsAMacro) {
   const MacroSlots slots = Slots({"Alpha", "", "Gamma"});
   ButtonRecord gone = MacroAssignment(1, u"Beta");
   EXPECT_EQ(ButtonLabel(gone, FakeStrings(), slots), "FUNCTION_STRING 16");
+  RepairMacroAssignment(gone, slots);
   EXPECT_EQ(gone.ButtonFunc, kMacroGoneFunction);
   ButtonRecord kept = MacroAssignment(2, u"Gamma");
   EXPECT_EQ(ButtonLabel(kept, FakeStrings(), slots), "Gamma");
+  RepairMacroAssignment(kept, slots);
   EXPECT_EQ(kept.ButtonFunc, kMacroFunction);
 }
 
@@ -243,10 +253,26 @@ TEST(ButtonLabelTest, ALongIndexNameFillsMacroNameWithoutOverflowing) {
   for (int i = 0; i < 200; ++i) name += "\xF0\x9F\x98\x80";  // U+1F600
   ButtonRecord record = MacroAssignment(0, u"");
   EXPECT_EQ(ButtonLabel(record, FakeStrings(), Slots({name})), name);
+  RepairMacroAssignment(record, Slots({name}));
   const std::u16string stored = NameOf(record);
   EXPECT_EQ(stored.size(), 258u);
   EXPECT_EQ(stored, Utf8ToUtf16(name).substr(0, 258));
   EXPECT_EQ(record.MacroName.back(), u'\0');
+}
+
+TEST(ButtonLabelTest, TheRepairOfAProfileTouchesOnlyItsMacroAssignments) {
+  ProfileRecord profile;
+  for (ButtonRecord& button : profile.Buttons) button.ButtonFunc = kSingleKeyFunction;
+  profile.Buttons[2] = MacroAssignment(0, u"Old");
+  profile.Buttons[7] = MacroAssignment(5, u"Gone");
+  // A stale slot in a record of another function is not a macro's.
+  profile.Buttons[9].KeyNumber = 5;
+  ProfileRecord expected = profile;
+  RepairMacroAssignments(profile, Slots({"Alpha"}));
+  expected.Buttons[2].MacroName.fill(u'\0');
+  std::copy_n(u"Alpha", 5, expected.Buttons[2].MacroName.begin());
+  expected.Buttons[7].ButtonFunc = kMacroGoneFunction;
+  EXPECT_EQ(profile, expected);
 }
 
 TEST(ButtonLabelTest, FactoryProfileShowsItsTwelveLabels) {

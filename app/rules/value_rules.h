@@ -25,7 +25,7 @@ inline constexpr int kSliderRed = 10026;      // green 10027, blue 10028
 // Tags of the three colour edits (red, green, blue).
 inline constexpr int kEditRed = 255;
 
-inline constexpr int kStageSliderMax = 135;
+inline constexpr int kStageSliderMax = kStageValueMax;
 inline constexpr int kColourSliderMax = 256;
 
 // The colour being edited: red, green, blue.

@@ -523,6 +523,32 @@ TEST_F(AssignmentMenu, AGapInTheIndexStillNamesTheChosenMacro) {
   EXPECT_EQ(MacroNameView(Button(3)), u"Gamma");
 }
 
+TEST_F(AssignmentMenu, LabelsLeaveStaleMacroAssignmentsAloneUntilTheProfileIsShownAgain) {
+  WriteMacroIndex({{0, "Alpha"}});
+  const auto assign = [&](int b, std::uint8_t slot, std::u16string_view name) {
+    Button(b).ButtonFunc = kMacroFunction;
+    Button(b).KeyNumber = slot;
+    Button(b).MacroName.fill(u'\0');
+    std::copy(name.begin(), name.end(), Button(b).MacroName.begin());
+  };
+  assign(2, 4, u"Gone");
+  assign(3, 0, u"Old");
+  const ProfileRecord before = Profile();
+
+  // Labelling shows what the index says and writes nothing.
+  dlg->LabelRefresh();
+  EXPECT_EQ(Caption(2), Label(kMacroGoneFunction));
+  EXPECT_EQ(Caption(3), u"Alpha"_s);
+  EXPECT_EQ(Profile(), before);
+
+  // Showing the profile again brings it in line with the index.
+  Click(C().profile_labels[static_cast<std::size_t>(live.CurrentProfile)]);
+  EXPECT_EQ(Button(2).ButtonFunc, kMacroGoneFunction);
+  EXPECT_EQ(MacroNameView(Button(3)), u"Alpha");
+  EXPECT_EQ(Caption(2), Label(kMacroGoneFunction));
+  EXPECT_EQ(Caption(3), u"Alpha"_s);
+}
+
 TEST_F(AssignmentMenu, TheEditorEntryOpensTheEditorAndAssignsNothing) {
   WriteMacroIndex({{0, "Alpha"}});
   const ButtonRecord before = Button(3);

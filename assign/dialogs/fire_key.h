@@ -13,17 +13,13 @@
 
 #include "assign/dialogs/key_capture_dialog.h"
 #include "assign/dialogs/single_key.h"
+#include "settings/function_codes.h"
 #include "settings/settings_block.h"
 
 namespace vantix {
 
 class CClrEdit;
 class CStaticTrans;
-
-// The key values of the three mouse-button modes.
-inline constexpr std::uint8_t kFireLeftButton = 0xF0;
-inline constexpr std::uint8_t kFireRightButton = 0xF1;
-inline constexpr std::uint8_t kFireMiddleButton = 0xF2;
 
 inline constexpr int kFireFirstNumberId = 0x5001;
 inline constexpr int kFireSecondNumberId = 0x5002;

@@ -198,8 +198,8 @@ KeyEventBlock CombinationEvents(const std::vector<std::uint8_t>& usages) {
   // Five keys at most: ten events fill 30 of the block's bytes.
   const std::size_t n = std::min<std::size_t>(usages.size(), 5);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t press = 3 * i;
-    const std::size_t release = 3 * (2 * n - 1 - i);
+    const std::size_t press = kKeyEventSize * i;
+    const std::size_t release = kKeyEventSize * (2 * n - 1 - i);
     events[press] = usages[i];
     events[press + 1] = kCombinationEventKind;
     events[press + 2] = kCombinationPress;

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "assign/dialogs/key_capture_dialog.h"
+#include "settings/function_codes.h"
 #include "settings/settings_block.h"
 
 namespace vantix {
@@ -23,10 +24,6 @@ class CStaticTrans;
 using KeyEventBlock = std::array<std::uint8_t, kKeyEventBytes>;
 
 inline constexpr std::uint8_t kNoKey = 0xFF;
-// Byte 1 of every combination event; byte 2 tells press from release.
-inline constexpr std::uint8_t kCombinationEventKind = 5;
-inline constexpr std::uint8_t kCombinationPress = 0x80;
-inline constexpr std::uint8_t kCombinationRelease = 0x00;
 
 // A combination's events as OK stores them: the presses of the usages in
 // order, then their releases in reverse order; at most five usages.
