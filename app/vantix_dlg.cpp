@@ -402,32 +402,15 @@ bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
       watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
     CloseAssignmentMenu();
   }
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
-    return QDialog::eventFilter(watched, event);
-  }
-  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
-    return QDialog::eventFilter(watched, event);
-  }
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  if (event->type() == QEvent::KeyPress && HandleMenuKey(watched, key)) return true;
-  // The window swallows these keys, but a focused button or tab takes
-  // Space and Enter for itself.
-  if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Space:
-      event->accept();
-      return true;
-    case Qt::Key_F1:
-      // Help: what the about button shows.
-      event->accept();
-      if (event->type() == QEvent::KeyPress) ShowAbout();
-      return true;
-    default:
-      return QDialog::eventFilter(watched, event);
-  }
+  const bool used = FilterWindowKey(this, watched, event, [&](int key) {
+    if (event->type() == QEvent::KeyPress && HandleMenuKey(watched, key)) return true;
+    if (key != Qt::Key_F1) return false;
+    // Help: what the about button shows.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) ShowAbout();
+    return true;
+  });
+  return used || QDialog::eventFilter(watched, event);
 }
 
 }  // namespace vantix
