@@ -176,6 +176,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // The macro editor, modal over the main window (the macro tab and the
   // assignment menu's editor entry).
   void RunMacroEditor();
+  // The repeat count of the macro under key in the index.
+  std::int32_t MacroLoop(int key) const;
 
   // An edit of the current profile: the rules change it, the window shows
   // what they say.
