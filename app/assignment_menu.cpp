@@ -135,6 +135,8 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   }
 
   MarkCurrentFunction(*menu, Current().Buttons[static_cast<std::size_t>(button)], slots_in_index);
+  connect(menu, &CBmpMenu::picked, this, &CVantixDlg::OnMenuPick);
+  connect(menu, &CBmpMenu::cancelled, this, &CVantixDlg::CloseAssignmentMenu);
   assignment_menu_ = menu;
   menu->Create();
 }
@@ -151,16 +153,13 @@ QString CVantixDlg::FireKeyTip(const ButtonRecord& record) const {
   return skin_.UiText("STATE", 12).arg(target).arg(fire.first).arg(fire.second);
 }
 
-void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
+void CVantixDlg::OnMenuPick(const MenuChoice& choice) {
   if (page_ != 1) return;
   CloseAssignmentMenu();
   const int b = std::exchange(selected_button_, -1);
   if (b < 0 || b >= kButtonCount) return;
 
-  MenuPick pick;
-  pick.item = static_cast<int>((lparam >> 16) & 0xFFFF);
-  pick.sub_value = static_cast<int>(lparam & 0xFFFF);
-  pick.sub_index = static_cast<int>(wparam & 0xFFFF);
+  MenuPick pick{choice.value, choice.sub_value, choice.sub};
   if (pick.item == kMacroFunction && pick.sub_index != kMacroEditorEntry) {
     pick.macro_loop = MacroLoop(pick.sub_value);
   }

@@ -196,6 +196,11 @@ void CVantixDlg::ConnectControls() {
     on_click(c.mode_buttons[i], [this, i] { Edit(LightingModeClicked{i}); });
   }
   on_click(c.mode_buttons[5], [] {});
+  // Every slider of the window: stages, pointer values and colours.
+  for (PngSliderTrack* track : findChildren<PngSliderTrack*>(Qt::FindDirectChildrenOnly)) {
+    connect(track, &PngSliderTrack::picked, this,
+            [this](int id, int value) { Edit(SliderMoved{id, value}); });
+  }
 }
 
 ProfileRecord& CVantixDlg::Current() { return CurrentRecord(live_); }
@@ -303,9 +308,6 @@ void CVantixDlg::SetBottomRowEnabled(bool enabled) {
 std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                          std::int64_t lparam) {
   switch (message) {
-    case WM_SLIDER_POS:
-      Edit(SliderMoved{lparam, wparam});
-      return 0;
     case WM_EDIT_KEYUP:
       Edit(ColourTyped{lparam, lighting_.TypedValues()});
       return 0;
@@ -319,12 +321,6 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
       return 0;
     case WM_AGENT_SOURCE_BUTTON:
       device_panel_->ShowSourceButton(wparam, lparam);
-      return 0;
-    case WM_MENU_PICK:
-      OnMenuPick(wparam, lparam);
-      return 0;
-    case WM_MENU_CANCEL:
-      CloseAssignmentMenu();
       return 0;
     default:
       return 0;

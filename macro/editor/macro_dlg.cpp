@@ -264,11 +264,6 @@ std::int64_t CMacroDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpar
     case WM_LIST_VALUE_EDITED:
       ApplyEditedDelay(wparam, lparam);
       return 0;
-    case WM_MENU_PICK:
-      return OnMenuPick(lparam);
-    case WM_MENU_CANCEL:
-      CloseMenu();
-      return 0;
     case WM_EDIT_KEYUP:
       return OnEditKeyUp();
     default:
