@@ -9,6 +9,7 @@
 #include "assign/dialogs/single_key.h"
 #include "assign/function_catalogue.h"
 #include "assign/key_names.h"
+#include "assign/menu_pick.h"
 #include "hook/hook_link.h"
 #include "macro/macro_files.h"
 #include "settings/ini_file.h"
@@ -22,9 +23,6 @@ namespace vantix {
 namespace {
 
 constexpr int kMacroItemIndex = FindFunction(kMacroFunction)->menu.item;
-// The first entry of the macro sub-menu opens the editor; it is known by its
-// place, so that every macro (the twelfth's value is 11 too) can be chosen.
-constexpr int kMacroEditorEntry = 0;
 
 // The capturing dialogs' keyboard hook: the one handed in, or the
 // platform's (the program folder's library on X11), made for this dialog.
@@ -129,6 +127,8 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   }
 
   MarkCurrentFunction(*menu, Current().Buttons[static_cast<std::size_t>(button)], slots_in_index);
+  connect(menu, &CBmpMenu::picked, this, &CVantixDlg::OnMenuPick);
+  connect(menu, &CBmpMenu::cancelled, this, &CVantixDlg::CloseAssignmentMenu);
   assignment_menu_ = menu;
   menu->Create();
 }
@@ -145,31 +145,36 @@ QString CVantixDlg::FireKeyTip(const ButtonRecord& record) const {
   return skin_.UiText("STATE", 12).arg(target).arg(fire.first).arg(fire.second);
 }
 
-void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
+void CVantixDlg::OnMenuPick(const MenuChoice& choice) {
   if (page_ != 1) return;
   CloseAssignmentMenu();
   const int b = std::exchange(selected_button_, -1);
   if (b < 0 || b >= kButtonCount) return;
 
-  const int hi = static_cast<int>((lparam >> 16) & 0xFFFF);
-  const int lo = static_cast<int>(lparam & 0xFFFF);
-  const int sub_index = static_cast<int>(wparam & 0xFFFF);
-
-  // One button must keep the primary click.
-  if (!CanLeave(Current(), b)) {
-    if (hi == kPrimaryClickFunction) return;
+  MenuPick pick{choice.value, choice.sub_value, choice.sub};
+  if (pick.item == kMacroFunction && pick.sub_index != kMacroEditorEntry) {
+    pick.macro_loop = MacroLoop(pick.sub_value);
+  }
+  const PickOutcome outcome = PickFunction(Current(), b, pick);
+  if (outcome.dialog == PickDialog::kPrimaryClickWarning) {
     CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 2),
                         QString());
     warning.DoModal();
     return;
   }
+  if (!CanLeave(Current(), b)) return;  // the primary click again: no change
 
   // The dialogs run modally; the record is looked up again after they close.
   const auto record = [this, b]() -> ButtonRecord& {
     return Current().Buttons[static_cast<std::size_t>(b)];
   };
-  switch (hi) {
-    case kFireKeyFunction: {
+  const auto captured = [](const CSingleKey& dialog) {
+    CapturedKeys keys{dialog.KeyCount(), std::nullopt, dialog.EventBlock()};
+    if (dialog.Key() != kNoKey) keys.key = dialog.Key();
+    return keys;
+  };
+  switch (outcome.dialog) {
+    case PickDialog::kFireKey: {
       DialogHook hook(key_hook_, folders_.ProgramFolder);
       const QString text = skin_.UiText("SINGLEKEY", 7);
       CFireKey dialog(this, skin_, hook.Get(), text, text, 1);
@@ -177,73 +182,44 @@ void CVantixDlg::OnMenuPick(std::int64_t wparam, std::int64_t lparam) {
       if (dialog.DoModal() == IDOK) StoreFireKey(dialog.Values(), b, record());
       break;
     }
-    case kSingleKeyFunction: {
+    case PickDialog::kSingleKey: {
       DialogHook hook(key_hook_, folders_.ProgramFolder);
       CSingleKey dialog(this, skin_, hook.Get(), skin_.UiText("SINGLEKEY", 1),
                         skin_.UiText("SINGLEKEY", 2), CSingleKey::kSingleMode);
       dialog.SetEventBlock(record().KeyEvents);
       dialog.SetKey(record().KeyEvents[0]);
-      if (dialog.DoModal() == IDOK && dialog.KeyCount() == 1) {
-        if (dialog.Key() == kNoKey) {
-          record().ButtonFunc = FallbackFunction(b);
-        } else {
-          record().ButtonFunc = kSingleKeyFunction;
-          record().KeyEvents[0] = dialog.Key();
-        }
-      }
+      if (dialog.DoModal() == IDOK) record() = AfterSingleKey(record(), b, captured(dialog));
       break;
     }
-    case kKeyCombinationFunction: {
+    case PickDialog::kKeyCombination: {
       DialogHook hook(key_hook_, folders_.ProgramFolder);
       CSingleKey dialog(this, skin_, hook.Get(), skin_.UiText("SINGLEKEY", 3),
                         skin_.UiText("SINGLEKEY", 4), CSingleKey::kCombinationMode);
       dialog.SetEventBlock(record().KeyEvents);
       dialog.SetKey(record().KeyEvents[0]);
       dialog.SetKeyCount(record().KeyNumber / 2);
-      if (dialog.DoModal() != IDOK) break;
-      const int n = dialog.KeyCount();
-      if (n == 1) {
-        if (dialog.Key() != kNoKey) {
-          record().ButtonFunc = kSingleKeyFunction;
-          record().KeyEvents[0] = dialog.Key();
-        }
-      } else if (n >= 2 && n <= 5) {
-        record().ButtonFunc = kKeyCombinationFunction;
-        record().ButtonID = 1;  // the value 1 whatever the button, as the agent expects
-        record().KeyNumber = static_cast<std::uint8_t>(2 * n);
-        record().KeyEvents = dialog.EventBlock();
-      } else {
-        record().ButtonFunc = FallbackFunction(b);
-      }
+      if (dialog.DoModal() == IDOK) record() = AfterKeyCombination(record(), b, captured(dialog));
       break;
     }
-    case kMacroFunction: {
-      if (sub_index == kMacroEditorEntry) {
-        RunMacroEditor();
-        break;
-      }
-      const MacroFiles files(folders_.DataFolder, io_);
-      const MacroSlots in_index = files.ReadSlots();
-      record().ButtonFunc = kMacroFunction;
-      record().KeyNumber = static_cast<std::uint8_t>(lo);
-      // A missing macro file, or one without a repeat count, runs once.
-      std::int32_t loop = 1;
-      if (static_cast<std::size_t>(lo) < in_index.size()) {
-        if (const std::optional<std::string> path = files.MacroFilePath(in_index[lo])) {
-          loop = IniFile(*path, io_).ReadInt(1, kMacroSettingSection, "LoopTime");
-        }
-      }
-      record().LoopNumber = static_cast<std::uint8_t>(loop & 0xFF);
-      // MacroName follows from the index at the repair below.
+    case PickDialog::kMacroEditor:
+      RunMacroEditor();
       break;
-    }
-    default:
-      // A group's choice is its sub-item's code; the head is never stored.
-      record().ButtonFunc = static_cast<std::uint8_t>(IsGroupHead(hi) ? lo : hi);
+    case PickDialog::kNone:
+    case PickDialog::kPrimaryClickWarning:
+      record() = outcome.record;
       break;
   }
   RepairMacroAssignments();
   LabelRefresh();
+}
+
+std::int32_t CVantixDlg::MacroLoop(int key) const {
+  // A missing macro file, or one without a repeat count, runs once.
+  const MacroFiles files(folders_.DataFolder, io_);
+  const MacroSlots in_index = files.ReadSlots();
+  if (key < 0 || static_cast<std::size_t>(key) >= in_index.size()) return 1;
+  const std::optional<std::string> path = files.MacroFilePath(in_index[static_cast<std::size_t>(key)]);
+  return path ? IniFile(*path, io_).ReadInt(1, kMacroSettingSection, "LoopTime") : 1;
 }
 
 }  // namespace vantix

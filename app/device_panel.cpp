@@ -66,7 +66,7 @@ ReasonText ReasonFor(const AgentState& state, bool agent_running, bool start_fai
 }
 
 DevicePanel::DevicePanel(QWidget* window, const Context& context)
-    : MessageWindow<QWidget>(window), c_(context) {
+    : QWidget(window), c_(context) {
   setObjectName(QStringLiteral("devicePanel"));
   setGeometry(kPanelRect);
   const auto label = [this](const QRect& rect, int text, std::uint32_t style) {
@@ -260,6 +260,10 @@ void DevicePanel::OpenChooser() {
     menu->AddItem((d.path == state_.served_path ? mark : QString()) + row, static_cast<std::int32_t>(i + 1));
   }
   menu->AddItem(Text(kDeviceNone), -1);
+  connect(menu, &CBmpMenu::picked, this, [this](const MenuChoice& picked) {
+    CloseChooser();
+    Choose(picked.value < 0 ? static_cast<int>(state_.devices.size()) + 1 : picked.value);
+  });
   menu->Create();
   chooser_ = menu;
 }
@@ -305,15 +309,6 @@ void DevicePanel::TellAgent() {
   // Its new state comes back as a message, like any other change.
   c_.agent.SendToAgent(kAgentControlReconfigure, 0, 0);
   Refresh();
-}
-
-std::int64_t DevicePanel::OnWindowMessage(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) {
-  if (message != WM_MENU_PICK || chooser_ == nullptr) return 0;
-  const auto value = static_cast<std::int16_t>(static_cast<std::uint32_t>(lparam) >> 16);
-  static_cast<void>(wparam);
-  CloseChooser();
-  Choose(value < 0 ? static_cast<int>(state_.devices.size()) + 1 : value);
-  return 0;
 }
 
 void DevicePanel::paintEvent(QPaintEvent*) {

@@ -71,7 +71,7 @@ struct ReasonText {
 // start it. The device list tells "no mouse at all" from "none of ours".
 ReasonText ReasonFor(const AgentState& state, bool agent_running, bool start_failed);
 
-class DevicePanel final : public MessageWindow<QWidget> {
+class DevicePanel final : public QWidget {
  public:
   struct Context {
     const Skin& skin;
@@ -112,9 +112,6 @@ class DevicePanel final : public MessageWindow<QWidget> {
   bool Lit(int button) const;
   // In the window's reading order: the chooser, then the resolution.
   std::vector<QWidget*> TabStops() const;
-
-  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
-                               std::int64_t lparam) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -198,6 +198,11 @@ void CVantixDlg::ConnectControls() {
     on_click(c.mode_buttons[i], [this, i] { Edit(LightingModeClicked{i}); });
   }
   on_click(c.mode_buttons[5], [] {});
+  // Every slider of the window: stages, pointer values and colours.
+  for (PngSliderTrack* track : findChildren<PngSliderTrack*>(Qt::FindDirectChildrenOnly)) {
+    connect(track, &PngSliderTrack::picked, this,
+            [this](int id, int value) { Edit(SliderMoved{id, value}); });
+  }
 }
 
 ProfileRecord& CVantixDlg::Current() { return CurrentRecord(live_); }
@@ -309,9 +314,6 @@ void CVantixDlg::SetBottomRowEnabled(bool enabled) {
 std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                          std::int64_t lparam) {
   switch (message) {
-    case WM_SLIDER_POS:
-      Edit(SliderMoved{lparam, wparam});
-      return 0;
     case WM_EDIT_KEYUP:
       Edit(ColourTyped{lparam, lighting_.TypedValues()});
       return 0;
@@ -325,12 +327,6 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
       return 0;
     case WM_AGENT_SOURCE_BUTTON:
       device_panel_->ShowSourceButton(wparam, lparam);
-      return 0;
-    case WM_MENU_PICK:
-      OnMenuPick(wparam, lparam);
-      return 0;
-    case WM_MENU_CANCEL:
-      CloseAssignmentMenu();
       return 0;
     default:
       return 0;
@@ -408,32 +404,15 @@ bool CVantixDlg::eventFilter(QObject* watched, QEvent* event) {
       watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
     CloseAssignmentMenu();
   }
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
-    return QDialog::eventFilter(watched, event);
-  }
-  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
-    return QDialog::eventFilter(watched, event);
-  }
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  if (event->type() == QEvent::KeyPress && HandleMenuKey(watched, key)) return true;
-  // The window swallows these keys, but a focused button or tab takes
-  // Space and Enter for itself.
-  if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Space:
-      event->accept();
-      return true;
-    case Qt::Key_F1:
-      // Help: what the about button shows.
-      event->accept();
-      if (event->type() == QEvent::KeyPress) ShowAbout();
-      return true;
-    default:
-      return QDialog::eventFilter(watched, event);
-  }
+  const bool used = FilterWindowKey(this, watched, event, [&](int key) {
+    if (event->type() == QEvent::KeyPress && HandleMenuKey(watched, key)) return true;
+    if (key != Qt::Key_F1) return false;
+    // Help: what the about button shows.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) ShowAbout();
+    return true;
+  });
+  return used || QDialog::eventFilter(watched, event);
 }
 
 }  // namespace vantix

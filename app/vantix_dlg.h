@@ -26,6 +26,7 @@
 #include "settings/folders.h"
 #include "settings/profile_store.h"
 #include "settings/settings_block.h"
+#include "ui/bmp_menu.h"
 #include "ui/skin.h"
 #include "ui/window_message.h"
 
@@ -35,7 +36,6 @@ class QSocketNotifier;
 
 namespace vantix {
 
-class CBmpMenu;
 class DevicePanel;
 class KeyHook;
 class ProcessLauncher;
@@ -109,7 +109,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
 
   // The assignment menu of button k (0..11), and the handling of its choice.
   void OpenAssignmentMenu(int button);
-  void OnMenuPick(std::int64_t wparam, std::int64_t lparam);
+  void OnMenuPick(const MenuChoice& choice);
   CBmpMenu* AssignmentMenu() const { return assignment_menu_; }
   // A fire-key button's tooltip: what it fires, how many shots, how often;
   // empty for any other function.
@@ -181,6 +181,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // The macro editor, modal over the main window (the macro tab and the
   // assignment menu's editor entry).
   void RunMacroEditor();
+  // The repeat count of the macro under key in the index.
+  std::int32_t MacroLoop(int key) const;
 
   // An edit of the current profile: the rules change it, the window shows
   // what they say.

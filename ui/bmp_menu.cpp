@@ -70,12 +70,6 @@ void PaintFace(QWidget* window, const QImage& face) {
 
 }  // namespace
 
-std::int64_t MenuPickWord(std::int32_t high, std::int32_t low) {
-  const std::uint32_t word = static_cast<std::uint32_t>(high) << 16 |
-                             (static_cast<std::uint32_t>(low) & 0xFFFFu);
-  return static_cast<std::int32_t>(word);
-}
-
 CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpMenuItem>& items,
                          const std::array<QImage, 4>& images, QPoint position)
     : QWidget(menu, PopupFlags()), parent_index_(parent_index), items_(items), images_(images) {
@@ -96,7 +90,7 @@ CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpM
     auto* row = new CBitmapBtn(this, QRect(0, 1 + j * h, w + 20, std::max(0, h - 1)));
     row->SetImages(images_[0], images_[1], images_[2], images_[3]);
     StyleRow(row, items_[static_cast<std::size_t>(j)]);
-    connect(row, &CBitmapBtn::clicked, this, [this, j] { OnRowClicked(j); });
+    connect(row, &CBitmapBtn::clicked, this, [this, j] { emit picked(j); });
     rows_.push_back(row);
   }
   show();
@@ -104,11 +98,6 @@ CSubBmpMenu::CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpM
 
 CBitmapBtn* CSubBmpMenu::Row(int j) const {
   return j >= 0 && j < RowCount() ? rows_[static_cast<std::size_t>(j)] : nullptr;
-}
-
-void CSubBmpMenu::OnRowClicked(int j) {
-  PostWindowMessage(parentWidget(), WM_SUBMENU_PICK, MenuPickWord(parent_index_, j),
-                    MenuPickWord(0, items_[static_cast<std::size_t>(j)].id));
 }
 
 void CSubBmpMenu::paintEvent(QPaintEvent*) { PaintFace(this, images_[0]); }
@@ -196,7 +185,7 @@ void CBmpMenu::HoldPointer() {
 void CBmpMenu::mousePressEvent(QMouseEvent* event) {
   // Only a press outside the program arrives here outside the menu.
   if (!rect().contains(event->position().toPoint())) {
-    PostWindowMessage(parentWidget(), WM_MENU_CANCEL, 0, 0);
+    PostSignal(this, [this] { emit cancelled(); });
   }
   event->accept();
 }
@@ -209,22 +198,17 @@ void CBmpMenu::OnRowClicked(int i) {
   const BmpMenuItem& item = items_[static_cast<std::size_t>(i)];
   // Items with sub-items only open their sub-menu.
   if (item.has_sub_menu) return;
-  PostWindowMessage(parentWidget(), WM_MENU_PICK, MenuPickWord(i, 0), MenuPickWord(item.id, 0));
+  PostChoice({i, -1, item.id, 0});
+}
+
+void CBmpMenu::PostChoice(const MenuChoice& choice) {
+  PostSignal(this, [this, choice] { emit picked(choice); });
 }
 
 std::int64_t CBmpMenu::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                        std::int64_t lparam) {
-  if (message == WM_BUTTON_HOVER) {
-    OnButtonHover(wparam);
-  } else if (message == WM_SUBMENU_PICK) {
-    // Relay the sub-menu's choice with the value of its item added.
-    const int i = static_cast<std::int32_t>(static_cast<std::uint32_t>(wparam)) >> 16;
-    if (i >= 0 && i < ItemCount()) {
-      PostWindowMessage(parentWidget(), WM_MENU_PICK, wparam,
-                        MenuPickWord(items_[static_cast<std::size_t>(i)].id,
-                                     static_cast<std::int32_t>(lparam & 0xFFFF)));
-    }
-  }
+  static_cast<void>(lparam);
+  if (message == WM_BUTTON_HOVER) OnButtonHover(wparam);
   return 0;
 }
 
@@ -266,6 +250,10 @@ void CBmpMenu::OpenSubMenuOf(int i) {
   if (x + sub_size.width() > ScreenRight()) x -= w + sub_size.width();
   sub_menu_ = new CSubBmpMenu(this, i, items_[static_cast<std::size_t>(i)].sub_items, faces,
                               QPoint(x, y));
+  connect(sub_menu_, &CSubBmpMenu::picked, this, [this, i](int j) {
+    const BmpMenuItem& item = items_[static_cast<std::size_t>(i)];
+    PostChoice({i, j, item.id, item.sub_items[static_cast<std::size_t>(j)].id});
+  });
 }
 
 void CBmpMenu::CloseSubMenu() {

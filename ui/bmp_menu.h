@@ -1,11 +1,14 @@
 // Skinned popup menus: CBmpMenu, one column of CBitmapBtn rows, and one level
 // of sub-menus (CSubBmpMenu) that open to the right of an item as soon as the
 // pointer moves onto it. The menu runs no loop of its own and never closes
-// itself: the owner creates it, receives the choice as WM_MENU_PICK and
-// deletes it. A click outside the program reaches the menu on X11 (it holds
-// the pointer while open, for clicks on other programs' windows and the
-// desktop only) and is passed on as WM_MENU_CANCEL; the owner closes the menu
-// then, as on Escape and when the program loses the activation.
+// itself: the owner creates it, receives the choice as the signal picked
+// and deletes it. A click outside the program reaches the menu on X11 (it
+// holds the pointer while open, for clicks on other programs' windows and
+// the desktop only) and is passed on as the signal cancelled; the owner
+// closes the menu then, as on Escape and when the program loses the
+// activation. Both signals come from the owner's event queue, after the
+// click has been handled, so the owner may delete the menu in its handler; a
+// menu deleted first sends nothing more.
 // On X11 the menus are windows the window manager leaves alone, placed
 // exactly; on Wayland they are popups of the window below them (the menu of
 // the main window, a sub-menu of its menu), which the compositor places
@@ -33,9 +36,6 @@ namespace vantix {
 
 class CBitmapBtn;
 
-// A click outside the program, from the menu to its owner (docs/messages.md).
-inline constexpr std::uint32_t WM_MENU_CANCEL = 0x502;
-
 inline constexpr int kMenuMaxRows = 20;
 inline constexpr int kMenuMaxTextUnits = 259;
 
@@ -48,11 +48,19 @@ struct BmpMenuItem {
   bool current = false;  // what the menu's owner has now: marked, in the accent
 };
 
-// WM_MENU_PICK / WM_SUBMENU_PICK parameters: index or value of the item in
-// the high 16 bits, of the sub-item in the low 16 bits, computed in 32 bits.
-std::int64_t MenuPickWord(std::int32_t high, std::int32_t low);
+// A choice in the menu: the item's place and value, and the sub-item's
+// where the item has a sub-menu.
+struct MenuChoice {
+  int item = -1;
+  int sub = -1;  // -1: an item without sub-items
+  std::int32_t value = 0;
+  std::int32_t sub_value = 0;
+  bool operator==(const MenuChoice&) const = default;
+};
 
 class CSubBmpMenu final : public QWidget {
+  Q_OBJECT
+
  public:
   // images: normal, pointer-over, pressed, disabled.
   CSubBmpMenu(QWidget* menu, int parent_index, const std::vector<BmpMenuItem>& items,
@@ -61,11 +69,14 @@ class CSubBmpMenu final : public QWidget {
   CBitmapBtn* Row(int j) const;
   int RowCount() const { return static_cast<int>(rows_.size()); }
 
+ signals:
+  // A click on row j.
+  void picked(int j);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void OnRowClicked(int j);
 
   int parent_index_;
   std::vector<BmpMenuItem> items_;
@@ -74,6 +85,8 @@ class CSubBmpMenu final : public QWidget {
 };
 
 class CBmpMenu final : public MessageWindow<QWidget> {
+  Q_OBJECT
+
  public:
   // The owner receives the menu's messages.
   explicit CBmpMenu(QWidget* owner);
@@ -121,12 +134,17 @@ class CBmpMenu final : public MessageWindow<QWidget> {
   std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) override;
 
+ signals:
+  void picked(const vantix::MenuChoice& choice);
+  void cancelled();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void OnRowClicked(int i);
+  void PostChoice(const MenuChoice& choice);
   void HoldPointer();
   void OnButtonHover(WindowHandle row);
   void OpenSubMenuOf(int i);

@@ -1,5 +1,6 @@
 #include "ui/keyboard_focus.h"
 
+#include <QKeyEvent>
 #include <QVariant>
 
 #include <algorithm>
@@ -31,6 +32,25 @@ bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key) {
   if (!IsActivationKey(qt_key) || !receiver->isWidgetType()) return false;
   const auto* w = static_cast<const QWidget*>(receiver);
   return w->hasFocus() && TakesActivationKeys(w);
+}
+
+bool FilterWindowKey(const QWidget* window, QObject* watched, QEvent* event,
+                     const std::function<bool(int qt_key)>& own) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != window) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (own && own(key)) return true;
+  if (KeyBelongsToFocusedControl(watched, key)) return false;
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+      event->accept();
+      return true;
+    default:
+      return false;
+  }
 }
 
 void SetArrowGroup(QWidget* control, int group) { control->setProperty(kArrowGroupProperty, group); }

@@ -4,8 +4,10 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
+class QEvent;
 class QKeyEvent;
 
 namespace vantix {
@@ -20,6 +22,14 @@ bool TakesActivationKeys(const QWidget* control);
 // Whether the key event sent to `receiver` belongs to the control itself: it
 // is marked, has the focus, and the key is an activation key.
 bool KeyBelongsToFocusedControl(const QObject* receiver, int qt_key);
+
+// The application-wide key filter of a skinned dialog. A key press or
+// shortcut override for a widget of `window` goes to `own` first (the
+// window's own keys: true when it used the event); then the window swallows
+// Return, Enter, Escape and Space, unless the focused control takes them.
+// True when the event was used.
+bool FilterWindowKey(const QWidget* window, QObject* watched, QEvent* event,
+                     const std::function<bool(int qt_key)>& own);
 
 // Puts the controls in one row of arrow keys (group > 0; 0 leaves every row):
 // Left/Up and Right/Down move the focus to the previous or next control of

@@ -105,17 +105,13 @@ void PngSliderThumb::mouseReleaseEvent(QMouseEvent* event) {
   const int s = horizontal ? width_ : height_;
   value_ = slider::DropValue(q - q0, q1 - q0, s, min_, max_);
   // The thumb stays where it was dropped; the owner's next SetPos snaps it.
-  if (horizontal) {
-    PostWindowMessage(parentWidget(), WM_SLIDER_POS, value_, tag_);
-  } else {
-    SendWindowMessage(parentWidget(), WM_SLIDER_POS, value_, tag_);
-  }
+  static_cast<PngSliderTrack*>(parentWidget())->Report(value_);
 }
 
 PngSliderTrack::PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb,
                                const ThumbFaces& thumb, const QRect& bounds, QWidget* parent,
                                int control_id)
-    : MessageWindow<QWidget>(parent), axis_(axis), control_id_(control_id), bounds_(bounds) {
+    : QWidget(parent), axis_(axis), control_id_(control_id), bounds_(bounds) {
   setGeometry(bounds);
   setFocusPolicy(Qt::StrongFocus);
   if (axis == SliderAxis::kHorizontal) {
@@ -146,12 +142,8 @@ void PngSliderTrack::SetBackground(const QImage& image) {
   update();
 }
 
-std::int64_t PngSliderTrack::OnWindowMessage(std::uint32_t message, std::int64_t wparam,
-                                             std::int64_t) {
-  // The thumb's drop reaches the parent through the track, under the
-  // track's own control id.
-  if (message == WM_SLIDER_POS) PostWindowMessage(parentWidget(), WM_SLIDER_POS, wparam, control_id_);
-  return 0;
+void PngSliderTrack::Report(int value) {
+  PostSignal(this, [this, value] { emit picked(control_id_, value); });
 }
 
 void PngSliderTrack::paintEvent(QPaintEvent*) {
@@ -172,7 +164,7 @@ void PngSliderTrack::MapClick(QPoint point) {
   const int b = horizontal ? bounds_.left() + bounds_.width() : bounds_.top() + bounds_.height();
   const int v = slider::ClickValue(p - a, b - a, min_, max_);
   thumb_->SetPos(v);
-  PostWindowMessage(parentWidget(), WM_SLIDER_POS, v, control_id_);
+  Report(v);
 }
 
 // A click maps on the press and again on the release, each at its own point.
@@ -193,7 +185,7 @@ void PngSliderTrack::PickValue(int value) {
   value = slider::StepValue(value, 0, min_, max_);
   if (value == thumb_->Value()) return;
   thumb_->SetPos(value);
-  PostWindowMessage(parentWidget(), WM_SLIDER_POS, thumb_->Value(), control_id_);
+  Report(thumb_->Value());
 }
 
 void PngSliderTrack::StepForward(int count) {

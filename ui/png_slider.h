@@ -1,13 +1,14 @@
 // Image sliders: a track that paints a skin image and maps clicks, and a
 // thumb (a child window of the track) that is dragged. Every value the user
-// picks goes to the track's parent as WM_SLIDER_POS (value, control id).
+// picks is reported as the track's signal picked (control id, value), from
+// the event queue of the track's parent.
 // CPngHSliderBar / CPngHSlider are horizontal (min at the left),
 // CPngSliderBar / CPngSlider vertical (min at the top).
 // The track takes the keyboard focus: the arrow keys move the thumb one value
 // (Right and Up move it right or up), Page Up / Page Down a tenth of the
 // range, Home / End to the ends; the wheel over the track moves it one value
 // a notch. Each of these is a click at the new value: the thumb moves and
-// the parent gets WM_SLIDER_POS.
+// the track reports it.
 #pragma once
 
 #include <QImage>
@@ -88,7 +89,9 @@ class CPngSlider final : public PngSliderThumb {
       : PngSliderThumb(SliderAxis::kVertical, track, tag, faces, shift) {}
 };
 
-class PngSliderTrack : public MessageWindow<QWidget> {
+class PngSliderTrack : public QWidget {
+  Q_OBJECT
+
  public:
   int ControlId() const { return control_id_; }
   int Min() const { return min_; }
@@ -100,11 +103,12 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   PngSliderThumb* Thumb() const { return thumb_; }
   const QRect& Bounds() const { return bounds_; }
 
-  std::int64_t OnWindowMessage(std::uint32_t message, std::int64_t wparam,
-                               std::int64_t lparam) override;
   // Moves to the value (kept in the range) and notifies, as a click there
   // does; nothing when the thumb already stands there.
   void PickValue(int value);
+
+ signals:
+  void picked(int control_id, int value);
 
  protected:
   PngSliderTrack(SliderAxis axis, bool cut_thumb_region, bool shift_thumb, const ThumbFaces& thumb,
@@ -118,7 +122,9 @@ class PngSliderTrack : public MessageWindow<QWidget> {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
+  friend class PngSliderThumb;
   void MapClick(QPoint point);
+  void Report(int value);
   // Value steps "forward" (right, or up on a vertical track) by count.
   void StepForward(int count);
 

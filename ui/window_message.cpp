@@ -74,6 +74,16 @@ void PostWindowMessage(QObject* target, std::uint32_t message, std::int64_t wpar
   QCoreApplication::postEvent(target, new WindowMessageEvent(message, wparam, lparam));
 }
 
+void PostSignal(QObject* sender, std::function<void()> signal) {
+  QObject* queue = sender->parent() != nullptr ? sender->parent() : sender;
+  QMetaObject::invokeMethod(
+      queue,
+      [guard = QPointer<QObject>(sender), signal = std::move(signal)] {
+        if (guard) signal();
+      },
+      Qt::QueuedConnection);
+}
+
 std::int64_t SendWindowMessage(QObject* target, std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam) {
   if (target == nullptr) return 0;

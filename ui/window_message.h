@@ -14,18 +14,16 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 
 namespace vantix {
 
 struct WindowMessage;  // devicelink/message_bus.h
 
 // Private messages of the skinned controls (parameters in docs/messages.md).
-inline constexpr std::uint32_t WM_SUBMENU_PICK = 0x500;
-inline constexpr std::uint32_t WM_MENU_PICK = 0x501;
 inline constexpr std::uint32_t WM_EDIT_KEYUP = 0x1402;
 inline constexpr std::uint32_t WM_EDIT_FOCUS = 0x1403;
 inline constexpr std::uint32_t WM_BUTTON_HOVER = 0x1511;
-inline constexpr std::uint32_t WM_SLIDER_POS = 0x1513;
 
 // Stands for a window in a message parameter. Handles are never reused while
 // the program runs, so a handle that arrives after its window was destroyed
@@ -72,6 +70,12 @@ void PostWindowMessage(QObject* target, std::uint32_t message, std::int64_t wpar
 // so it is posted instead and 0 is returned.
 std::int64_t SendWindowMessage(QObject* target, std::uint32_t message, std::int64_t wparam,
                                std::int64_t lparam);
+
+// Runs `signal` (the emission of one of sender's signals) from the event
+// queue of sender's parent, the window its reports go to, as a posted
+// message arrives there: after the handler that called this has returned,
+// and not at all when sender is gone by then.
+void PostSignal(QObject* sender, std::function<void()> signal);
 
 // A message from another process (the endpoint) or from the keyboard hook:
 // sent ones are answered with the handler's result, posted ones are queued

@@ -56,14 +56,14 @@ class AssignmentMenu : public DlgTest {
     return QString::fromStdString(FunctionLabel(code, dlg->SkinFiles().Strings()));
   }
 
-  // The menu of button b reports sub-item `sub` of item `item`, as the menu
-  // posts it.
+  // The menu of button b reports sub-item `sub` (value lo) of item `item`
+  // (value hi).
   void Pick(int b, int item, int sub, int hi, int lo) {
     dlg->OpenAssignmentMenu(b);
-    PostWindowMessage(dlg.get(), WM_MENU_PICK, MenuPickWord(item, sub), MenuPickWord(hi, lo));
+    emit dlg->AssignmentMenu()->picked(MenuChoice{item, sub, hi, lo});
     QCoreApplication::sendPostedEvents(dlg.get());
   }
-  void PickTop(int b, int code) { Pick(b, code - 1, 0, code, 0); }
+  void PickTop(int b, int code) { Pick(b, code - 1, -1, code, 0); }
 
   void WriteMacroIndex(const std::vector<std::pair<int, std::string>>& slots_in_index) {
     std::filesystem::create_directories(data + "MacroDB");
@@ -357,12 +357,12 @@ TEST_F(AssignmentMenu, IgnoredOffTheButtonPageOrWithoutASelection) {
   const ButtonRecord before = Button(3);
   dlg->OpenAssignmentMenu(3);
   dlg->SwitchPage(2);
-  SendWindowMessage(dlg.get(), WM_MENU_PICK, MenuPickWord(1, 0), MenuPickWord(2, 0));
+  dlg->OnMenuPick(MenuChoice{1, -1, 2, 0});
   EXPECT_EQ(Button(3), before);
   dlg->SwitchPage(1);
-  dlg->OnMenuPick(MenuPickWord(1, 0), MenuPickWord(2, 0));  // handled: button 3 was selected
+  dlg->OnMenuPick(MenuChoice{1, -1, 2, 0});  // handled: button 3 was selected
   EXPECT_EQ(Button(3).ButtonFunc, 2);
-  dlg->OnMenuPick(MenuPickWord(2, 0), MenuPickWord(3, 0));  // nothing selected any more
+  dlg->OnMenuPick(MenuChoice{2, -1, 3, 0});  // nothing selected any more
   EXPECT_EQ(Button(3).ButtonFunc, 2);
 }
 

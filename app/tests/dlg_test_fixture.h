@@ -30,6 +30,7 @@
 #include "settings/ini_file.h"
 #include "tests/test_support.h"
 #include "ui/bitmap_btn.h"
+#include "ui/png_slider.h"
 #include "ui/static_trans.h"
 
 namespace vantix {
@@ -152,8 +153,11 @@ class DlgTest : public ::testing::Test {
   ProfileRecord& Profile() { return CurrentRecord(live); }
 
   void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+  // The slider of this control id reports a value, as a click there does.
   void Slide(int id, int position) {
-    SendWindowMessage(dlg.get(), WM_SLIDER_POS, position, id);
+    for (PngSliderTrack* track : dlg->findChildren<PngSliderTrack*>()) {
+      if (track->ControlId() == id) emit track->picked(id, position);
+    }
   }
   // Posted, as the endpoint delivers the agent's messages.
   void Agent(std::uint32_t message, std::int64_t w, std::int64_t l) {

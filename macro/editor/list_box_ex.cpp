@@ -27,18 +27,7 @@ constexpr int kIndentWithoutIcon = 8;
 const QColor kInactiveBorder(180, 180, 180);
 const QColor kDisabledText(160, 160, 160);
 
-// One number box in the whole program: the list that has it open.
-CListBoxEx* g_editing_list = nullptr;
-
 bool IsArrow(std::int64_t data) { return data == kReleaseArrow || data == kPressArrow; }
-
-// The number at the end of a row text: what follows its last space.
-int TrailingNumber(const QString& text) {
-  const qsizetype space = text.lastIndexOf(QLatin1Char(' '));
-  bool ok = false;
-  const int v = text.mid(space + 1).toInt(&ok);
-  return ok ? v : 0;
-}
 
 }  // namespace
 
@@ -77,9 +66,7 @@ CListBoxEx::CListBoxEx(QWidget* parent, const QRect& rect, int control_id, bool 
   show();
 }
 
-CListBoxEx::~CListBoxEx() {
-  if (g_editing_list == this) g_editing_list = nullptr;
-}
+CListBoxEx::~CListBoxEx() = default;
 
 void CListBoxEx::SetOwner(QWidget* owner, const Skin& skin) {
   owner_ = owner;
@@ -301,9 +288,9 @@ void CListBoxEx::OnLeftDoubleClick(QPoint point) {
 }
 
 bool CListBoxEx::OpenNumberBox(int row) {
-  if (g_editing_list != nullptr || !Valid(row) || IsArrow(GetItemData(row))) return false;
+  if (AnyNumberBoxOpen() || !Valid(row) || IsArrow(GetItemData(row))) return false;
   SetCurSel(row);
-  old_value_ = TrailingNumber(GetText(row));
+  old_value_ = delay_of ? delay_of(row) : 0;
   edited_row_ = row;
   SetRow(row, QString(), 0);
 
@@ -322,8 +309,18 @@ bool CListBoxEx::OpenNumberBox(int row) {
   number_box_->show();
   number_box_->selectAll();
   number_box_->setFocus(Qt::OtherFocusReason);
-  g_editing_list = this;
   return true;
+}
+
+bool CListBoxEx::AnyNumberBoxOpen() const {
+  // One number box at a time among the lists of a window (the editor is
+  // modal, so in the program).
+  if (number_box_ != nullptr) return true;
+  const QList<QAbstractScrollArea*> areas = window()->findChildren<QAbstractScrollArea*>();
+  return std::any_of(areas.begin(), areas.end(), [](const QAbstractScrollArea* area) {
+    const auto* list = dynamic_cast<const CListBoxEx*>(area);
+    return list != nullptr && list->number_box_ != nullptr;
+  });
 }
 
 void CListBoxEx::PlaceNumberBox() {
@@ -342,7 +339,6 @@ void CListBoxEx::CloseNumberBox() {
     number_box_ = nullptr;
   }
   edited_row_ = -1;
-  if (g_editing_list == this) g_editing_list = nullptr;
 }
 
 std::optional<EditedValue> CListBoxEx::CommitNumberBox(bool post) {

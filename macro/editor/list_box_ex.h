@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -72,6 +73,9 @@ class CListBoxEx final : public QAbstractScrollArea {
   // What a screen reader says for a key row ("%1": the row's text).
   QString press_row_text = QStringLiteral("%1");
   QString release_row_text = QStringLiteral("%1");
+  // The delay of a delay row in milliseconds, from the owner's events: the
+  // number box starts from it and Escape restores it.
+  std::function<int(int row)> delay_of;
 
   // Rows: the list-box operations. Indexes out of range answer LB_ERR.
   int AddString(const QString& text);
@@ -124,6 +128,7 @@ class CListBoxEx final : public QAbstractScrollArea {
   void OnLeftDoubleClick(QPoint point);
   void Notify(std::uint32_t message, int row);
   void CloseNumberBox();
+  bool AnyNumberBoxOpen() const;
   void PlaceNumberBox();
   void UpdateScrollRange();
   int VisibleRows() const;

@@ -264,11 +264,6 @@ std::int64_t CMacroDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpar
     case WM_LIST_VALUE_EDITED:
       ApplyEditedDelay(wparam, lparam);
       return 0;
-    case WM_MENU_PICK:
-      return OnMenuPick(lparam);
-    case WM_MENU_CANCEL:
-      CloseMenu();
-      return 0;
     case WM_EDIT_KEYUP:
       return OnEditKeyUp();
     default:
@@ -311,30 +306,13 @@ void CMacroDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CMacroDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
-    return QDialog::eventFilter(watched, event);
-  }
-  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
-    return QDialog::eventFilter(watched, event);
-  }
-  if (recorder_.Recording()) {
+  // While recording, every key is the recording's.
+  const bool used = FilterWindowKey(this, watched, event, [&](int) {
+    if (!recorder_.Recording()) return false;
     event->accept();
     return true;
-  }
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  // The window swallows these keys, but a focused button or check box takes
-  // Space and Enter for itself.
-  if (KeyBelongsToFocusedControl(watched, key)) return QDialog::eventFilter(watched, event);
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Space:
-      event->accept();
-      return true;
-    default:
-      return QDialog::eventFilter(watched, event);
-  }
+  });
+  return used || QDialog::eventFilter(watched, event);
 }
 
 }  // namespace vantix

@@ -20,12 +20,12 @@
 #include "macro/macro_files.h"
 #include "macro/macro_recorder.h"
 #include "settings/settings_block.h"
+#include "ui/bmp_menu.h"
 #include "ui/window_message.h"
 
 namespace vantix {
 
 class CBitmapBtn;
-class CBmpMenu;
 class CClrEdit;
 class CListBoxEx;
 class CStaticTrans;
@@ -159,7 +159,7 @@ class CMacroDlg final : public MessageWindow<QDialog> {
   void CopyEvent(bool cut);
   void PasteEvent();
   void OpenInsertClickMenu();
-  std::int64_t OnMenuPick(std::int64_t lparam);
+  void OnMenuPick(const MenuChoice& picked);
   void NewMacro();
   void DeleteSelectedMacro();
   std::int64_t OnEditKeyUp();

@@ -168,16 +168,18 @@ void CMacroDlg::OpenInsertClickMenu() {
   for (const ClickChoice& choice : kClickChoices) {
     menu_->AddItem(QString::fromStdString(FunctionLabel(choice.function, skin_.Strings())), choice.function);
   }
+  connect(menu_, &CBmpMenu::picked, this, &CMacroDlg::OnMenuPick);
+  connect(menu_, &CBmpMenu::cancelled, this, &CMacroDlg::CloseMenu);
   menu_->Create();
 }
 
-std::int64_t CMacroDlg::OnMenuPick(std::int64_t lparam) {
+void CMacroDlg::OnMenuPick(const MenuChoice& picked) {
   CloseMenu();
-  const auto value = static_cast<std::int32_t>(static_cast<std::uint32_t>(lparam)) >> 16;
+  const std::int32_t value = picked.value;
   const auto choice = std::find_if(kClickChoices.begin(), kClickChoices.end(),
                                    [&](const ClickChoice& c) { return c.function == value; });
-  if (choice == kClickChoices.end() || !HasSelectedMacro()) return 0;
-  if (macro_.count >= kRecordingRoom) return 0;
+  if (choice == kClickChoices.end() || !HasSelectedMacro()) return;
+  if (macro_.count >= kRecordingRoom) return;
   const int s = controls_.events->GetCurSel();
   const MacroEvent press = MacroEvent::MouseButton(choice->button, true);
   const MacroEvent release = MacroEvent::MouseButton(choice->button, false);
@@ -188,7 +190,6 @@ std::int64_t CMacroDlg::OnMenuPick(std::int64_t lparam) {
   controls_.events->SetCurSel(s + 2);
   if (SaveSelected()) AnnounceSaved();
   RefreshTotals();
-  return 0;
 }
 
 void CMacroDlg::NewMacro() {

@@ -67,6 +67,10 @@ void CMacroDlg::BuildControls() {
   c.events->click_notify = false;
   c.events->right_click_notify_off = false;
   c.events->edit_enabled = true;
+  c.events->delay_of = [this](int row) {
+    const bool delay = row >= 0 && row < macro_.count && macro_.events[static_cast<std::size_t>(row)].IsDelay();
+    return delay ? macro_.events[static_cast<std::size_t>(row)].DelayMs() : 0;
+  };
   c.events->text_colour = kRowText;
   c.events->selected_text_colour = kSelectedRowText;
   c.events->SetListBackground(kEventListColour);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "ui/bitmap_btn.h"
 #include "ui/skin.h"
@@ -13,8 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace vantix {
 namespace {
-
-using test::Received;
 
 constexpr int kItemW = 130;
 constexpr int kItemH = 20;
@@ -59,6 +58,9 @@ class MenuTest : public ::testing::Test {
       EXPECT_TRUE(menu->AddSubItem(10, u"Macro"_s, j == 0 ? 11 : j - 1));
     }
     menu->Create();
+    QObject::connect(menu.get(), &CBmpMenu::picked, &owner_,
+                     [this](const MenuChoice& choice) { picks_.push_back(choice); });
+    QObject::connect(menu.get(), &CBmpMenu::cancelled, &owner_, [this] { ++cancels_; });
     return menu;
   }
 
@@ -71,6 +73,9 @@ class MenuTest : public ::testing::Test {
   test::SkinFolder skin_;
   test::MessageLog owner_;
   QPoint cursor_;
+  // What the owner got from the menu.
+  std::vector<MenuChoice> picks_;
+  int cancels_ = 0;
 };
 
 TEST_F(MenuTest, ColumnOfRowsAtItsPosition) {
@@ -95,15 +100,15 @@ TEST_F(MenuTest, TheRowUnderThePointerReadsInTheAccent) {
   EXPECT_TRUE(test::HasPixel(menu->Row(3)->grab().toImage(), accent));
 }
 
-TEST_F(MenuTest, ItemsPostTheirIndexAndValueItemsWithSubItemsPostNothing) {
+TEST_F(MenuTest, ItemsReportTheirIndexAndValueItemsWithSubItemsReportNothing) {
   auto menu = Build();
   test::Press(menu->Row(5), {5, 5});
   test::Release(menu->Row(5), {5, 5});
   test::Press(menu->Row(7), {5, 5});
   test::Release(menu->Row(7), {5, 5});
-  EXPECT_TRUE(owner_.received.empty()) << "posted, not sent";
+  EXPECT_TRUE(picks_.empty()) << "from the owner's queue, not during the click";
   test::Pump();
-  EXPECT_EQ(owner_.Of(WM_MENU_PICK), (std::vector<Received>{{WM_MENU_PICK, 5 << 16, 6 << 16}}));
+  EXPECT_EQ(picks_, (std::vector<MenuChoice>{{5, -1, 6, 0}}));
 }
 
 // On X11 the menu holds the pointer: a press outside the program arrives at
@@ -113,9 +118,8 @@ TEST_F(MenuTest, APressOutsideTheMenuAsksTheOwnerToCloseIt) {
   test::Press(menu.get(), {-40, 5});
   test::Press(menu.get(), {5, 16 * kItemH + 30});
   test::Pump();
-  EXPECT_EQ(owner_.Of(WM_MENU_CANCEL), (std::vector<Received>{{WM_MENU_CANCEL, 0, 0},
-                                                              {WM_MENU_CANCEL, 0, 0}}));
-  EXPECT_TRUE(owner_.Of(WM_MENU_PICK).empty());
+  EXPECT_EQ(cancels_, 2);
+  EXPECT_TRUE(picks_.empty());
 }
 
 struct SubMenuCase {
@@ -202,8 +206,7 @@ TEST_F(MenuTest, SubItemChoiceReachesTheOwnerWithBothIndexesAndValues) {
   test::Press(sub->Row(3), {5, 5});
   test::Release(sub->Row(3), {5, 5});
   test::Pump();
-  EXPECT_EQ(owner_.Of(WM_MENU_PICK),
-            (std::vector<Received>{{WM_MENU_PICK, (10 << 16) | 3, (11 << 16) | 2}}));
+  EXPECT_EQ(picks_, (std::vector<MenuChoice>{{10, 3, 11, 2}}));
 }
 
 TEST_F(MenuTest, PointerDecidesWhichSubMenuIsOpen) {
@@ -245,9 +248,9 @@ TEST_F(MenuTest, OwnerMayDeleteTheMenuOnItsChoice) {
   ASSERT_NE(sub, nullptr);
   test::Press(sub->Row(0), {5, 5});
   test::Release(sub->Row(0), {5, 5});
-  menu.reset();  // before the relayed message arrives
+  menu.reset();  // before the choice arrives
   test::Pump();
-  EXPECT_TRUE(owner_.Of(WM_MENU_PICK).empty());
+  EXPECT_TRUE(picks_.empty());
 }
 
 TEST_F(MenuTest, LimitsAreRefusedNotOverrun) {
@@ -279,13 +282,6 @@ TEST_F(MenuTest, MissingImagesGiveAFlatMenuWithoutHarm) {
   test::Pump();
   ASSERT_NE(menu.OpenSubMenu(), nullptr);
   EXPECT_EQ(menu.OpenSubMenu()->size(), QSize(20, 1));
-}
-
-TEST(MenuPickWord, PacksInThirtyTwoBits) {
-  EXPECT_EQ(MenuPickWord(10, 3), (10 << 16) | 3);
-  EXPECT_EQ(MenuPickWord(16, 0), 16 << 16);
-  EXPECT_EQ(MenuPickWord(0, 0x12345), 0x2345);
-  EXPECT_EQ(MenuPickWord(0x8000, 0), -0x80000000LL) << "as a 32-bit word";
 }
 
 }  // namespace

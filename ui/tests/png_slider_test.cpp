@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <vector>
 
 #include "ui/skin.h"
 #include "ui/slider_math.h"
@@ -17,7 +18,18 @@ using namespace Qt::StringLiterals;
 namespace vantix {
 namespace {
 
-using test::Received;
+// What the window gets from a slider, in order.
+struct Pick {
+  int value;
+  int id;
+  bool operator==(const Pick&) const = default;
+};
+void PrintTo(const Pick& p, std::ostream* out) { *out << p.value << " from " << p.id; }
+
+void Listen(PngSliderTrack* track, std::vector<Pick>& picks) {
+  QObject::connect(track, &PngSliderTrack::picked, track,
+                   [&picks](int id, int value) { picks.push_back({value, id}); });
+}
 
 struct ClickCase {
   std::int32_t min, max, length, offset, value;
@@ -108,9 +120,11 @@ class HorizontalSlider : public ::testing::Test {
     track_ = new CPngHSliderBar(skin.ControlsPath("y.png"), skin.ControlsPath("y-off.png"),
                                 RectLtrb(725, 219, 969, 237), &window_, 10004);
     track_->SetRange(1, 4);
+    Listen(track_, picks_);
   }
 
   test::SkinFolder skin_;
+  std::vector<Pick> picks_;
   test::MessageLog window_;
   CPngHSliderBar* track_ = nullptr;
 };
@@ -118,20 +132,20 @@ class HorizontalSlider : public ::testing::Test {
 TEST_F(HorizontalSlider, ClickPostsTwiceEachWithItsOwnPoint) {
   test::Press(track_, {40, 5});
   test::Release(track_, {41, 5});
-  EXPECT_TRUE(window_.received.empty()) << "notifications are posted";
+  EXPECT_TRUE(picks_.empty()) << "notifications are posted";
   test::Pump();
-  EXPECT_EQ(window_.Of(WM_SLIDER_POS),
-            (std::vector<Received>{{WM_SLIDER_POS, 1, 10004}, {WM_SLIDER_POS, 2, 10004}}));
+  EXPECT_EQ(picks_,
+            (std::vector<Pick>{{1, 10004}, {2, 10004}}));
   // The thumb sits at the value: (244 - 12) * (2 - 1) / 3.
   EXPECT_EQ(track_->Thumb()->pos(), QPoint(77, 0));
   EXPECT_EQ(track_->Thumb()->Value(), 2);
 
   // A release that does not land on the track is not the track's.
-  window_.received.clear();
+  picks_.clear();
   test::Press(track_, {243, 5});
   test::Release(track_, {300, 5});
   test::Pump();
-  EXPECT_EQ(window_.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 4, 10004}}));
+  EXPECT_EQ(picks_, (std::vector<Pick>{{4, 10004}}));
 }
 
 TEST_F(HorizontalSlider, SetPosPlacesWithoutNotifying) {
@@ -143,7 +157,7 @@ TEST_F(HorizontalSlider, SetPosPlacesWithoutNotifying) {
   EXPECT_EQ(thumb->pos(), QPoint(0, 0));
   EXPECT_EQ(thumb->Value(), 1);
   test::Pump();
-  EXPECT_TRUE(window_.received.empty());
+  EXPECT_TRUE(picks_.empty());
 
   track_->SetRange(7, 7);  // refused: the mapping divides by the range
   EXPECT_EQ(track_->Min(), 1);
@@ -162,7 +176,7 @@ TEST_F(HorizontalSlider, DraggedThumbStopsAtTheEndsAndStaysWhereDropped) {
   test::Release(thumb, {6, 9});
   test::Pump();
   // Posted to the track, which passes it on under its own id.
-  EXPECT_EQ(window_.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 3, 10004}}));
+  EXPECT_EQ(picks_, (std::vector<Pick>{{3, 10004}}));
   EXPECT_EQ(thumb->pos(), QPoint(122, 0)) << "not snapped to the value";
   EXPECT_EQ(thumb->Value(), 3);
 }
@@ -194,11 +208,13 @@ TEST(VerticalSlider, ShiftedThumbAndCutRegionAndASendThroughTheTrack) {
   skin.AddImage(u"controls"_s, u"x3.png"_s, thumb_image);
   const Skin paths(skin.ProgramFolder());
 
+  std::vector<Pick> picks;
   test::MessageLog window;
   window.resize(600, 500);
   auto* track = new CPngSliderBar(true, paths.ControlsPath("x3.png"), paths.ControlsPath("x3.png"),
                                   RectLtrb(276, 235, 300, 450), &window, 10014, true);
   track->SetRange(1, 135);
+  Listen(track, picks);
   PngSliderThumb* thumb = track->Thumb();
   thumb->SetPos(135);
   EXPECT_EQ(thumb->geometry(), QRect(kShiftedThumbX, 215 - 10, 24, 10));
@@ -208,31 +224,33 @@ TEST(VerticalSlider, ShiftedThumbAndCutRegionAndASendThroughTheTrack) {
   test::Press(track, {5, 2});
   test::Release(track, {5, 2});
   test::Pump();
-  EXPECT_EQ(window.Of(WM_SLIDER_POS),
-            (std::vector<Received>{{WM_SLIDER_POS, 3, 10014}, {WM_SLIDER_POS, 3, 10014}}));
+  EXPECT_EQ(picks,
+            (std::vector<Pick>{{3, 10014}, {3, 10014}}));
 
   // Drop: sent to the track, which posts it on.
-  window.received.clear();
+  picks.clear();
   test::Press(thumb, {15, 5});
   test::Move(thumb, {15, 5 + 300}, Qt::LeftButton);
   EXPECT_EQ(thumb->geometry(), QRect(kShiftedThumbX, 205, 24, 10));
   test::Release(thumb, {15, 5});
-  EXPECT_TRUE(window.received.empty());
+  EXPECT_TRUE(picks.empty());
   test::Pump();
-  EXPECT_EQ(window.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 135, 10014}}));
+  EXPECT_EQ(picks, (std::vector<Pick>{{135, 10014}}));
 }
 
 TEST(VerticalSlider, MissingThumbImageLeavesClicksWorking) {
+  std::vector<Pick> picks;
   test::MessageLog window;
   window.resize(600, 500);
   auto* track = new CPngSliderBar(false, u"/nonexistent/x2.png"_s, u""_s, RectLtrb(252, 235, 276, 450),
                                   &window, 10008);
   track->SetRange(1, 135);
+  Listen(track, picks);
   EXPECT_EQ(track->Thumb()->size(), QSize(0, 0));
   track->Thumb()->SetPos(135);
   test::Press(track, {5, 214});
   test::Pump();
-  EXPECT_EQ(window.Of(WM_SLIDER_POS), (std::vector<Received>{{WM_SLIDER_POS, 135, 10008}}));
+  EXPECT_EQ(picks, (std::vector<Pick>{{135, 10008}}));
   EXPECT_EQ(test::PixelOf(track, {5, 100}), QColor(50, 50, 50)) << "the vertical track's fill";
 }
 
@@ -263,9 +281,11 @@ class SliderKeys : public ::testing::TestWithParam<KeyCase> {
     }
     track_->SetRange(1, 135);
     track_->Thumb()->SetPos(GetParam().start);
+    Listen(track_, picks_);
   }
 
   test::SkinFolder skin_;
+  std::vector<Pick> picks_;
   test::MessageLog window_;
   PngSliderTrack* track_ = nullptr;
 };
@@ -276,9 +296,9 @@ TEST_P(SliderKeys, MoveTheThumbAndNotifyAsAClickDoes) {
   QTest::keyClick(track_, static_cast<Qt::Key>(c.key));
   EXPECT_EQ(track_->Thumb()->Value(), c.value);
   test::Pump();
-  std::vector<Received> expected;
-  if (c.value != c.start) expected.push_back({WM_SLIDER_POS, c.value, track_->ControlId()});
-  EXPECT_EQ(window_.Of(WM_SLIDER_POS), expected);
+  std::vector<Pick> expected;
+  if (c.value != c.start) expected.push_back({c.value, track_->ControlId()});
+  EXPECT_EQ(picks_, expected);
 }
 
 constexpr auto kH = SliderAxis::kHorizontal;
@@ -328,9 +348,9 @@ TEST_F(HorizontalSlider, WheelStepsPerNotchAndAddsUpFineScrolling) {
   wheel(60);
   EXPECT_EQ(track_->Thumb()->Value(), 2);
   test::Pump();
-  EXPECT_EQ(window_.Of(WM_SLIDER_POS),
-            (std::vector<Received>{{WM_SLIDER_POS, 3, 10004}, {WM_SLIDER_POS, 1, 10004},
-                                   {WM_SLIDER_POS, 2, 10004}}));
+  EXPECT_EQ(picks_,
+            (std::vector<Pick>{{3, 10004}, {1, 10004},
+                                   {2, 10004}}));
   EXPECT_EQ(track_->Thumb()->pos(), QPoint(77, 0)) << "where a click on 2 puts it";
 }
 

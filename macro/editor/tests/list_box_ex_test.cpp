@@ -44,6 +44,7 @@ class ListBoxExTest : public ::testing::Test {
     list->edit_enabled = true;
     list->right_click_notify_off = false;
     list->SetListBackground(0x505050);
+    list->delay_of = [this](int row) { return delays.at(static_cast<std::size_t>(row)); };
     owner.show();
     // Rows: a delay of 1500, a key press, a key release, a delay of 20.
     AddRow(Delay(1500), kRowPlain);
@@ -65,6 +66,7 @@ class ListBoxExTest : public ::testing::Test {
   Skin skin{VANTIX_PROGRAM_DIR "/"};
   Owner owner;
   CListBoxEx* list = nullptr;
+  std::vector<int> delays{1500, 0, 0, 20};  // the owner's events, row by row
 };
 
 TEST_F(ListBoxExTest, EnterCommitsTheNumberBoxAndTellsTheOwner) {
@@ -94,6 +96,18 @@ TEST_F(ListBoxExTest, EscapeRestoresTheOldValueSilently) {
   EXPECT_EQ(list->GetText(3), Delay(20));
   EXPECT_EQ(list->EditedRow(), -1);
   EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(ListBoxExTest, TheBoxStartsFromTheOwnersDelayWhateverTheRowSays) {
+  // A row text with no number at its end, or another number there.
+  for (const QString& text : {QStringLiteral("1,5 s"), QStringLiteral("Delay 15 ms (1500)")}) {
+    list->SetRow(0, text, kRowPlain);
+    DoubleClick(0);
+    ASSERT_NE(list->NumberBox(), nullptr) << text.toStdString();
+    EXPECT_EQ(list->NumberBox()->text(), QStringLiteral("1500")) << text.toStdString();
+    QTest::keyClick(list->NumberBox(), Qt::Key_Escape);
+    EXPECT_EQ(list->GetText(0), Delay(1500)) << text.toStdString();
+  }
 }
 
 TEST_F(ListBoxExTest, AClickInTheListCommitsThenSelectsAndReports) {

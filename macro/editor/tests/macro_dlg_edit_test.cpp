@@ -6,7 +6,16 @@ namespace vantix {
 namespace {
 
 // A fixture from another file needs a suite name of its own.
-class MacroDlgEditingTest : public MacroDlgTest {};
+class MacroDlgEditingTest : public MacroDlgTest {
+ protected:
+  // The insert-click menu reports the item of this value.
+  void PickClick(std::int32_t value) {
+    Click(C().insert_click());
+    ASSERT_NE(dlg->InsertClickMenu(), nullptr);
+    emit dlg->InsertClickMenu()->picked(MenuChoice{0, -1, value, 0});
+    Deliver();
+  }
+};
 
 struct EditCase {
   const char* what;
@@ -133,14 +142,12 @@ TEST_F(MacroDlgEditingTest, InsertClickNeedsRoomForTwoEvents) {
     files.RewriteMacroList({});
     MakeMacro("m", std::vector<MacroEvent>(static_cast<std::size_t>(filled), MacroEvent::Delay(1)));
     Open();
-    PostWindowMessage(dlg.get(), WM_MENU_PICK, 0, 1 << 16);
-    Deliver();
+    PickClick(1);
     EXPECT_EQ(Stored("m").count, filled == 61 ? 63 : 62);
     EXPECT_EQ(C().events->GetCount(), Stored("m").count);
   }
   // A choice that no menu offers is ignored.
-  PostWindowMessage(dlg.get(), WM_MENU_PICK, 0, 7 << 16);
-  Deliver();
+  PickClick(7);
   EXPECT_EQ(Stored("m").count, 62);
 }
 
