@@ -1,9 +1,13 @@
+#include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "agent/focus_source.h"
 #include "agent/session_bus_focus.h"
+#include "agent/wlr_focus.h"
 #include "agent/x11_focus.h"
 
 namespace vantix::agent {
@@ -32,23 +36,110 @@ std::string ExecutableName(std::uint32_t pid) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FocusSources StartFocusSources(const FocusSource::Sink& sink) {
-  FocusSources sources;
-  std::string problem;
-  if (auto x11 = StartX11Focus("", sink, problem)) {
-    sources.running.push_back(std::move(x11));
-  } else {
-    sources.problems.push_back(problem);
+std::vector<FocusSources::Start> FocusSources::OfTheSession() {
+  return {
+      [](const FocusSource::Sink& sink, std::string& problem) { return StartX11Focus("", sink, problem); },
+      [](const FocusSource::Sink& sink, std::string& problem) { return StartWlrFocus("", sink, problem); },
+      // KDE and GNOME on Wayland; it listens on other desktops too, for a
+      // desktop of the user's own that calls it.
+      [](const FocusSource::Sink& sink, std::string& problem) {
+        return StartSessionBusFocus(FolderOfThisProgram() + "/kwin/vantix-focus.js", sink, problem);
+      },
+  };
+}
+
+FocusSources::FocusSources(std::vector<Start> starts, FocusSource::Sink sink)
+    : sink_(std::move(sink)), timer_fd_(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
+  for (Start& start : starts) {
+    std::string problem;
+    if (auto source = start(sink_, problem)) {
+      Slot& slot = slots_.emplace_back();
+      slot.start = std::move(start);
+      slot.source = std::move(source);
+    } else {
+      never_started_.push_back(problem);
+    }
   }
-  // KDE and GNOME on Wayland; it listens on other desktops too, for a
-  // desktop of the user's own that calls it.
-  problem.clear();
-  if (auto bus = StartSessionBusFocus(FolderOfThisProgram() + "/kwin/vantix-focus.js", sink, problem)) {
-    sources.running.push_back(std::move(bus));
-  } else {
-    sources.problems.push_back(problem);
+}
+
+FocusSources::~FocusSources() {
+  if (timer_fd_ >= 0) ::close(timer_fd_);
+}
+
+int FocusSources::Fd(std::size_t i) const {
+  const Slot& slot = slots_[i];
+  return slot.source ? slot.source->Fd() : -1;
+}
+
+void FocusSources::Dispatch(std::size_t i) {
+  Slot& slot = slots_[i];
+  if (!slot.source) return;
+  slot.source->Dispatch();
+  if (slot.source->Fd() >= 0) return;
+  // Its connection is gone: closed now, and tried again after a pause.
+  slot.down = slot.source->Problem().empty() ? slot.source->Name() + ": stopped" : slot.source->Problem();
+  slot.source.reset();
+  ++slot.generation;
+  slot.pause = kFirstRetry;
+  slot.due = std::chrono::steady_clock::now() + slot.pause;
+  ArmTimer();
+}
+
+void FocusSources::Retry() {
+  std::uint64_t expirations = 0;
+  // Nothing to read (a retry already done) is fine: the timer says when.
+  [[maybe_unused]] const ssize_t n = ::read(timer_fd_, &expirations, sizeof expirations);
+  const auto now = std::chrono::steady_clock::now();
+  for (Slot& slot : slots_) {
+    if (slot.source || slot.due > now) continue;
+    std::string problem;
+    if (auto source = slot.start(sink_, problem)) {
+      slot.source = std::move(source);
+      slot.down.clear();
+      ++slot.generation;
+    } else {
+      slot.pause = std::min(slot.pause * 2, kLongestRetry);
+      slot.due = now + slot.pause;
+    }
   }
-  return sources;
+  ArmTimer();
+}
+
+void FocusSources::ArmTimer() {
+  std::optional<std::chrono::steady_clock::time_point> next;
+  for (const Slot& slot : slots_) {
+    if (!slot.source && (!next || slot.due < *next)) next = slot.due;
+  }
+  itimerspec when{};
+  if (next) {
+    // A due time already past still has to fire: zero would disarm it.
+    const auto wait = std::max(std::chrono::duration_cast<std::chrono::nanoseconds>(*next - std::chrono::steady_clock::now()),
+                               std::chrono::nanoseconds(1));
+    when.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
+    when.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
+  }
+  ::timerfd_settime(timer_fd_, 0, &when, nullptr);
+}
+
+std::string FocusSources::Working() const {
+  std::string names;
+  for (const Slot& slot : slots_) {
+    if (slot.source && slot.source->Problem().empty()) names += (names.empty() ? "" : ", ") + slot.source->Name();
+  }
+  return names;
+}
+
+std::string FocusSources::Problems() const {
+  std::string problems;
+  const auto add = [&problems](const std::string& problem) {
+    if (!problem.empty()) problems += (problems.empty() ? "" : "; ") + problem;
+  };
+  for (const std::string& problem : never_started_) add(problem);
+  for (const Slot& slot : slots_) {
+    if (slot.source) add(slot.source->Problem());
+    if (!slot.source) add(slot.down + ", trying again");
+  }
+  return problems;
 }
 
 }  // namespace vantix::agent
