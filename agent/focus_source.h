@@ -90,8 +90,13 @@ class FocusSources {
     std::chrono::steady_clock::time_point due;
   };
   void ArmTimer();
+  // What source `from` reports, told to the sink as fully as known.
+  void Report(std::size_t from, const FocusedProgram& program);
 
   FocusSource::Sink sink_;
+  // Each kind's last report (by its place in the starts): X11 and wlroots
+  // both see a program under Xwayland, and only X11 knows its executable.
+  std::vector<FocusedProgram> latest_;
   std::vector<Slot> slots_;
   std::vector<std::string> never_started_;
   int timer_fd_ = -1;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "agent/focus_source.h"
+#include "devicelink/program_rules.h"
 #include "agent/session_bus_focus.h"
 #include "agent/wlr_focus.h"
 #include "agent/x11_focus.h"
@@ -49,8 +50,15 @@ std::vector<FocusSources::Start> FocusSources::OfTheSession() {
 }
 
 FocusSources::FocusSources(std::vector<Start> starts, FocusSource::Sink sink)
-    : sink_(std::move(sink)), timer_fd_(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
-  for (Start& start : starts) {
+    : sink_(std::move(sink)),
+      latest_(starts.size()),
+      timer_fd_(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    Start& from = starts[i];
+    // Each source reports through its own place.
+    Start start = [this, i, from = std::move(from)](const FocusSource::Sink&, std::string& problem) {
+      return from([this, i](const FocusedProgram& program) { Report(i, program); }, problem);
+    };
     std::string problem;
     if (auto source = start(sink_, problem)) {
       Slot& slot = slots_.emplace_back();
@@ -60,6 +68,21 @@ FocusSources::FocusSources(std::vector<Start> starts, FocusSource::Sink sink)
       never_started_.push_back(problem);
     }
   }
+}
+
+void FocusSources::Report(std::size_t from, const FocusedProgram& program) {
+  latest_[from] = program;
+  // A window under Xwayland is listed by the compositor too, by its class
+  // alone: where another source named the same program more fully (its
+  // executable), that naming counts, whichever source spoke last.
+  const std::string first = program.names.empty() ? std::string() : program.names.front();
+  for (const FocusedProgram& other : latest_) {
+    if (!first.empty() && !other.names.empty() && other.names.size() > program.names.size() &&
+        SameProgram(other.names.front(), first)) {
+      return sink_(other);
+    }
+  }
+  sink_(program);
 }
 
 FocusSources::~FocusSources() {

@@ -141,5 +141,31 @@ TEST_F(WlrootsFocusTest, WindowsThatComeAndGoAreFollowed) {
       << "last heard " << last;
 }
 
+// An X program under Xwayland is seen by both sources: the compositor lists
+// it by its class, X11 knows its executable too, and a rule for the
+// executable holds whichever speaks last.
+TEST_F(WlrootsFocusTest, AnXProgramKeepsTheRuleForItsExecutable) {
+  ASSERT_EQ(Ctl({"program", "set", "focus_client", "5"}).first, 0);
+  const std::string out = scratch / "x.out";
+  clients.push_back(test::Spawn({FOCUS_CLIENT_PATH, "XGame"}, {}, out, scratch / "clients.err"));
+  const auto focus_x = [&] {
+    return test::Wait(test::Spawn({"/usr/bin/swaymsg", "[class=\"XGame\"] focus"}, {}, scratch / "swaymsg.out",
+                                  scratch / "swaymsg.err")) == 0;
+  };
+  // Sway takes the window a moment after the client made it.
+  ASSERT_TRUE(test::WaitFor(focus_x, 5s, "sway to manage the X window")) << ReadBytes(scratch / "swaymsg.out");
+  ASSERT_TRUE(Hears(4));
+  Focus("GameOne");
+  ASSERT_TRUE(Hears(3));
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(focus_x()) << ReadBytes(scratch / "swaymsg.out");
+    EXPECT_TRUE(Hears(4)) << "switch " << i;
+    std::this_thread::sleep_for(300ms);
+    EXPECT_NE(Status().find("profile: 5\nprogram: focus_client\n"), std::string::npos) << Status();
+    Focus("GameOne");
+    EXPECT_TRUE(Hears(3));
+  }
+}
+
 }  // namespace
 }  // namespace vantix
