@@ -136,8 +136,9 @@ void FocusSources::ArmTimer() {
   itimerspec when{};
   if (next) {
     // A due time already past still has to fire: zero would disarm it.
-    const auto wait = std::max(std::chrono::duration_cast<std::chrono::nanoseconds>(*next - std::chrono::steady_clock::now()),
-                               std::chrono::nanoseconds(1));
+    using std::chrono::nanoseconds;
+    const nanoseconds left = std::chrono::duration_cast<nanoseconds>(*next - std::chrono::steady_clock::now());
+    const nanoseconds wait = std::max(left, nanoseconds(1));
     when.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
     when.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
   }

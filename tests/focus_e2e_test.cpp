@@ -129,7 +129,8 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   EXPECT_TRUE(test::WaitFor(
       [&] {
         before = Status();
-        return before.find("focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; gnome: cannot ask GNOME Shell") != std::string::npos;
+        return before.find("focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; gnome: cannot ask GNOME "
+                           "Shell") != std::string::npos;
       },
       5s, "the reason in the status"))
       << before;
