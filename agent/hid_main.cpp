@@ -123,18 +123,23 @@ std::string Serve(int signal_fd, vantix::Endpoint& endpoint, vantix::agent::Kern
              },
              [kernel] { return kernel->DescriptorGeneration(); });
   }
-  // A focus source that stopped working has no descriptor left to wait on.
-  for (const auto& source : focus.running) {
-    vantix::agent::FocusSource* const watched = source.get();
+  // A focus source that stopped working has no descriptor left to wait on;
+  // started again, it may have another under the same number.
+  for (std::size_t i = 0; i < focus.Count(); ++i) {
     loop.Add(
-        [watched](std::vector<pollfd>& fds) {
-          if (watched->Fd() >= 0) fds.push_back({watched->Fd(), POLLIN, 0});
+        [&focus, i](std::vector<pollfd>& fds) {
+          if (focus.Fd(i) >= 0) fds.push_back({focus.Fd(i), POLLIN, 0});
         },
-        [watched, &unsettled](std::span<const pollfd>) {
-          watched->Dispatch();
+        [&focus, i, &unsettled](std::span<const pollfd>) {
+          focus.Dispatch(i);
           unsettled = true;
-        });
+        },
+        [&focus, i] { return focus.Generation(i); });
   }
+  loop.Watch(focus.TimerFd(), [&focus, &unsettled](short) {
+    focus.Retry();
+    unsettled = true;
+  });
   loop.Watch(endpoint.Fd(), [&](short revents) {
     if ((revents & POLLIN) != 0) {
       endpoint.Process(handler);
@@ -276,22 +281,22 @@ int main(int argc, char** argv) {
   agent.SetListening(bus.FindWindow(vantix::kMainWindowTitle));
   agent.Start();
   // The program in front picks the profile where a rule names it.
-  vantix::agent::FocusSources focus = vantix::agent::StartFocusSources(
+  vantix::agent::FocusSources focus(
+      vantix::agent::FocusSources::OfTheSession(),
       [&agent](const vantix::agent::FocusedProgram& program) { agent.FocusChanged(program); });
   // Which sources work, and why the others do not; a source may start or
   // stop working (a desktop's first call, a lost connection).
   const auto describe_focus = [&focus, &agent] {
-    std::string names, problems;
-    for (const std::string& problem : focus.problems) problems += (problems.empty() ? "" : "; ") + problem;
-    for (const auto& source : focus.running) {
-      if (source->Problem().empty()) names += (names.empty() ? "" : ", ") + source->Name();
-      if (!source->Problem().empty()) problems += (problems.empty() ? "" : "; ") + source->Problem();
-    }
+    const std::string names = focus.Working(), problems = focus.Problems();
     agent.SetFocusSources(names, problems);
     return names.empty() ? "no program focus followed: " + problems : "following the program in front through " + names;
   };
-  Log(describe_focus());
-  describe_focus_sources = [&describe_focus] { describe_focus(); };
+  // Logged whenever it changes: a source that died or came back.
+  std::string focus_line = describe_focus();
+  Log(focus_line);
+  describe_focus_sources = [&describe_focus, &focus_line] {
+    if (std::string line = describe_focus(); line != focus_line) Log(focus_line = std::move(line));
+  };
   agent.Flush();
   publish();
 

@@ -72,7 +72,7 @@ class X11Focus final : public FocusSource {
         std::free(event);
       }
       if (xcb_connection_has_error(c_) != 0) {
-        problem_ = "the X server went away";
+        problem_ = "x11: the X server went away";
         return;
       }
       // A burst of changes is read as one: only the last one counts.

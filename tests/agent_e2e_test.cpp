@@ -141,7 +141,8 @@ TEST_F(AgentTest, ConnectionChangesAndEventsReachTheMainWindow) {
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
             "agent: running\ndevice: disconnected\nreason: disconnected (vantixctl agent disconnect)\nprofile: 1\n"
-            "focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
+            "focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; "
+            "session bus: none to connect to: No such file or directory)\n");
 
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);
   EXPECT_TRUE(window.Next(WM_AGENT_STATUS).has_value());
@@ -265,14 +266,16 @@ TEST_F(AgentTest, SimulatedDevicesAreChosenListedAndPressedForAListeningWindow) 
   // No product mouse among them: nothing served, and the reason says so.
   EXPECT_EQ(Ctl({"agent", "status"}).second,
             "agent: running\ndevice: disconnected\nreason: no Corvane II Gaming Mouse is plugged in\nprofile: 1\n"
-            "focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
+            "focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; "
+            "session bus: none to connect to: No such file or directory)\n");
   EXPECT_EQ(Ctl({"agent", "device", "list"}).second, "simulated:1\tOffice Mouse\t5\nsimulated:3\tTrackball\t8\n");
   EXPECT_EQ(Ctl({"agent", "simulate", "press", "1"}).first, 1) << "pressed a mouse that is not served";
 
   EXPECT_EQ(Ctl({"agent", "device", "use", "Trackball"}).first, 0);
   ASSERT_TRUE(window.Next(WM_AGENT_STATE).has_value());
   EXPECT_EQ(Ctl({"agent", "status"}).second, "agent: running\ndevice: simulated\nprofile: 1\n"
-                                            "focus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
+                                            "focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; "
+                                            "session bus: none to connect to: No such file or directory)\n");
   // Served for the first time without a resolution of the user's: the
   // active stage of the factory profile (2000 DPI) moves it as before.
   EXPECT_EQ(Ctl({"agent", "device", "list"}).second,
@@ -322,7 +325,8 @@ TEST_F(AgentTest, TheKernelBackendWithoutUinputSaysWhyItServesNothing) {
   EXPECT_EQ(Setting(), 0);
   EXPECT_EQ(Ctl({"agent", "status"}).second,
             "agent: running\ndevice: disconnected\nreason: cannot open /dev/uinput: No such file or directory\n"
-            "profile: 1\nfocus: none (x11: no DISPLAY; session bus: none to connect to: No such file or directory)\n");
+            "profile: 1\nfocus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; "
+            "session bus: none to connect to: No such file or directory)\n");
   EXPECT_NE(ReadBytes(scratch / "hid.log").find("no mouse served: cannot open /dev/uinput"), std::string::npos);
   // The simulated mouse is not there to be connected.
   EXPECT_EQ(Ctl({"agent", "connect"}).first, 0);

@@ -22,8 +22,10 @@ int main(int argc, char** argv) {
   if (xcb_connection_has_error(c) != 0) return 1;
   xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   const xcb_window_t window = xcb_generate_id(c);
+  // Painted: Xwayland hands a compositor only windows with content.
+  const std::uint32_t background = screen->white_pixel;
   xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
-                    XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, &background);
   // WM_CLASS: the instance name, then the class, each ending in NUL.
   const std::string name = argv[1];
   const std::string wm_class = name + '\0' + name + '\0';

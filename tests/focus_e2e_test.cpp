@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "devicelink/agent_messages.h"
-#include "tests/agent_process.h"
 #include "tests/focus_desktop.h"
+#include "tests/following_agent.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -18,53 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ReadBytes;
-
-// The agent (simulated mouse) with a rule for GameOne (profile 4), in a
-// home and runtime folder of the test's own; a test endpoint plays the
-// main window.
-class FollowingAgent : public ::testing::Test {
- protected:
-  FollowingAgent() : env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}} {
-    ::mkdir(runtime.c_str(), 0700);
-  }
-  ~FollowingAgent() override {
-    if (agent > 0) {
-      ::kill(agent, SIGTERM);
-      test::Wait(agent);
-    }
-  }
-  // env: the desktop the agent runs in.
-  void StartAgent() {
-    window = std::make_unique<test::MainWindow>(folder);
-    ASSERT_EQ(Ctl({"program", "set", "GameOne", "4"}).first, 0);
-    agent = test::Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
-    ASSERT_TRUE(test::WaitFor([&] { return MessageBus(folder).FindWindow(kAgentWindowTitle); }, 5s,
-                              "the agent's endpoint"))
-        << ReadBytes(scratch / "hid.log");
-  }
-  std::pair<int, std::string> Ctl(std::vector<std::string> args) {
-    args.insert(args.begin(), VANTIXCTL_PATH);
-    const int status = test::Wait(test::Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
-    return {status, ReadBytes(scratch / "ctl.out")};
-  }
-  // Waits for the window to hear that profile index (kind 9).
-  ::testing::AssertionResult Hears(std::int64_t profile) {
-    for (auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
-      const std::optional<WindowMessage> m = window->Next(WM_AGENT_EVENT);
-      if (m && m->wparam == kEventProfile && m->lparam == profile) return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "no kind 9 for profile index " << profile << "\n"
-                                         << ReadBytes(scratch / "hid.log");
-  }
-  std::string Status() { return Ctl({"agent", "status"}).second; }
-
-  test::ScratchDir scratch;
-  std::string runtime = scratch / "run";
-  std::string folder = runtime + "/corvane-gaming-mouse";
-  std::map<std::string, std::string> env;
-  std::unique_ptr<test::MainWindow> window;
-  pid_t agent = -1;
-};
 
 class FocusTest : public FollowingAgent {
  protected:
@@ -120,46 +73,14 @@ TEST_F(FocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
     desktop.Activate(i % 2 == 0 ? editor : game);
     std::this_thread::sleep_for(10ms);
   }
-  // The window manager works through the requests at its own pace; once it
-  // is done, the window has last heard the game's profile and the agent
-  // serves it.
-  std::int64_t last = -1;
-  const auto settled = [&] {
-    for (const WindowMessage& m : window->TakeAll()) {
-      if (m.message == WM_AGENT_EVENT && m.wparam == kEventProfile) last = m.lparam;
-    }
-    return last == 3 && desktop.Active() == game &&
-           Status().find("profile: 4\nprogram: GameOne\n") != std::string::npos;
-  };
-  EXPECT_TRUE(test::WaitFor(settled, 10s, "the game's profile")) << "last heard " << last;
-  std::this_thread::sleep_for(500ms);
-  EXPECT_TRUE(settled()) << "last heard " << last;
-
-  // Nothing happens (once the window manager is done with the flips): the
-  // agent is not woken at all.
-  std::this_thread::sleep_for(1s);
-  const long before = test::ContextSwitches(agent);
-  std::this_thread::sleep_for(3s);
-  EXPECT_EQ(test::ContextSwitches(agent), before);
+  // The window manager works through the requests at its own pace.
+  ExpectTheLastFlipWinsAndTheAgentSleeps([&] { return desktop.Active() == game; });
 }
 
 TEST_F(FocusTest, ADamagedOrMissingRulesFileServesTheChosenProfile) {
   desktop.Activate(game);
   ASSERT_TRUE(Hears(3));
-  const std::string rules = scratch / ".config/vantix/programs.ini";
-  test::WriteBytes(rules, "[Programs]\nCount=1\nProgram1=GameOne\nProfile1=4\n" + std::string(2 << 20, 'x'));
-  ASSERT_EQ(MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0).state,
-            SendOutcome::State::kAnswered);
-  EXPECT_TRUE(Hears(0));
-  EXPECT_NE(ReadBytes(scratch / "hid.log").find("no rules are used"), std::string::npos);
-  // vantixctl says so too, and its next rule puts the damaged file aside.
-  EXPECT_EQ(Ctl({"program", "list"}).first, 1);
-  EXPECT_EQ(Ctl({"program", "set", "GameOne", "3"}).first, 0);
-  EXPECT_TRUE(Hears(2));
-  std::filesystem::remove(rules);
-  MessageBus(folder).SendMessage(kAgentWindowTitle, kAgentControlProgramRules, 0, 0);
-  EXPECT_TRUE(Hears(0));
-  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
+  ExpectDamagedThenMissingRulesServeTheChosenProfile();
 }
 
 // KDE's KWin script and GNOME's Shell extension call the agent over the
@@ -172,16 +93,23 @@ class SessionBusFocusTest : public FollowingAgent {
                 {"XDG_CURRENT_DESKTOP", "GNOME"}});
   }
   ~SessionBusFocusTest() override {
-    if (bus_daemon <= 0) return;
-    ::kill(bus_daemon, SIGTERM);
-    test::Wait(bus_daemon);
+    if (bus_daemon > 0) EndBus();
   }
   void SetUp() override {
+    StartBus();
+    ASSERT_EQ(Ctl({"program", "set", "sleep", "2"}).first, 0);
+    StartAgent();
+  }
+  void StartBus() {
     bus_daemon = test::Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address}, env,
                              scratch / "bus.out", scratch / "bus.err");
     ASSERT_TRUE(test::WaitFor([&] { return test::Exists(scratch / "bus"); }, 5s, "the session bus"));
-    ASSERT_EQ(Ctl({"program", "set", "sleep", "2"}).first, 0);
-    StartAgent();
+  }
+  void EndBus() {
+    ::kill(bus_daemon, SIGTERM);
+    test::Wait(bus_daemon);
+    bus_daemon = -1;
+    std::filesystem::remove(scratch / "bus");
   }
   // What the KWin script and the extension send at an activation.
   int Activated(const std::string& name, pid_t pid) {
@@ -201,7 +129,8 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   EXPECT_TRUE(test::WaitFor(
       [&] {
         before = Status();
-        return before.find("focus: none (x11: no DISPLAY; gnome: cannot ask GNOME Shell") != std::string::npos;
+        return before.find("focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; gnome: cannot ask GNOME "
+                           "Shell") != std::string::npos;
       },
       5s, "the reason in the status"))
       << before;
@@ -217,6 +146,35 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   ASSERT_EQ(Activated("", 0), 0);
   EXPECT_TRUE(Hears(0));
   // A desktop that calls is a source that works: no more complaint.
+  EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
+}
+
+TEST_F(SessionBusFocusTest, ALostBusIsToldAndJoinedAgainWhenItIsBack) {
+  ASSERT_EQ(Activated("GameOne", 0), 0) << ReadBytes(scratch / "busctl.err");
+  ASSERT_TRUE(Hears(3));
+  EndBus();
+  std::string down;
+  EXPECT_TRUE(test::WaitFor(
+      [&] {
+        down = Status();
+        return down.find("focus: none (x11: no DISPLAY; wlroots: no WAYLAND_DISPLAY; session bus: the connection "
+                         "broke, trying again)") != std::string::npos;
+      },
+      5s, "the lost bus in the status"))
+      << down;
+  // What it served stays served; the retries do not spin: a pause that
+  // doubles from half a second makes a handful of wake-ups in three seconds.
+  EXPECT_NE(down.find("profile: 4\nprogram: GameOne\n"), std::string::npos) << down;
+  const long before = test::ContextSwitches(agent);
+  std::this_thread::sleep_for(3s);
+  EXPECT_LT(test::ContextSwitches(agent) - before, 20);
+
+  // Back at the same address: the agent owns its name there again and
+  // follows the desktop's calls.
+  StartBus();
+  EXPECT_TRUE(test::WaitFor([&] { return Activated("EditorTwo", 0) == 0; }, 40s, "the agent back on the bus"))
+      << ReadBytes(scratch / "hid.log");
+  EXPECT_TRUE(Hears(0));
   EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 }
 
