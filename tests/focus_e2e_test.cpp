@@ -3,68 +3,20 @@
 // mouse) and vantixctl, a test endpoint playing the main window.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
 
 #include "devicelink/agent_messages.h"
-#include "tests/agent_process.h"
 #include "tests/focus_desktop.h"
-#include "tests/test_support.h"
+#include "tests/following_agent.h"
 
 namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
+using test::FollowingAgent;
 using test::ReadBytes;
-
-// The agent (simulated mouse) with a rule for GameOne (profile 4), in a
-// home and runtime folder of the test's own; a test endpoint plays the
-// main window.
-class FollowingAgent : public ::testing::Test {
- protected:
-  FollowingAgent() : env{{"HOME", scratch.path()}, {"XDG_RUNTIME_DIR", runtime}} {
-    ::mkdir(runtime.c_str(), 0700);
-  }
-  ~FollowingAgent() override {
-    if (agent > 0) {
-      ::kill(agent, SIGTERM);
-      test::Wait(agent);
-    }
-  }
-  // env: the desktop the agent runs in.
-  void StartAgent() {
-    window = std::make_unique<test::MainWindow>(folder);
-    ASSERT_EQ(Ctl({"program", "set", "GameOne", "4"}).first, 0);
-    agent = test::Spawn({HID_PATH, "--backend=simulated"}, env, scratch / "hid.out", scratch / "hid.log");
-    ASSERT_TRUE(test::WaitFor([&] { return MessageBus(folder).FindWindow(kAgentWindowTitle); }, 5s,
-                              "the agent's endpoint"))
-        << ReadBytes(scratch / "hid.log");
-  }
-  std::pair<int, std::string> Ctl(std::vector<std::string> args) {
-    args.insert(args.begin(), VANTIXCTL_PATH);
-    const int status = test::Wait(test::Spawn(args, env, scratch / "ctl.out", scratch / "ctl.err"));
-    return {status, ReadBytes(scratch / "ctl.out")};
-  }
-  // Waits for the window to hear that profile index (kind 9).
-  ::testing::AssertionResult Hears(std::int64_t profile) {
-    for (auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
-      const std::optional<WindowMessage> m = window->Next(WM_AGENT_EVENT);
-      if (m && m->wparam == kEventProfile && m->lparam == profile) return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "no kind 9 for profile index " << profile << "\n"
-                                         << ReadBytes(scratch / "hid.log");
-  }
-  std::string Status() { return Ctl({"agent", "status"}).second; }
-
-  test::ScratchDir scratch;
-  std::string runtime = scratch / "run";
-  std::string folder = runtime + "/corvane-gaming-mouse";
-  std::map<std::string, std::string> env;
-  std::unique_ptr<test::MainWindow> window;
-  pid_t agent = -1;
-};
 
 class FocusTest : public FollowingAgent {
  protected:
@@ -183,10 +135,11 @@ class SessionBusFocusTest : public FollowingAgent {
     ASSERT_EQ(Ctl({"program", "set", "sleep", "2"}).first, 0);
     StartAgent();
   }
-  // What the KWin script and the extension send at an activation.
-  int Activated(const std::string& name, pid_t pid) {
-    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "call", "org.vantix.Agent",
-                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", "su", name,
+  // What the extension sends at an activation; KWin's script sends the
+  // pid signed ("si").
+  int Activated(const std::string& name, pid_t pid, const std::string& signature = "su") {
+    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "--", "call", "org.vantix.Agent",
+                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", signature, name,
                                    std::to_string(pid)},
                                   env, scratch / "busctl.out", scratch / "busctl.err"));
   }
@@ -212,10 +165,16 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   const pid_t sleeper = test::Spawn({"/bin/sleep", "30"}, env, "/dev/null", "/dev/null");
   ASSERT_EQ(Activated("org.example.Unknown", sleeper), 0);
   EXPECT_TRUE(Hears(1));
-  ::kill(sleeper, SIGTERM);
-  test::Wait(sleeper);
   ASSERT_EQ(Activated("", 0), 0);
   EXPECT_TRUE(Hears(0));
+  ASSERT_EQ(Activated("org.example.Unknown", sleeper, "si"), 0) << ReadBytes(scratch / "busctl.err");
+  EXPECT_TRUE(Hears(1));
+  ::kill(sleeper, SIGTERM);
+  test::Wait(sleeper);
+  // A negative pid names no process; other signatures are refused.
+  ASSERT_EQ(Activated("", -1, "si"), 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_NE(Activated("GameOne", 0, "ss"), 0);
   // A desktop that calls is a source that works: no more complaint.
   EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 }
