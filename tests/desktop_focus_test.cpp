@@ -40,7 +40,15 @@ class DesktopFocusTest : public test::FollowingAgent {
     editor = desktop.Open("EditorTwo");
     ASSERT_NE(game, XCB_WINDOW_NONE);
     ASSERT_NE(editor, XCB_WINDOW_NONE);
+    // The game is in front before the agent starts: the agent learns it
+    // from the desktop at once, not at the next change. (The editor first,
+    // so that its own focus on mapping cannot come after the game's.)
+    for (const xcb_window_t front : {editor, game}) {
+      desktop.Activate(front);
+      ASSERT_TRUE(test::WaitFor([&] { return desktop.Active() == front; }, 5s, "the window in front"));
+    }
     StartAgent();
+    ASSERT_TRUE(Hears(3));
   }
   // The last profile index the window heard (kind 9), once the agent
   // serves want and the compositor has the window in front.
@@ -67,8 +75,6 @@ TEST_F(DesktopFocusTest, TheProgramInFrontPicksItsProfile) {
       5s, "a working focus source"))
       << status << ReadBytes(scratch / "hid.log");
 
-  desktop.Activate(game);
-  ASSERT_TRUE(Hears(3));
   status = Status();
   EXPECT_NE(status.find("profile: 4\nprogram: "), std::string::npos) << status;
   desktop.Activate(editor);
@@ -87,18 +93,24 @@ TEST_F(DesktopFocusTest, TheProgramInFrontPicksItsProfile) {
 }
 
 TEST_F(DesktopFocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
-  desktop.Activate(game);
-  ASSERT_TRUE(Hears(3));
   // A hundred in a second, the last to the game.
   for (int i = 0; i < 100; ++i) {
     desktop.Activate(i % 2 == 0 ? editor : game);
     std::this_thread::sleep_for(10ms);
   }
+  // The compositor works through the requests at its own pace (GNOME
+  // Shell, drawing in software, for seconds): settled is the game's
+  // profile heard and served, still so half a second later.
   std::int64_t last = -1;
-  EXPECT_TRUE(test::WaitFor([&] { return Settles(game, 3, last); }, 10s, "the game's profile"))
-      << "last heard " << last;
-  std::this_thread::sleep_for(500ms);
-  EXPECT_TRUE(Settles(game, 3, last)) << "last heard " << last;
+  bool held = false;
+  const auto settled = [&] {
+    const bool now = Settles(game, 3, last);
+    const bool stays = held && now;
+    held = now;
+    if (!stays) std::this_thread::sleep_for(500ms);
+    return stays;
+  };
+  EXPECT_TRUE(test::WaitFor(settled, 20s, "the game's profile")) << "last heard " << last;
 
   // With no focus change the agent is not woken at all.
   std::this_thread::sleep_for(1s);
@@ -111,8 +123,6 @@ TEST_F(DesktopFocusTest, RapidFlipsEndOnTheLastAndTheIdleAgentSleeps) {
 // its profile: through the compositor, its script or extension, the bus
 // and the agent. Printed for the record; the goal is under 100 ms.
 TEST_F(DesktopFocusTest, SwitchesTakeEffectWithinATenthOfASecond) {
-  desktop.Activate(game);
-  ASSERT_TRUE(Hears(3));
   std::vector<double> took;
   for (int i = 0; i < 200; ++i) {
     const bool to_game = i % 2 == 1;

@@ -32,7 +32,7 @@ if [ "${1:-}" = "--extension" ]; then
 fi
 case $desktop in
   kde) tools=(kwin_wayland Xwayland xdpyinfo dbus-daemon) package=kwin-wayland ;;
-  gnome) tools=(gnome-shell Xwayland xdpyinfo dbus-daemon gsettings) package=gnome-shell ;;
+  gnome) tools=(gnome-shell Xwayland xdpyinfo dbus-daemon gsettings busctl) package=gnome-shell ;;
   *) tools=() ;;
 esac
 if [ ${#tools[@]} -eq 0 ] || [ $# -eq 0 ]; then
@@ -161,5 +161,11 @@ for _ in $(seq 100); do
   as_session xdpyinfo >/dev/null 2>&1 && break
   sleep 0.1
 done
+
+if [ "$desktop" = gnome ]; then
+  # The shell starts in its overview, where no window has the focus; the
+  # user leaves it first.
+  as_session busctl --user set-property org.gnome.Shell /org/gnome/Shell org.gnome.Shell OverviewActive b false
+fi
 
 as_session "$@"
