@@ -22,6 +22,7 @@ class SessionBusFocus final : public FocusSource {
  public:
   SessionBusFocus(sd_bus* bus, Sink sink) : bus_(bus), sink_(std::move(sink)) {}
   ~SessionBusFocus() override {
+    sd_bus_slot_unref(signed_slot_);
     sd_bus_slot_unref(slot_);
     sd_bus_flush_close_unref(bus_);
   }
@@ -35,7 +36,11 @@ class SessionBusFocus final : public FocusSource {
         SD_BUS_VTABLE_START(0),
         SD_BUS_METHOD("ProgramActivated", "su", "", &SessionBusFocus::OnActivated, SD_BUS_VTABLE_UNPRIVILEGED),
         SD_BUS_VTABLE_END};
-    const int rc = sd_bus_add_object_vtable(bus_, &slot_, kAgentBusPath, kAgentBusInterface, kVtable, this);
+    int rc = sd_bus_add_object_vtable(bus_, &slot_, kAgentBusPath, kAgentBusInterface, kVtable, this);
+    if (rc < 0) return rc;
+    // KWin's scripts cannot send an unsigned number: their pid comes as a
+    // signed one, which the table above would refuse.
+    rc = sd_bus_add_object(bus_, &signed_slot_, kAgentBusPath, &SessionBusFocus::OnSignedActivated, this);
     if (rc < 0) return rc;
     return sd_bus_request_name(bus_, kAgentBusName, 0);
   }
@@ -75,11 +80,28 @@ class SessionBusFocus final : public FocusSource {
     std::uint32_t pid = 0;
     const int rc = sd_bus_message_read(m, "su", &name, &pid);
     if (rc < 0) return rc;
-    auto* source = static_cast<SessionBusFocus*>(self);
-    // Whoever calls is a desktop that reports focus: it works now.
-    if (!source->problem_gone_) source->problem_.clear();
-    source->sink_(FocusedProgram{{name != nullptr ? name : "", "", ExecutableName(pid)}});
+    static_cast<SessionBusFocus*>(self)->Report(name, pid);
     return sd_bus_reply_method_return(m, "");
+  }
+
+  // ProgramActivated(s, i); anything else goes on to the table.
+  static int OnSignedActivated(sd_bus_message* m, void* self, sd_bus_error* /*error*/) {
+    if (sd_bus_message_is_method_call(m, kAgentBusInterface, "ProgramActivated") <= 0 ||
+        sd_bus_message_has_signature(m, "si") <= 0) {
+      return 0;
+    }
+    const char* name = nullptr;
+    std::int32_t pid = 0;
+    const int rc = sd_bus_message_read(m, "si", &name, &pid);
+    if (rc < 0) return rc;
+    static_cast<SessionBusFocus*>(self)->Report(name, pid > 0 ? static_cast<std::uint32_t>(pid) : 0);
+    return sd_bus_reply_method_return(m, "");
+  }
+
+  void Report(const char* name, std::uint32_t pid) {
+    // Whoever calls is a desktop that reports focus: it works now.
+    if (!problem_gone_) problem_.clear();
+    sink_(FocusedProgram{{name != nullptr ? name : "", "", ExecutableName(pid)}});
   }
 
   // KWin runs the script, which reports each activation back to us.
@@ -117,9 +139,10 @@ class SessionBusFocus final : public FocusSource {
   std::string GnomeExtensionProblem() {
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
-    const int rc = sd_bus_call_method(bus_, "org.gnome.Shell.Extensions", "/org/gnome/Shell/Extensions",
-                                      "org.gnome.Shell.Extensions", "GetExtensionInfo", &error, &reply, "s",
-                                      kGnomeExtensionUuid);
+    // The shell itself: the separate extensions service that also answers
+    // this is started on demand and needs gjs, which a desktop may lack.
+    const int rc = sd_bus_call_method(bus_, "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
+                                      "GetExtensionInfo", &error, &reply, "s", kGnomeExtensionUuid);
     std::string problem;
     if (rc < 0) {
       problem = "gnome: cannot ask GNOME Shell about its extensions: " + ErrorText(error, rc);
@@ -151,6 +174,7 @@ class SessionBusFocus final : public FocusSource {
 
   sd_bus* bus_;
   sd_bus_slot* slot_ = nullptr;
+  sd_bus_slot* signed_slot_ = nullptr;
   Sink sink_;
   std::string name_;
   std::string problem_;
@@ -172,6 +196,10 @@ std::unique_ptr<FocusSource> StartSessionBusFocus(const std::string& kwin_script
     return nullptr;
   }
   source->FindCaller(kwin_script);
+  // KWin runs the script within our call and the script reports at once:
+  // that report already waits in the connection's queue, where polling its
+  // descriptor would never find it.
+  source->Dispatch();
   return source;
 }
 

@@ -47,23 +47,42 @@ void End(pid_t pid) {
 
 }  // namespace
 
-FocusDesktop::FocusDesktop(std::string focus_client) : focus_client_(std::move(focus_client)) {
-  if (!xvfb_.error().empty()) {
-    error_ = xvfb_.error();
+FocusDesktop::FocusDesktop(std::string focus_client)
+    : focus_client_(std::move(focus_client)), xvfb_(std::make_unique<Xvfb>()), display_(xvfb_->display()) {
+  if (!xvfb_->error().empty()) {
+    error_ = xvfb_->error();
     return;
   }
   if (!std::filesystem::exists("/usr/bin/openbox")) {
     error_ = "openbox is not installed (Debian package openbox); the X11 focus tests need it";
     return;
   }
+  if (!MakeFolder()) return;
+  // No configuration of the user's: openbox's own defaults.
+  wm_ = Start({"openbox", "--sm-disable", "--config-file", folder_ + "/none.xml"}, display(), folder_ + "/wm.out");
+  Connect("openbox");
+}
+
+FocusDesktop::FocusDesktop(std::string focus_client, std::string display)
+    : focus_client_(std::move(focus_client)), display_(std::move(display)) {
+  if (display_.empty()) {
+    error_ = "no DISPLAY to open the clients on";
+    return;
+  }
+  if (MakeFolder()) Connect("the desktop's window manager");
+}
+
+bool FocusDesktop::MakeFolder() {
   char folder[] = "/tmp/vantix-focus-XXXXXX";
   if (::mkdtemp(folder) == nullptr) {
     error_ = "mkdtemp failed";
-    return;
+    return false;
   }
   folder_ = folder;
-  // No configuration of the user's: openbox's own defaults.
-  wm_ = Start({"openbox", "--sm-disable", "--config-file", folder_ + "/none.xml"}, display(), folder_ + "/wm.out");
+  return true;
+}
+
+void FocusDesktop::Connect(const std::string& wm_name) {
   c_ = xcb_connect(display().c_str(), nullptr);
   if (xcb_connection_has_error(c_) != 0) {
     error_ = "cannot connect to " + display();
@@ -81,7 +100,7 @@ FocusDesktop::FocusDesktop(std::string focus_client) : focus_client_(std::move(f
         return there;
       },
       10s, "the window manager");
-  if (!managed) error_ = "openbox did not start";
+  if (!managed) error_ = wm_name + " did not start";
 }
 
 FocusDesktop::~FocusDesktop() {

@@ -3,7 +3,6 @@
 // mouse) and vantixctl, a test endpoint playing the main window.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
@@ -17,6 +16,7 @@ namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
+using test::FollowingAgent;
 using test::ReadBytes;
 
 class FocusTest : public FollowingAgent {
@@ -111,10 +111,11 @@ class SessionBusFocusTest : public FollowingAgent {
     bus_daemon = -1;
     std::filesystem::remove(scratch / "bus");
   }
-  // What the KWin script and the extension send at an activation.
-  int Activated(const std::string& name, pid_t pid) {
-    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "call", "org.vantix.Agent",
-                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", "su", name,
+  // What the extension sends at an activation; KWin's script sends the
+  // pid signed ("si").
+  int Activated(const std::string& name, pid_t pid, const std::string& signature = "su") {
+    return test::Wait(test::Spawn({"/usr/bin/busctl", "--address=" + address, "--", "call", "org.vantix.Agent",
+                                   "/org/vantix/Agent", "org.vantix.Agent", "ProgramActivated", signature, name,
                                    std::to_string(pid)},
                                   env, scratch / "busctl.out", scratch / "busctl.err"));
   }
@@ -141,10 +142,16 @@ TEST_F(SessionBusFocusTest, TheDesktopsCallsAreFollowedAndAMissingExtensionIsTol
   const pid_t sleeper = test::Spawn({"/bin/sleep", "30"}, env, "/dev/null", "/dev/null");
   ASSERT_EQ(Activated("org.example.Unknown", sleeper), 0);
   EXPECT_TRUE(Hears(1));
-  ::kill(sleeper, SIGTERM);
-  test::Wait(sleeper);
   ASSERT_EQ(Activated("", 0), 0);
   EXPECT_TRUE(Hears(0));
+  ASSERT_EQ(Activated("org.example.Unknown", sleeper, "si"), 0) << ReadBytes(scratch / "busctl.err");
+  EXPECT_TRUE(Hears(1));
+  ::kill(sleeper, SIGTERM);
+  test::Wait(sleeper);
+  // A negative pid names no process; other signatures are refused.
+  ASSERT_EQ(Activated("", -1, "si"), 0);
+  EXPECT_TRUE(Hears(0));
+  EXPECT_NE(Activated("GameOne", 0, "ss"), 0);
   // A desktop that calls is a source that works: no more complaint.
   EXPECT_EQ(Status(), "agent: running\ndevice: simulated\nprofile: 1\n");
 }

@@ -16,10 +16,15 @@ function report(window) {
 export default class VantixFocusExtension extends Extension {
   enable() {
     this._id = global.display.connect('notify::focus-window', () => report(global.display.focus_window));
-    report(global.display.focus_window);
+    // Also whenever the agent comes onto the bus (at once if it is there):
+    // an agent started after the program came to the front learns it.
+    this._watch = Gio.bus_watch_name(Gio.BusType.SESSION, 'org.vantix.Agent', Gio.BusNameWatcherFlags.NONE,
+                                     () => report(global.display.focus_window), null);
   }
   disable() {
     global.display.disconnect(this._id);
+    Gio.bus_unwatch_name(this._watch);
     this._id = 0;
+    this._watch = 0;
   }
 }
