@@ -140,6 +140,7 @@ void CVantixDlg::InitDialog() {
   WatchDataFolder();
   WatchSessionEnd();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
+  program_rules_->ShowProfile(profile_);
   RefreshControls();
   LabelRefresh();
   ShowProgramFollowing();

@@ -136,6 +136,16 @@ TEST_F(ProgramRulesPanelTest, ListsTheProgramsOfTheProfileBeingEdited) {
   EXPECT_EQ(Rows(), (std::vector<std::string>{"celeste"}));
   Click(Panel().CloseButton());
   EXPECT_FALSE(Panel().IsOpen());
+
+  // A window that opens on another profile lists that profile's programs.
+  Click(C().profile_labels[1]);
+  Click(C().apply);
+  dlg.reset();
+  Open();
+  Click(Panel().OpenButton());
+  EXPECT_EQ(Panel().Title()->text(),
+            QStringLiteral("Programs that follow profile 2"));
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"firefox"}));
 }
 
 TEST_F(ProgramRulesPanelTest, AddsMovesAndRemovesRulesAndTellsTheAgent) {
