@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/device_panel.h"
+#include "app/program_rules_panel.h"
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -103,6 +104,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
 std::int64_t CVantixDlg::OnAgentStatus() {
   CarryOut(apply_wait_.OnAgentStatus());
   device_panel_->Refresh();
+  program_rules_->Refresh();
   ShowProgramFollowing();
   ApplyStatusEffects(vantix::OnAgentStatus(ReadConnectionState(folders_.DataFolder, io_)));
   return 0;

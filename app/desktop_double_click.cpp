@@ -16,7 +16,9 @@ namespace {
 // bus) must not hold Apply.
 constexpr int kToolLimitMs = 3000;
 
-Status Run(const QString& program, const QStringList& arguments) {
+}  // namespace
+
+Status RunDesktopTool(const QString& program, const QStringList& arguments) {
   QProcess process;
   process.start(program, arguments);
   if (!process.waitForStarted(kToolLimitMs)) {
@@ -33,6 +35,8 @@ Status Run(const QString& program, const QStringList& arguments) {
   }
   return Status::Ok();
 }
+
+namespace {
 
 bool HasGnomeSchema() {
   if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty()) return false;
@@ -78,7 +82,7 @@ Status SetKde(int ms) {
   // KGlobalSettings::notifyChange(SettingsChanged, SETTINGS_MOUSE): running
   // KDE programs read the mouse settings again. Without a session bus the
   // file still holds for every program started later.
-  std::ignore = Run(
+  std::ignore = RunDesktopTool(
       QStringLiteral("dbus-send"),
       {QStringLiteral("--session"), QStringLiteral("--type=signal"),
        QStringLiteral("/KGlobalSettings"), QStringLiteral("org.kde.KGlobalSettings.notifyChange"),
@@ -99,7 +103,7 @@ Status SetDesktopDoubleClick(DoubleClickDesktop desktop, int speed) {
   const QString ms = QString::number(DoubleClickMilliseconds(speed));
   switch (desktop) {
     case DoubleClickDesktop::kGnome:
-      return Run(QStringLiteral("gsettings"),
+      return RunDesktopTool(QStringLiteral("gsettings"),
                  {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.peripherals.mouse"),
                   QStringLiteral("double-click"), ms});
     case DoubleClickDesktop::kKde:
@@ -108,11 +112,11 @@ Status SetDesktopDoubleClick(DoubleClickDesktop desktop, int speed) {
       const QStringList property = {QStringLiteral("-c"), QStringLiteral("xsettings"),
                                     QStringLiteral("-p"), QStringLiteral("/Net/DoubleClickTime")};
       // The property exists once anything set it; made as an int otherwise.
-      if (Run(QStringLiteral("xfconf-query"), property + QStringList{QStringLiteral("-s"), ms})
+      if (RunDesktopTool(QStringLiteral("xfconf-query"), property + QStringList{QStringLiteral("-s"), ms})
               .ok()) {
         return Status::Ok();
       }
-      return Run(QStringLiteral("xfconf-query"),
+      return RunDesktopTool(QStringLiteral("xfconf-query"),
                  property + QStringList{QStringLiteral("-n"), QStringLiteral("-t"),
                                         QStringLiteral("int"), QStringLiteral("-s"), ms});
     }

@@ -17,8 +17,8 @@ namespace vantix {
 namespace {
 
 // The column left of the pages, below the connection box and the line that
-// an Apply was not confirmed.
-const QRect kPanelRect = RectLtrb(12, 214, 131, 640);
+// an Apply was not confirmed; the button of the programs is under it.
+const QRect kPanelRect = RectLtrb(12, 214, 131, 604);
 const QRect kStatusRect = RectLtrb(16, 162, 129, 187);
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kAccent = 0xCCFF00;
@@ -65,6 +65,35 @@ ReasonText ReasonFor(const AgentState& state, bool agent_running, bool start_fai
   return {};
 }
 
+CBitmapBtn* NewPanelButton(QWidget* parent, const QRect& rect, const QString& caption, const MainImages& images) {
+  auto* b = new CBitmapBtn(parent, rect);
+  b->SetImages(images.apply_face, images.apply_hover_face, images.apply_face, images.apply_face);
+  b->SetCaption(caption, 0, kCaptionCentred);
+  b->SetDrawCaption(true);
+  b->SetUseTextRect(true);
+  b->SetTextRect(QRect(0, 0, rect.width(), rect.height()));
+  b->SetTextColors(kWhite, kAccent, kAccent);
+  return b;
+}
+
+CBmpMenu* NewPanelMenu(QWidget* owner, const Skin& skin, QPoint at) {
+  const QString images[4] = {skin.BackgroundPath("menuitem-n.png"), skin.BackgroundPath("menuitem-d.png"),
+                             skin.BackgroundPath("menuitem-d2.png"), skin.BackgroundPath("menuitem-n2.png")};
+  auto* menu = new CBmpMenu(owner);
+  menu->SetItemImages(images[0], images[1], images[2], images[3]);
+  menu->SetSubImages(images[0], images[1], images[2], images[3]);
+  menu->SetPosition(at);
+  return menu;
+}
+
+void PaintPanelBox(QWidget* panel) {
+  QPainter p(panel);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QColor(0x2A, 0x4A, 0x44));
+  p.setBrush(QColor(0x12, 0x15, 0x18));
+  p.drawRoundedRect(QRectF(panel->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+}
+
 DevicePanel::DevicePanel(QWidget* window, const Context& context)
     : QWidget(window), c_(context) {
   setObjectName(QStringLiteral("devicePanel"));
@@ -82,14 +111,7 @@ DevicePanel::DevicePanel(QWidget* window, const Context& context)
   served_ = label(QRect(4, 22, w - 8, 104), 0, kLabelStyle | SS_LEFT);
   served_->setObjectName(QStringLiteral("servedMouse"));
 
-  const QImage& face = c_.images.apply_face;
-  choose_ = new CBitmapBtn(this, QRect((w - 110) / 2, 130, 110, 22));
-  choose_->SetImages(face, c_.images.apply_hover_face, face, face);
-  choose_->SetCaption(Text(kDeviceChoose), 0, kCaptionCentred);
-  choose_->SetDrawCaption(true);
-  choose_->SetUseTextRect(true);
-  choose_->SetTextRect(QRect(0, 0, 110, 22));
-  choose_->SetTextColors(kWhite, kAccent, kAccent);
+  choose_ = NewPanelButton(this, QRect((w - 110) / 2, 130, 110, 22), Text(kDeviceChoose), c_.images);
   choose_->setObjectName(QStringLiteral("chooseMouse"));
   connect(choose_, &CBitmapBtn::clicked, this, [this] { OpenChooser(); });
 
@@ -243,14 +265,8 @@ void DevicePanel::OpenChooser() {
   CloseChooser();
   choose_->SetHighlighted(false);
   Refresh();
-  const QString images[4] = {
-      c_.skin.BackgroundPath("menuitem-n.png"), c_.skin.BackgroundPath("menuitem-d.png"),
-      c_.skin.BackgroundPath("menuitem-d2.png"), c_.skin.BackgroundPath("menuitem-n2.png")};
-  auto* menu = new CBmpMenu(this);
+  CBmpMenu* menu = NewPanelMenu(this, c_.skin, choose_->mapToGlobal(QPoint(choose_->width() + 4, 0)));
   menu->setObjectName(QStringLiteral("mouseChooser"));
-  menu->SetItemImages(images[0], images[1], images[2], images[3]);
-  menu->SetSubImages(images[0], images[1], images[2], images[3]);
-  menu->SetPosition(choose_->mapToGlobal(QPoint(choose_->width() + 4, 0)));
   // The served one is marked; the rows are the agent's own list.
   const QString mark = QStringLiteral("\u2713 ");
   menu->AddItem(Text(kDeviceAutomatic), 0);
@@ -311,12 +327,6 @@ void DevicePanel::TellAgent() {
   Refresh();
 }
 
-void DevicePanel::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QColor(0x2A, 0x4A, 0x44));
-  p.setBrush(QColor(0x12, 0x15, 0x18));
-  p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-}
+void DevicePanel::paintEvent(QPaintEvent*) { PaintPanelBox(this); }
 
 }  // namespace vantix

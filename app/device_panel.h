@@ -71,6 +71,12 @@ struct ReasonText {
 // start it. The device list tells "no mouse at all" from "none of ours".
 ReasonText ReasonFor(const AgentState& state, bool agent_running, bool start_failed);
 
+// The pieces the window's panels share: a button on the bottom row's face
+// with its caption, a menu of the skin's rows, and the panel's box.
+CBitmapBtn* NewPanelButton(QWidget* parent, const QRect& rect, const QString& caption, const MainImages& images);
+CBmpMenu* NewPanelMenu(QWidget* owner, const Skin& skin, QPoint at);
+void PaintPanelBox(QWidget* panel);
+
 class DevicePanel final : public QWidget {
  public:
   struct Context {

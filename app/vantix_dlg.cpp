@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "app/device_panel.h"
+#include "app/program_rules_panel.h"
 #include "assign/function_catalogue.h"
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
@@ -104,7 +105,10 @@ void CVantixDlg::Create(MainImagesLoad* images) {
   // control stays reachable.
   setFixedSize(images_.background.isNull() ? kMainWindowSize : images_.background.size());
   device_panel_ = new DevicePanel(this, {skin_, agent_, bus_, io_, controls_, images_});
-  LinkKeyboardAccess(this, controls_, device_panel_->TabStops());
+  program_rules_ = new ProgramRulesPanel(this, {skin_, agent_, bus_, io_, images_});
+  std::vector<QWidget*> left_column = device_panel_->TabStops();
+  for (QWidget* stop : program_rules_->TabStops()) left_column.push_back(stop);
+  LinkKeyboardAccess(this, controls_, left_column);
   // The window itself holds the focus until the user tabs into it, so that
   // Space or Enter right after opening presses no tab; it is not in the Tab
   // chain itself.
@@ -136,6 +140,7 @@ void CVantixDlg::InitDialog() {
   WatchDataFolder();
   WatchSessionEnd();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
+  program_rules_->ShowProfile(profile_);
   RefreshControls();
   RepairMacroAssignments();
   LabelRefresh();
@@ -254,6 +259,7 @@ void CVantixDlg::SwitchProfile(int index) {
   }
   profile_ = static_cast<std::uint8_t>(index);
   live_.CurrentProfile = index;
+  if (program_rules_ != nullptr) program_rules_->ShowProfile(index);
 }
 
 void CVantixDlg::SetView(int view) {
@@ -323,6 +329,7 @@ std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wpa
       return OnAgentStatus();
     case WM_AGENT_STATE:
       device_panel_->Refresh();
+      program_rules_->Refresh();
       ApplyStatusEffects({});
       return 0;
     case WM_AGENT_SOURCE_BUTTON:
@@ -365,6 +372,7 @@ bool CVantixDlg::HandleMenuKey(QObject* watched, int key) {
     device_panel_->CloseChooser();
     return true;
   }
+  if (program_rules_->HandleMenuKey(key)) return true;
   if (assignment_menu_ != nullptr) {
     if (assignment_menu_->HandleKey(key)) return true;
     if (key != Qt::Key_Escape) return false;

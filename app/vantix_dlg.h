@@ -37,6 +37,7 @@ class QSocketNotifier;
 namespace vantix {
 
 class DevicePanel;
+class ProgramRulesPanel;
 class KeyHook;
 class ProcessLauncher;
 
@@ -142,6 +143,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   bool OwnsEndpoint() const { return endpoint_ != nullptr; }
   const Skin& SkinFiles() const { return skin_; }
   DevicePanel* Device() const { return device_panel_; }
+  ProgramRulesPanel* Programs() const { return program_rules_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -261,6 +263,8 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   KeyHook* key_hook_ = nullptr;
   // The served mouse, its chooser and the live test of its buttons.
   DevicePanel* device_panel_ = nullptr;
+  // The programs that follow the profile being edited.
+  ProgramRulesPanel* program_rules_ = nullptr;
 };
 
 }  // namespace vantix

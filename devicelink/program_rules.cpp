@@ -79,20 +79,29 @@ std::string ProgramRulesPathBeside(const std::string& agent_config_path) {
   return FolderOf(agent_config_path) + "/programs.ini";
 }
 
-std::string ProgramNameProblem(std::string_view name) {
-  if (name.empty()) return "the program's name is empty";
-  if (name.size() > kMaxProgramNameBytes) {
-    return "the program's name is longer than " + std::to_string(kMaxProgramNameBytes) + " bytes";
-  }
+ProgramNameFault FindProgramNameFault(std::string_view name) {
+  if (name.empty()) return ProgramNameFault::kEmpty;
+  if (name.size() > kMaxProgramNameBytes) return ProgramNameFault::kTooLong;
   for (const char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "the program's name holds a control character";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return ProgramNameFault::kControl;
   }
-  if (IsIniSpace(name.front()) || IsIniSpace(name.back())) {
-    return "the program's name starts or ends with white space";
-  }
+  if (IsIniSpace(name.front()) || IsIniSpace(name.back())) return ProgramNameFault::kSpaceAtEnd;
   // The INI rules take one pair of quotes around a value off when reading.
   if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') && name.back() == name.front()) {
-    return "the program's name is in quotes";
+    return ProgramNameFault::kQuoted;
+  }
+  return ProgramNameFault::kNone;
+}
+
+std::string ProgramNameProblem(std::string_view name) {
+  switch (FindProgramNameFault(name)) {
+    case ProgramNameFault::kNone: return {};
+    case ProgramNameFault::kEmpty: return "the program's name is empty";
+    case ProgramNameFault::kTooLong:
+      return "the program's name is longer than " + std::to_string(kMaxProgramNameBytes) + " bytes";
+    case ProgramNameFault::kControl: return "the program's name holds a control character";
+    case ProgramNameFault::kSpaceAtEnd: return "the program's name starts or ends with white space";
+    case ProgramNameFault::kQuoted: return "the program's name is in quotes";
   }
   return {};
 }

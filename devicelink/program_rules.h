@@ -41,9 +41,11 @@ inline constexpr std::size_t kMaxProgramNameBytes = 255;
 std::optional<std::string> ProgramRulesPath();
 std::string ProgramRulesPathBeside(const std::string& agent_config_path);
 
-// Why a name cannot be a rule's (empty when it can): control characters,
-// white space at either end, a name too long or one the INI rules would
-// read back differently.
+// Why a name cannot be a rule's: control characters, white space at either
+// end, a name too long or one the INI rules would read back differently.
+enum class ProgramNameFault { kNone, kEmpty, kTooLong, kControl, kSpaceAtEnd, kQuoted };
+ProgramNameFault FindProgramNameFault(std::string_view name);
+// The same in words (empty when the name can be a rule's).
 std::string ProgramNameProblem(std::string_view name);
 
 // Whether two program names are the same program.

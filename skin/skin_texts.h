@@ -107,6 +107,17 @@ inline constexpr std::array kSkinTexts = {
     detail::Ui("PROGRAMS", 1, 2,
                "main window, under the profiles: the profile a program rule serves (%1 profile, %2 "
                "program); why no program is followed (%1: the agent's reason)"),
+    detail::Ui("PROGRAMS", 3, 11,
+               "programs panel: its button (%1 count), title (%1 profile), empty list, name label, add, "
+               "recent, remove, close; a recent program's menu row (%1 name, %2 profile)"),
+    detail::Ui("PROGRAMS", 12, 17,
+               "programs panel: added (%1 name, %2 profile), moved (%1 name, %2 from, %3 to), already, "
+               "removed, not saved (%1 why), no name typed"),
+    detail::Ui("PROGRAMS", 18, 22, "programs panel: why a name is refused (%1: the limit)"),
+    detail::Ui("PROGRAMS", 23, 27,
+               "programs panel: GNOME's focus extension off, enable button, not installed (%1 folder), "
+               "enabled, not enabled (%1 why)"),
+    detail::Ui("PROGRAMS", 28, 29, "programs panel: screen readers' name of the name box; no recent program"),
     detail::Ui("Access", 1, 2, "title bar buttons: minimise, close"),
     detail::Ui("Access", 3, "assignment buttons (\"%1\": the button's number)"),
     detail::Ui("Access", 4, 5, "stage sliders: linked, one axis (%1: stage, %2: axis letter)"),

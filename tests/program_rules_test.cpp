@@ -50,12 +50,17 @@ TEST_F(ProgramRulesTest, MatchesTheClassFirstThenTheExecutableCaseInsensitivelyA
 }
 
 TEST_F(ProgramRulesTest, RefusesNamesAndProfilesThatMakeNoRule) {
-  for (const std::string_view bad :
-       {std::string_view(""), std::string_view(" lead"), std::string_view("trail\t"),
-        std::string_view("tab\nnewline"), std::string_view("\"quoted\"")}) {
+  using Fault = ProgramNameFault;
+  const std::string too_long(kMaxProgramNameBytes + 1, 'a');
+  for (const auto& [bad, fault] :
+       {std::pair{std::string_view(""), Fault::kEmpty}, {std::string_view(" lead"), Fault::kSpaceAtEnd},
+        {std::string_view("trail "), Fault::kSpaceAtEnd}, {std::string_view("trail\t"), Fault::kControl}, {std::string_view("tab\nnewline"), Fault::kControl},
+        {std::string_view("\"quoted\""), Fault::kQuoted}, {std::string_view(too_long), Fault::kTooLong}}) {
+    EXPECT_EQ(FindProgramNameFault(bad), fault) << bad;
     EXPECT_FALSE(ProgramNameProblem(bad).empty()) << bad;
     EXPECT_FALSE(SetProgramRule(path_, bad, 1, io_).ok()) << bad;
   }
+  EXPECT_EQ(FindProgramNameFault("it's \"fine\""), Fault::kNone);
   EXPECT_FALSE(SetProgramRule(path_, std::string(kMaxProgramNameBytes + 1, 'a'), 1, io_).ok());
   EXPECT_FALSE(SetProgramRule(path_, "game", 0, io_).ok());
   EXPECT_FALSE(SetProgramRule(path_, "game", 6, io_).ok());

@@ -110,6 +110,8 @@ class AnsweringAgent {
   }
   bool Listening() const { return endpoint_ != nullptr; }
   int Applies() const { return applies_; }
+  // How often it was told to read programs.ini again.
+  int RulesTold() const { return rules_told_; }
 
  private:
   void Run() {
@@ -121,6 +123,7 @@ class AnsweringAgent {
           ++applies_;
           if (confirms_) bus_.PostMessage(kMainWindowTitle, WM_AGENT_EVENT, kEventApplyDone, 0);
         }
+        if (m.message == kAgentControlProgramRules) ++rules_told_;
         return 0;
       });
     }
@@ -132,6 +135,7 @@ class AnsweringAgent {
   std::thread thread_;
   std::atomic<bool> stop_ = false;
   std::atomic<int> applies_ = 0;
+  std::atomic<int> rules_told_ = 0;
 };
 
 class DlgTest : public ::testing::Test {

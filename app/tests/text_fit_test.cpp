@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_rules_panel.h"
 #include "app/tests/dlg_test_fixture.h"
 #include "assign/dialogs/fire_key.h"
 #include "assign/dialogs/single_key.h"
@@ -189,6 +190,31 @@ TEST_P(FallbackFontTest, TheMacroEditorShowsEveryTextWhole) {
   CMacroDlg editor(dlg.get(), context);
   editor.show();
   Expect(CutTexts(&editor, "macro editor"));
+}
+
+TEST_P(FallbackFontTest, TheProgramsPanelShowsEveryTextWhole) {
+  ProgramRulesPanel& panel = *dlg->Programs();
+  panel.Open();
+  Expect(CutTexts(&panel, "programs panel"));
+  // Each thing it may say, with a long program's name where one is named.
+  const QString name = QStringLiteral("org.mozilla.firefox");
+  for (int text = kProgramsAdded; text <= kProgramsGnomeFailed; ++text) {
+    if (text == kProgramsGnomeEnable) continue;
+    QString said = Text("PROGRAMS", text);
+    if (said.contains(QLatin1String("%1"))) {
+      said = said.arg(text == kProgramsGnomeMissing ? QString::fromLatin1(kFocusExtensionFolder)
+                      : text == kProgramsNotSaved || text == kProgramsGnomeFailed
+                          ? QStringLiteral("gnome-extensions failed: no session bus")
+                          : name);
+    }
+    for (int n = 2; n <= 3 && said.contains(QStringLiteral("%%1").arg(n)); ++n) said = said.arg(n + 2);
+    CStaticTrans* label = text >= kProgramsGnomeOff && text != kProgramsGnomeOn && text != kProgramsGnomeFailed
+                              ? panel.Gnome()
+                              : panel.Message();
+    label->setText(said);
+    label->show();
+    Expect(CutTexts(&panel, "programs panel, text " + std::to_string(text)));
+  }
 }
 
 // The skin's own fonts on every text of a language's files: no character

@@ -24,6 +24,7 @@
 
 #include "app/device_panel.h"
 #include "app/profile_file_dialog.h"
+#include "app/program_rules_panel.h"
 #include "app/tests/dlg_test_fixture.h"
 #include "app/vantix_dlg.h"
 #include "devicelink/agent_messages.h"
@@ -1042,6 +1043,8 @@ TEST_F(DlgTest, TabReadsEachPageByItsColumnsBetweenTheTabsAndTheBottomRow) {
     for (QWidget* w : d.Device()->TabStops()) {
       if (w->isEnabled()) expected.push_back(w);
     }
+    // Under it, the button of the programs that follow the profile.
+    expected.push_back(d.Programs()->OpenButton());
     for (const Chain& column : k.columns) expected.insert(expected.end(), column.begin(), column.end());
     const auto bottom = c.BottomRow();
     expected.insert(expected.end(), bottom.begin(), bottom.end());
