@@ -14,6 +14,7 @@
 
 #include "devicelink/agent_channel.h"
 #include "settings/status.h"
+#include "settings/window_message.h"
 
 namespace vantix {
 
@@ -21,13 +22,6 @@ inline constexpr std::size_t kFrameBytes = 24;
 inline constexpr std::uint32_t kFrameSent = 1;
 inline constexpr std::chrono::milliseconds kSendTimeout{5000};
 inline constexpr std::chrono::milliseconds kFrameTimeout{1000};
-
-struct WindowMessage {
-  std::uint32_t message = 0;
-  bool sent = false;  // the sender waits for the result
-  std::int64_t wparam = 0;
-  std::int64_t lparam = 0;
-};
 
 void EncodeFrame(const WindowMessage& m, unsigned char out[kFrameBytes]);
 // False for a frame with unknown flag bits.

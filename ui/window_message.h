@@ -15,9 +15,9 @@
 
 #include <cstdint>
 
-namespace vantix {
+#include "settings/window_message.h"
 
-struct WindowMessage;  // devicelink/message_bus.h
+namespace vantix {
 
 // Private messages of the skinned controls (parameters in docs/messages.md).
 inline constexpr std::uint32_t WM_SUBMENU_PICK = 0x500;
