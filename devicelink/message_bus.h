@@ -101,15 +101,20 @@ class InstanceLock {
   int fd_;
 };
 
-// AgentChannel over the bus.
+// AgentChannel over the bus. Every sent message waits at most send_limit
+// for the agent's answer, so an agent that has stopped reading holds its
+// caller (the window's event loop, a vantixctl command) no longer than that.
 class BusAgentChannel final : public AgentChannel {
  public:
-  explicit BusAgentChannel(const MessageBus& bus) : bus_(bus) {}
+  explicit BusAgentChannel(const MessageBus& bus,
+                           std::chrono::milliseconds send_limit = kSendTimeout)
+      : bus_(bus), send_limit_(send_limit) {}
   bool FindAgent() override;
   SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override;
 
  private:
   const MessageBus& bus_;
+  std::chrono::milliseconds send_limit_;
 };
 
 }  // namespace vantix
