@@ -53,13 +53,6 @@ bool MenuHoldsActivation(const QWidget* menu) {
 
 }  // namespace
 
-bool DlgAgentChannel::FindAgent() { return bus_.FindWindow(kAgentWindowTitle); }
-
-SendOutcome DlgAgentChannel::SendToAgent(std::uint32_t message, std::int64_t wparam,
-                                         std::int64_t lparam) {
-  return bus_.SendMessage(kAgentWindowTitle, message, wparam, lparam, send_limit_);
-}
-
 CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
     : MessageWindow<QDialog>(parent, Qt::Window | Qt::FramelessWindowHint),
       folders_(context.folders),

@@ -66,19 +66,6 @@ struct DlgContext {
   std::optional<DoubleClickDesktop> double_click_desktop = std::nullopt;
 };
 
-// The agent over the bus, with the window's limit on every sent message.
-class DlgAgentChannel final : public AgentChannel {
- public:
-  DlgAgentChannel(const MessageBus& bus, std::chrono::milliseconds send_limit)
-      : bus_(bus), send_limit_(send_limit) {}
-  bool FindAgent() override;
-  SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override;
-
- private:
-  const MessageBus& bus_;
-  std::chrono::milliseconds send_limit_;
-};
-
 // The user's answer when the window closes with edits not yet applied.
 enum class CloseAnswer { kApply, kDiscard, kStay };
 
@@ -228,7 +215,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   Skin skin_;
   ProfileStore store_;
   ProfileSync sync_;
-  DlgAgentChannel agent_;
+  BusAgentChannel agent_;  // with agent_send_limit on every sent message
 
   MainImages images_;
   MainControls controls_;

@@ -448,7 +448,7 @@ bool BusAgentChannel::FindAgent() { return bus_.FindWindow(kAgentWindowTitle); }
 
 SendOutcome BusAgentChannel::SendToAgent(std::uint32_t message, std::int64_t wparam,
                                          std::int64_t lparam) {
-  return bus_.SendMessage(kAgentWindowTitle, message, wparam, lparam);
+  return bus_.SendMessage(kAgentWindowTitle, message, wparam, lparam, send_limit_);
 }
 
 }  // namespace vantix

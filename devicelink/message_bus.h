@@ -14,6 +14,7 @@
 
 #include "devicelink/agent_channel.h"
 #include "settings/status.h"
+#include "settings/window_message.h"
 
 namespace vantix {
 
@@ -21,13 +22,6 @@ inline constexpr std::size_t kFrameBytes = 24;
 inline constexpr std::uint32_t kFrameSent = 1;
 inline constexpr std::chrono::milliseconds kSendTimeout{5000};
 inline constexpr std::chrono::milliseconds kFrameTimeout{1000};
-
-struct WindowMessage {
-  std::uint32_t message = 0;
-  bool sent = false;  // the sender waits for the result
-  std::int64_t wparam = 0;
-  std::int64_t lparam = 0;
-};
 
 void EncodeFrame(const WindowMessage& m, unsigned char out[kFrameBytes]);
 // False for a frame with unknown flag bits.
@@ -107,15 +101,20 @@ class InstanceLock {
   int fd_;
 };
 
-// AgentChannel over the bus.
+// AgentChannel over the bus. Every sent message waits at most send_limit
+// for the agent's answer, so an agent that has stopped reading holds its
+// caller (the window's event loop, a vantixctl command) no longer than that.
 class BusAgentChannel final : public AgentChannel {
  public:
-  explicit BusAgentChannel(const MessageBus& bus) : bus_(bus) {}
+  explicit BusAgentChannel(const MessageBus& bus,
+                           std::chrono::milliseconds send_limit = kSendTimeout)
+      : bus_(bus), send_limit_(send_limit) {}
   bool FindAgent() override;
   SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override;
 
  private:
   const MessageBus& bus_;
+  std::chrono::milliseconds send_limit_;
 };
 
 }  // namespace vantix

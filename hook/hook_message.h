@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "devicelink/message_bus.h"
 #include "hook/hook_protocol.h"
+#include "settings/window_message.h"
 
 namespace vantix {
 

@@ -37,7 +37,7 @@ for language in "${languages[@]}"; do
         main=()
         ((scale == 1)) && main=("$mains/$language.png")
         QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$scale VANTIX_LANGUAGE=$language \
-            "$build/app/vantix_window_sheet" "$build/bin" "$sheet" "${main[@]}"
+            "$build/tools/vantix_window_sheet" "$build/bin" "$sheet" "${main[@]}"
         echo "wrote ${sheet#"$root"/}"
     done
 done

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,9 +111,11 @@ TEST_F(ConcurrentWritersTest, TwoImportsIntoDifferentProfilesBothStay) {
 }
 
 // The system file layer, but the replacement stalls first: a writer stopped
-// inside the folder lock, after it has read the file.
+// inside the folder lock, after it has read the file. LockHeld() is ready from
+// the moment it stalls there.
 class StalledIo final : public FileIo {
  public:
+  std::future<void> LockHeld() { return lock_held_.get_future(); }
   std::optional<FileIdentity> Identity(const std::string& path) override {
     return SystemFileIo().Identity(path);
   }
@@ -122,17 +125,21 @@ class StalledIo final : public FileIo {
     return SystemFileIo().Read(path, max_bytes);
   }
   Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
+    lock_held_.set_value();
     std::this_thread::sleep_for(3s);  // longer than the window would wait
     return SystemFileIo().Replace(path, bytes, sync_folder);
   }
   Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
+
+ private:
+  std::promise<void> lock_held_;
 };
 
 TEST_F(ConcurrentWritersTest, AWriterStalledInsideTheLockIsWaitedFor) {
   const std::string file = scratch / "settings.ini";
   StalledIo stalled;
-  std::thread other([&] {
-    std::this_thread::sleep_for(300ms);  // while the stalled writer holds the lock
+  std::thread other([&, lock_held = stalled.LockHeld()] {
+    lock_held.wait();  // the other writer comes while the stalled one holds the lock
     const ProgramRun run = test::RunProgram(VANTIXCTL_PATH, {"ini", "write-string", file, "S", "k2", "B"}, scratch);
     EXPECT_EQ(run.status, 0) << run.err;
   });

@@ -13,6 +13,7 @@
 #include "devicelink/agent_events.h"
 #include "devicelink/agent_messages.h"
 #include "settings/ini_file.h"
+#include "tests/recorders.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -20,28 +21,8 @@ namespace {
 
 using test::ScratchDir;
 
-struct Sent {
-  std::uint32_t message;
-  std::int64_t wparam, lparam;
-  bool operator==(const Sent&) const = default;
-};
-
-class RecordingAgent final : public AgentChannel {
- public:
-  bool present = true;
-  std::vector<Sent> sent;
-  std::function<void()> on_find;
-  std::function<void()> on_send;
-  bool FindAgent() override {
-    if (on_find) on_find();
-    return present;
-  }
-  SendOutcome SendToAgent(std::uint32_t m, std::int64_t w, std::int64_t l) override {
-    if (on_send) on_send();
-    sent.push_back({m, w, l});
-    return {present ? SendOutcome::State::kAnswered : SendOutcome::State::kAbsent, 0};
-  }
-};
+using test::RecordingAgent;
+using test::Sent;
 
 SettingsBlock Factory() {
   SettingsBlock init;

@@ -267,12 +267,29 @@ TEST(InputMapperTest, EmittableKeysCoverEverythingTheMapperSends) {
   EXPECT_FALSE(std::binary_search(keys.begin(), keys.end(), std::uint16_t{KEY_UNKNOWN}));
 }
 
-TEST(InputMapperTest, SourceButtonsAreTheTwelveCodesInOrder) {
-  const std::vector<std::uint16_t> expected = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE,
-                                               BTN_EXTRA, BTN_FORWARD, BTN_BACK, BTN_TASK,
-                                               BTN_0, BTN_1, BTN_2, BTN_3};
-  const auto codes = InputMapper::SourceButtonCodes();
-  EXPECT_EQ(std::vector<std::uint16_t>(codes.begin(), codes.end()), expected);
+// The mouse's buttons by the codes its kernel driver reports, in no
+// particular order: each acts as the record the window shows at its place.
+TEST(InputMapperTest, EachButtonOfTheMouseActsAsItsOwnRecord) {
+  MapperHarness h;
+  for (int b = 0; b < kButtonCount; ++b) {
+    h.profile.Buttons[static_cast<std::size_t>(b)] = SingleKey(static_cast<std::uint8_t>(0x04 + b));
+  }
+  h.Apply();
+  const struct {
+    std::uint16_t source;
+    std::uint16_t sent;  // the key of usage 0x04 + button index: A for button 1
+  } cases[] = {{BTN_TASK, KEY_H},  {BTN_LEFT, KEY_A},    {BTN_3, KEY_L},   {BTN_SIDE, KEY_D},
+               {BTN_EXTRA, KEY_E}, {BTN_FORWARD, KEY_F}, {BTN_BACK, KEY_G}, {BTN_0, KEY_I},
+               {BTN_1, KEY_J},     {BTN_2, KEY_K},       {BTN_RIGHT, KEY_B}, {BTN_MIDDLE, KEY_C}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    h.Clear();
+    h.Feed(EV_KEY, c.source, 1);
+    h.Sync();
+    h.Feed(EV_KEY, c.source, 0);
+    h.Sync();
+    EXPECT_EQ(h.Keys(), (std::vector<KeyChange>{{0, c.sent, 1}, {0, c.sent, 0}}));
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "devicelink/agent_messages.h"
 #include "devicelink/device_link.h"
 #include "macro/event_rows.h"
+#include "tests/recorders.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -35,21 +36,7 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return tree;
 }
 
-class RecordingAgent final : public AgentChannel {
- public:
-  struct Sent {
-    std::uint32_t message;
-    std::int64_t wparam, lparam;
-    bool operator==(const Sent&) const = default;
-  };
-  bool FindAgent() override { return present; }
-  SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override {
-    sent.push_back({message, wparam, lparam});
-    return {SendOutcome::State::kAnswered, 0};
-  }
-  bool present = true;
-  std::vector<Sent> sent;
-};
+using test::RecordingAgent;
 
 class MacroFilesTest : public ::testing::Test {
  protected:
@@ -501,7 +488,7 @@ TEST_F(MacroFilesTest, NoticesGoToThePresentAgentOnly) {
   RecordingAgent agent;
   NotifyMacroChanged(agent, files.FindMacroSlot("B"));
   NotifyMacroChanged(agent, files.FindMacroSlot("Unknown"));
-  using Sent = RecordingAgent::Sent;
+  using test::Sent;
   EXPECT_EQ(agent.sent, (std::vector<Sent>{{WM_AGENT_MACRO_CHANGED, 1, 0},
                                            {WM_AGENT_MACRO_CHANGED, -1, 0}}));
 

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "devicelink/agent_messages.h"
 #include "tests/test_support.h"
 
 namespace vantix {
@@ -254,6 +255,77 @@ TEST_F(MessageBusTest, ASenderGivesUpOnAReceiverThatDoesNotAnswer) {
   EXPECT_EQ(outcome.state, SendOutcome::State::kNoAnswer);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
+
+// A socket at the agent's name whose owner never reads what arrives.
+class DeafAgent {
+ public:
+  enum class Deafness { kNeverAccepts, kAcceptsButNeverReads, kBacklogFull };
+
+  DeafAgent(const std::string& folder, Deafness deafness) {
+    if (!PrepareEndpointFolder(folder).ok()) throw std::runtime_error("no endpoint folder");
+    const std::string path = folder + "/" + std::string(kAgentWindowTitle);
+    listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listener_, 0) != 0) {
+      throw std::runtime_error("cannot listen at " + path);
+    }
+    if (deafness == Deafness::kAcceptsButNeverReads) {
+      acceptor_ = std::thread([this] {
+        const int fd = ::accept(listener_, nullptr, nullptr);
+        if (fd >= 0) held_.push_back(fd);
+      });
+    }
+    if (deafness == Deafness::kBacklogFull) {
+      // Connections nobody accepts until a new one is refused for now.
+      for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+          ::close(fd);
+          break;
+        }
+        held_.push_back(fd);
+      }
+    }
+  }
+  ~DeafAgent() {
+    // Closing the listener ends an accept that is still waiting.
+    ::shutdown(listener_, SHUT_RDWR);
+    if (acceptor_.joinable()) acceptor_.join();
+    for (const int fd : held_) ::close(fd);
+    ::close(listener_);
+  }
+
+ private:
+  int listener_ = -1;
+  std::thread acceptor_;
+  std::vector<int> held_;
+};
+
+class AgentChannelLimitTest : public MessageBusTest,
+                              public ::testing::WithParamInterface<DeafAgent::Deafness> {};
+
+// The window sends to the agent from its event loop: an agent that has
+// stopped reading may cost it the channel's limit, never more.
+TEST_P(AgentChannelLimitTest, ASendToAnAgentThatDoesNotReadEndsAtTheLimit) {
+  const DeafAgent agent(folder, GetParam());
+  const MessageBus bus(folder);
+  BusAgentChannel channel(bus, std::chrono::milliseconds(300));
+  ASSERT_TRUE(channel.FindAgent());
+  const auto start = std::chrono::steady_clock::now();
+  const SendOutcome outcome = channel.SendToAgent(WM_AGENT_APPLY, 0, 0);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(outcome.state, SendOutcome::State::kNoAnswer);
+  EXPECT_GE(took, std::chrono::milliseconds(250)) << "gave up before its limit";
+  EXPECT_LT(took, std::chrono::seconds(2)) << "waited past its limit";
+}
+
+INSTANTIATE_TEST_SUITE_P(Deafness, AgentChannelLimitTest,
+                         ::testing::Values(DeafAgent::Deafness::kNeverAccepts,
+                                           DeafAgent::Deafness::kAcceptsButNeverReads,
+                                           DeafAgent::Deafness::kBacklogFull));
 
 TEST_F(MessageBusTest, PeersOfAnotherUserAreDropped) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";

@@ -125,6 +125,11 @@ void FaultyFileIo::FailAfterWrites(int n, std::string only_suffix) {
   only_suffix_ = std::move(only_suffix);
 }
 
+std::optional<FileIdentity> FaultyFileIo::Identity(const std::string& path) {
+  if (!knows_identity) return std::nullopt;
+  return SystemFileIo().Identity(path);
+}
+
 FileRead FaultyFileIo::Read(const std::string& path, std::size_t max_bytes) {
   ++reads;
   if (fail_reads) {

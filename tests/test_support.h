@@ -76,9 +76,12 @@ class HeldFolderLock {
 // The real file system, counting what it is asked, that fails on request as
 // a disk that fills up would: once FailAfterWrites(n) has let n more
 // replacements through, every later one fails and leaves the old file alone.
-// Reads fail while fail_reads is set.
+// Reads fail while fail_reads is set. It knows no file identities (as a
+// layer that cannot tell one version of a file from the next) unless
+// knows_identity is set.
 class FaultyFileIo final : public FileIo {
  public:
+  std::optional<FileIdentity> Identity(const std::string& path) override;
   // Only replacements of paths that end with only_suffix (any, when empty)
   // count and fail; the others always go through.
   void FailAfterWrites(int n, std::string only_suffix = {});
@@ -88,6 +91,7 @@ class FaultyFileIo final : public FileIo {
   Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override;
   Status SyncFolder(const std::string& folder) override;
 
+  bool knows_identity = false;
   bool fail_reads = false;
   int reads = 0;
   int replaces = 0;  // every call, failed or not

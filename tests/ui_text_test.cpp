@@ -14,30 +14,6 @@
 namespace vantix {
 namespace {
 
-// The system file layer, counting reads; without identities when asked, as
-// a layer that cannot tell one version of a file from the next.
-class CountingReadsIo final : public FileIo {
- public:
-  explicit CountingReadsIo(bool knows_identity) : knows_identity_(knows_identity) {}
-  std::optional<FileIdentity> Identity(const std::string& path) override {
-    if (!knows_identity_) return std::nullopt;
-    return SystemFileIo().Identity(path);
-  }
-  FileRead Read(const std::string& path, std::size_t max_bytes) override {
-    ++reads;
-    return SystemFileIo().Read(path, max_bytes);
-  }
-  Status Replace(const std::string& path, std::string_view bytes, bool sync_folder) override {
-    return SystemFileIo().Replace(path, bytes, sync_folder);
-  }
-  Status SyncFolder(const std::string& folder) override { return SystemFileIo().SyncFolder(folder); }
-
-  int reads = 0;
-
- private:
-  bool knows_identity_;
-};
-
 class SkinStringFilesTest : public ::testing::Test {
  protected:
   std::string Skins() const { return dir / "skins.ini"; }
@@ -98,7 +74,8 @@ TEST_F(SkinStringFilesTest, AFileThatAppearsLaterIsRead) {
 TEST_F(SkinStringFilesTest, AnUnchangedFileIsParsedOnceByEveryCopy) {
   test::WriteBytes(Skins(), "[General]\n1=Apply\n2=Reset\n");
   test::WriteBytes(dir / "general.ini", "[Functions]\n1=Left click\n");
-  CountingReadsIo io(true);
+  test::FaultyFileIo io;
+  io.knows_identity = true;
   const SkinStringFiles strings(dir.path(), io);
   const SkinStringFiles copy = strings;
   for (int i = 0; i < 20; ++i) {
@@ -110,7 +87,7 @@ TEST_F(SkinStringFilesTest, AnUnchangedFileIsParsedOnceByEveryCopy) {
 
 TEST_F(SkinStringFilesTest, ALayerWithoutIdentitiesIsReadOnEveryCall) {
   test::WriteBytes(Skins(), "[General]\n1=Apply\n");
-  CountingReadsIo io(false);
+  test::FaultyFileIo io;  // knows no identities
   const SkinStringFiles strings(dir.path(), io);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(strings.UiText("General", 1), "Apply");
   EXPECT_EQ(io.reads, 3);

@@ -110,7 +110,6 @@ class CBitmapBtn : public QWidget {
   // The whole caption when the face shows it cut with an ellipsis (the
   // button's tooltip then shows it), else empty.
   QString CutCaption() const;
-  int Orientation() const { return orientation_; }
   // The caption as the face shows it: shrunk to fit, cut only past that.
   CaptionFit FitCaption() const;
 

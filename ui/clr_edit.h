@@ -20,7 +20,6 @@ class CClrEdit final : public QLineEdit {
   int ControlId() const { return control_id_; }
   int Tag() const { return tag_; }
   void SetTag(int tag) { tag_ = tag; }
-  bool NotifyKeyUp() const { return notify_key_up_; }
   void SetNotifyKeyUp(bool notify) { notify_key_up_ = notify; }
   // COLORREF colours (0x00BBGGRR).
   void SetTextColor(std::uint32_t color);

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "devicelink/message_bus.h"
 #include "hook/hook_message.h"
 #include "hook/hook_protocol.h"
 #include "ui/window_message.h"

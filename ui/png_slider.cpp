@@ -70,7 +70,7 @@ void PngSliderThumb::paintEvent(QPaintEvent*) {
 void PngSliderThumb::mousePressEvent(QMouseEvent* event) {
   // The thumb is a window of its own: a press on it never reaches the track.
   event->accept();
-  if (event->button() != Qt::LeftButton || !draggable_) return;
+  if (event->button() != Qt::LeftButton) return;
   dragging_ = true;
   drag_start_ = event->position().toPoint();
 }

@@ -42,8 +42,6 @@ class PngSliderThumb : public QWidget {
   int Min() const { return min_; }
   int Max() const { return max_; }
   int Value() const { return value_; }
-  bool Dragging() const { return dragging_; }
-  void SetDraggable(bool draggable) { draggable_ = draggable; }
   void SetRange(int min, int max);
   // Places the thumb at the value (min for a value outside the range);
   // notifies nobody.
@@ -71,7 +69,6 @@ class PngSliderThumb : public QWidget {
   int min_ = 0;
   int max_ = 10;
   int value_ = 0;
-  bool draggable_ = true;
   bool dragging_ = false;
   QPoint drag_start_;
   bool shift_;

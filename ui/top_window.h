@@ -49,7 +49,6 @@ class SkinDrag final : public QObject {
 
   // Watches window's mouse events for as long as window lives.
   explicit SkinDrag(QWidget* window);
-  bool Armed() const { return press_.has_value(); }
 
   // Tests stand in for the window manager; null restores the real move.
   static void SetSystemMoveForTests(std::function<bool(QWindow*)> move);

@@ -8,8 +8,6 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "devicelink/message_bus.h"
-
 namespace vantix {
 namespace {
 

@@ -16,9 +16,9 @@
 #include <cstdint>
 #include <functional>
 
-namespace vantix {
+#include "settings/window_message.h"
 
-struct WindowMessage;  // devicelink/message_bus.h
+namespace vantix {
 
 // Private messages of the skinned controls (parameters in docs/messages.md).
 inline constexpr std::uint32_t WM_EDIT_KEYUP = 0x1402;

@@ -293,42 +293,6 @@ TEST_F(DlgTest, LinkingAStageCopiesXAndShowsOneSlider) {
   EXPECT_FALSE(Shown(C().stages[2].xy_slider));
 }
 
-TEST_F(DlgTest, StageSlidersStore136MinusThePosition) {
-  Open();
-  struct Case {
-    int id;
-    int position;
-    std::int32_t x, y;
-    QString x_text;
-    QString y_text;
-  };
-  const Case cases[] = {
-      {kSliderStageXY + 0, 16, 120, 120, QStringLiteral("12000"), QStringLiteral("12000")},
-      {kSliderStageXY + 0, 15, 121, 121, QStringLiteral("12200"), QStringLiteral("12200")},
-      {kSliderStageX + 0, 135, 1, 121, QStringLiteral("100"), QStringLiteral("12200")},
-      {kSliderStageY + 0, 1, 1, 135, QStringLiteral("100"), QStringLiteral("15000")},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.position);
-    Slide(c.id, c.position);
-    EXPECT_EQ(Profile().Stages[0].X, c.x);
-    EXPECT_EQ(Profile().Stages[0].Y, c.y);
-    EXPECT_EQ(C().stages[0].x_value->text(), c.x_text);
-    EXPECT_EQ(C().stages[0].y_value->text(), c.y_text);
-  }
-}
-
-TEST_F(DlgTest, PointerSlidersStoreThePositionAndRewriteTheirTitle) {
-  Open();
-  Slide(kSliderPointerSpeed, 7);
-  EXPECT_EQ(Profile().MouseSensitivity, 7);
-  EXPECT_EQ(C().slider_titles[1]->text(), QStringLiteral("Pointer Speed : 7"));
-  EXPECT_EQ(C().pointer_sliders[1]->Thumb()->Value(), 7);
-  Slide(kSliderDoubleClick, 10);
-  EXPECT_EQ(Profile().DoubleClickSpeed, 10);
-  EXPECT_EQ(C().slider_titles[3]->text(), QStringLiteral("Double-Click Speed : 10"));
-}
-
 TEST_F(DlgTest, SliderKeysAndWheelStoreAndLabelAsADragDoes) {
   Open();
   QApplication::processEvents();
@@ -504,18 +468,6 @@ TEST_F(DlgTest, TypedColoursAreCutTo255AndMoveTheirSlider) {
   // Another edit's tag is ignored.
   SendWindowMessage(dlg.get(), WM_EDIT_KEYUP, 0x30, 258);
   EXPECT_EQ(Profile().LedColor1, 0x0010FF);
-}
-
-TEST_F(DlgTest, ColourSlidersStoreTheComponentBelowTheirPosition) {
-  Open();
-  Click(C().page_tabs[2]);
-  Slide(kSliderRed + 1, 256);
-  Slide(kSliderRed + 2, 1);
-  Slide(kSliderRed, 129);
-  EXPECT_EQ(dlg->Colour(), (std::array<std::uint8_t, 3>{128, 255, 0}));
-  EXPECT_EQ(Profile().LedColor1, 0x00FF80);
-  EXPECT_EQ(C().colour_edits[0]->text(), QStringLiteral("128"));
-  EXPECT_EQ(C().colour_edits[1]->text(), QStringLiteral("255"));
 }
 
 TEST_F(DlgTest, TheWheelPicksItsOwnPixelOnlyWhereItIsDrawn) {

@@ -115,8 +115,8 @@ void StoreFireKey(const FireKeyValues& result, int button, ButtonRecord& record)
 void CFireKey::SetNextRun(std::function<void(CFireKey&)> run) { NextRun() = std::move(run); }
 
 CFireKey::CFireKey(QWidget* parent, const Skin& skin, KeyHook& hook, const QString& title,
-                   const QString& prompt, int capture_mode)
-    : KeyCaptureDialog(parent, skin, hook, title), capture_mode_(capture_mode) {
+                   const QString& prompt, int /*capture_mode*/)
+    : KeyCaptureDialog(parent, skin, hook, title) {
   setObjectName(QStringLiteral("fireKeyDialog"));
   title_label_ =
       MakeDialogLabel(this, "titleLabel", title, RectLtrb(99, 32, 382, 78), SS_CENTER, 18, 700);

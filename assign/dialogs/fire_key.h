@@ -69,7 +69,6 @@ class CFireKey final : public KeyCaptureDialog {
   // Tests of the dialog's callers play the user, as CSingleKey::SetNextRun.
   static void SetNextRun(std::function<void(CFireKey&)> run);
 
-  int CaptureMode() const { return capture_mode_; }
   int FocusCount() const { return focus_count_; }
   bool HookEnabled() const { return hook_enabled_; }
   bool Untouched() const { return untouched_; }
@@ -95,7 +94,6 @@ class CFireKey final : public KeyCaptureDialog {
   void OnFocusReport(std::int64_t what);
   void EnableHook(bool on);
 
-  int capture_mode_;
   FireKeyValues values_;
   int key_count_ = 0;
   int focus_count_ = 0;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/message_bus.h"
+#include "settings/window_message.h"
 
 namespace vantix::test {
 

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "devicelink/message_bus.h"
 #include "ui/tests/ui_test_support.h"
 
 namespace vantix {

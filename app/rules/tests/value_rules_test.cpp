@@ -216,19 +216,9 @@ TEST(ValueShown, StoredValuesOutsideTheButtonsShowTheNamedDefault) {
 }
 
 TEST(ValueShown, LightingModesShowTheirOwnControls) {
-  // Mode 4 shows only the label with text 64, mode 0 the colour editor and
-  // the first group; other modes leave the controls alone.
-  const std::optional<ModeView> four = LightingModeView(4);
-  ASSERT_TRUE(four.has_value());
-  EXPECT_EQ(four->sections,
-            (std::array<bool, 9>{false, false, false, false, false, false, true, false, false}));
-  EXPECT_FALSE(four->colour_editor);
-  EXPECT_EQ(four->groups, (std::array<bool, 3>{false, false, false}));
-  const std::optional<ModeView> zero = LightingModeView(0);
-  ASSERT_TRUE(zero.has_value());
-  EXPECT_TRUE(zero->colour_editor);
-  EXPECT_EQ(zero->groups, (std::array<bool, 3>{true, false, false}));
-  EXPECT_TRUE(LightingModeView(2)->direction);
+  // What each mode shows is checked on the window itself (the lighting page
+  // test); here only that modes past the five leave the controls alone.
+  for (int mode = 0; mode < 5; ++mode) EXPECT_TRUE(LightingModeView(mode).has_value()) << mode;
   for (int mode : {-1, 5, 255}) EXPECT_FALSE(LightingModeView(mode).has_value()) << mode;
   for (int mode : {0, 1}) EXPECT_TRUE(WheelShown(mode));
   for (int mode : {2, 3, 4, 5}) EXPECT_FALSE(WheelShown(mode));

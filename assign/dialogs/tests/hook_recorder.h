@@ -1,33 +1,17 @@
-// A keyboard hook that records what a capturing dialog asks of it, and a
-// short way to deliver key reports to a dialog as the hook's messages.
+// The keyboard hook's recorder (tests/recorders.h), and a short way to
+// deliver key reports to a capturing dialog as the hook's messages.
 #pragma once
 
 #include <QCoreApplication>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "hook/hook_link.h"
 #include "hook/hook_protocol.h"
+#include "tests/recorders.h"
 #include "ui/window_message.h"
 
 namespace vantix::test {
-
-class HookRecorder final : public KeyHook {
- public:
-  void InstallHook(std::uint32_t window) override {
-    calls.push_back("install");
-    installed_window = window;
-  }
-  void EnableHook(bool on) override { calls.push_back(on ? "enable 1" : "enable 0"); }
-  void RemoveHook() override { calls.push_back("remove"); }
-  bool CanCapture() const override { return can_capture; }
-
-  std::vector<std::string> calls;
-  bool can_capture = true;
-  std::uint32_t installed_window = 0;
-};
 
 struct Key {
   std::uint8_t code;

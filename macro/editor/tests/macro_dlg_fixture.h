@@ -24,6 +24,7 @@
 #include "macro/editor/macro_dlg.h"
 #include "macro/event_rows.h"
 #include "settings/text_codec.h"
+#include "tests/recorders.h"
 #include "tests/test_support.h"
 #include "ui/bitmap_btn.h"
 #include "ui/bmp_menu.h"
@@ -48,33 +49,9 @@ constexpr std::int64_t kRelease = 0x80;
 inline MacroEvent Press(std::uint8_t usage) { return MacroEvent::Key(usage, true); }
 inline MacroEvent Release(std::uint8_t usage) { return MacroEvent::Key(usage, false); }
 
-struct Sent {
-  std::uint32_t message;
-  std::int64_t wparam, lparam;
-  bool operator==(const Sent&) const = default;
-};
-
-class RecordingAgent final : public AgentChannel {
- public:
-  bool FindAgent() override { return true; }
-  SendOutcome SendToAgent(std::uint32_t message, std::int64_t wparam, std::int64_t lparam) override {
-    sent.push_back({message, wparam, lparam});
-    return {SendOutcome::State::kAnswered, 0};
-  }
-  std::vector<Sent> Take() { return std::exchange(sent, {}); }
-  std::vector<Sent> sent;
-};
-
-class RecordingHook final : public KeyHook {
- public:
-  void InstallHook(std::uint32_t window) override { calls.push_back("install " + std::to_string(window != 0)); }
-  void EnableHook(bool on) override { calls.push_back(on ? "enable 1" : "enable 0"); }
-  void RemoveHook() override { calls.push_back("remove"); }
-  bool CanCapture() const override { return can_capture; }
-  std::vector<std::string> Take() { return std::exchange(calls, {}); }
-  std::vector<std::string> calls;
-  bool can_capture = true;
-};
+using test::HookRecorder;
+using test::RecordingAgent;
+using test::Sent;
 
 class MacroDlgTest : public ::testing::Test {
  protected:
@@ -175,7 +152,7 @@ class MacroDlgTest : public ::testing::Test {
   MacroFiles files;
   Skin skin{VANTIX_PROGRAM_DIR "/"};
   RecordingAgent agent;
-  RecordingHook hook;
+  HookRecorder hook;
   SettingsBlock settings;
   std::uint32_t now = 50000;
   FileIo* io = &SystemFileIo();  // the editor's file layer

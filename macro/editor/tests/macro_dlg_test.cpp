@@ -134,7 +134,8 @@ TEST_F(MacroDlgTest, RecordingMeasuresDelaysAndSavesAtStop) {
   MakeMacro("m", {Press(9)}, kDelayMeasured);
   Open();
   Click(C().record);
-  EXPECT_EQ(hook.Take(), (std::vector<std::string>{"install 1", "enable 1"}));
+  EXPECT_EQ(hook.Take(), (std::vector<std::string>{"install", "enable 1"}));
+  EXPECT_NE(hook.installed_window, 0u) << "the hook is told the editor's window";
   EXPECT_TRUE(dlg->Recording());
   EXPECT_EQ(C().events->GetCount(), 0) << "replace mode starts empty";
   for (QWidget* w : std::initializer_list<QWidget*>{C().record, C().ok, C().close, C().names,

@@ -18,7 +18,7 @@
 
 #include "skin/skin_manifest.h"
 #include "ui/skin.h"
-#include "ui/tools/contact_sheet.h"
+#include "tools/contact_sheet.h"
 
 namespace vantix::sheet {
 namespace {

@@ -18,7 +18,7 @@
 #include "ui/region_from_bitmap.h"
 #include "ui/skin.h"
 #include "ui/static_trans.h"
-#include "ui/tools/contact_sheet.h"
+#include "tools/contact_sheet.h"
 #include "ui/warning_dlg.h"
 
 namespace vantix::sheet {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "ui/tools/contact_sheet.h"
+#include "tools/contact_sheet.h"
 
 namespace vantix::sheet {
 namespace {
