@@ -3,19 +3,19 @@
 // front), moving and removing rules in the real programs.ini, the agent told
 // each time, the names it refuses and why, and GNOME's focus extension
 // offered through a stand-in `gnome-extensions` on PATH.
+#include "app/program_rules_panel.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/program_rules_panel.h"
 #include "app/tests/dlg_test_fixture.h"
 #include "devicelink/program_rules.h"
 #include "macro/editor/list_box_ex.h"
@@ -24,19 +24,19 @@
 
 namespace vantix {
 
-void PrintTo(const ProgramRule &rule, std::ostream *out) {
+void PrintTo(const ProgramRule& rule, std::ostream* out) {
   *out << rule.program << "=" << rule.profile;
 }
 
 namespace {
 
-constexpr const char *kOff = "x11: no DISPLAY; gnome: the extension "
-                             "vantix-focus@vantix.org is not enabled";
-constexpr const char *kMissing =
-    "gnome: the extension vantix-focus@vantix.org is not installed";
+constexpr const char* kOff =
+    "x11: no DISPLAY; gnome: the extension "
+    "vantix-focus@vantix.org is not enabled";
+constexpr const char* kMissing = "gnome: the extension vantix-focus@vantix.org is not installed";
 
 class ProgramRulesPanelTest : public DlgTest {
-protected:
+ protected:
   ProgramRulesPanelTest() : rules_path(scratch / "config/vantix/programs.ini") {
     ::mkdir(endpoints.c_str(), 0700);
     ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
@@ -47,7 +47,7 @@ protected:
     ::setenv("PATH", old_path.c_str(), 1);
   }
 
-  ProgramRulesPanel &Panel() { return *dlg->Programs(); }
+  ProgramRulesPanel& Panel() { return *dlg->Programs(); }
   void Publish(std::vector<std::string> recent, std::string problem = "") {
     AgentState state;
     state.backend = "simulated";
@@ -55,45 +55,37 @@ protected:
     state.focus = "x11";
     state.recent = std::move(recent);
     state.focus_problem = std::move(problem);
-    ASSERT_TRUE(
-        WriteAgentState(AgentStatePath(bus.Folder()), state, SystemFileIo())
-            .ok());
+    ASSERT_TRUE(WriteAgentState(AgentStatePath(bus.Folder()), state, SystemFileIo()).ok());
     Agent(WM_AGENT_STATE, 0, 0);
   }
-  void Rule(const char *program, int profile) {
-    ASSERT_TRUE(
-        SetProgramRule(rules_path, program, profile, SystemFileIo()).ok());
+  void Rule(const char* program, int profile) {
+    ASSERT_TRUE(SetProgramRule(rules_path, program, profile, SystemFileIo()).ok());
   }
-  std::vector<ProgramRule> File() {
-    return ReadProgramRules(rules_path, SystemFileIo()).rules;
-  }
+  std::vector<ProgramRule> File() { return ReadProgramRules(rules_path, SystemFileIo()).rules; }
   std::vector<std::string> Rows() {
     std::vector<std::string> rows;
-    for (const QString &row : Panel().Rows())
-      rows.push_back(row.toStdString());
+    for (const QString& row : Panel().Rows()) rows.push_back(row.toStdString());
     return rows;
   }
   std::string Said() { return Panel().Message()->text().toStdString(); }
-  void Type(const QString &text) {
+  void Type(const QString& text) {
     QApplication::setActiveWindow(dlg.get());
     Panel().NameEdit()->setFocus();
     QTest::keyClicks(Panel().NameEdit(), text);
     QTest::keyClick(Panel().NameEdit(), Qt::Key_Return);
   }
   // A stand-in for GNOME's tool: notes its arguments, answers with status.
-  void FakeGnomeExtensions(int status, const std::string &said = "") {
+  void FakeGnomeExtensions(int status, const std::string& said = "") {
     const std::string bin = scratch / "bin";
     ::mkdir(bin.c_str(), 0700);
-    test::WriteBytes(bin + "/gnome-extensions",
-                     "#!/bin/sh\necho \"$@\" >> '" + (scratch / "calls") +
-                         "'\necho '" + said + "' >&2\nexit " +
-                         std::to_string(status) + "\n");
+    test::WriteBytes(bin + "/gnome-extensions", "#!/bin/sh\necho \"$@\" >> '" +
+                                                    (scratch / "calls") + "'\necho '" + said +
+                                                    "' >&2\nexit " + std::to_string(status) + "\n");
     ::chmod((bin + "/gnome-extensions").c_str(), 0700);
     ::setenv("PATH", (bin + ":" + old_path).c_str(), 1);
   }
   std::string Calls() {
-    return test::Exists(scratch / "calls") ? test::ReadBytes(scratch / "calls")
-                                           : std::string();
+    return test::Exists(scratch / "calls") ? test::ReadBytes(scratch / "calls") : std::string();
   }
 
   std::string rules_path;
@@ -109,8 +101,7 @@ TEST_F(ProgramRulesPanelTest, ListsTheProgramsOfTheProfileBeingEdited) {
   EXPECT_EQ(Panel().OpenButton()->Caption(), QStringLiteral("Programs (2)"));
   Click(Panel().OpenButton());
   ASSERT_TRUE(Panel().IsOpen());
-  EXPECT_EQ(Panel().Title()->text(),
-            QStringLiteral("Programs that follow profile 1"));
+  EXPECT_EQ(Panel().Title()->text(), QStringLiteral("Programs that follow profile 1"));
   EXPECT_EQ(Rows(), (std::vector<std::string>{"steam", "hl2_linux"}));
   EXPECT_FALSE(Shown(Panel().Empty()));
   EXPECT_TRUE(Panel().RemoveButton()->isEnabled());
@@ -127,8 +118,7 @@ TEST_F(ProgramRulesPanelTest, ListsTheProgramsOfTheProfileBeingEdited) {
                            "or pick a recent one."));
   EXPECT_FALSE(Panel().Empty()->FitLabelText().cut);
   EXPECT_FALSE(Panel().RemoveButton()->isEnabled());
-  EXPECT_EQ(Panel().Title()->text(),
-            QStringLiteral("Programs that follow profile 5"));
+  EXPECT_EQ(Panel().Title()->text(), QStringLiteral("Programs that follow profile 5"));
 
   // Changed by vantixctl meanwhile: read again when the agent says so.
   Rule("celeste", 5);
@@ -143,8 +133,7 @@ TEST_F(ProgramRulesPanelTest, ListsTheProgramsOfTheProfileBeingEdited) {
   dlg.reset();
   Open();
   Click(Panel().OpenButton());
-  EXPECT_EQ(Panel().Title()->text(),
-            QStringLiteral("Programs that follow profile 2"));
+  EXPECT_EQ(Panel().Title()->text(), QStringLiteral("Programs that follow profile 2"));
   EXPECT_EQ(Rows(), (std::vector<std::string>{"firefox"}));
 }
 
@@ -152,7 +141,7 @@ TEST_F(ProgramRulesPanelTest, AddsMovesAndRemovesRulesAndTellsTheAgent) {
   AnsweringAgent agent(bus);
   Open();
   Click(Panel().OpenButton());
-  Type(QStringLiteral("  Steam ")); // typed spaces around the name are left out
+  Type(QStringLiteral("  Steam "));  // typed spaces around the name are left out
   EXPECT_EQ(File(), (std::vector<ProgramRule>{{"Steam", 1}}));
   EXPECT_EQ(Said(), "Steam follows profile 1 now.");
   EXPECT_TRUE(Panel().NameEdit()->text().isEmpty());
@@ -188,8 +177,7 @@ TEST_F(ProgramRulesPanelTest, AddsMovesAndRemovesRulesAndTellsTheAgent) {
   QTest::keyClick(Panel().List(), Qt::Key_Delete);
   EXPECT_EQ(File(), (std::vector<ProgramRule>{{"steam", 3}, {"celeste", 3}}));
   EXPECT_EQ(Said(), "factorio follows no profile now.");
-  EXPECT_EQ(Panel().List()->GetText(Panel().List()->GetCurSel()),
-            QStringLiteral("celeste"));
+  EXPECT_EQ(Panel().List()->GetText(Panel().List()->GetCurSel()), QStringLiteral("celeste"));
   Click(Panel().RemoveButton());
   Click(Panel().RemoveButton());
   EXPECT_TRUE(File().empty());
@@ -199,12 +187,11 @@ TEST_F(ProgramRulesPanelTest, AddsMovesAndRemovesRulesAndTellsTheAgent) {
 
 struct Refusal {
   std::string name;
-  const char16_t *said;
+  const char16_t* said;
 };
 
 class ProgramRulesRefusalTest : public ProgramRulesPanelTest,
-                                public ::testing::WithParamInterface<Refusal> {
-};
+                                public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(ProgramRulesRefusalTest, ARefusedNameIsToldWhyAndWritesNothing) {
   AnsweringAgent agent(bus);
@@ -221,20 +208,18 @@ TEST_P(ProgramRulesRefusalTest, ARefusedNameIsToldWhyAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, ProgramRulesRefusalTest,
-    ::testing::Values(
-        Refusal{"", u"Type a program's name first."},
-        Refusal{"a\tb", u"Not added: the name holds a control character."},
-        Refusal{" lead", u"Not added: the name starts or ends with a space."},
-        Refusal{"\"steam\"", u"Not added: the name is in quotes."},
-        // 128 letters, each two bytes: short enough for the box, too long for
-        // the file.
-        Refusal{[] {
-                  std::string s;
-                  for (int i = 0; i < 128; ++i)
-                    s += "\u00e4";
-                  return s;
-                }(),
-                u"Not added: the name is longer than 255 bytes."}));
+    ::testing::Values(Refusal{"", u"Type a program's name first."},
+                      Refusal{"a\tb", u"Not added: the name holds a control character."},
+                      Refusal{" lead", u"Not added: the name starts or ends with a space."},
+                      Refusal{"\"steam\"", u"Not added: the name is in quotes."},
+                      // 128 letters, each two bytes: short enough for the box, too long for
+                      // the file.
+                      Refusal{[] {
+                                std::string s;
+                                for (int i = 0; i < 128; ++i) s += "\u00e4";
+                                return s;
+                              }(),
+                              u"Not added: the name is longer than 255 bytes."}));
 
 TEST_F(ProgramRulesPanelTest, AFullFileOrOneThatCannotBeWrittenIsTold) {
   for (int i = 0; i < static_cast<int>(kMaxProgramRules); ++i)
@@ -242,13 +227,11 @@ TEST_F(ProgramRulesPanelTest, AFullFileOrOneThatCannotBeWrittenIsTold) {
   Open();
   Click(Panel().OpenButton());
   EXPECT_FALSE(Panel().Add(QStringLiteral("one-more")));
-  EXPECT_EQ(Said(),
-            "Not added: there are 256 rules already. Remove one first.");
+  EXPECT_EQ(Said(), "Not added: there are 256 rules already. Remove one first.");
   // A name that has its rule still moves.
   Click(C().profile_labels[3]);
   EXPECT_TRUE(Panel().Add(QStringLiteral("game7")));
-  EXPECT_EQ(ReadProgramRules(rules_path, SystemFileIo()).Find("game7")->profile,
-            4);
+  EXPECT_EQ(ReadProgramRules(rules_path, SystemFileIo()).Find("game7")->profile, 4);
 
   // A folder where the file should be.
   std::filesystem::remove(rules_path);
@@ -272,7 +255,7 @@ TEST_F(ProgramRulesPanelTest, RecentProgramsArePickedFromTheAgentsState) {
   Publish({"GameOne", "steam"});
   ASSERT_TRUE(Panel().RecentButton()->isEnabled());
   Click(Panel().RecentButton());
-  CBmpMenu *menu = Panel().RecentMenu();
+  CBmpMenu* menu = Panel().RecentMenu();
   ASSERT_NE(menu, nullptr);
   ASSERT_EQ(menu->ItemCount(), 2);
   EXPECT_EQ(menu->Item(0).text, QStringLiteral("GameOne"));
@@ -285,8 +268,7 @@ TEST_F(ProgramRulesPanelTest, RecentProgramsArePickedFromTheAgentsState) {
   EXPECT_EQ(agent.RulesTold(), 1);
 }
 
-TEST_F(ProgramRulesPanelTest,
-       GnomesExtensionIsOfferedWhereTheAgentSaysItIsOff) {
+TEST_F(ProgramRulesPanelTest, GnomesExtensionIsOfferedWhereTheAgentSaysItIsOff) {
   AnsweringAgent agent(bus);
   Open();
   Click(Panel().OpenButton());
@@ -296,12 +278,10 @@ TEST_F(ProgramRulesPanelTest,
   // Not installed: where the package puts it, and nothing to enable.
   Publish({}, kMissing);
   EXPECT_TRUE(Shown(Panel().Gnome()));
-  EXPECT_EQ(
-      Panel().Gnome()->text(),
-      QStringLiteral(
-          "GNOME's focus extension is not installed. Install the vantix "
-          "package (it puts it in "
-          "/usr/share/gnome-shell/extensions), then log out and in again."));
+  EXPECT_EQ(Panel().Gnome()->text(),
+            QStringLiteral("GNOME's focus extension is not installed. Install the vantix "
+                           "package (it puts it in "
+                           "/usr/share/gnome-shell/extensions), then log out and in again."));
   EXPECT_FALSE(Panel().Gnome()->FitLabelText().cut);
   EXPECT_FALSE(Shown(Panel().EnableButton()));
 
@@ -311,22 +291,23 @@ TEST_F(ProgramRulesPanelTest,
             QStringLiteral("GNOME's focus extension is off: profiles do not "
                            "follow GNOME's programs."));
   ASSERT_TRUE(Shown(Panel().EnableButton()));
-  FakeGnomeExtensions(2,
-                      "Extension vantix-focus@vantix.org could not be enabled");
+  FakeGnomeExtensions(2, "Extension vantix-focus@vantix.org could not be enabled");
   Click(Panel().EnableButton());
   EXPECT_EQ(Calls(), "enable vantix-focus@vantix.org\n");
-  EXPECT_EQ(Said(), "GNOME did not enable its focus extension: "
-                    "gnome-extensions failed: Extension "
-                    "vantix-focus@vantix.org could not be enabled");
+  EXPECT_EQ(Said(),
+            "GNOME did not enable its focus extension: "
+            "gnome-extensions failed: Extension "
+            "vantix-focus@vantix.org could not be enabled");
   EXPECT_TRUE(Shown(Panel().EnableButton()));
 
   // Enabled: the offer goes, and stays away while the agent's words are
   // the old ones.
   FakeGnomeExtensions(0);
   Click(Panel().EnableButton());
-  EXPECT_EQ(Said(), "GNOME's focus extension is on. Profiles follow programs "
-                    "from the next window "
-                    "brought to the front.");
+  EXPECT_EQ(Said(),
+            "GNOME's focus extension is on. Profiles follow programs "
+            "from the next window "
+            "brought to the front.");
   EXPECT_FALSE(Shown(Panel().EnableButton()));
   EXPECT_FALSE(Shown(Panel().Gnome()));
   Publish({}, kOff);
@@ -344,13 +325,10 @@ TEST(GnomeExtensionStateTest, ReadsTheAgentsWordsAmongOthers) {
   EXPECT_EQ(GnomeExtensionState("x11: no DISPLAY"), GnomeExtension::kFine);
   EXPECT_EQ(GnomeExtensionState(kOff), GnomeExtension::kDisabled);
   EXPECT_EQ(GnomeExtensionState(kMissing), GnomeExtension::kMissing);
-  EXPECT_EQ(
-      GnomeExtensionState(
-          "gnome: cannot ask GNOME Shell about its extensions: timed out"),
-      GnomeExtension::kFine);
-  EXPECT_EQ(
-      GnomeExtensionState("gnome: the extension other@x.org is not enabled"),
-      GnomeExtension::kFine);
+  EXPECT_EQ(GnomeExtensionState("gnome: cannot ask GNOME Shell about its extensions: timed out"),
+            GnomeExtension::kFine);
+  EXPECT_EQ(GnomeExtensionState("gnome: the extension other@x.org is not enabled"),
+            GnomeExtension::kFine);
 }
 
 TEST_F(ProgramRulesPanelTest, KeyboardOrderAndScreenReaderNames) {
@@ -364,13 +342,12 @@ TEST_F(ProgramRulesPanelTest, KeyboardOrderAndScreenReaderNames) {
   ASSERT_TRUE(Panel().IsOpen());
   // The name box has the focus; Tab goes through the panel in this order.
   EXPECT_EQ(QApplication::focusWidget(), Panel().NameEdit());
-  const std::vector<QWidget *> order = {
-      Panel().AddButton(), Panel().RecentButton(), Panel().RemoveButton(),
-      Panel().EnableButton(), Panel().CloseButton()};
-  for (QWidget *next : order) {
+  const std::vector<QWidget*> order = {Panel().AddButton(), Panel().RecentButton(),
+                                       Panel().RemoveButton(), Panel().EnableButton(),
+                                       Panel().CloseButton()};
+  for (QWidget* next : order) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), next)
-        << next->objectName().toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
   }
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
@@ -381,17 +358,13 @@ TEST_F(ProgramRulesPanelTest, KeyboardOrderAndScreenReaderNames) {
   EXPECT_EQ(QApplication::focusWidget(), Panel().List());
 
   // Read by their names: the list by its title, with its rows.
-  QAccessibleInterface *list =
-      QAccessible::queryAccessibleInterface(Panel().List());
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Panel().List());
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->text(QAccessible::Name),
-            QStringLiteral("Programs that follow profile 1"));
+  EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Programs that follow profile 1"));
   ASSERT_EQ(list->childCount(), 1);
   EXPECT_EQ(list->child(0)->text(QAccessible::Name), QStringLiteral("steam"));
-  EXPECT_EQ(Panel().NameEdit()->accessibleName(),
-            QStringLiteral("Program's name"));
-  QAccessibleInterface *enable =
-      QAccessible::queryAccessibleInterface(Panel().EnableButton());
+  EXPECT_EQ(Panel().NameEdit()->accessibleName(), QStringLiteral("Program's name"));
+  QAccessibleInterface* enable = QAccessible::queryAccessibleInterface(Panel().EnableButton());
   ASSERT_NE(enable, nullptr);
   EXPECT_EQ(enable->text(QAccessible::Name), QStringLiteral("Enable"));
   // Close hands the focus back to the button that opened the panel.
@@ -401,5 +374,5 @@ TEST_F(ProgramRulesPanelTest, KeyboardOrderAndScreenReaderNames) {
   EXPECT_EQ(QApplication::focusWidget(), Panel().OpenButton());
 }
 
-} // namespace
-} // namespace vantix
+}  // namespace
+}  // namespace vantix
