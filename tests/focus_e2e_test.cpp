@@ -16,7 +16,6 @@ namespace vantix {
 namespace {
 
 using namespace std::chrono_literals;
-using test::FollowingAgent;
 using test::ReadBytes;
 
 class FocusTest : public FollowingAgent {
