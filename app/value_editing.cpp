@@ -32,7 +32,7 @@ void CVantixDlg::RefreshControls() {
 
   controls_.view_switches[view_]->SetTextColor(kHighlightColor);
   controls_.view_switches[1 - view_]->SetTextColor(kPlainColor);
-  ShowUnapplied();
+  apply_.ShowUnapplied();
 }
 
 void CVantixDlg::ShowColour() { lighting_.ShowColour(); }
@@ -106,7 +106,7 @@ void CVantixDlg::Edit(const ValueEdit& edit) {
   if (e.colour_edit) lighting_.ShowColourEdit(*e.colour_edit);
   if (e.colour_controls) lighting_.ShowColour();
   if (e.swatch) lighting_.InvalidateSwatch();
-  ShowUnapplied();
+  apply_.ShowUnapplied();
 }
 
 bool CVantixDlg::PickColour(QPoint point) {
