@@ -54,10 +54,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
     RepairMacroAssignments();
     LabelRefresh();
   }
-  if (e.stage_label) {
-    controls_.stage_label->setText(
-        QStringLiteral("%1 : %2").arg(Text(101)).arg(static_cast<qint64>(*e.stage_label) + 1));
-  }
+  if (e.stage_label) pointer_.ShowStageLabel(*e.stage_label);
   if (e.switch_profile) {
     // The whole window follows the device, as after a click on the profile's
     // label: controls left showing the old profile would write its values

@@ -20,6 +20,7 @@
 #include "app/apply_controller.h"
 #include "app/lighting_page.h"
 #include "app/main_layout.h"
+#include "app/pointer_page.h"
 #include "app/profile_sync.h"
 #include "app/rules/desktop_rules.h"
 #include "devicelink/agent_events.h"
@@ -225,6 +226,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   int page_ = 0;
   int view_ = 0;
   std::uint8_t profile_ = 0;
+  PointerPage pointer_{skin_, controls_};
   LightingPage lighting_{this, controls_, images_};
   ApplyController apply_;
 
