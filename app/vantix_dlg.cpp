@@ -264,17 +264,10 @@ void CVantixDlg::SetView(int view) {
   for (int n : kSideBadges) controls_.picture_badges[n - 1]->setVisible(view == 1);
 }
 
-void CVantixDlg::RepairMacroAssignments() {
-  vantix::RepairMacroAssignments(Current(), MacroFiles(folders_.DataFolder, io_).ReadSlots());
-}
+void CVantixDlg::RepairMacroAssignments() { buttons_.RepairMacroAssignments(Current()); }
 
 void CVantixDlg::LabelRefresh() {
-  const MacroSlots macro_slots = MacroFiles(folders_.DataFolder, io_).ReadSlots();
-  const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
-  for (int k = 0; k < kButtonCount; ++k) {
-    controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
-    controls_.assign_buttons[k]->setToolTip(FireKeyTip(Current().Buttons[k]));
-  }
+  buttons_.ShowLabels(Current());
   apply_.ShowUnapplied();  // every assignment change ends here
 }
 

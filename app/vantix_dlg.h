@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/apply_controller.h"
+#include "app/buttons_page.h"
 #include "app/lighting_page.h"
 #include "app/main_layout.h"
 #include "app/pointer_page.h"
@@ -96,7 +97,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   CBmpMenu* AssignmentMenu() const { return assignment_menu_; }
   // A fire-key button's tooltip: what it fires, how many shots, how often;
   // empty for any other function.
-  QString FireKeyTip(const ButtonRecord& record) const;
+  QString FireKeyTip(const ButtonRecord& record) const { return buttons_.FireKeyTip(record); }
   int SelectedButton() const { return selected_button_; }
 
   // Value editing.
@@ -226,6 +227,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   int page_ = 0;
   int view_ = 0;
   std::uint8_t profile_ = 0;
+  ButtonsPage buttons_{skin_, controls_, folders_.DataFolder, io_};
   PointerPage pointer_{skin_, controls_};
   LightingPage lighting_{this, controls_, images_};
   ApplyController apply_;
