@@ -16,15 +16,6 @@
 #include "ui/warning_dlg.h"
 
 namespace vantix {
-namespace {
-
-void SetLabelShown(CStaticTrans* label, bool shown) {
-  if (label->isHidden() != shown) return;
-  label->setVisible(shown);
-  label->RefreshBehind();
-}
-
-}  // namespace
 
 void CVantixDlg::OpenEndpoint() {
   OpenedEndpoint opened = Endpoint::Open(kMainWindowTitle, bus_.Folder());
@@ -40,31 +31,16 @@ void CVantixDlg::OpenEndpoint() {
   });
 }
 
-void CVantixDlg::ApplySettings() {
-  CarryOut(apply_wait_.Begin());
-  applying_ = true;
-  const ApplyOutcome outcome = ApplyProfiles(agent_, [this] { return SaveProfilesMindingOthers(); });
-  applying_ = false;
-  if (outcome.saved.ok()) ApplyDoubleClick();
-  WatchDataFolder();  // the folder may only exist now
-  ShowUnapplied();
-  CarryOut(apply_wait_.Saved(outcome), outcome.saved);
-  if (outcome.saved.ok()) device_panel_->AfterApply(outcome.notified);
-}
-
-void CVantixDlg::CarryOut(const ApplyEffects& e, const Status& saved) {
-  if (e.stop_watch) apply_watch_timer_.stop();
-  if (e.start_done_timer) apply_done_timer_.start();
-  if (e.start_watch) apply_watch_timer_.start();
-  if (e.warn_not_saved) WarnNotSaved(saved);
-  if (e.row_enabled) SetBottomRowEnabled(*e.row_enabled);
-  if (e.show_unconfirmed) SetLabelShown(controls_.status_unconfirmed, *e.show_unconfirmed);
-}
-
-void CVantixDlg::WarnNotSaved(const Status& saved) {
-  CWarningDlg warning(this, skin_, skin_.UiText("WARNING", 1), skin_.UiText("WARNING", 19),
-                      QString::fromStdString(saved.reason()));
-  warning.DoModal();
+ApplySteps CVantixDlg::ApplyStepsOfWindow() {
+  return {
+      .save = [this] { return SaveProfilesMindingOthers(); },
+      .saved =
+          [this](const ApplyOutcome& outcome) {
+            if (outcome.saved.ok()) ApplyDoubleClick();
+            WatchDataFolder();  // the folder may only exist now
+          },
+      .done = [this](const ApplyOutcome& outcome) { device_panel_->AfterApply(outcome.notified); },
+  };
 }
 
 std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
@@ -78,10 +54,7 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
     RepairMacroAssignments();
     LabelRefresh();
   }
-  if (e.stage_label) {
-    controls_.stage_label->setText(
-        QStringLiteral("%1 : %2").arg(Text(101)).arg(static_cast<qint64>(*e.stage_label) + 1));
-  }
+  if (e.stage_label) pointer_.ShowStageLabel(*e.stage_label);
   if (e.switch_profile) {
     // The whole window follows the device, as after a click on the profile's
     // label: controls left showing the old profile would write its values
@@ -97,12 +70,12 @@ std::int64_t CVantixDlg::OnAgentEvent(std::int64_t kind, std::int64_t value) {
   if (e.lighting_mode) ShowLightingMode(*e.lighting_mode);
   // The title follows the thumb, as it does when the user moves it.
   if (e.pointer_slider) ShowPointerSlider(1, *e.pointer_slider);
-  if (e.start_apply_done_timer) CarryOut(apply_wait_.OnConfirmed());
+  if (e.start_apply_done_timer) apply_.OnConfirmed();
   return 0;
 }
 
 std::int64_t CVantixDlg::OnAgentStatus() {
-  CarryOut(apply_wait_.OnAgentStatus());
+  apply_.OnAgentStatus();
   device_panel_->Refresh();
   program_rules_->Refresh();
   ShowProgramFollowing();
@@ -129,12 +102,8 @@ void CVantixDlg::ApplyStatusEffects(const StatusEffects& effects) {
 }
 
 void CVantixDlg::OnTimer(int id) {
-  if (id == kTimerApplyDone) {
-    apply_done_timer_.stop();
-    CarryOut(apply_wait_.OnDone());
-  } else if (id == kTimerApplyWatch) {
-    CarryOut(apply_wait_.OnWatchTick(agent_.FindAgent()));
-  } else if (id == kTimerStatusBlink) {
+  if (apply_.OnTimer(id)) return;
+  if (id == kTimerStatusBlink) {
     const StatusBlink::Tick tick = blink_.OnTick();
     SetLabelShown(controls_.status_connected, tick.show_connected);
     if (tick.stop_timer) blink_timer_.stop();
@@ -142,10 +111,8 @@ void CVantixDlg::OnTimer(int id) {
 }
 
 bool CVantixDlg::TimerActive(int id) const {
-  if (id == kTimerApplyDone) return apply_done_timer_.isActive();
   if (id == kTimerStatusBlink) return blink_timer_.isActive();
-  if (id == kTimerApplyWatch) return apply_watch_timer_.isActive();
-  return false;
+  return apply_.TimerActive(id);
 }
 
 }  // namespace vantix

@@ -133,18 +133,6 @@ void CVantixDlg::OpenAssignmentMenu(int button) {
   menu->Create();
 }
 
-QString CVantixDlg::FireKeyTip(const ButtonRecord& record) const {
-  if (record.ButtonFunc != kFireKeyFunction) return {};
-  const FireKeyValues fire = FireKeyPreload(record);
-  // The mouse button it fires by its name in the fire-key dialog, a key by
-  // its own name.
-  const std::string_view key = KeyName(fire.key, skin_.Strings());
-  const QString target = fire.fire_mode == CFireKey::kKeyboardMode
-                             ? QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()))
-                             : skin_.UiText("FireKey", 1 + fire.fire_mode);
-  return skin_.UiText("STATE", 12).arg(target).arg(fire.first).arg(fire.second);
-}
-
 void CVantixDlg::OnMenuPick(const MenuChoice& choice) {
   if (page_ != 1) return;
   CloseAssignmentMenu();

@@ -502,4 +502,10 @@ std::vector<QWidget*> PageWidgets(const MainControls& c, int page) {
   return w;
 }
 
+void SetLabelShown(CStaticTrans* label, bool shown) {
+  if (label->isHidden() != shown) return;
+  label->setVisible(shown);
+  label->RefreshBehind();
+}
+
 }  // namespace vantix

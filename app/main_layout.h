@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "app/main_images.h"
@@ -109,6 +110,14 @@ void LinkKeyboardAccess(QWidget* window, const MainControls& controls,
 // badges, which follow the view; page 3: without the groups and section
 // labels, which follow the lighting mode).
 std::vector<QWidget*> PageWidgets(const MainControls& controls, int page);
+
+// The texts of the tabs and the bottom row: the chosen one, the others.
+inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
+inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
+
+// Shows or hides one of the status labels, repainting what lies behind it
+// only when that changes.
+void SetLabelShown(CStaticTrans* label, bool shown);
 
 // Picture badges shown in a view (0 front, 1 side), as mouse button numbers.
 inline constexpr std::array<int, 6> kFrontBadges = {1, 2, 3, 10, 11, 12};

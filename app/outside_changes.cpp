@@ -44,7 +44,7 @@ void CVantixDlg::WatchDataFolder() {
 void CVantixDlg::OnFilesChanged() {
   WatchDataFolder();
   // Apply looks for itself, and records its own writes when it is done.
-  if (applying_) return;
+  if (apply_.Applying()) return;
   TakeOutsideChanges(/*at_apply=*/false);
 }
 

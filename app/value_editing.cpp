@@ -32,20 +32,16 @@ void CVantixDlg::RefreshControls() {
 
   controls_.view_switches[view_]->SetTextColor(kHighlightColor);
   controls_.view_switches[1 - view_]->SetTextColor(kPlainColor);
-  ShowUnapplied();
+  apply_.ShowUnapplied();
 }
 
 void CVantixDlg::ShowColour() { lighting_.ShowColour(); }
 
 void CVantixDlg::ShowPointerSlider(int index, std::int32_t value) {
-  controls_.pointer_sliders[index]->Thumb()->SetPos(value);
-  controls_.pointer_sliders[index]->update();
-  controls_.slider_titles[index]->setText(QStringLiteral("%1 : %2").arg(Text(1 + index)).arg(value));
+  pointer_.ShowSlider(index, value);
 }
 
-void CVantixDlg::ShowStageLabel() {
-  controls_.stage_label->setText(QStringLiteral("%1 : %2").arg(Text(101)).arg(Current().DPI + 1));
-}
+void CVantixDlg::ShowStageLabel() { pointer_.ShowStageLabel(Current().DPI); }
 
 void CVantixDlg::ShowLightingMode(int mode) {
   if (page_ == 3) lighting_.ShowMode(mode);
@@ -53,35 +49,9 @@ void CVantixDlg::ShowLightingMode(int mode) {
 
 void CVantixDlg::ShowLightingGroups() { lighting_.ShowChoices(Current()); }
 
-void CVantixDlg::ShowStages() {
-  for (int k = 0; k < kStageCount; ++k) ShowStage(k);
-}
+void CVantixDlg::ShowStages() { pointer_.ShowStages(Current(), page_ == 2); }
 
-void CVantixDlg::ShowStage(int stage) {
-  const StageShown s = StageView(Current().Stages[stage]);
-  const StageControls& c = controls_.stages[stage];
-  c.link->SetChecked(s.link_box);
-  c.enable->SetChecked(s.enable_box);
-  c.x_slider->setEnabled(s.enable_box);
-  c.x_value->setText(QString::number(s.x_dpi));
-  c.y_value->setText(QString::number(s.y_dpi));
-  if (page_ != 2) return;
-  if (s.one_slider) {
-    c.x_slider->hide();
-    c.y_slider->hide();
-    c.xy_slider->show();
-    c.xy_slider->Thumb()->SetPos(s.x_position);
-    c.xy_slider->update();
-  } else {
-    c.x_slider->show();
-    c.y_slider->show();
-    c.xy_slider->hide();
-    c.x_slider->Thumb()->SetPos(s.x_position);
-    c.y_slider->Thumb()->SetPos(s.y_position);
-    c.x_slider->update();
-    c.y_slider->update();
-  }
-}
+void CVantixDlg::ShowStage(int stage) { pointer_.ShowStage(Current(), stage, page_ == 2); }
 
 void CVantixDlg::Edit(const ValueEdit& edit) {
   const ValueResult result = EditValue(Current(), lighting_.Colour(), edit);
@@ -95,18 +65,14 @@ void CVantixDlg::Edit(const ValueEdit& edit) {
   }
   if (e.stage_enable_refused) controls_.stages[*e.stage_enable_refused].enable->SetChecked(true);
   if (e.show_stage) ShowStage(*e.show_stage);
-  if (e.stage_labels) {
-    const StageControls& c = controls_.stages[e.stage_labels->stage];
-    if (e.stage_labels->x_dpi) c.x_value->setText(QString::number(*e.stage_labels->x_dpi));
-    if (e.stage_labels->y_dpi) c.y_value->setText(QString::number(*e.stage_labels->y_dpi));
-  }
+  if (e.stage_labels) pointer_.ShowStageValues(*e.stage_labels);
   if (e.pointer_slider) ShowPointerSlider(e.pointer_slider->index, e.pointer_slider->value);
   if (e.colour_edit_cut) lighting_.CutColourEdit(*e.colour_edit_cut);
   if (e.colour_slider) lighting_.ShowColourSlider(*e.colour_slider);
   if (e.colour_edit) lighting_.ShowColourEdit(*e.colour_edit);
   if (e.colour_controls) lighting_.ShowColour();
   if (e.swatch) lighting_.InvalidateSwatch();
-  ShowUnapplied();
+  apply_.ShowUnapplied();
 }
 
 bool CVantixDlg::PickColour(QPoint point) {

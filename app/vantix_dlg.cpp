@@ -3,6 +3,7 @@
 #include "app/desktop_double_click.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -64,18 +65,16 @@ CVantixDlg::CVantixDlg(const DlgContext& context, QWidget* parent)
       store_(context.folders.DataFolder, context.live, io_),
       sync_(store_, io_),
       agent_(context.bus, context.agent_send_limit),
-      apply_wait_(context.apply_confirm_limit),
+      apply_({this, skin_, context.live, sync_, agent_, controls_, images_,
+              context.apply_confirm_limit},
+             ApplyStepsOfWindow()),
       key_hook_(context.key_hook) {
   double_click_desktop_ =
       context.double_click_desktop.value_or(FindSessionDoubleClickDesktop());
   setObjectName(QStringLiteral("mainWindow"));
   new SkinDrag(this);
   blink_timer_.setInterval(kBlinkIntervalMs);
-  apply_done_timer_.setInterval(kApplyDoneDelayMs);
   connect(&blink_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerStatusBlink); });
-  connect(&apply_done_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyDone); });
-  apply_watch_timer_.setInterval(apply_wait_.WatchInterval());
-  connect(&apply_watch_timer_, &QTimer::timeout, this, [this] { OnTimer(kTimerApplyWatch); });
   Create(context.images);
   InitDialog();
 }
@@ -131,7 +130,7 @@ void CVantixDlg::InitDialog() {
   if (!damaged.empty()) QTimer::singleShot(0, this, [this, damaged] { WarnDamaged(damaged); });
   sync_.MarkInStep(live_);
   WatchDataFolder();
-  WatchSessionEnd();
+  apply_.WatchSessionEnd();
   profile_ = static_cast<std::uint8_t>(live_.CurrentProfile);
   program_rules_->ShowProfile(profile_);
   RefreshControls();
@@ -265,18 +264,11 @@ void CVantixDlg::SetView(int view) {
   for (int n : kSideBadges) controls_.picture_badges[n - 1]->setVisible(view == 1);
 }
 
-void CVantixDlg::RepairMacroAssignments() {
-  vantix::RepairMacroAssignments(Current(), MacroFiles(folders_.DataFolder, io_).ReadSlots());
-}
+void CVantixDlg::RepairMacroAssignments() { buttons_.RepairMacroAssignments(Current()); }
 
 void CVantixDlg::LabelRefresh() {
-  const MacroSlots macro_slots = MacroFiles(folders_.DataFolder, io_).ReadSlots();
-  const auto labels = ButtonLabels(Current(), skin_.Strings(), macro_slots);
-  for (int k = 0; k < kButtonCount; ++k) {
-    controls_.assign_buttons[k]->SetCaption(QString::fromStdString(labels[k]), 0, kCaptionCentred);
-    controls_.assign_buttons[k]->setToolTip(FireKeyTip(Current().Buttons[k]));
-  }
-  ShowUnapplied();  // every assignment change ends here
+  buttons_.ShowLabels(Current());
+  apply_.ShowUnapplied();  // every assignment change ends here
 }
 
 void CVantixDlg::WarnDamaged(const std::vector<std::string>& paths) {
@@ -291,23 +283,12 @@ void CVantixDlg::WarnDamaged(const std::vector<std::string>& paths) {
   warning.DoModal();
 }
 
-void CVantixDlg::SetBottomRowEnabled(bool enabled) {
-  const auto row = controls_.BottomRow();
-  // A focused button that is disabled hands the focus on to the next
-  // control in the chain, the first profile tab, where the next Space would
-  // switch profiles. The window holds it meanwhile, and the button takes it
-  // back with the row unless the user has moved on.
-  for (CBitmapBtn* b : row) {
-    if (!enabled && b->hasFocus()) {
-      row_focus_ = b;
-      setFocus(Qt::OtherFocusReason);
-    }
+void CVantixDlg::closeEvent(QCloseEvent* event) {
+  if (!QueryClose()) {
+    event->ignore();
+    return;
   }
-  for (CBitmapBtn* b : row) b->setEnabled(enabled);
-  if (enabled && row_focus_ != nullptr) {
-    if (focusWidget() == this || focusWidget() == nullptr) row_focus_->setFocus(Qt::TabFocusReason);
-    row_focus_ = nullptr;
-  }
+  QDialog::closeEvent(event);
 }
 
 std::int64_t CVantixDlg::OnWindowMessage(std::uint32_t message, std::int64_t wparam,

@@ -17,8 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "app/apply_controller.h"
+#include "app/buttons_page.h"
 #include "app/lighting_page.h"
 #include "app/main_layout.h"
+#include "app/pointer_page.h"
 #include "app/profile_sync.h"
 #include "app/rules/desktop_rules.h"
 #include "devicelink/agent_events.h"
@@ -66,12 +69,6 @@ struct DlgContext {
   std::optional<DoubleClickDesktop> double_click_desktop = std::nullopt;
 };
 
-// The user's answer when the window closes with edits not yet applied.
-enum class CloseAnswer { kApply, kDiscard, kStay };
-
-inline constexpr std::uint32_t kHighlightColor = 0xCCFF00;
-inline constexpr std::uint32_t kPlainColor = 0xFFFFFF;
-
 class CVantixDlg final : public MessageWindow<QDialog> {
  public:
   explicit CVantixDlg(const DlgContext& context, QWidget* parent = nullptr);
@@ -87,13 +84,12 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   void RepairMacroAssignments();
   // Shows the current profile's assignments on the buttons; changes nothing.
   void LabelRefresh();
-  void ApplySettings();
+  void ApplySettings() { apply_.Apply(); }
 
-  // Edits the profile files lack: Apply lights up while there are any, and
-  // a close asks first. QueryClose is that question (true: the window may
-  // close; the answer may have applied them).
-  bool HasUnappliedEdits() const;
-  bool QueryClose();
+  // Edits the profile files lack, and the question at close (see
+  // ApplyController).
+  bool HasUnappliedEdits() const { return apply_.HasUnappliedEdits(); }
+  bool QueryClose() { return apply_.QueryClose(); }
 
   // The assignment menu of button k (0..11), and the handling of its choice.
   void OpenAssignmentMenu(int button);
@@ -101,7 +97,7 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   CBmpMenu* AssignmentMenu() const { return assignment_menu_; }
   // A fire-key button's tooltip: what it fires, how many shots, how often;
   // empty for any other function.
-  QString FireKeyTip(const ButtonRecord& record) const;
+  QString FireKeyTip(const ButtonRecord& record) const { return buttons_.FireKeyTip(record); }
   int SelectedButton() const { return selected_button_; }
 
   // Value editing.
@@ -143,6 +139,9 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   bool HandleMenuKey(QObject* watched, int key);
 
  private:
+  // The window's own steps of an Apply: the save, and what follows it.
+  ApplySteps ApplyStepsOfWindow();
+
   // Window creation and initialisation, in this order.
   void Create(MainImagesLoad* images);
   void InitDialog();
@@ -159,13 +158,10 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // The one line that says an export or import was done (STATE text).
   void ShowResult(int text, const QString& path);
   void CloseAssignmentMenu();
-  void ShowUnapplied();
   // The double-click speed through the desktop's setting, at Apply; the
   // note under its slider where there is none.
   void ApplyDoubleClick();
   void ShowDoubleClickNote();
-  CloseAnswer AskAboutUnapplied();
-  void WatchSessionEnd();
 
   // The macro editor, modal over the main window (the macro tab and the
   // assignment menu's editor entry).
@@ -199,10 +195,6 @@ class CVantixDlg final : public MessageWindow<QDialog> {
   // the window's own profile alone.
   bool ShowProgramFollowing(std::int64_t kind = -1);
   void ApplyStatusEffects(const StatusEffects& effects);
-  void CarryOut(const ApplyEffects& effects, const Status& saved = Status::Ok());
-  void SetBottomRowEnabled(bool enabled);
-  // Apply's save failed: the profiles on disk are not what the window shows.
-  void WarnNotSaved(const Status& saved);
 
   ProfileRecord& Current();
   QString Text(int number) const { return skin_.UiText("General", number); }
@@ -224,25 +216,21 @@ class CVantixDlg final : public MessageWindow<QDialog> {
 
   QFileSystemWatcher* files_watcher_ = nullptr;
   QTimer files_settle_timer_;  // one look after a burst of changes
-  bool applying_ = false;
   CStaticTrans* follow_line_ = nullptr;
   bool following_ = false;  // the agent serves a rule's profile
-  bool unapplied_shown_ = false;
-  bool close_decided_ = false;  // the user answered the question at close
-  CBitmapBtn* row_focus_ = nullptr;  // the bottom-row button that had the focus at Apply
   DoubleClickDesktop double_click_desktop_ = DoubleClickDesktop::kNone;
   std::set<std::string> warned_damaged_;
 
   QTimer blink_timer_;
-  QTimer apply_done_timer_;
-  QTimer apply_watch_timer_;
-  ApplyWait apply_wait_;
   StatusBlink blink_;
 
   int page_ = 0;
   int view_ = 0;
   std::uint8_t profile_ = 0;
+  ButtonsPage buttons_{skin_, controls_, folders_.DataFolder, io_};
+  PointerPage pointer_{skin_, controls_};
   LightingPage lighting_{this, controls_, images_};
+  ApplyController apply_;
 
   // The assignment menu: at most one is open, for selected_button_.
   CBmpMenu* assignment_menu_ = nullptr;
